@@ -1,0 +1,84 @@
+#pragma once
+// The framework's audio processor: buses, per-block dispatch of parameter changes and
+// sample-accurate note events to the engine, processor state and controller messages.
+// The engine (a subclass) only implements the pure virtual engine operations below.
+//
+// Threads: initialize/terminate/setState/getState/setBusArrangements/setupProcessing come from
+// the host's UI thread; process and every engine operation it calls run on the audio thread;
+// notify runs on the thread that delivers the controller's message (the UI thread).
+// process() and everything it calls are real-time safe: no locks, no allocation in steady state.
+//
+// This header is the contract between the framework and the engine: the engine may use the
+// protected members and helpers declared here; everything else is the framework's own.
+#include "processor/TimedEvent.h"
+#include "processor/EventQueue.h"
+#include "processor/ParameterValues.h"
+#include "sdk/AudioEffect.h"
+#include "soundfont/SFSynth.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace Steinberg {
+namespace Vst {
+
+class MyVSTProcessor : public AudioEffect {
+public:
+    MyVSTProcessor();
+    ~MyVSTProcessor() override;
+
+    // --- SDK operations (UI thread unless noted) ---
+    tresult PLUGIN_API initialize(FUnknown* context) override;
+    tresult PLUGIN_API setBusArrangements(SpeakerArrangement* inputs, int32 numIns,
+                                          SpeakerArrangement* outputs, int32 numOuts) override;
+    tresult PLUGIN_API process(ProcessData& data) override;          // audio thread
+    tresult PLUGIN_API setState(IBStream* state) override;
+    tresult PLUGIN_API getState(IBStream* state) override;
+    tresult PLUGIN_API notify(IMessage* message) override;
+
+    // --- framework operations, in the order of the per-block sequence (audio thread) ---
+    virtual tresult processParameterChanges(ProcessData& data);
+    virtual tresult setParameter(int32 id, double normalised);
+    virtual tresult processEvents(ProcessData& data);
+    virtual tresult processClock(ProcessData& data);
+    virtual tresult processAudio(ProcessData& data);
+    virtual tresult processBypass(float* inL, float* inR, float* outL, float* outR, int32 count);
+
+    // --- engine operations, implemented by the subclass (audio thread unless noted) ---
+    // ids: the changed parameter IDs; read their plain values with paramValue().
+    // Also called once from initialize (UI thread) with every registry ID, before processing.
+    virtual void parametersChanged(const std::vector<int32>& ids) = 0;
+    virtual void transportStarted(double position) = 0;
+    virtual void transportStopped(double position) = 0;
+    virtual void clockTick(double value) = 0;
+    virtual void noteOnReceived(const TimedEvent& event) = 0;
+    virtual void noteOffReceived(const TimedEvent& event) = 0;
+    virtual void noteOn(int16 channel, int16 pitch, float velocity) = 0;
+    virtual void noteOff(int16 channel, int16 pitch, float velocity) = 0;
+    virtual void render(float* inL, float* inR, float* outL, float* outR, int32 count) = 0;
+    virtual void writeExtraState(IBStream* stream) = 0;   // UI thread
+    virtual void readExtraState(IBStream* stream) = 0;    // UI thread
+    // UI thread (inside notify). The pointers are valid only during the call.
+    virtual void wavDataReceived(int32 id, const float* left, const float* right, uint32 frames,
+                                 int32 sampleRate);
+    // UI thread (inside notify). The receiver owns the records and leaves the vector empty.
+    virtual void soundFontReceived(int32 fileId, SFSynthList& list);
+    // Audio thread: sends "USEDMEM" with the amount to the connected controller.
+    virtual tresult sendUsedMemory(int64 amount);
+
+protected:
+    // Plain value of a parameter as the engine should see it (0.0 when the ID is unknown).
+    // Audio thread; real-time safe.
+    double paramValue(int32 id) const noexcept { return paramValues.get(id); }
+
+    ParameterValues paramValues;   // plain values by ID, ascending
+    EventQueue eventQueue;         // events waiting for their sample offset (fixed capacity)
+    bool bypass = false;
+    bool wasPlaying = false;
+    double beatPosition = 0.0;
+    double lastTempo = 120.0;
+    double ticksPerBeat = 8.0;
+};
+
+} // namespace Vst
+} // namespace Steinberg

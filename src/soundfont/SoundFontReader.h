@@ -1,0 +1,57 @@
+#pragma once
+// Reads a SoundFont 2 file into its raw preset-data tables and resolves one preset into
+// SFSynth records. The file stays open for the reader's life: sample data is read per zone.
+//
+// Threads: UI thread (controller, editor); one reader is used by one thread at a time.
+// Not real-time safe (file I/O, allocation).
+#include "soundfont/RiffFile.h"
+#include "soundfont/SFSynth.h"
+#include "soundfont/SoundFontTables.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace Steinberg {
+namespace Vst {
+
+class SoundFontReader {
+public:
+    SoundFontReader();
+    // Clears everything and loads the file; on failure every table is left empty.
+    explicit SoundFontReader(const std::u16string& path);
+
+    bool load(const std::u16string& path);
+
+    // Fills zoneGenerators for preset index p (file order, clamped to the real presets).
+    void resolvePreset(int32_t p);
+    // Converts every zone generator set into an SFSynth record (appended to synths) and
+    // writes the load log.
+    void buildSynthRecords();
+
+    // Tables in file order, terminal records included.
+    std::vector<PresetHeader> presets;      // "phdr"
+    std::vector<Bag> presetBags;            // "pbag"
+    std::vector<ModulatorRecord> presetModulators;   // "pmod"
+    std::vector<GeneratorRecord> presetGenerators;   // "pgen"
+    std::vector<InstrumentRecord> instruments;       // "inst"
+    std::vector<Bag> instrumentBags;        // "ibag"
+    std::vector<ModulatorRecord> instrumentModulators;  // "imod"
+    std::vector<GeneratorRecord> instrumentGenerators;  // "igen"
+    std::vector<SampleHeader> sampleHeaders;  // "shdr"
+
+    std::string bankName;              // "INAM"
+    uint16_t versionMajor = 0;         // "ifil"
+    uint16_t versionMinor = 0;
+    std::string log;                   // load log (UTF-8), shown nowhere
+
+    std::vector<std::array<int16_t, 61>> zoneGenerators;  // resolved zones of the last preset
+    SFSynthList synths;                                  // records built from them
+
+private:
+    RiffFile file;
+};
+
+} // namespace Vst
+} // namespace Steinberg
