@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds the plug-in, installs the bundle for DAWs (~/.vst3) and
+# renders a demo through the plug-in with the default SoundFont into demo.wav.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+ROOT=$PWD
+BUILD=${BUILD_DIR:-$ROOT/build-release}
+
+scripts/deps.sh
+cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DZEPHRA_TESTS=OFF -DZEPHRA_BENCH=OFF
+cmake --build "$BUILD" -j"$(nproc)" --target zephra_plugin zephra-render
+
+BUNDLE_NAME="Zephra SF2 Player.vst3"
+DEST="${HOME}/.vst3"
+mkdir -p "$DEST"
+rm -rf "${DEST:?}/$BUNDLE_NAME"
+cp -r "$BUILD/VST3/$BUNDLE_NAME" "$DEST/"
+
+"$BUILD/host/render/zephra-render" -o "$ROOT/demo.wav"
+
+cat <<MSG
+
+Demo rendered: $ROOT/demo.wav
+Plug-in installed: $DEST/$BUNDLE_NAME
+Open it in a DAW: rescan VST3 plug-ins (Ardour, REAPER, Bitwig and Carla look in ~/.vst3)
+and add "Zephra SF2 Player" by Norvane to an instrument track. The plug-in has no editor
+window yet: the SoundFont and preset are chosen through its saved state, which
+"$BUILD/host/render/zephra-render --help" shows how to try from the command line.
+MSG
