@@ -1,0 +1,40 @@
+#pragma once
+// The platform's file layer for the readers: open for reading by a UTF-16 path, seek
+// (absolute, relative, from the end), read, close. A File whose open failed holds a null
+// handle, and then every operation does nothing (seek yields -1, read yields 0).
+// This is the POSIX implementation's interface; a Win32 one (mmioOpenW and friends) would
+// implement the same class in its own .cpp.
+//
+// Threads: any; one File is used by one thread at a time. Not real-time safe (file I/O).
+#include <cstdint>
+#include <string>
+
+namespace Steinberg {
+namespace Vst {
+
+class File {
+public:
+    enum class Origin { begin, current, end };
+
+    File() = default;
+    ~File();
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    // Closes any open file first. False (and a null handle) when the path cannot be
+    // converted or opened, or names something other than a regular file.
+    bool open(const std::u16string& path);
+    bool isOpen() const noexcept;
+    // New position from the start of the file, or -1 (null handle, or a position before 0).
+    int64_t seek(int64_t offset, Origin origin) noexcept;
+    // Reads up to byteCount bytes at the current position; yields the number read
+    // (0 at the end of the file, on an error, or with a null handle).
+    int64_t read(void* buffer, int64_t byteCount) noexcept;
+    void close() noexcept;
+
+private:
+    intptr_t handle = -1;  // POSIX: the file descriptor; -1 is the null handle
+};
+
+} // namespace Vst
+} // namespace Steinberg
