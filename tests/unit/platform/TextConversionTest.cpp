@@ -1,0 +1,71 @@
+// UTF-8 <-> UTF-16 conversion: one UTF-16 unit per character, no replacement characters,
+// invalid input refused with std::range_error("bad conversion").
+#include "platform/Text.h"
+
+#include <gtest/gtest.h>
+
+using namespace Steinberg::Vst;
+
+TEST(TextConversion, AsciiRoundTrips)
+{
+    EXPECT_EQ(fromUtf8(std::string("Output Level")), u"Output Level");
+    EXPECT_EQ(toUtf8(std::u16string(u"Bend Range")), "Bend Range");
+    EXPECT_EQ(fromUtf8(std::string()), u"");
+    EXPECT_EQ(toUtf8(std::u16string()), "");
+}
+
+TEST(TextConversion, TwoAndThreeByteSequencesBecomeOneUnitEach)
+{
+    const std::string bytes = "\xC3\xA9\xE3\x83\x97";  // e acute, katakana PU
+    const std::u16string wide = fromUtf8(bytes);
+    ASSERT_EQ(wide.size(), 2u);
+    EXPECT_EQ(wide[0], 0x00E9);
+    EXPECT_EQ(wide[1], 0x30D7);
+    EXPECT_EQ(toUtf8(wide), bytes);
+}
+
+TEST(TextConversion, JapaneseTextRoundTrips)
+{
+    const std::u16string wide = u"\u30D7\u30EA\u30BB\u30C3\u30C8 /home/\u97F3/a.sf2";
+    EXPECT_EQ(fromUtf8(toUtf8(wide)), wide);
+}
+
+TEST(TextConversion, ZeroTerminatedOverloadsStopAtTheZero)
+{
+    EXPECT_EQ(fromUtf8("abc\0def"), u"abc");
+    EXPECT_EQ(toUtf8(u"abc\0def"), "abc");
+    EXPECT_EQ(fromUtf8(static_cast<const char*>(nullptr)), u"");
+    EXPECT_EQ(toUtf8(static_cast<const char16_t*>(nullptr)), "");
+}
+
+TEST(TextConversionBadInput, TruncatedSequenceIsABadConversion)
+{
+    EXPECT_THROW(fromUtf8(std::string("ab\xE3\x83")), std::range_error);
+    EXPECT_THROW(fromUtf8(std::string("\xC3")), std::range_error);
+}
+
+TEST(TextConversionBadInput, StrayContinuationAndOverlongFormsAreRefused)
+{
+    EXPECT_THROW(fromUtf8(std::string("\x80")), std::range_error);
+    EXPECT_THROW(fromUtf8(std::string("\xC0\xAF")), std::range_error);       // overlong "/"
+    EXPECT_THROW(fromUtf8(std::string("\xE0\x80\xAF")), std::range_error);   // overlong "/"
+    EXPECT_THROW(fromUtf8(std::string("\xFF")), std::range_error);
+}
+
+TEST(TextConversionBadInput, CharactersOutsideTheBasicPlaneAreRefused)
+{
+    EXPECT_THROW(fromUtf8(std::string("\xF0\x9F\x8E\xB9")), std::range_error);  // 4-byte form
+    EXPECT_THROW(fromUtf8(std::string("\xED\xA0\x80")), std::range_error);      // encoded surrogate
+    const std::u16string pair = u"\U0001F3B9";
+    EXPECT_THROW(toUtf8(pair), std::range_error);
+}
+
+TEST(TextConversionBadInput, TheErrorSaysBadConversion)
+{
+    try {
+        fromUtf8(std::string("\xFF"));
+        FAIL() << "no exception";
+    } catch (const std::range_error& error) {
+        EXPECT_STREQ(error.what(), "bad conversion");
+    }
+}
