@@ -1,0 +1,56 @@
+// The controller's state calls: mirroring the processor's state into the parameter objects,
+// and writing and restoring its own state (which reloads the remembered files).
+#include "controller/MyVSTController.h"
+
+namespace Steinberg {
+namespace Vst {
+
+tresult PLUGIN_API MyVSTController::setComponentState(IBStream* state)
+{
+    // The whole prefix is read before anything is set: a damaged stream changes nothing.
+    ProcessorStatePrefix prefix;
+    if (!readProcessorStatePrefix(state, description.combinedVersion(), prefix))
+        return kResultFalse;
+    setParamNormalized(kBypassParameterId, prefix.bypass ? 1.0 : 0.0);
+    for (const auto& [id, plain] : prefix.values) {
+        const ParamID tag = static_cast<ParamID>(id);
+        if (getParameterObject(tag)) setParamNormalized(tag, plainParamToNormalized(tag, plain));
+    }
+    return kResultOk;
+}
+
+tresult PLUGIN_API MyVSTController::getState(IBStream* state)
+{
+    writeControllerState(state, description.combinedVersion(), filePaths, fileOptions,
+                         stringLists);
+    return kResultOk;
+}
+
+tresult PLUGIN_API MyVSTController::setState(IBStream* state)
+{
+    // Read into a temporary and commit only a well-formed stream, so the old state stays
+    // whole when the stream is refused.
+    ControllerStateData restored;
+    if (!readControllerState(state, description.combinedVersion(), restored))
+        return kResultFalse;
+
+    for (auto& [id, path] : restored.filePaths) filePaths[id] = std::move(path);
+    for (auto& [id, blob] : restored.fileOptions) fileOptions[id] = std::move(blob);
+
+    // Every remembered file is reloaded and sent again, also those remembered before.
+    const FilePathMap toLoad = filePaths;
+    for (const auto& [id, path] : toLoad) {
+        const auto options = fileOptions.find(id);
+        if (options != fileOptions.end())
+            loadByExtension(id, path, options->second.data(),
+                            static_cast<int32_t>(options->second.size()));
+        else
+            loadByExtension(id, path, nullptr, 0);
+    }
+
+    for (auto& [key, items] : restored.stringLists) stringLists[key] = std::move(items);
+    return kResultOk;
+}
+
+} // namespace Vst
+} // namespace Steinberg

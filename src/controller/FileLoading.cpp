@@ -1,0 +1,139 @@
+// Loading a SoundFont or WAV file on the UI thread and handing it to the processor in one
+// connection message ("SF2DATA" or "WAVDATA").
+#include "controller/MyVSTController.h"
+#include "platform/PathExtension.h"
+#include "processor/InFlightSynthLists.h"
+#include "soundfont/SoundFontReader.h"
+#include "soundfont/WavReader.h"
+
+#include "pluginterfaces/base/smartpointer.h"
+
+#include <cstring>
+#include <exception>
+#include <limits>
+#include <memory>
+
+namespace Steinberg {
+namespace Vst {
+
+namespace {
+constexpr int32_t editorFileId = 1;   // the editor's one file slot
+
+void encodeInt32(int32_t value, uint8_t* bytes)
+{
+    const auto bits = static_cast<uint32_t>(value);
+    for (int i = 0; i < 4; ++i) bytes[i] = static_cast<uint8_t>(bits >> (8 * i));
+}
+
+int32_t decodeInt32(const uint8_t* bytes)
+{
+    uint32_t bits = 0;
+    for (int i = 3; i >= 0; --i) bits = (bits << 8) | bytes[i];
+    return static_cast<int32_t>(bits);
+}
+} // namespace
+
+void MyVSTController::loadFile(const std::u16string& path, const int32_t* presetIndex)
+{
+    std::u16string& remembered = filePaths[editorFileId];   // a missing entry counts as empty
+    const bool pathChanged = remembered != path;
+    bool presetChanged = true;
+    if (presetIndex) {
+        const auto options = fileOptions.find(editorFileId);
+        if (options != fileOptions.end() && options->second.size() == 4)
+            presetChanged = decodeInt32(options->second.data()) != *presetIndex;
+    }
+    if (!pathChanged && !presetChanged) return;
+
+    remembered = path;
+    uint8_t presetBytes[4] = {0, 0, 0, 0};
+    if (presetIndex) {
+        encodeInt32(*presetIndex, presetBytes);
+        fileOptions[editorFileId].assign(presetBytes, presetBytes + 4);
+    }
+    loadByExtension(editorFileId, path, presetIndex ? presetBytes : nullptr, 4);
+}
+
+void MyVSTController::loadByExtension(int32_t fileId, const std::u16string& path,
+                                      const uint8_t* optionData, int32_t optionSize)
+{
+    const std::u16string extension = pathExtension(path);
+    if (extension == u".wav") {
+        sendWave(fileId, path);
+    } else if (extension == u".sf2" || extension == u".SF2") {
+        const int32_t preset = (optionData && optionSize == 4) ? decodeInt32(optionData) : 0;
+        sendSoundFont(fileId, path, preset);
+    }
+}
+
+void MyVSTController::sendWave(int32_t fileId, const std::u16string& path)
+{
+    std::unique_ptr<float[]> left;
+    std::unique_ptr<float[]> right;
+    int32_t frames = 0;
+    int32_t sampleRate = 0;
+    try {
+        if (!readWav(path, left, right, frames, sampleRate)) return;
+    } catch (const std::exception&) {
+        return;   // an unreadable file sends nothing; the processor keeps what it had
+    }
+    if (frames < 0 || static_cast<uint64_t>(frames) * 4 > std::numeric_limits<uint32>::max())
+        return;
+
+    IPtr<IMessage> message = owned(allocateMessage());
+    if (!message) return;   // a host without messages: nothing can be sent
+    IAttributeList* attributes = message->getAttributes();
+    if (!attributes) return;
+    message->setMessageID("WAVDATA");
+    uint8_t idBytes[4];
+    uint8_t rateBytes[4];
+    encodeInt32(fileId, idBytes);
+    encodeInt32(sampleRate, rateBytes);
+    const auto byteCount = static_cast<uint32>(frames) * 4;
+    attributes->setBinary("wavID", idBytes, 4);
+    attributes->setBinary("wavL", left.get(), byteCount);
+    attributes->setBinary("wavR", right.get(), byteCount);
+    attributes->setBinary("samplerate", rateBytes, 4);
+    sendMessage(message);
+}
+
+void MyVSTController::sendSoundFont(int32_t fileId, const std::u16string& path,
+                                    int32_t presetIndex)
+{
+    // A file that cannot be read gives an empty list, which is still sent: the processor
+    // then has nothing to play, as with a missing file.
+    SFSynthList records;
+    try {
+        SoundFontReader reader(path);
+        reader.resolvePreset(presetIndex);
+        reader.buildSynthRecords();
+        records = std::move(reader.synths);
+    } catch (const std::exception&) {
+        records.clear();
+    }
+
+    IPtr<IMessage> message = owned(allocateMessage());
+    if (!message) return;
+    IAttributeList* attributes = message->getAttributes();
+    if (!attributes) return;
+    message->setMessageID("SF2DATA");
+    uint8_t idBytes[4];
+    encodeInt32(fileId, idBytes);
+    attributes->setBinary("fileID", idBytes, 4);
+
+    // The message carries the vector's address triple (first, end, end of storage), not the
+    // records; the receiver copies them while the send call runs.
+    const SFSynth* first = records.data();
+    const SFSynth* last = first + records.size();
+    const SFSynth* storageEnd = first + records.capacity();
+    const SFSynth* triple[3] = {first, last, storageEnd};
+    static_assert(sizeof triple == 24, "the address triple is 24 bytes");
+    attributes->setBinary("SFSynthList", triple, sizeof triple);
+
+    // Registered only for this send: a host that delivers later finds the range gone.
+    InFlightSynthLists::Scope inFlight(first, last);
+    sendMessage(message);
+}
+
+} // namespace Vst
+} // namespace Steinberg
