@@ -49,7 +49,18 @@ public:
     std::vector<std::array<int16_t, 61>> zoneGenerators;  // resolved zones of the last preset
     SFSynthList synths;                                  // records built from them
 
+    // A hostile file can make one preset expand into pbag x ibag zones, or make many zones
+    // read the same large sample: both are capped so memory stays proportional to the file.
+    static constexpr size_t maxZonesPerPreset = 16384;
+    // Sample points one buildSynthRecords call may read: this many times the "smpl" points.
+    static constexpr uint64_t samplePointBudgetFactor = 8;
+
 private:
+    void clear();
+    bool loadTables();
+    // Adds the generators of one zone into set: replacing, or merging at preset level.
+    void resolveInstrumentZones(uint16_t instrument, int32_t globalPresetZone, int32_t presetZone);
+
     RiffFile file;
 };
 

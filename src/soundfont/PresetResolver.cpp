@@ -1,0 +1,154 @@
+// Resolution of one preset into zone generator sets: defaults, instrument global and local
+// zones replacing, preset global and local zones merged on top.
+#include "soundfont/SoundFontReader.h"
+
+#include <algorithm>
+
+namespace Steinberg {
+namespace Vst {
+
+namespace {
+
+using GeneratorSet = std::array<int16_t, 61>;
+
+constexpr uint16_t generatorCount = 61;
+constexpr uint16_t instrumentGenerator = 41;
+constexpr uint16_t keyRangeGenerator = 43;
+constexpr uint16_t velocityRangeGenerator = 44;
+constexpr uint16_t sampleIdGenerator = 53;
+
+GeneratorSet defaultGenerators()
+{
+    GeneratorSet set{};
+    set[8] = 13500;
+    for (int g : {21, 23, 25, 26, 27, 28, 30, 33, 34, 35, 36, 38})
+        set[g] = -12000;
+    for (int g : {41, 46, 47, 53, 58})
+        set[g] = -1;
+    set[keyRangeGenerator] = 0x7F00;
+    set[velocityRangeGenerator] = 0x7F00;
+    set[56] = 100;
+    return set;
+}
+
+// A zone's generators [first, last) in its generator table; empty when the bag or its
+// successor lies outside the bag table, or the range lies outside the generator table.
+struct GeneratorRange {
+    size_t first = 0;
+    size_t last = 0;
+    bool empty() const { return first >= last; }
+};
+
+GeneratorRange generatorsOfZone(const std::vector<Bag>& bags, size_t bag, size_t generatorTableSize)
+{
+    if (bag + 1 >= bags.size())
+        return {};
+    const size_t first = bags[bag].generatorIndex;
+    const size_t last = bags[bag + 1].generatorIndex;
+    if (last > generatorTableSize || first >= last)
+        return {};  // outside the table, or running backwards: a zone without generators
+    return {first, last};
+}
+
+// The bags [first, last) of a preset or instrument whose header is at index i; the zones must
+// leave room for the bag after them, which ends their generator range.
+std::pair<size_t, size_t> zoneBags(size_t first, size_t last, size_t bagTableSize)
+{
+    if (bagTableSize == 0)
+        return {0, 0};
+    last = std::min(last, bagTableSize - 1);
+    return {first, std::max(first, last)};
+}
+
+void replaceGenerators(GeneratorSet& set, const std::vector<GeneratorRecord>& table, GeneratorRange range)
+{
+    for (size_t g = range.first; g < range.last; ++g)
+        if (table[g].op < generatorCount)
+            set[table[g].op] = table[g].amount;
+}
+
+void mergeGenerator(GeneratorSet& set, const GeneratorRecord& generator)
+{
+    if (generator.op >= generatorCount)
+        return;
+    int16_t& value = set[generator.op];
+    if (generator.op == keyRangeGenerator || generator.op == velocityRangeGenerator) {
+        const auto current = static_cast<uint16_t>(value);
+        const auto preset = static_cast<uint16_t>(generator.amount);
+        const unsigned low = std::max(current & 0xFFu, preset & 0xFFu);
+        const unsigned high = std::min<unsigned>(current >> 8, preset >> 8);
+        value = static_cast<int16_t>(static_cast<uint16_t>(low | (high << 8)));
+    } else {
+        value = static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint16_t>(value) +
+                                                           static_cast<uint16_t>(generator.amount)));
+    }
+}
+
+} // namespace
+
+void SoundFontReader::resolvePreset(int32_t p)
+{
+    const size_t n = presets.size();
+    if (n < 2)
+        return;
+    p = std::clamp<int32_t>(p, 0, static_cast<int32_t>(n - 2));
+    zoneGenerators.clear();
+
+    const auto [firstBag, lastBag] =
+        zoneBags(presets[p].bagIndex, presets[p + 1].bagIndex, presetBags.size());
+    int32_t globalZone = -1;  // bag index of the global preset zone
+    for (size_t bag = firstBag; bag < lastBag; ++bag) {
+        const GeneratorRange range = generatorsOfZone(presetBags, bag, presetGenerators.size());
+        if (range.empty())
+            continue;
+        const GeneratorRecord& last = presetGenerators[range.last - 1];
+        if (last.op != instrumentGenerator) {
+            globalZone = static_cast<int32_t>(bag);
+            continue;
+        }
+        resolveInstrumentZones(static_cast<uint16_t>(last.amount), globalZone, static_cast<int32_t>(bag));
+        if (zoneGenerators.size() >= maxZonesPerPreset)
+            break;
+    }
+}
+
+void SoundFontReader::resolveInstrumentZones(uint16_t instrument, int32_t globalPresetZone, int32_t presetZone)
+{
+    if (static_cast<size_t>(instrument) + 1 >= instruments.size())
+        return;  // an instrument past the table (or the terminal record): zone skipped
+    const GeneratorRange presetRange = generatorsOfZone(presetBags, presetZone, presetGenerators.size());
+    const GeneratorRange globalPresetRange =
+        globalPresetZone < 0 ? GeneratorRange{} : generatorsOfZone(presetBags, globalPresetZone, presetGenerators.size());
+
+    const auto [firstBag, lastBag] = zoneBags(instruments[instrument].bagIndex,
+                                              instruments[instrument + 1].bagIndex, instrumentBags.size());
+    GeneratorRange globalInstrumentRange{};
+    for (size_t bag = firstBag; bag < lastBag && zoneGenerators.size() < maxZonesPerPreset; ++bag) {
+        const GeneratorRange range = generatorsOfZone(instrumentBags, bag, instrumentGenerators.size());
+        if (range.empty())
+            continue;
+        if (instrumentGenerators[range.last - 1].op != sampleIdGenerator) {
+            globalInstrumentRange = range;
+            continue;
+        }
+        GeneratorSet set = defaultGenerators();
+        replaceGenerators(set, instrumentGenerators, globalInstrumentRange);
+        replaceGenerators(set, instrumentGenerators, range);
+        for (size_t g = globalPresetRange.first; g < globalPresetRange.last; ++g) {
+            const GeneratorRecord& global = presetGenerators[g];
+            if (global.amount == 0)
+                continue;
+            const bool overridden = std::any_of(
+                presetGenerators.begin() + presetRange.first, presetGenerators.begin() + presetRange.last,
+                [&](const GeneratorRecord& local) { return local.op == global.op; });
+            if (!overridden)
+                mergeGenerator(set, global);
+        }
+        for (size_t g = presetRange.first; g < presetRange.last; ++g)
+            mergeGenerator(set, presetGenerators[g]);
+        zoneGenerators.push_back(set);
+    }
+}
+
+} // namespace Vst
+} // namespace Steinberg
