@@ -35,7 +35,7 @@ TEST(SineFont, ResolvesIntoOneLoopedRecordOfWholeCycles)
     EXPECT_NEAR(r.samples[r.loopEnd], r.samples[r.loopStart], 1.0f / 32768.0f);
     EXPECT_NEAR(r.samples[r.loopEnd - 1], r.samples[r.loopStart - 1], 1.0f / 32768.0f);
     EXPECT_FLOAT_EQ(r.samples.back(), 0.0f);
-    EXPECT_NEAR(r.volEnvRelease, 0.001f, 1e-6f);
+    EXPECT_FLOAT_EQ(r.volEnvRelease, 0.0009765625f);  // 2^-10 s
     EXPECT_EQ(reader.log, "インストルメント数 : 1\nNo.0 : エラーなし\n");
 }
 
