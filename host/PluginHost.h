@@ -59,6 +59,7 @@ private:
 class HostContext;
 class ComponentHandler;
 class ConnectionProxy;
+class MessageLog;
 class ParameterChanges;
 class EventList;
 
@@ -158,13 +159,16 @@ private:
     Plugin();
     bool build(Module& module, std::string& error);
     void prepareBuffers(int32_t maxBlock);
+    void disconnect();
 
     std::shared_ptr<Module> module_;   // keeps the library loaded while the plug-in lives
     std::unique_ptr<HostContext> context_;
     std::unique_ptr<ComponentHandler> handler_;
+    std::unique_ptr<MessageLog> messageLog_;
     std::unique_ptr<ConnectionProxy> toController_;   // the processor's peer
     std::unique_ptr<ConnectionProxy> toProcessor_;    // the controller's peer
     std::unique_ptr<ParameterChanges> parameterChanges_;
+    std::unique_ptr<ParameterChanges> outputParameterChanges_;   // offered, never read
     std::unique_ptr<EventList> events_;
 
     Steinberg::Vst::IComponent* component_ = nullptr;

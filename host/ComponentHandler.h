@@ -1,0 +1,40 @@
+#pragma once
+// The host's IComponentHandler: records every beginEdit/performEdit/endEdit/restartComponent
+// the controller makes, with the calling thread, and answers kResultOk.
+// Threads: any (the log is locked). Not real-time safe: recording allocates.
+#include "host/HostRecords.h"
+
+#include "pluginterfaces/vst/ivsteditcontroller.h"
+
+#include <mutex>
+#include <vector>
+
+namespace zephra {
+namespace host {
+
+class ComponentHandler : public Steinberg::Vst::IComponentHandler {
+public:
+    ComponentHandler() = default;
+
+    Steinberg::tresult PLUGIN_API beginEdit(Steinberg::Vst::ParamID id) override;
+    Steinberg::tresult PLUGIN_API performEdit(Steinberg::Vst::ParamID id,
+                                              Steinberg::Vst::ParamValue valueNormalized) override;
+    Steinberg::tresult PLUGIN_API endEdit(Steinberg::Vst::ParamID id) override;
+    Steinberg::tresult PLUGIN_API restartComponent(Steinberg::int32 flags) override;
+
+    std::vector<EditRecord> records() const;
+    void clear();
+
+    Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override;
+    Steinberg::uint32 PLUGIN_API addRef() override { return 1; }
+    Steinberg::uint32 PLUGIN_API release() override { return 1; }
+
+private:
+    void add(const EditRecord& record);
+
+    mutable std::mutex mutex_;
+    std::vector<EditRecord> records_;
+};
+
+} // namespace host
+} // namespace zephra

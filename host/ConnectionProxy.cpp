@@ -1,0 +1,142 @@
+#include "host/ConnectionProxy.h"
+
+#include "host/HostAllocationScope.h"
+#include "host/MessageObjects.h"
+
+#include <thread>
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+
+namespace zephra {
+namespace host {
+
+namespace {
+// Copies what a message carries. Messages made by our HostContext list their attributes; a
+// message object of any other origin still gives its ID.
+void describe(IMessage* message, MessageRecord& record) {
+    const char* id = message->getMessageID();
+    record.id = id ? id : "";
+    if (const auto* own = dynamic_cast<const Message*>(message))
+        own->attributes().copyInto(record);
+}
+}
+
+MessageLog::~MessageLog() {
+    HostAllocationScope scope;
+    for (HeldMessage& held : held_)
+        held.message->release();
+}
+
+bool MessageLog::recordSend(MessageDirection direction, IMessage* message, IConnectionPoint* target,
+                            uint64_t& sequence) {
+    HostAllocationScope scope;
+    std::lock_guard<std::mutex> lock(mutex_);
+    sequence = nextSequence_++;
+    if (recording_) {
+        MessageRecord record;
+        record.direction = direction;
+        record.thread = std::this_thread::get_id();
+        record.held = holding_;
+        describe(message, record);
+        records_.push_back(std::move(record));
+        sequences_.push_back(sequence);
+    }
+    if (!holding_)
+        return false;
+    message->addRef();
+    held_.push_back(HeldMessage{message, target, sequence});
+    return true;
+}
+
+void MessageLog::deliveryFinished(uint64_t sequence, tresult result) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    // The record is almost always the last one; search from the back.
+    for (size_t i = sequences_.size(); i-- > 0;) {
+        if (sequences_[i] == sequence) {
+            records_[i].deliveryResult = result;
+            return;
+        }
+        if (sequences_[i] < sequence)
+            return;
+    }
+}
+
+void MessageLog::setHolding(bool hold) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    holding_ = hold;
+}
+
+void MessageLog::setRecording(bool record) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    recording_ = record;
+}
+
+int MessageLog::deliverHeld() {
+    std::vector<HeldMessage> pending;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        pending.swap(held_);
+    }
+    // Deliver outside the lock: the receiver may send a message of its own in reply.
+    int delivered = 0;
+    for (HeldMessage& held : pending) {
+        const tresult result = held.target ? held.target->notify(held.message) : kResultFalse;
+        deliveryFinished(held.sequence, result);
+        HostAllocationScope scope;
+        held.message->release();
+        ++delivered;
+    }
+    return delivered;
+}
+
+std::vector<MessageRecord> MessageLog::records() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return records_;
+}
+
+void MessageLog::clear() {
+    HostAllocationScope scope;
+    std::lock_guard<std::mutex> lock(mutex_);
+    records_.clear();
+    sequences_.clear();
+}
+
+ConnectionProxy::ConnectionProxy(MessageLog& log, MessageDirection direction, IConnectionPoint* target)
+    : log_(log), direction_(direction), target_(target) {}
+
+void ConnectionProxy::detach() noexcept { target_ = nullptr; }
+
+tresult PLUGIN_API ConnectionProxy::connect(IConnectionPoint* other) {
+    return other ? kResultOk : kInvalidArgument;
+}
+
+tresult PLUGIN_API ConnectionProxy::disconnect(IConnectionPoint* other) {
+    return other ? kResultOk : kInvalidArgument;
+}
+
+tresult PLUGIN_API ConnectionProxy::notify(IMessage* message) {
+    if (!message)
+        return kInvalidArgument;
+    IConnectionPoint* target = target_;
+    if (!target)
+        return kResultFalse;
+    uint64_t sequence = 0;
+    if (log_.recordSend(direction_, message, target, sequence))
+        return kResultOk;   // held: delivered later by deliverHeld
+    const tresult result = target->notify(message);
+    log_.deliveryFinished(sequence, result);
+    return result;
+}
+
+tresult PLUGIN_API ConnectionProxy::queryInterface(const TUID iid, void** obj) {
+    if (FUnknownPrivate::iidEqual(iid, FUnknown::iid) || FUnknownPrivate::iidEqual(iid, IConnectionPoint::iid)) {
+        *obj = static_cast<IConnectionPoint*>(this);
+        return kResultOk;
+    }
+    *obj = nullptr;
+    return kNoInterface;
+}
+
+} // namespace host
+} // namespace zephra

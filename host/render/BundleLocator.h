@@ -1,0 +1,22 @@
+#pragma once
+// Finds the plug-in bundle to load: an explicit path, else the bundle of the build tree the
+// renderer was built in, else the standard Linux VST3 folders.
+//
+// Threads: any. Not real-time safe (file system).
+#include <string>
+#include <vector>
+
+namespace zephra {
+namespace render {
+
+constexpr const char* kBundleName = "Zephra SF2 Player.vst3";
+
+// The folders searched, in order, for a bundle when none is given.
+std::vector<std::string> bundleCandidates();
+
+// explicitPath when not empty (it must exist), else the first candidate that exists.
+// False with the list of places looked at when there is none.
+bool locateBundle(const std::string& explicitPath, std::string& bundlePath, std::string& error);
+
+} // namespace render
+} // namespace zephra

@@ -1,0 +1,198 @@
+#include "Options.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+namespace zephra {
+namespace render {
+
+namespace {
+
+bool parseInteger(const std::string& text, long long low, long long high, int32_t& value) {
+    if (text.empty()) return false;
+    errno = 0;
+    char* end = nullptr;
+    const long long parsed = std::strtoll(text.c_str(), &end, 10);
+    if (errno != 0 || end == text.c_str() || *end != '\0' || parsed < low || parsed > high) return false;
+    value = static_cast<int32_t>(parsed);
+    return true;
+}
+
+bool parseSeconds(const std::string& text, double high, double& value) {
+    if (text.empty()) return false;
+    errno = 0;
+    char* end = nullptr;
+    const double parsed = std::strtod(text.c_str(), &end);
+    if (errno != 0 || end == text.c_str() || *end != '\0' || !std::isfinite(parsed) || parsed < 0.0 ||
+        parsed > high)
+        return false;
+    value = parsed;
+    return true;
+}
+
+} // namespace
+
+bool parseOptions(int argc, const char* const* argv, Options& options, std::string& error) {
+    options = Options{};
+    for (int i = 1; i < argc; ++i) {
+        std::string name = argv[i];
+        std::string value;
+        bool hasInlineValue = false;
+        if (name.rfind("--", 0) == 0) {
+            const size_t equals = name.find('=');
+            if (equals != std::string::npos) {
+                value = name.substr(equals + 1);
+                name = name.substr(0, equals);
+                hasInlineValue = true;
+            }
+        }
+        // Fetches the option's value, from "--name=value" or the next argument.
+        auto takeValue = [&]() -> bool {
+            if (hasInlineValue) return true;
+            if (i + 1 >= argc) {
+                error = "option " + name + " needs a value";
+                return false;
+            }
+            value = argv[++i];
+            return true;
+        };
+        auto flag = [&](bool& target) -> bool {
+            if (hasInlineValue) {
+                error = "option " + name + " takes no value";
+                return false;
+            }
+            target = true;
+            return true;
+        };
+
+        if (name == "-h" || name == "--help") {
+            if (!flag(options.showHelp)) return false;
+        } else if (name == "--version") {
+            if (!flag(options.showVersion)) return false;
+        } else if (name == "--list-presets") {
+            if (!flag(options.listPresets)) return false;
+        } else if (name == "-q" || name == "--quiet") {
+            if (!flag(options.quiet)) return false;
+        } else if (name == "--sf2") {
+            if (!takeValue()) return false;
+            if (value.empty()) {
+                error = "--sf2 needs a file path";
+                return false;
+            }
+            options.soundFontPath = value;
+        } else if (name == "--preset") {
+            if (!takeValue()) return false;
+            if (!parseInteger(value, 0, 65535, options.preset)) {
+                error = "--preset needs a preset index from 0 to 65535, not \"" + value + "\"";
+                return false;
+            }
+            options.presetGiven = true;
+        } else if (name == "--bank") {
+            if (!takeValue()) return false;
+            if (!parseInteger(value, 0, 65535, options.bank)) {
+                error = "--bank needs a bank number from 0 to 65535, not \"" + value + "\"";
+                return false;
+            }
+            options.bankGiven = true;
+        } else if (name == "--program") {
+            if (!takeValue()) return false;
+            if (!parseInteger(value, 0, 65535, options.program)) {
+                error = "--program needs a program number from 0 to 65535, not \"" + value + "\"";
+                return false;
+            }
+            options.programGiven = true;
+        } else if (name == "--midi") {
+            if (!takeValue()) return false;
+            if (value.empty()) {
+                error = "--midi needs a file path";
+                return false;
+            }
+            options.midiPath = value;
+        } else if (name == "-o" || name == "--output") {
+            if (!takeValue()) return false;
+            if (value.empty()) {
+                error = name + " needs a file path";
+                return false;
+            }
+            options.outputPath = value;
+        } else if (name == "--format") {
+            if (!takeValue()) return false;
+            if (!parseSampleFormat(value, options.format)) {
+                error = "--format must be 16, 24 or float, not \"" + value + "\"";
+                return false;
+            }
+        } else if (name == "--rate") {
+            if (!takeValue()) return false;
+            if (!parseInteger(value, kMinSampleRate, kMaxSampleRate, options.sampleRate)) {
+                error = "--rate needs a sample rate from " + std::to_string(kMinSampleRate) + " to " +
+                        std::to_string(kMaxSampleRate) + " Hz, not \"" + value + "\"";
+                return false;
+            }
+        } else if (name == "--block") {
+            if (!takeValue()) return false;
+            if (!parseInteger(value, 1, kMaxBlockSize, options.blockSize)) {
+                error = "--block needs a block size from 1 to " + std::to_string(kMaxBlockSize) +
+                        " samples, not \"" + value + "\"";
+                return false;
+            }
+        } else if (name == "--tail") {
+            if (!takeValue()) return false;
+            if (!parseSeconds(value, kMaxTailSeconds, options.tailSeconds)) {
+                error = "--tail needs seconds from 0 to " + std::to_string(int(kMaxTailSeconds)) +
+                        ", not \"" + value + "\"";
+                return false;
+            }
+        } else if (name == "--plugin") {
+            if (!takeValue()) return false;
+            if (value.empty()) {
+                error = "--plugin needs the path of a .vst3 bundle";
+                return false;
+            }
+            options.bundlePath = value;
+        } else {
+            error = "unknown option \"" + std::string(argv[i]) + "\" (see --help)";
+            return false;
+        }
+    }
+    if (options.presetGiven && (options.bankGiven || options.programGiven)) {
+        error = "give either --preset or --bank/--program, not both";
+        return false;
+    }
+    if (options.bankGiven && !options.programGiven) {
+        error = "--bank needs --program as well";
+        return false;
+    }
+    return true;
+}
+
+std::string usageText() {
+    return
+        "Usage: zephra-render [options]\n"
+        "Plays a MIDI file (or the built-in demo piece) through the Zephra SF2 Player plug-in\n"
+        "and writes the result to a WAV file.\n"
+        "\n"
+        "  --sf2 PATH          SoundFont to play (default " + std::string(kDefaultSoundFont) + ")\n"
+        "  --preset N          preset index, as --list-presets shows it (default: the file's\n"
+        "                      program change before the first note, else 0)\n"
+        "  --bank B --program P  preset by bank and program number (--bank defaults to 0)\n"
+        "  --list-presets      list the SoundFont's presets and exit\n"
+        "  --midi FILE         Standard MIDI File, type 0 or 1 (default: the built-in demo)\n"
+        "  -o, --output FILE   WAV file to write (default out.wav)\n"
+        "  --format F          16, 24 or float (default 24)\n"
+        "  --rate HZ           sample rate, 44100 to 192000 (default 44100)\n"
+        "  --block N           process block size, 1 to 8192 (default 512; the audio does not\n"
+        "                      depend on it)\n"
+        "  --tail SECONDS      time rendered after the last note, 0 to 60 (default 2)\n"
+        "  --plugin PATH       the .vst3 bundle to load (default: the build tree's bundle,\n"
+        "                      then ~/.vst3, /usr/local/lib/vst3, /usr/lib/vst3)\n"
+        "  -q, --quiet         no progress bar and no summary\n"
+        "  -h, --help          this text\n"
+        "      --version       the version\n"
+        "\n"
+        "Exit status: 0 done, 2 bad options, 3 SoundFont or preset problem, 4 MIDI file problem,\n"
+        "5 output file problem, 6 plug-in problem, 7 the render produced no sound.\n";
+}
+
+} // namespace render
+} // namespace zephra
