@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-struct SNDFILE_tag;
+struct sf_private_tag;
 
 namespace zephra {
 namespace render {
@@ -36,7 +36,7 @@ public:
     int64_t framesWritten() const { return frames; }
 
 private:
-    SNDFILE_tag* file = nullptr;
+    sf_private_tag* file = nullptr;  // libsndfile's SNDFILE
     std::string path;
     int64_t frames = 0;
     float interleaved[2 * 1024] = {};
