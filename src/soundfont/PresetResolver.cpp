@@ -97,7 +97,9 @@ void SoundFontReader::resolvePreset(int32_t p)
     const auto [firstBag, lastBag] =
         zoneBags(presets[p].bagIndex, presets[p + 1].bagIndex, presetBags.size());
     int32_t globalZone = -1;  // bag index of the global preset zone
-    for (size_t bag = firstBag; bag < lastBag; ++bag) {
+    size_t stepsLeft = maxResolveStepsPerPreset;
+    for (size_t bag = firstBag; bag < lastBag && stepsLeft > 0; ++bag) {
+        --stepsLeft;
         const GeneratorRange range = generatorsOfZone(presetBags, bag, presetGenerators.size());
         if (range.empty())
             continue;
@@ -106,13 +108,14 @@ void SoundFontReader::resolvePreset(int32_t p)
             globalZone = static_cast<int32_t>(bag);
             continue;
         }
-        resolveInstrumentZones(static_cast<uint16_t>(last.amount), globalZone, static_cast<int32_t>(bag));
+        resolveInstrumentZones(static_cast<uint16_t>(last.amount), globalZone, static_cast<int32_t>(bag), stepsLeft);
         if (zoneGenerators.size() >= maxZonesPerPreset)
             break;
     }
 }
 
-void SoundFontReader::resolveInstrumentZones(uint16_t instrument, int32_t globalPresetZone, int32_t presetZone)
+void SoundFontReader::resolveInstrumentZones(uint16_t instrument, int32_t globalPresetZone, int32_t presetZone,
+                                             size_t& stepsLeft)
 {
     if (static_cast<size_t>(instrument) + 1 >= instruments.size())
         return;  // an instrument past the table (or the terminal record): zone skipped
@@ -122,9 +125,22 @@ void SoundFontReader::resolveInstrumentZones(uint16_t instrument, int32_t global
 
     const auto [firstBag, lastBag] = zoneBags(instruments[instrument].bagIndex,
                                               instruments[instrument + 1].bagIndex, instrumentBags.size());
+    // Which operators the preset zone sets itself: those of the global preset zone give way.
+    std::array<bool, generatorCount> presetZoneSets{};
+    for (size_t g = presetRange.first; g < presetRange.last; ++g)
+        if (presetGenerators[g].op < generatorCount)
+            presetZoneSets[presetGenerators[g].op] = true;
+    const size_t presetSteps = (presetRange.last - presetRange.first) + (globalPresetRange.last - globalPresetRange.first);
+
     GeneratorRange globalInstrumentRange{};
     for (size_t bag = firstBag; bag < lastBag && zoneGenerators.size() < maxZonesPerPreset; ++bag) {
         const GeneratorRange range = generatorsOfZone(instrumentBags, bag, instrumentGenerators.size());
+        const size_t steps = 1 + (range.last - range.first) + (globalInstrumentRange.last - globalInstrumentRange.first) + presetSteps;
+        if (steps > stepsLeft) {
+            stepsLeft = 0;
+            return;
+        }
+        stepsLeft -= steps;
         if (range.empty())
             continue;
         if (instrumentGenerators[range.last - 1].op != sampleIdGenerator) {
@@ -136,12 +152,7 @@ void SoundFontReader::resolveInstrumentZones(uint16_t instrument, int32_t global
         replaceGenerators(set, instrumentGenerators, range);
         for (size_t g = globalPresetRange.first; g < globalPresetRange.last; ++g) {
             const GeneratorRecord& global = presetGenerators[g];
-            if (global.amount == 0)
-                continue;
-            const bool overridden = std::any_of(
-                presetGenerators.begin() + presetRange.first, presetGenerators.begin() + presetRange.last,
-                [&](const GeneratorRecord& local) { return local.op == global.op; });
-            if (!overridden)
+            if (global.amount != 0 && global.op < generatorCount && !presetZoneSets[global.op])
                 mergeGenerator(set, global);
         }
         for (size_t g = presetRange.first; g < presetRange.last; ++g)

@@ -52,6 +52,9 @@ public:
     // A hostile file can make one preset expand into pbag x ibag zones, or make many zones
     // read the same large sample: both are capped so memory stays proportional to the file.
     static constexpr size_t maxZonesPerPreset = 16384;
+    // Work one resolvePreset call may do: one step per zone visited (skipped ones included)
+    // and per generator applied. Real fonts need a few thousand.
+    static constexpr size_t maxResolveStepsPerPreset = size_t{1} << 21;
     // Sample points one buildSynthRecords call may read: this many times the "smpl" points.
     static constexpr uint64_t samplePointBudgetFactor = 8;
 
@@ -59,7 +62,8 @@ private:
     void clear();
     bool loadTables();
     // Adds the generators of one zone into set: replacing, or merging at preset level.
-    void resolveInstrumentZones(uint16_t instrument, int32_t globalPresetZone, int32_t presetZone);
+    void resolveInstrumentZones(uint16_t instrument, int32_t globalPresetZone, int32_t presetZone,
+                                size_t& stepsLeft);
 
     RiffFile file;
 };

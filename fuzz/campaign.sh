@@ -1,0 +1,30 @@
+#!/bin/sh
+# The long fuzz campaign: builds the targets (as fuzz/run.sh does) and runs both at once at
+# low priority for the given number of seconds each (default 1800), logging to
+# <log dir>/zephra-fuzz-{soundfont,wav}.log (default /tmp). Waits for both to finish and
+# prints their final statistics.
+# Usage: fuzz/campaign.sh [seconds] [log dir] [build dir]
+set -eu
+seconds=${1:-1800}
+logs=${2:-/tmp}
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${3:-$root/build-fuzz}
+
+"$root/fuzz/run.sh" 0 "$build"   # build and seed only
+pids=""
+for target in soundfont wav; do
+  nice -n 19 "$build/fuzz/${target}_fuzz" "$build/corpus/$target" \
+    -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -max_len=16384 \
+    -detect_leaks=1 -print_final_stats=1 -artifact_prefix="$build/artifacts/${target}-" \
+    >"$logs/zephra-fuzz-$target.log" 2>&1 &
+  pids="$pids $!"
+done
+status=0
+for pid in $pids; do
+  wait "$pid" || status=1
+done
+for target in soundfont wav; do
+  echo "== ${target}_fuzz"
+  grep -E '^(Done|stat::)|ERROR|SUMMARY' "$logs/zephra-fuzz-$target.log" || true
+done
+exit $status
