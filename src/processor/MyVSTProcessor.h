@@ -13,9 +13,12 @@
 #include "processor/TimedEvent.h"
 #include "processor/EventQueue.h"
 #include "processor/ParameterValues.h"
+#include "processor/StagedState.h"
+#include "processor/StateHandOver.h"
 #include "sdk/AudioEffect.h"
 #include "soundfont/SFSynth.h"
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -78,6 +81,23 @@ protected:
     double beatPosition = 0.0;
     double lastTempo = 120.0;
     double ticksPerBeat = 8.0;
+
+private:
+    // Audio thread: applies a state restored by setState, then tells the engine.
+    void applyStagedState() noexcept;
+    // Audio thread: moves the records due before count into dueEvents and moves the rest
+    // count samples earlier.
+    void takeDueEvents(int32 count) noexcept;
+    void dispatchEvent(const TimedEvent& event);
+    // UI thread: validated entries on top of base become the next state for the audio thread.
+    void stageState(bool restoredBypass, const std::vector<std::pair<int32, double>>& entries,
+                    const ParameterValues& base);
+
+    StateHandOver stateHandOver;
+    StagedState uiStaged;                  // UI thread: last state published, until applied
+    std::atomic<bool> publishedBypass{false};  // bypass as the audio thread last set it
+    std::vector<int32> changedIds;         // audio thread: reused, reserved at construction
+    EventQueue dueEvents;                  // audio thread: the records due in this block
 };
 
 } // namespace Vst

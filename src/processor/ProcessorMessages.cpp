@@ -1,0 +1,127 @@
+#include "processor/MyVSTProcessor.h"
+
+#include "processor/InFlightSynthLists.h"
+
+#include "pluginterfaces/vst/ivstmessage.h"
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace Steinberg {
+namespace Vst {
+namespace {
+
+// A byte-block attribute of at least minSize bytes; false when absent or shorter.
+bool binaryAttribute(IAttributeList* attributes, const char* key, const void*& data,
+                     uint32& size, uint32 minSize)
+{
+    data = nullptr;
+    size = 0;
+    if (attributes->getBinary(key, data, size) != kResultOk)
+        return false;
+    if (size < minSize || (size > 0 && !data))
+        return false;
+    return true;
+}
+
+int32 readInt32(const void* data)
+{
+    int32 value = 0;
+    std::memcpy(&value, data, sizeof(value));
+    return value;
+}
+
+// Samples as the engine's float pointer: used in place when aligned, otherwise copied.
+const float* floatSamples(const void* data, uint32 frames, std::vector<float>& copy)
+{
+    if (reinterpret_cast<uintptr_t>(data) % alignof(float) == 0)
+        return static_cast<const float*>(data);
+    copy.resize(frames);
+    if (frames > 0)
+        std::memcpy(copy.data(), data, frames * sizeof(float));
+    return copy.data();
+}
+
+} // namespace
+
+tresult PLUGIN_API MyVSTProcessor::notify(IMessage* message)
+{
+    if (!message)
+        return kInvalidArgument;
+    const char* messageId = message->getMessageID();
+    if (!messageId)
+        return AudioEffect::notify(message);
+
+    if (std::strcmp(messageId, "WAVDATA") == 0) {
+        IAttributeList* attributes = message->getAttributes();
+        const void* idData;
+        const void* leftData;
+        const void* rightData;
+        const void* rateData;
+        uint32 idSize, leftSize, rightSize, rateSize;
+        if (!attributes || !binaryAttribute(attributes, "wavID", idData, idSize, 4) ||
+            !binaryAttribute(attributes, "wavL", leftData, leftSize, 0) ||
+            !binaryAttribute(attributes, "wavR", rightData, rightSize, 0) ||
+            !binaryAttribute(attributes, "samplerate", rateData, rateSize, 4))
+            return kResultFalse;   // incomplete message: ignored
+        const uint32 frames = rightSize / 4;
+        // The left channel must hold as many samples as the right one says.
+        if (leftSize / 4 < frames)
+            return kResultFalse;
+        std::vector<float> leftCopy, rightCopy;
+        wavDataReceived(readInt32(idData), floatSamples(leftData, frames, leftCopy),
+                        floatSamples(rightData, frames, rightCopy), frames, readInt32(rateData));
+        return kResultOk;
+    }
+
+    if (std::strcmp(messageId, "SF2DATA") == 0) {
+        IAttributeList* attributes = message->getAttributes();
+        const void* idData;
+        const void* listData;
+        uint32 idSize, listSize;
+        if (!attributes || !binaryAttribute(attributes, "fileID", idData, idSize, 4) ||
+            !binaryAttribute(attributes, "SFSynthList", listData, listSize, 16))
+            return kResultFalse;   // incomplete message: ignored
+        uint64_t addresses[2];
+        std::memcpy(addresses, listData, sizeof(addresses));
+        const auto* first = reinterpret_cast<const SFSynth*>(static_cast<uintptr_t>(addresses[0]));
+        const auto* last = reinterpret_cast<const SFSynth*>(static_cast<uintptr_t>(addresses[1]));
+        // Only a list the controller is sending right now is read; anything else (stale,
+        // foreign or delivered late) is refused without touching the addresses.
+        SFSynthList records;
+        if (!InFlightSynthLists::copyIfInFlight(first, last, records))
+            return kResultFalse;
+        soundFontReceived(readInt32(idData), records);
+        return kResultOk;
+    }
+
+    return AudioEffect::notify(message);
+}
+
+void MyVSTProcessor::wavDataReceived(int32, const float*, const float*, uint32, int32)
+{
+}
+
+void MyVSTProcessor::soundFontReceived(int32, SFSynthList& list)
+{
+    SFSynthList().swap(list);
+}
+
+tresult MyVSTProcessor::sendUsedMemory(int64 amount)
+{
+    IMessage* message = allocateMessage();
+    if (!message)
+        return kResultFalse;   // no host message object: nothing is sent
+    tresult result = kResultFalse;
+    message->setMessageID("USEDMEM");
+    if (IAttributeList* attributes = message->getAttributes()) {
+        attributes->setBinary("usedMem", &amount, sizeof(amount));
+        result = sendMessage(message);
+    }
+    message->release();
+    return result;
+}
+
+} // namespace Vst
+} // namespace Steinberg
