@@ -1,9 +1,12 @@
 #pragma once
 // The SoundFont player's audio processor: the framework's processor with the 64-voice engine
-// behind its engine operations.
-// Threads: as MyVSTProcessor (setupProcessing and soundFontReceived on the UI thread; the
-// engine operations on the audio thread, real-time safe).
+// behind its engine operations. It reports the busy voice count ("VOICENUM", every 4410
+// samples) and the adopted sound's sample points ("USEDMEM") from the audio thread.
+// Threads: as MyVSTProcessor: setupProcessing on the UI thread while processing is stopped,
+// soundFontReceived on the message (UI) thread, the engine operations on the audio thread,
+// real-time safe (the two reports use the host's message objects).
 #include "processor/MyVSTProcessor.h"
+#include "synth/SynthEngine.h"
 
 namespace Steinberg {
 namespace Vst {
@@ -27,6 +30,14 @@ public:
     void writeExtraState(IBStream* stream) override;
     void readExtraState(IBStream* stream) override;
     void soundFontReceived(int32 fileId, SFSynthList& list) override;
+
+    // Read access for tests.
+    const SynthEngine& synthEngine() const noexcept { return engine; }
+
+private:
+    void sendVoiceCount(int32 count) noexcept;
+
+    SynthEngine engine;
 };
 
 } // namespace Vst

@@ -1,0 +1,62 @@
+#pragma once
+// A seven-stage envelope (delay, attack, hold, decay, sustain, release, done) driven by an integer
+// counter over the shared curve table: 128 table steps per stage, 1 000 000 counter units per step.
+// Threads: audio thread (setSampleRate: UI thread while processing is stopped). Real-time safe.
+#include <cstdint>
+
+namespace Steinberg {
+namespace Vst {
+
+struct EnvelopeSources {
+    const float* delay;     // seconds
+    const float* attack;
+    const float* hold;
+    const float* decay;
+    const float* sustain;   // level reached after the decay
+    const float* release;
+};
+
+class Envelope {
+public:
+    static constexpr int32_t kUnitsPerStep = 1000000;
+    static constexpr int32_t kUnitsPerStage = 128 * kUnitsPerStep;
+    static constexpr int32_t kLastCounter = 7 * kUnitsPerStage - 1;   // last unit of the table
+    static constexpr int32_t kReleaseStage = 5;
+    static constexpr int32_t kDoneStage = 6;
+
+    Envelope() noexcept;
+
+    // Idle: done, output 0, sources pointing at neutral values.
+    void reset() noexcept;
+    // Starts from the delay stage with new sources.
+    void start(const EnvelopeSources& sources, bool volumeEnvelope) noexcept;
+    // Recomputes the stage increments, scales and offsets from the sources (release scale kept).
+    void setUp() noexcept;
+    // Jumps to the release row, falling from the output reached.
+    void release() noexcept;
+    void setSampleRate(double rate) noexcept { sampleRate = rate; }
+
+    // One sample.
+    void advance() noexcept;
+    // Exactly `count` advances at once.
+    void skip(int64_t count) noexcept;
+    // Number of coming advances that all produce the same output, and that output.
+    int64_t steadyRun() const noexcept;
+    float nextOutput() const noexcept;
+
+    int32_t counter = 0;
+    int32_t increment[7] = {};
+    float scale[7] = {};
+    float offset[7] = {};
+    bool volume = false;
+    EnvelopeSources sources;
+    double sampleRate = 44100.0;
+    float output = 0.0f;
+    int32_t stage = kDoneStage;
+
+private:
+    void addToCounter(int64_t units) noexcept;
+};
+
+} // namespace Vst
+} // namespace Steinberg

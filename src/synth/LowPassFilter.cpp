@@ -1,0 +1,80 @@
+#include "synth/LowPassFilter.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace Steinberg {
+namespace Vst {
+
+void LowPassFilter::start(float noteVelocity, const float* cutoff, const float* resonance,
+                          const float* envelopeDepth, const float* lfoDepth) noexcept
+{
+    velocity = std::clamp(noteVelocity, 0.0f, 1.0f);
+    velocityScale = 0.75f + 0.25f * velocity;
+    cutoffSource = cutoff;
+    qSource = resonance;
+    envelopeDepthSource = envelopeDepth;
+    lfoDepthSource = lfoDepth;
+    refresh();
+    useCutoff(clampCutoff(baseCutoff));
+}
+
+void LowPassFilter::refresh() noexcept
+{
+    baseCutoff = *cutoffSource * velocityScale;
+    q = *qSource;
+    envelopeToCutoff = *envelopeDepthSource;
+    lfoToCutoff = *lfoDepthSource;
+}
+
+void LowPassFilter::setSampleRate(double rate) noexcept
+{
+    sampleRate = rate;
+    madeForCutoff = -1.0f;   // force new coefficients for the new rate
+}
+
+float LowPassFilter::cutoffFor(float envelopeOutput, float lfoOutput) const noexcept
+{
+    return clampCutoff(baseCutoff * (1.0f - (1.0f - envelopeToCutoff) * envelopeOutput) *
+                       (1.0f - (1.0f - lfoToCutoff) * lfoOutput));
+}
+
+float LowPassFilter::clampCutoff(float cutoff) noexcept
+{
+    if (!(cutoff >= kMinCutoff))   // also catches a cutoff that is not a number
+        return kMinCutoff;
+    return std::min(cutoff, kMaxCutoff);
+}
+
+void LowPassFilter::useCutoff(float cutoff) noexcept
+{
+    if (!coefficientsFor(cutoff))
+        computeCoefficients(cutoff);
+}
+
+void LowPassFilter::computeCoefficients(float cutoff) noexcept
+{
+    const float w = float(double(cutoff * 6.2831855f) / sampleRate);
+    const double s = std::sin(double(w));
+    const double c = std::cos(double(w));
+    // A Q that is not a positive number would make the filter blow up and poison the slot.
+    const float safeQ = q > 1e-3f ? q : 1e-3f;
+    const double alpha = s / (2.0 * double(safeQ));
+    a0 = float(1.0 + alpha);
+    a1 = float(-2.0 * c);
+    a2 = float(1.0 - alpha);
+    b1 = float(1.0 - c);
+    b0 = float((1.0 - c) * 0.5);
+    b2 = b0;
+    const float inverse = 1.0f / a0;
+    nb0 = b0 * inverse;
+    nb1 = b1 * inverse;
+    nb2 = b2 * inverse;
+    na1 = a1 * inverse;
+    na2 = a2 * inverse;
+    madeForCutoff = cutoff;
+    madeForQ = q;
+}
+
+} // namespace Vst
+} // namespace Steinberg

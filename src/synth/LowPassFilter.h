@@ -1,0 +1,67 @@
+#pragma once
+// Two-pole resonant low-pass of the audio-equalizer cookbook form, with its cutoff modulated by
+// the mod envelope and the mod LFO. Coefficients are recomputed only when the cutoff, Q or sample
+// rate they were made for changes (the result is the same as recomputing every sample).
+// Threads: audio thread (setSampleRate: UI thread while processing is stopped). Real-time safe.
+
+namespace Steinberg {
+namespace Vst {
+
+class LowPassFilter {
+public:
+    static constexpr float kMinCutoff = 50.0f;
+    static constexpr float kMaxCutoff = 22000.0f;
+
+    // Starts a note: velocity scaling, cutoff and Q sources and the modulation depth sources.
+    // The history carries over from the previous note of the slot.
+    void start(float velocity, const float* cutoffSource, const float* qSource,
+               const float* envelopeDepthSource, const float* lfoDepthSource) noexcept;
+    // Reloads the per-block values from the sources.
+    void refresh() noexcept;
+    void setSampleRate(double rate) noexcept;
+
+    // Modulated cutoff for the given mod envelope and mod LFO outputs, clamped to 50..22000 Hz.
+    float cutoffFor(float envelopeOutput, float lfoOutput) const noexcept;
+    static float clampCutoff(float cutoff) noexcept;
+    // Makes the coefficients for `cutoff` current (recomputing only if they differ).
+    void useCutoff(float cutoff) noexcept;
+    bool coefficientsFor(float cutoff) const noexcept
+    {
+        return cutoff == madeForCutoff && q == madeForQ;
+    }
+    // One sample through the filter.
+    float process(float x) noexcept
+    {
+        const float y = nb0 * x + nb1 * x1 + nb2 * x2 - na1 * y1 - na2 * y2;
+        x2 = x1;
+        x1 = x;
+        y2 = y1;
+        y1 = y;
+        return y;
+    }
+
+    float velocity = 1.0f;
+    float velocityScale = 1.0f;
+    float baseCutoff = 19912.0f;
+    float q = 1.0f;
+    float envelopeToCutoff = 1.0f;   // cached depth ratios
+    float lfoToCutoff = 1.0f;
+    double sampleRate = 44100.0;
+    const float* cutoffSource = nullptr;
+    const float* qSource = nullptr;
+    float a0 = 1.0f, a1 = 0.0f, a2 = 0.0f, b0 = 1.0f, b1 = 0.0f, b2 = 0.0f;
+    float y1 = 0.0f, y2 = 0.0f, x1 = 0.0f, x2 = 0.0f;
+    const float* envelopeDepthSource = nullptr;
+    const float* lfoDepthSource = nullptr;
+
+private:
+    void computeCoefficients(float cutoff) noexcept;
+
+    // Coefficients divided by a0, as used per sample.
+    float nb0 = 1.0f, nb1 = 0.0f, nb2 = 0.0f, na1 = 0.0f, na2 = 0.0f;
+    float madeForCutoff = -1.0f;
+    float madeForQ = -1.0f;
+};
+
+} // namespace Vst
+} // namespace Steinberg

@@ -1,0 +1,28 @@
+#pragma once
+// Reads one record's sample points: its reference frequency and its loop, checked so that every
+// fetch stays inside the points. A record that fails the checks gets the silent default player.
+// Threads: made on any thread; read on the audio thread. Reading is real-time safe.
+#include "soundfont/SFSynth.h"
+
+#include <cstdint>
+
+namespace Steinberg {
+namespace Vst {
+
+struct SamplePlayer {
+    const float* points;          // first sample point
+    int32_t count;                // number of points, guard point included
+    float referenceFrequency;     // Hz that plays the sample at its recorded speed
+    int32_t loopStart;
+    int32_t loopLast;             // last point of the loop
+
+    // Five zero points looping over all of them.
+    static SamplePlayer silent() noexcept;
+    // Player for `record` at the processing sample rate; the silent player if the record fails
+    // the checks (empty or too short samples, reference frequency below 1 Hz, loop outside the
+    // points or empty).
+    static SamplePlayer forRecord(const SFSynth& record, double processingRate) noexcept;
+};
+
+} // namespace Vst
+} // namespace Steinberg

@@ -1,0 +1,28 @@
+#include "synth/Sound.h"
+
+namespace Steinberg {
+namespace Vst {
+
+std::unique_ptr<Sound> Sound::make(SFSynthList& list, double rate)
+{
+    auto sound = std::make_unique<Sound>();
+    sound->records.swap(list);
+    SFSynthList().swap(list);
+    sound->players.reserve(sound->records.size());
+    for (const SFSynth& record : sound->records) {
+        sound->players.push_back(SamplePlayer::forRecord(record, rate));
+        sound->pointCount += int64_t(record.samples.size());
+    }
+    sound->madeForRate = rate;
+    return sound;
+}
+
+void Sound::retune(double rate) noexcept
+{
+    for (size_t i = 0; i < records.size(); ++i)
+        players[i] = SamplePlayer::forRecord(records[i], rate);
+    madeForRate = rate;
+}
+
+} // namespace Vst
+} // namespace Steinberg

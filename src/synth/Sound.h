@@ -1,0 +1,29 @@
+#pragma once
+// A received record list together with its sample players, built whole off the audio thread
+// so that the audio thread only swaps pointers when it adopts it.
+// Threads: made and destroyed on the UI thread; read by the audio thread once adopted.
+// make() allocates; retune() is real-time safe.
+#include "soundfont/SFSynth.h"
+#include "synth/SamplePlayer.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace Steinberg {
+namespace Vst {
+
+struct Sound {
+    SFSynthList records;
+    std::vector<SamplePlayer> players;   // one per record, same order
+    int64_t pointCount = 0;              // sample points of all records, guard points included
+    double madeForRate = 0.0;            // processing sample rate the players were made for
+
+    // Takes the records over (leaving `list` empty) and makes their players for `rate`.
+    static std::unique_ptr<Sound> make(SFSynthList& list, double rate);
+    // Remakes the players in place for another processing sample rate (no allocation).
+    void retune(double rate) noexcept;
+};
+
+} // namespace Vst
+} // namespace Steinberg

@@ -1,0 +1,220 @@
+#include "synth/SynthEngine.h"
+
+#include "synth/VoiceRenderer.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace Steinberg {
+namespace Vst {
+
+SynthEngine::SynthEngine()
+{
+    std::fill(mixLeft, mixLeft + kChunk, 0.0f);
+    std::fill(mixRight, mixRight + kChunk, 0.0f);
+}
+
+SynthEngine::~SynthEngine()
+{
+    for (Voice& v : voices)
+        v.reset();
+    mailbox.drain();
+    delete current;
+}
+
+void SynthEngine::setSampleRate(double newRate) noexcept
+{
+    rate = newRate;
+    for (Voice& v : voices)
+        v.setSampleRate(newRate);
+}
+
+bool SynthEngine::receiveSound(SFSynthList& list)
+{
+    if (!mailbox.canPost()) {
+        SFSynthList().swap(list);
+        return false;
+    }
+    mailbox.collectRetired();
+    std::unique_ptr<Sound> sound = Sound::make(list, rate);
+    return mailbox.post(sound);   // only this thread posts, so the slot is still empty
+}
+
+void SynthEngine::setWheel(double value) noexcept
+{
+    wheel = float(std::pow(2.0, value * 0.041666666666666664));
+}
+
+void SynthEngine::setPedal(double value) noexcept
+{
+    const bool down = value > 0.5;
+    if (pedal && !down)
+        pedalReleased();
+    pedal = down;
+}
+
+void SynthEngine::setBend(double rangeSemitones, double bendValue) noexcept
+{
+    bend = float(std::pow(2.0, rangeSemitones * bendValue * 0.08333333333333333));
+}
+
+void SynthEngine::noteOn(int16_t key, float velocity) noexcept
+{
+    if (current == nullptr || current->players.empty())
+        return;
+    const int32_t serial = noteSerial;
+    noteSerial = noteSerial == INT32_MAX ? 0 : noteSerial + 1;
+
+    // A key struck again: its sounding voices end (or are held by the pedal) before the new ones.
+    for (Voice& v : voices) {
+        if (v.key != key || v.state != Sounding)
+            continue;
+        if (v.pedalHeld) {
+            releaseSerial(v.serial);
+            continue;
+        }
+        if (pedal)
+            markPedalHeld(v.serial);
+        else
+            releaseSerial(v.serial);
+        break;
+    }
+
+    const float scale = 0.007874016f;   // velocity bounds are compared on the 0..1 scale
+    for (size_t i = 0; i < current->records.size(); ++i) {
+        const SFSynth& r = current->records[i];
+        const bool keyMatches = r.keyLow <= key && key <= r.keyHigh;
+        const bool velocityMatches = velocity >= float(r.velocityLow) * scale &&
+                                     !(velocity > float(r.velocityHigh) * scale);
+        if (!keyMatches || !velocityMatches)
+            continue;
+        const int index = allocateVoice();
+        if (index >= 0)
+            voices[index].start(serial, r, current->players[i], key, velocity, &wheel, &bend);
+    }
+}
+
+void SynthEngine::noteOff(int16_t key) noexcept
+{
+    for (Voice& v : voices) {
+        if (v.key != key || v.state != Sounding || v.pedalHeld)
+            continue;
+        if (pedal)
+            markPedalHeld(v.serial);
+        else
+            releaseSerial(v.serial);
+        return;
+    }
+}
+
+int SynthEngine::allocateVoice() const noexcept
+{
+    for (int i = 0; i < kVoiceCount; ++i)
+        if (voices[i].state == Free)
+            return i;
+    for (int i = 0; i < kVoiceCount; ++i)
+        if (voices[i].state == Released)
+            return i;
+    // The oldest; voices that have not sounded a sample yet are never taken.
+    int oldest = -1;
+    int64_t oldestAge = 0;
+    for (int i = 0; i < kVoiceCount; ++i) {
+        if (voices[i].age > oldestAge) {
+            oldest = i;
+            oldestAge = voices[i].age;
+        }
+    }
+    return oldest;
+}
+
+void SynthEngine::releaseSerial(int32_t serial) noexcept
+{
+    for (Voice& v : voices)
+        if (v.serial == serial)
+            v.release();
+}
+
+void SynthEngine::markPedalHeld(int32_t serial) noexcept
+{
+    for (Voice& v : voices)
+        if (v.serial == serial)
+            v.pedalHeld = true;
+}
+
+void SynthEngine::pedalReleased() noexcept
+{
+    for (Voice& v : voices)
+        if (v.state == Sounding && v.pedalHeld)
+            releaseSerial(v.serial);
+    pedal = false;
+}
+
+int32_t SynthEngine::busyVoiceCount() const noexcept
+{
+    int32_t busy = 0;
+    for (const Voice& v : voices)
+        if (v.state == Sounding || v.state == Released)
+            ++busy;
+    return busy;
+}
+
+void SynthEngine::refreshVoices() noexcept
+{
+    for (Voice& v : voices)
+        if (v.state != Free)
+            v.refresh();
+}
+
+void SynthEngine::mix(float* outL, float* outR, int32_t count, float gain) noexcept
+{
+    for (int32_t done = 0; done < count;) {
+        const int32_t n = std::min<int32_t>(kChunk, count - done);
+        std::fill(mixLeft, mixLeft + n, 0.0f);
+        std::fill(mixRight, mixRight + n, 0.0f);
+        // Voice by voice: each sample still sums the voices in index order.
+        for (Voice& v : voices)
+            if (v.state != Free)
+                renderVoice(v, mixLeft, mixRight, n);
+        for (int32_t i = 0; i < n; ++i) {
+            outL[done + i] = gain * (mixLeft[i] * 0.25f);
+            outR[done + i] = gain * (mixRight[i] * 0.25f);
+        }
+        done += n;
+    }
+}
+
+bool SynthEngine::adoptPending(int64_t& usedPoints) noexcept
+{
+    Sound* next = mailbox.peek();
+    if (next == nullptr)
+        return false;
+    for (Voice& v : voices)
+        v.reset();
+    if (next->madeForRate != rate)
+        next->retune(rate);   // players follow the rate current at adoption
+    Sound* replaced = current;
+    current = next;
+    mailbox.finishTake(replaced);
+    usedPoints = next->pointCount;
+    return true;
+}
+
+SynthEngine::RenderReport SynthEngine::render(float* outL, float* outR, int32_t count,
+                                              float gain) noexcept
+{
+    RenderReport report;
+    const int32_t n = std::max<int32_t>(count, 0);
+    refreshVoices();
+    mix(outL, outR, n, gain);
+    report.adopted = adoptPending(report.usedPoints);
+    reportCounter += n;
+    if (reportCounter >= kVoiceReportInterval) {
+        report.voiceCountDue = true;
+        report.voiceCount = busyVoiceCount();
+        reportCounter -= kVoiceReportInterval;
+    }
+    return report;
+}
+
+} // namespace Vst
+} // namespace Steinberg

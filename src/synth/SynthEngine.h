@@ -1,0 +1,90 @@
+#pragma once
+// The 64-voice SoundFont engine without any plug-in interface: note handling and voice
+// allocation, the controllers, rendering with the output gain, and the adoption of a newly
+// received record list between render calls.
+//
+// Threads: receiveSound runs on the message (UI) thread; setSampleRate on the UI thread while
+// processing is stopped; everything else on the audio thread, noexcept and real-time safe
+// (no locks, no allocation, no freeing).
+#include "soundfont/SFSynth.h"
+#include "synth/Sound.h"
+#include "synth/SoundMailbox.h"
+#include "synth/Voice.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace Steinberg {
+namespace Vst {
+
+class SynthEngine {
+public:
+    static constexpr int kVoiceCount = 64;
+    static constexpr int32_t kVoiceReportInterval = 4410;   // samples between voice counts
+    static constexpr int kChunk = 256;                      // samples mixed at a time
+
+    // What one render call has to report to the controller.
+    struct RenderReport {
+        bool adopted = false;        // a new sound was adopted at its end
+        int64_t usedPoints = 0;      // sample points of the adopted sound
+        bool voiceCountDue = false;  // 4410 samples have passed since the last count
+        int32_t voiceCount = 0;      // voices sounding or released
+    };
+
+    SynthEngine();
+    ~SynthEngine();
+    SynthEngine(const SynthEngine&) = delete;
+    SynthEngine& operator=(const SynthEngine&) = delete;
+
+    void setSampleRate(double rate) noexcept;
+    double sampleRate() const noexcept { return rate; }
+
+    // Message thread: takes the records (leaving `list` empty) as the pending sound when none
+    // is pending; otherwise they are dropped. Returns whether they were taken.
+    bool receiveSound(SFSynthList& list);
+
+    // Controllers.
+    void setWheel(double value) noexcept;
+    void setPedal(double value) noexcept;
+    void setBend(double rangeSemitones, double bend) noexcept;
+
+    void noteOn(int16_t key, float velocity) noexcept;
+    void noteOff(int16_t key) noexcept;
+
+    // Renders `count` samples of gain x mix into the outputs, then adopts a pending sound and
+    // counts samples towards the voice report.
+    RenderReport render(float* outL, float* outR, int32_t count, float gain) noexcept;
+
+    // Observers for the plug-in and for tests.
+    const Voice& voice(int index) const noexcept { return voices[index]; }
+    int32_t busyVoiceCount() const noexcept;
+    bool pedalDown() const noexcept { return pedal; }
+    float wheelRatio() const noexcept { return wheel; }
+    float bendRatio() const noexcept { return bend; }
+    size_t playerCount() const noexcept { return current ? current->players.size() : 0; }
+    const Sound* currentSound() const noexcept { return current; }
+
+private:
+    int allocateVoice() const noexcept;
+    void releaseSerial(int32_t serial) noexcept;
+    void markPedalHeld(int32_t serial) noexcept;
+    void pedalReleased() noexcept;
+    void refreshVoices() noexcept;
+    void mix(float* outL, float* outR, int32_t count, float gain) noexcept;
+    bool adoptPending(int64_t& usedPoints) noexcept;
+
+    Sound* current = nullptr;   // owned; freed by the mailbox's retired slot or the destructor
+    SoundMailbox mailbox;
+    Voice voices[kVoiceCount];
+    bool pedal = false;
+    int32_t noteSerial = 0;
+    float bend = 1.0f;
+    float wheel = 1.0f;
+    int64_t reportCounter = 0;   // wide, so a huge block cannot overflow it
+    double rate = 44100.0;
+    float mixLeft[kChunk];
+    float mixRight[kChunk];
+};
+
+} // namespace Vst
+} // namespace Steinberg

@@ -1,0 +1,175 @@
+#include "synth/Voice.h"
+
+#include "synth/FixedPoint.h"
+#include "synth/NeutralValues.h"
+#include "synth/SynthTables.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace Steinberg {
+namespace Vst {
+namespace {
+
+const SamplePlayer silentPlayer = SamplePlayer::silent();
+
+} // namespace
+
+Voice::Voice() noexcept { reset(); }
+
+void Voice::reset() noexcept
+{
+    const float* zero = &NeutralValues::zero;
+    serial = -1;
+    key = 0;
+    velocity = 1.0f;
+    state = Free;
+    age = 0;
+    pedalHeld = false;
+    panSource = zero;
+    modEnvToPitchSource = zero;
+    modLfoToPitchSource = zero;
+    vibLfoToPitchSource = zero;
+    wheelRatioSource = zero;
+    bendRatioSource = &NeutralValues::one;
+    player = &silentPlayer;
+    attenuationSource = zero;
+    modLfoToVolumeSource = zero;
+    modEnv.reset();
+    volEnv.reset();
+    modLfo.reset();
+    vibLfo.reset();
+    filter.cutoffSource = zero;
+    filter.qSource = &NeutralValues::one;
+    filter.envelopeDepthSource = zero;
+    filter.lfoDepthSource = zero;
+    loopWrap = 0;
+}
+
+void Voice::start(int32_t noteSerial, const SFSynth& r, const SamplePlayer& p, int16_t k, float v,
+                  const float* wheel, const float* bend) noexcept
+{
+    serial = noteSerial;
+    key = 0;
+    velocity = 1.0f;
+    state = Free;
+    age = 0;
+    pedalHeld = false;
+    panSource = &r.pan;
+    const int32_t panIndex = int32_t(std::clamp<int64_t>(int64_t(truncToInt32(*panSource)) + 50, 0, 100));
+    panLeft = SynthTables::panLeft[panIndex];
+    panRight = SynthTables::panRight[panIndex];
+
+    modEnv.start({&r.modEnvDelay, &r.modEnvAttack, &r.modEnvHold, &r.modEnvDecay, &r.modEnvSustain,
+                  &r.modEnvRelease}, false);
+    volEnv.start({&r.volEnvDelay, &r.volEnvAttack, &r.volEnvHold, &r.volEnvDecay, &r.volEnvSustain,
+                  &r.volEnvRelease}, true);
+    modLfo.start(&r.modLfoFrequency, &r.modLfoDelay);
+    vibLfo.start(&r.vibLfoFrequency, &r.vibLfoDelay);
+
+    player = &p;
+    position = 0.0;
+    loopWrap = 0;
+    const double semitones = double(int64_t(r.coarseTune) + k - 69);
+    const double frequency = 440.0 * std::pow(2.0, semitones / 12.0 + double(r.fineTune) / 1200.0);
+    baseIncrement = frequency / double(p.referenceFrequency);
+
+    modEnvToPitchSource = &r.modEnvToPitch;
+    modLfoToPitchSource = &r.modLfoToPitch;
+    vibLfoToPitchSource = &r.vibLfoToPitch;
+    wheelRatioSource = wheel;
+    bendRatioSource = bend;
+
+    attenuationSource = &r.attenuation;
+    attenuation = r.attenuation;
+    modLfoToVolumeSource = &r.modLfoToVolume;
+    velocityGain = std::clamp(v, 0.0f, 1.0f);
+
+    filter.start(v, &r.filterCutoff, &r.filterResonance, &r.modEnvToFilterCutoff,
+                 &r.modLfoToFilterCutoff);
+
+    key = k;
+    velocity = v;
+    state = Sounding;
+    age = 0;
+}
+
+void Voice::release() noexcept
+{
+    state = Released;
+    modEnv.release();
+    volEnv.release();
+}
+
+void Voice::refresh() noexcept
+{
+    modLfo.setUp();
+    vibLfo.setUp();
+    modEnv.setUp();
+    volEnv.setUp();
+    modEnvToPitch = *modEnvToPitchSource;
+    modLfoToPitch = *modLfoToPitchSource;
+    vibLfoToPitch = *vibLfoToPitchSource;
+    wheelRatio = *wheelRatioSource;
+    bendRatio = *bendRatioSource;
+    filter.refresh();
+    attenuation = *attenuationSource;
+    modLfoToVolume = *modLfoToVolumeSource;
+}
+
+void Voice::setSampleRate(double rate) noexcept
+{
+    modLfo.setSampleRate(rate);
+    vibLfo.setSampleRate(rate);
+    modEnv.setSampleRate(rate);
+    volEnv.setSampleRate(rate);
+    filter.setSampleRate(rate);
+}
+
+float Voice::pitchFactor(float modEnvelope, float modLfoOut, float vibratoOut) const noexcept
+{
+    return (1.0f - (1.0f - modEnvToPitch) * modEnvelope) * (1.0f - (1.0f - modLfoToPitch) * modLfoOut) *
+           (1.0f - (1.0f - wheelRatio) * vibratoOut) * bendRatio *
+           (1.0f - (1.0f - vibLfoToPitch) * vibratoOut);
+}
+
+float Voice::fetch() noexcept
+{
+    const int32_t j = truncToInt32(position);
+    if (j < 0)
+        return 0.0f;
+    const SamplePlayer& p = *player;
+    if (j < p.loopStart)
+        return p.points[j];
+    const int64_t length = int64_t(p.loopLast) - p.loopStart + 1;
+    const int64_t intoLoop = int64_t(j) - p.loopStart;
+    int64_t wrapped = intoLoop - loopWrap;
+    if (wrapped < 0 || wrapped >= length) {
+        wrapped = intoLoop % length;
+        loopWrap = intoLoop - wrapped;
+    }
+    return p.points[p.loopStart + wrapped];
+}
+
+float Voice::sampleOut() noexcept
+{
+    const float y = filter.process(fetch());
+    const float gain = (1.0f - modLfoToVolume * modLfo.output) * velocityGain;
+    return gain * (y * volEnv.output * attenuation);
+}
+
+void Voice::advance() noexcept
+{
+    modLfo.advance();
+    modEnv.advance();
+    vibLfo.advance();
+    volEnv.advance();
+    position += baseIncrement * double(pitchFactor(modEnv.output, modLfo.output, vibLfo.output));
+    filter.useCutoff(filter.cutoffFor(modEnv.output, modLfo.output));
+    if (volEnv.stage >= Envelope::kDoneStage)
+        state = Free;
+    age += 1;
+}
+
+} // namespace Vst
+} // namespace Steinberg

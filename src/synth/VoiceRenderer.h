@@ -1,0 +1,18 @@
+#pragma once
+// Mixes one voice into a stretch of the mix buffers and advances it, sample-exact with the
+// per-sample mix-then-advance order, but working in runs over which none of the voice's
+// modulators changes its output (the envelopes and LFOs move in table steps).
+// Threads: audio thread; real-time safe.
+#include "synth/Voice.h"
+
+#include <cstdint>
+
+namespace Steinberg {
+namespace Vst {
+
+// Adds the voice's panned output for `count` samples to mixLeft/mixRight and advances it after
+// each sample; stops early when the voice becomes free.
+void renderVoice(Voice& voice, float* mixLeft, float* mixRight, int32_t count) noexcept;
+
+} // namespace Vst
+} // namespace Steinberg
