@@ -63,6 +63,7 @@ int64_t File::read(void* buffer, int64_t byteCount) noexcept
             break;
         total += got;
     }
+    totalRead += static_cast<uint64_t>(total);
     return total;
 }
 

@@ -31,9 +31,13 @@ public:
     // (0 at the end of the file, on an error, or with a null handle).
     int64_t read(void* buffer, int64_t byteCount) noexcept;
     void close() noexcept;
+    // Bytes read through this object since it was made: lets callers show that a reader
+    // only touches what it needs.
+    uint64_t bytesRead() const noexcept { return totalRead; }
 
 private:
     intptr_t handle = -1;  // POSIX: the file descriptor; -1 is the null handle
+    uint64_t totalRead = 0;
 };
 
 } // namespace Vst

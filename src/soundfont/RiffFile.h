@@ -40,6 +40,7 @@ public:
                    uint32_t* bytesRead = nullptr);
 
     const std::map<uint32_t, int32_t>& chunkIndex() const noexcept { return index; }
+    uint64_t bytesRead() const noexcept { return file.bytesRead(); }
 
     // "smpl" -> 0x6C706D73: the four ID bytes read as one little-endian value.
     static constexpr uint32_t id(const char (&text)[5]) noexcept

@@ -49,6 +49,9 @@ public:
     std::vector<std::array<int16_t, 61>> zoneGenerators;  // resolved zones of the last preset
     SFSynthList synths;                                  // records built from them
 
+    // Bytes read from the file so far (the walk, the tables and each zone's samples).
+    uint64_t bytesReadFromFile() const noexcept { return file.bytesRead(); }
+
     // A hostile file can make one preset expand into pbag x ibag zones, or make many zones
     // read the same large sample: both are capped so memory stays proportional to the file.
     static constexpr size_t maxZonesPerPreset = 16384;
