@@ -1,0 +1,56 @@
+// PNG images loaded by resource name from the plug-in bundle's Resources folder.
+// UI thread only; not real-time safe (loading reads a file).
+#pragma once
+
+#include "ui/CBaseObject.h"
+#include "ui/CGeometry.h"
+
+typedef struct _cairo_surface cairo_surface_t;
+
+namespace VSTGUI {
+
+class CDrawContext;
+
+class CResourceDescription
+{
+public:
+    CResourceDescription(UTF8StringPtr name) : name(name ? name : "") {}
+    const UTF8String& getName() const { return name; }
+
+private:
+    UTF8String name;
+};
+
+class CBitmap : public CBaseObject
+{
+public:
+    // An image that cannot be found or decoded counts as 0 x 0 pixels and draws nothing.
+    explicit CBitmap(const CResourceDescription& description);
+    // Wraps an existing surface (takes one cairo reference of its own).
+    explicit CBitmap(cairo_surface_t* surface);
+    ~CBitmap() override;
+
+    CCoord getWidth() const { return width; }
+    CCoord getHeight() const { return height; }
+    bool isLoaded() const { return surface != nullptr; }
+    const CResourceDescription& getResourceDescription() const { return description; }
+    cairo_surface_t* getSurface() const { return surface; }
+
+    // Draws the image part that starts at `offset` into `rect`, unscaled, clipped to `rect`.
+    void draw(CDrawContext* context, const CRect& rect, const CPoint& offset = CPoint(0, 0),
+              float alpha = 1.f);
+
+private:
+    CResourceDescription description;
+    cairo_surface_t* surface = nullptr;
+    CCoord width = 0;
+    CCoord height = 0;
+};
+
+// Where bitmaps are looked up. By default the Resources folder of the bundle that holds this
+// code (<bundle>/Contents/Resources next to <bundle>/Contents/<arch>-linux/<name>.so); tests
+// and tools may point it elsewhere. Called on the UI thread.
+void setResourceFolder(const UTF8String& folder);
+UTF8String getResourceFolder();
+
+}  // namespace VSTGUI

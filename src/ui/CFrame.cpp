@@ -1,0 +1,211 @@
+#include "ui/CFrame.h"
+
+#include "ui/CDrawContext.h"
+#include "ui/CNewFileSelector.h"
+#include "ui/RunLoop.h"
+#include "ui/VSTGUIEditorInterface.h"
+#include "ui/X11Frame.h"
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <cstdint>
+
+namespace VSTGUI {
+
+CFrame::CFrame(const CRect& size, VSTGUIEditorInterface* editor)
+    : CViewContainer(size), editor(editor)
+{
+}
+
+CFrame::~CFrame()
+{
+    detachSelectors();
+    focusView = nullptr;
+    removeAll(true);
+    platformFrame.reset();
+}
+
+bool CFrame::open(void* parent, PlatformType type, IPlatformFrameConfig* config)
+{
+    if (platformFrame || type != PlatformType::kX11EmbedWindowID || !parent)
+        return false;
+    X11::IRunLoop* loop = config && config->runLoop ? config->runLoop : X11::RunLoop::get();
+    if (!loop)
+        return false;
+    const auto parentWindow = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(parent));
+    platformFrame = X11Frame::create(*this, parentWindow, *loop);
+    if (!platformFrame)
+        return false;
+    invalidRect(size);
+    return true;
+}
+
+void CFrame::close()
+{
+    detachSelectors();
+    focusView = nullptr;
+    removeAll(true);
+    platformFrame.reset();
+    forget();
+}
+
+void CFrame::addRunningSelector(CNewFileSelector* selector)
+{
+    if (std::find(runningSelectors.begin(), runningSelectors.end(), selector) ==
+        runningSelectors.end())
+        runningSelectors.push_back(selector);
+}
+
+void CFrame::removeRunningSelector(CNewFileSelector* selector)
+{
+    runningSelectors.erase(std::remove(runningSelectors.begin(), runningSelectors.end(), selector),
+                           runningSelectors.end());
+}
+
+void CFrame::detachSelectors()
+{
+    std::vector<CNewFileSelector*> running;
+    running.swap(runningSelectors);
+    for (CNewFileSelector* selector : running)
+        selector->detachFromFrame();
+}
+
+void CFrame::setFocusView(CView* view)
+{
+    if (view == focusView)
+        return;
+    CView* old = focusView;
+    focusView = view;
+    if (old)
+        old->looseFocus();  // may commit an edit; the new focus is already in place
+    if (focusView && focusView == view)
+        focusView->takeFocus();
+}
+
+void CFrame::onViewRemoved(CView* view)
+{
+    for (CView* v = focusView; v; v = v->getParentView()) {
+        if (v == view) {
+            focusView = nullptr;  // removed views lose focus silently
+            break;
+        }
+    }
+}
+
+void CFrame::setScaleFactor(double scale)
+{
+    if (!(scale >= 0.5 && scale <= 8.0))
+        return;  // refuse nonsense factors from hosts
+    scaleFactor = scale;
+    if (platformFrame)
+        platformFrame->setSize(size, scaleFactor);
+    invalidRect(size);
+}
+
+void CFrame::setViewSize(const CRect& rect, bool invalidate)
+{
+    CViewContainer::setViewSize(rect, false);
+    if (platformFrame)
+        platformFrame->setSize(size, scaleFactor);
+    if (invalidate)
+        invalidRect(CRect(0, 0, size.getWidth(), size.getHeight()));
+}
+
+void CFrame::invalidRect(const CRect& rect)
+{
+    CRect area = rect;
+    area.bound(CRect(0, 0, size.getWidth(), size.getHeight()));
+    if (area.isEmpty())
+        return;
+    invalidArea.unite(area);
+    if (platformFrame)
+        platformFrame->invalidRect(area);
+}
+
+void CFrame::idle()
+{
+    if (editor)
+        editor->doIdleStuff();
+}
+
+void CFrame::setFileDialogFactory(std::shared_ptr<IFileDialogFactory> factory)
+{
+    dialogFactory = std::move(factory);
+}
+
+CMouseEventResult CFrame::platformOnMouseDown(CPoint where, const CButtonState& buttons)
+{
+    remember();  // a handler may close the frame
+    CView* target = getViewAt(where);
+    // Clicking elsewhere ends a text entry; clicking a focusable view focuses it.
+    if (target && target->wantsFocus())
+        setFocusView(target);
+    else if (focusView && focusView != target)
+        setFocusView(nullptr);
+    const CMouseEventResult result = onMouseDown(where, buttons);
+    forget();
+    return result;
+}
+
+CMouseEventResult CFrame::platformOnMouseMoved(CPoint where, const CButtonState& buttons)
+{
+    return onMouseMoved(where, buttons);
+}
+
+CMouseEventResult CFrame::platformOnMouseUp(CPoint where, const CButtonState& buttons)
+{
+    remember();
+    const CMouseEventResult result = onMouseUp(where, buttons);
+    forget();
+    return result;
+}
+
+bool CFrame::platformOnMouseWheel(CPoint where, const CMouseWheelAxis& axis, float distance,
+                                  const CButtonState& buttons)
+{
+    return onWheel(where, axis, distance, buttons);
+}
+
+bool CFrame::platformOnKeyDown(VstKeyCode& key)
+{
+    if (focusView && focusView->onKeyDown(key) == 1)
+        return true;
+    return false;
+}
+
+bool CFrame::platformOnKeyUp(VstKeyCode& key)
+{
+    if (focusView && focusView->onKeyUp(key) == 1)
+        return true;
+    return false;
+}
+
+void CFrame::platformDrawRect(cairo_t* cairo, const CRect& area)
+{
+    CRect update = area;
+    update.bound(CRect(0, 0, size.getWidth(), size.getHeight()));
+    if (update.isEmpty())
+        return;
+    CDrawContext context(cairo);
+    context.clipRect(update);
+    // The frame's children are placed in frame coordinates, so the frame draws at the origin.
+    CRect self(0, 0, size.getWidth(), size.getHeight());
+    if (backgroundColour.alpha > 0) {
+        context.setFillColor(backgroundColour);
+        context.drawRect(update, kDrawFilled);
+    }
+    if (background)
+        background->draw(&context, self);
+    for (CView* child : children) {
+        if (!child->isVisible() || !child->getViewSize().rectOverlap(update))
+            continue;
+        context.saveGlobalState();
+        child->drawRect(&context, update);
+        context.restoreGlobalState();
+        child->setDirty(false);
+    }
+    invalidArea = CRect();
+}
+
+}  // namespace VSTGUI

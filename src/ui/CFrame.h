@@ -1,0 +1,85 @@
+// The top view of an editor: owns all views, tracks focus, mouse capture and dirty areas,
+// and lives either in an X11 child window (open) or off screen (drawn on request).
+// UI thread only; not real-time safe.
+#pragma once
+
+#include "ui/CViewContainer.h"
+#include "ui/IPlatformFrame.h"
+
+#include <memory>
+
+typedef struct _cairo cairo_t;
+
+namespace VSTGUI {
+
+class CNewFileSelector;
+class IFileDialogFactory;
+class VSTGUIEditorInterface;
+
+class CFrame : public CViewContainer
+{
+public:
+    CFrame(const CRect& size, VSTGUIEditorInterface* editor);
+
+    // Shows the frame in the parent window. False when the window cannot be made (no display,
+    // bad parent, unsupported type); the frame then stays usable off screen.
+    bool open(void* parent, PlatformType type = PlatformType::kX11EmbedWindowID,
+              IPlatformFrameConfig* config = nullptr);
+    bool isOpen() const { return platformFrame != nullptr; }
+    // Removes every view and the window, then releases the creator's reference.
+    void close();
+
+    VSTGUIEditorInterface* getEditor() const { return editor; }
+    IPlatformFrame* getPlatformFrame() const { return platformFrame.get(); }
+    bool isFrame() const override { return true; }
+
+    void setFocusView(CView* view);
+    CView* getFocusView() const { return focusView; }
+    void onViewRemoved(CView* view);
+
+    // Content scale for HiDPI screens: the window gets scale times the logical pixels.
+    void setScaleFactor(double scale);
+    double getScaleFactor() const { return scaleFactor; }
+    void setViewSize(const CRect& rect, bool invalidate = true) override;
+
+    // Collects areas to redraw (frame coordinates) and forwards them to the window.
+    void invalidRect(const CRect& rect);
+    CRect getInvalidArea() const { return invalidArea; }
+    // Redraws what is dirty on screen; the editor calls it on every timer tick.
+    void idle();
+
+    // Where file selectors of this frame show their dialog; null: the system dialog program.
+    void setFileDialogFactory(std::shared_ptr<IFileDialogFactory> factory);
+    std::shared_ptr<IFileDialogFactory> getFileDialogFactory() const { return dialogFactory; }
+    // Running selectors end silently when the frame goes, so none reports to a closed editor.
+    void addRunningSelector(CNewFileSelector* selector);
+    void removeRunningSelector(CNewFileSelector* selector);
+
+    // Entry points for the window system and for tests; coordinates in frame pixels.
+    CMouseEventResult platformOnMouseDown(CPoint where, const CButtonState& buttons);
+    CMouseEventResult platformOnMouseMoved(CPoint where, const CButtonState& buttons);
+    CMouseEventResult platformOnMouseUp(CPoint where, const CButtonState& buttons);
+    bool platformOnMouseWheel(CPoint where, const CMouseWheelAxis& axis, float distance,
+                              const CButtonState& buttons);
+    // Keys go to the focus view first, then to the frame's other keyboard users.
+    bool platformOnKeyDown(VstKeyCode& key);
+    bool platformOnKeyUp(VstKeyCode& key);
+    // Draws `area` (frame coordinates) through `cairo`, whose origin is the frame's top-left.
+    void platformDrawRect(cairo_t* cairo, const CRect& area);
+
+protected:
+    ~CFrame() override;
+
+private:
+    void detachSelectors();
+
+    VSTGUIEditorInterface* editor;
+    std::unique_ptr<IPlatformFrame> platformFrame;
+    std::shared_ptr<IFileDialogFactory> dialogFactory;
+    std::vector<CNewFileSelector*> runningSelectors;
+    CView* focusView = nullptr;
+    CRect invalidArea;
+    double scaleFactor = 1.0;
+};
+
+}  // namespace VSTGUI

@@ -1,0 +1,62 @@
+// A text display with font, text/back/frame colours, horizontal alignment and text inset.
+// UI thread only; not real-time safe.
+#pragma once
+
+#include "ui/CColor.h"
+#include "ui/CControl.h"
+#include "ui/CDrawContext.h"
+#include "ui/CFontDesc.h"
+
+namespace VSTGUI {
+
+class CTextLabel : public CControl
+{
+public:
+    enum Style
+    {
+        kNoDrawStyle = 1 << 2,  // draw nothing but the background bitmap
+        kNoFrame = 1 << 6,
+        kNoTextStyle = 1 << 11,
+    };
+
+    CTextLabel(const CRect& size, UTF8StringPtr text = nullptr, CBitmap* background = nullptr,
+               int32_t style = 0);
+
+    virtual void setText(UTF8StringPtr text);
+    const UTF8String& getText() const { return text; }
+
+    void setFont(CFontRef font);
+    CFontRef getFont() const { return font.get(); }
+    void setFontColor(const CColor& colour);
+    CColor getFontColor() const { return fontColour; }
+    void setBackColor(const CColor& colour);
+    CColor getBackColor() const { return backColour; }
+    void setFrameColor(const CColor& colour);
+    CColor getFrameColor() const { return frameColour; }
+    void setHoriAlign(CHoriTxtAlign align);
+    CHoriTxtAlign getHoriAlign() const { return align; }
+    void setStyle(int32_t newStyle);
+    int32_t getStyle() const { return style; }
+    void setTextInset(const CPoint& inset);
+    CPoint getTextInset() const { return textInset; }
+    void setAntialias(bool state) { antialias = state; }
+
+    void draw(CDrawContext* context) override;
+
+protected:
+    void drawBack(CDrawContext* context);
+    void drawPlatformText(CDrawContext* context, UTF8StringPtr string);
+    CRect textArea() const;
+
+    UTF8String text;
+    SharedPointer<CFontDesc> font;
+    CColor fontColour = kWhiteCColor;
+    CColor backColour = kBlackCColor;
+    CColor frameColour = kBlackCColor;
+    CHoriTxtAlign align = kCenterText;
+    int32_t style;
+    CPoint textInset;
+    bool antialias = true;
+};
+
+}  // namespace VSTGUI

@@ -1,0 +1,71 @@
+// A data-browser delegate that shows a list of strings, one per row, in a single column,
+// and reports selection changes to a listener. UI thread only; not real-time safe.
+#pragma once
+
+#include "ui/CBaseObject.h"
+#include "ui/CFontDesc.h"
+#include "ui/IDataBrowserDelegate.h"
+
+#include <vector>
+
+namespace VSTGUI {
+
+class GenericStringListDataBrowserSource;
+
+class IGenericStringListDataBrowserSourceSelectionChanged
+{
+public:
+    virtual ~IGenericStringListDataBrowserSourceSelectionChanged() = default;
+    // `selectedRow` is -1 when the selection was cleared.
+    virtual void dbSelectionChanged(int32_t selectedRow,
+                                    GenericStringListDataBrowserSource* source) = 0;
+};
+
+class GenericStringListDataBrowserSource : public DataBrowserDelegateAdapter, public CBaseObject
+{
+public:
+    using StringVector = std::vector<UTF8String>;
+
+    // The list is read in place, not copied: it must outlive the source or be replaced.
+    explicit GenericStringListDataBrowserSource(
+        const StringVector* stringList,
+        IGenericStringListDataBrowserSourceSelectionChanged* delegate = nullptr);
+
+    void setStringList(const StringVector* stringList);
+    const StringVector* getStringList() const { return strings; }
+    // rowHeight < 0: derived from the font.
+    void setupUI(const CColor& selectionColor, const CColor& fontColor,
+                 const CColor& rowlineColor, const CColor& rowBackColor,
+                 const CColor& rowAlternateBackColor, CFontRef font = nullptr,
+                 int32_t rowHeight = -1, CCoord textInset = 2.);
+
+    CDataBrowser* getDataBrowser() const { return browser; }
+    CFontRef getFont() const { return font.get(); }
+    CColor getSelectionColor() const { return selectionColour; }
+
+    int32_t dbGetNumRows(CDataBrowser* browser) override;
+    int32_t dbGetNumColumns(CDataBrowser* browser) override;
+    CCoord dbGetCurrentColumnWidth(int32_t index, CDataBrowser* browser) override;
+    CCoord dbGetRowHeight(CDataBrowser* browser) override;
+    bool dbGetLineWidthAndColor(CCoord& width, CColor& colour, CDataBrowser* browser) override;
+    void dbDrawCell(CDrawContext* context, const CRect& size, int32_t row, int32_t column,
+                    int32_t flags, CDataBrowser* browser) override;
+    void dbSelectionChanged(CDataBrowser* browser) override;
+    void dbAttached(CDataBrowser* browser) override;
+    void dbRemoved(CDataBrowser* browser) override;
+
+private:
+    const StringVector* strings;
+    IGenericStringListDataBrowserSourceSelectionChanged* delegate;
+    CDataBrowser* browser = nullptr;
+    SharedPointer<CFontDesc> font;
+    CColor selectionColour{0, 0, 255, 255};
+    CColor fontColour = kBlackCColor;
+    CColor rowlineColour = kGreyCColor;
+    CColor rowBackColour = kWhiteCColor;
+    CColor rowAlternateBackColour = kWhiteCColor;
+    int32_t rowHeight = -1;
+    CCoord textInset = 2.;
+};
+
+}  // namespace VSTGUI
