@@ -1,5 +1,6 @@
 #include "BundleLocator.h"
 
+#include <climits>
 #include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,6 +9,12 @@ namespace zephra {
 namespace render {
 
 namespace {
+
+// The path without "..", for messages; unchanged when it cannot be resolved.
+std::string tidy(const std::string& path) {
+    char resolved[PATH_MAX];
+    return ::realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : path;
+}
 
 bool exists(const std::string& path) {
     struct stat info;
@@ -49,7 +56,7 @@ bool locateBundle(const std::string& explicitPath, std::string& bundlePath, std:
     std::string looked;
     for (const std::string& candidate : bundleCandidates()) {
         if (exists(candidate)) {
-            bundlePath = candidate;
+            bundlePath = tidy(candidate);
             return true;
         }
         looked += "\n  " + candidate;

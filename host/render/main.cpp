@@ -13,6 +13,7 @@
 
 #include "host/PluginHost.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -50,9 +51,10 @@ std::string describePreset(const PresetCatalog& catalog, int32_t index) {
     return "preset " + std::to_string(index) + (entry ? " (" + entry->row + ")" : std::string());
 }
 
-// Which preset plays: the command line's choice, else the score's program change, else 0.
-bool choosePreset(const Options& options, const PresetCatalog& catalog, const RenderPlan& plan,
-                  int32_t& preset, std::string& error) {
+// The command line's choice of preset, checked against the SoundFont (-1: none given).
+bool presetFromCommandLine(const Options& options, const PresetCatalog& catalog, int32_t& preset,
+                           std::string& error) {
+    preset = -1;
     if (options.presetGiven) {
         if (!catalog.contains(options.preset)) {
             error = "preset " + std::to_string(options.preset) + " does not exist in \"" +
@@ -68,21 +70,27 @@ bool choosePreset(const Options& options, const PresetCatalog& catalog, const Re
                     std::to_string(options.program) + " in \"" + options.soundFontPath + "\" (see --list-presets)";
             return false;
         }
-    } else if (plan.program.present) {
-        preset = catalog.find(plan.program.bank, plan.program.program);
-        if (preset < 0 && plan.program.bank != 0) preset = catalog.find(0, plan.program.program);
-        if (preset < 0) {
-            note("the piece asks for bank " + std::to_string(plan.program.bank) + " program " +
-                 std::to_string(plan.program.program) + ", which the SoundFont lacks; playing preset 0");
-            preset = 0;
-        }
-    } else {
+    }
+    return true;
+}
+
+// Which preset plays: the command line's choice, else the score's program change, else 0.
+int32_t choosePreset(int32_t commandLinePreset, const PresetCatalog& catalog, const RenderPlan& plan) {
+    if (commandLinePreset >= 0) {
+        if (plan.program.present)
+            note("the piece's program change on channel " + std::to_string(plan.program.channel + 1) +
+                 " is overridden by the command line");
+        return commandLinePreset;
+    }
+    if (!plan.program.present) return 0;
+    int32_t preset = catalog.find(plan.program.bank, plan.program.program);
+    if (preset < 0 && plan.program.bank != 0) preset = catalog.find(0, plan.program.program);
+    if (preset < 0) {
+        note("the piece asks for bank " + std::to_string(plan.program.bank) + " program " +
+             std::to_string(plan.program.program) + ", which the SoundFont lacks; playing preset 0");
         preset = 0;
     }
-    if ((options.presetGiven || options.programGiven) && plan.program.present)
-        note("the piece's program change on channel " + std::to_string(plan.program.channel + 1) +
-             " was overridden by the command line");
-    return true;
+    return preset;
 }
 
 void reportIgnoredPrograms(const RenderPlan& plan) {
@@ -120,6 +128,9 @@ int main(int argc, char** argv) {
         return kExitDone;
     }
 
+    int32_t commandLinePreset = -1;
+    if (!presetFromCommandLine(options, catalog, commandLinePreset, error)) return fail(kExitSoundFont, error);
+
     // The piece.
     Score score;
     if (options.midiPath.empty()) {
@@ -130,6 +141,16 @@ int main(int argc, char** argv) {
         for (const std::string& warning : sequence.warnings) note(options.midiPath + ": " + warning);
         score = scoreFromMidi(sequence);
     }
+    if (std::none_of(score.events.begin(), score.events.end(),
+                     [](const ScoreEvent& e) { return e.kind == ScoreEventKind::NoteOn; }))
+        return fail(kExitMidi, "\"" + options.midiPath + "\" has no notes to play");
+    constexpr double kMaxRenderSeconds = 4.0 * 3600.0;
+    if (score.events.back().seconds + options.tailSeconds > kMaxRenderSeconds)
+        return fail(kExitMidi, "\"" + options.midiPath + "\" lasts longer than 4 hours");
+
+    // The output file is opened before the long work starts, so a bad path fails at once.
+    WavOutput output;
+    if (!output.open(options.outputPath, options.sampleRate, options.format, error)) return fail(kExitOutput, error);
 
     // The plug-in, set up as a DAW would for an offline export.
     std::string bundlePath;
@@ -142,18 +163,8 @@ int main(int argc, char** argv) {
         return fail(kExitPlugin, "cannot set the plug-in up: " + error);
 
     const RenderPlan plan = planRender(score, options.sampleRate, options.tailSeconds, midiMappingOf(*plugin));
-    if (plan.noteOnCount == 0)
-        return fail(kExitMidi, "\"" + options.midiPath + "\" has no notes to play");
-    constexpr double kMaxRenderSeconds = 4.0 * 3600.0;
-    if (double(plan.endSample) / options.sampleRate > kMaxRenderSeconds)
-        return fail(kExitMidi, "\"" + options.midiPath + "\" lasts longer than 4 hours");
-
-    int32_t preset = 0;
-    if (!choosePreset(options, catalog, plan, preset, error)) return fail(kExitSoundFont, error);
+    const int32_t preset = choosePreset(commandLinePreset, catalog, plan);
     reportIgnoredPrograms(plan);
-
-    WavOutput output;
-    if (!output.open(options.outputPath, options.sampleRate, options.format, error)) return fail(kExitOutput, error);
 
     uint64_t usedMemory = 0;
     if (!loadSoundFont(*plugin, options.soundFontPath, preset, usedMemory, error)) return fail(kExitSoundFont, error);
