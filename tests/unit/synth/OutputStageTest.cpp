@@ -1,0 +1,117 @@
+// What reaches the outputs: first samples, pan law, output gain and the controller ratios.
+#include "unit/synth/EngineFixture.h"
+#include "unit/synth/TestRecords.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace Steinberg::Vst;
+using namespace zephra::test;
+
+namespace {
+
+float peak(const std::vector<float>& x)
+{
+    float p = 0.0f;
+    for (float v : x)
+        p = std::max(p, std::fabs(v));
+    return p;
+}
+
+} // namespace
+
+TEST(OutputStage, NewVoiceFirstSampleIsSilent)
+{
+    SynthEngine engine;
+    adopt(engine, {neutralSineRecord()});
+    engine.noteOn(69, 1.0f);
+    const std::vector<float> out = renderLeft(engine, 2000);
+    EXPECT_EQ(out[0], 0.0f);
+    EXPECT_GT(peak(out), 0.01f);
+}
+
+TEST(OutputStage, PanLawSendsHardLeftAndHardRightToOneSide)
+{
+    for (float pan : {-50.0f, 50.0f}) {
+        SFSynth r = neutralSineRecord();
+        r.pan = pan;
+        SynthEngine engine;
+        adopt(engine, {r});
+        engine.noteOn(69, 1.0f);
+        std::vector<float> right;
+        const std::vector<float> left = renderLeft(engine, 3000, 1.0f, &right);
+        if (pan < 0) {
+            EXPECT_GT(peak(left), 0.01f);
+            EXPECT_LT(peak(right), 1e-6f);
+        } else {
+            EXPECT_LT(peak(left), 1e-6f);
+            EXPECT_GT(peak(right), 0.01f);
+        }
+    }
+}
+
+TEST(OutputStage, CentrePanSplitsEqually)
+{
+    SynthEngine engine;
+    adopt(engine, {neutralSineRecord()});
+    engine.noteOn(69, 1.0f);
+    std::vector<float> right;
+    const std::vector<float> left = renderLeft(engine, 3000, 1.0f, &right);
+    for (size_t i = 0; i < left.size(); ++i)
+        ASSERT_NEAR(left[i], right[i], 1e-6f);
+    // Full level, sustain 1, attenuation 1: about sine amplitude x 0.7071 x 0.25.
+    EXPECT_NEAR(peak(left), 0.5f * 0.70710678f * 0.25f, 0.01f);
+}
+
+TEST(OutputStage, GainScalesTheOutputLinearly)
+{
+    SynthEngine a, b, c;
+    for (SynthEngine* e : {&a, &b, &c}) {
+        adopt(*e, {neutralSineRecord()});
+        e->noteOn(69, 1.0f);
+    }
+    const std::vector<float> unit = renderLeft(a, 2000, 1.0f);
+    const std::vector<float> doubled = renderLeft(b, 2000, 2.0f);
+    const std::vector<float> silent = renderLeft(c, 2000, 0.0f);
+    for (size_t i = 0; i < unit.size(); ++i) {
+        ASSERT_EQ(doubled[i], 2.0f * unit[i]);
+        ASSERT_EQ(silent[i], 0.0f);
+    }
+}
+
+TEST(Controllers, WheelStartsNeutralAndReachesAQuarterTone)
+{
+    SynthEngine engine;
+    EXPECT_EQ(engine.wheelRatio(), 1.0f);
+    engine.setWheel(0.0);
+    EXPECT_EQ(engine.wheelRatio(), 1.0f);
+    engine.setWheel(1.0);
+    EXPECT_EQ(engine.wheelRatio(), float(std::pow(2.0, 1.0 / 24.0)));
+}
+
+TEST(Controllers, BendRatioIsRangeTimesBendInSemitones)
+{
+    SynthEngine engine;
+    engine.setBend(2.0, 1.0);
+    EXPECT_EQ(engine.bendRatio(), float(std::pow(2.0, 2.0 / 12.0)));
+    engine.setBend(12.0, -1.0);
+    EXPECT_EQ(engine.bendRatio(), 0.5f);
+    engine.setBend(2.0, 0.0);
+    EXPECT_EQ(engine.bendRatio(), 1.0f);
+}
+
+TEST(Controllers, BendReachesSoundingVoicesAtTheNextRenderCall)
+{
+    SynthEngine engine;
+    adopt(engine, {neutralSineRecord()});
+    engine.noteOn(69, 1.0f);
+    renderLeft(engine, 100);
+    const double before = engine.voice(0).position;
+    renderLeft(engine, 100);
+    const double plain = engine.voice(0).position - before;
+    engine.setBend(2.0, 1.0);
+    renderLeft(engine, 100);
+    const double bent = engine.voice(0).position - before - plain;
+    EXPECT_NEAR(bent / plain, std::pow(2.0, 2.0 / 12.0), 1e-6);
+}

@@ -1,0 +1,211 @@
+// The fast engine against the plain per-sample reference on randomised records, notes,
+// controllers, block sizes and sample rates: the outputs must be identical, sample for sample.
+#include "unit/synth/ReferenceSynth.h"
+#include "unit/synth/TestRecords.h"
+#include "synth/SynthEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+using namespace Steinberg::Vst;
+using namespace zephra::test;
+
+namespace {
+
+class Scenario {
+public:
+    explicit Scenario(uint32_t seed) : rng(seed) {}
+
+    float uniform(float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng); }
+    int integer(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
+    bool chance(double p) { return std::bernoulli_distribution(p)(rng); }
+    float seconds(float loCents, float hiCents) { return float(std::pow(2.0, uniform(loCents, hiCents) / 1200.0)); }
+    float ratio() { return chance(0.5) ? 1.0f : float(std::pow(2.0, integer(-1200, 1200) / 1200.0)); }
+
+    SFSynth record()
+    {
+        SFSynth r;
+        const int points = integer(3, 3000);
+        r.samples.resize(size_t(points) + 1);
+        for (int k = 0; k < points; ++k)
+            r.samples[size_t(k)] = uniform(-1.0f, 1.0f);
+        r.samples[size_t(points)] = 0.0f;
+        r.keyLow = uint8_t(integer(0, 70));
+        r.keyHigh = uint8_t(integer(r.keyLow, 127));
+        r.velocityLow = uint8_t(chance(0.7) ? 0 : integer(0, 100));
+        r.velocityHigh = uint8_t(integer(r.velocityLow, 127));
+        r.sampleModes = chance(0.7) ? 1 : 0;
+        r.loopStart = integer(-2, points);
+        r.loopEnd = integer(r.loopStart, points + 1);
+        r.sampleRate = std::vector<int>{22050, 32000, 44100, 48000}[size_t(integer(0, 3))];
+        r.rootKey = integer(40, 90);
+        r.pitchCorrection = integer(-50, 50);
+        r.coarseTune = integer(-12, 12);
+        r.fineTune = integer(-50, 50);
+        r.attenuation = uniform(0.1f, 1.0f);
+        r.pan = uniform(-60.0f, 60.0f);
+        r.volEnvDelay = seconds(-12000, -4000);
+        r.volEnvAttack = seconds(-12000, -2000);
+        r.volEnvHold = seconds(-12000, -3000);
+        r.volEnvDecay = seconds(-12000, 0);
+        r.volEnvSustain = chance(0.2) ? 1.0f : uniform(0.0f, 1.0f);
+        r.volEnvRelease = seconds(-12000, -1000);
+        r.modEnvDelay = seconds(-12000, -4000);
+        r.modEnvAttack = seconds(-12000, -2000);
+        r.modEnvHold = seconds(-12000, -3000);
+        r.modEnvDecay = seconds(-12000, 0);
+        r.modEnvSustain = uniform(0.0f, 1.0f);
+        r.modEnvRelease = seconds(-12000, -1000);
+        r.modEnvToFilterCutoff = ratio();
+        r.modEnvToPitch = ratio();
+        r.filterCutoff = float(8.175999641418457 * std::pow(2.0, integer(1500, 13500) / 1200.0));
+        r.filterResonance = float(std::pow(10.0, integer(0, 200) * 0.005));
+        r.modLfoFrequency = float(8.175999641418457 * std::pow(2.0, integer(-6000, 4500) / 1200.0));
+        r.modLfoDelay = seconds(-12000, -1500);
+        r.modLfoToVolume = chance(0.5) ? 0.0f : uniform(0.0f, 0.9f);
+        r.modLfoToFilterCutoff = ratio();
+        r.modLfoToPitch = ratio();
+        r.vibLfoFrequency = float(8.175999641418457 * std::pow(2.0, integer(-6000, 4500) / 1200.0));
+        r.vibLfoDelay = seconds(-12000, -1500);
+        r.vibLfoToPitch = ratio();
+        return r;
+    }
+
+    SFSynthList list()
+    {
+        SFSynthList l;
+        const int n = integer(1, 6);
+        for (int i = 0; i < n; ++i)
+            l.push_back(record());
+        return l;
+    }
+
+    std::mt19937 rng;
+};
+
+// Returns the sum of absolute output values, to show the scenario made sound.
+double runScenario(uint32_t seed)
+{
+    double energy = 0.0;
+    Scenario s(seed);
+    const double rate = std::vector<double>{44100.0, 48000.0, 96000.0, 22050.0}[size_t(s.integer(0, 3))];
+    SynthEngine engine;
+    ReferenceSynth reference;
+    engine.setSampleRate(rate);
+    reference.setSampleRate(rate);
+
+    SFSynthList records = s.list();
+    SFSynthList forEngine = records;
+    engine.receiveSound(forEngine);
+    std::vector<float> el(1000), er(1000), rl(1000), rr(1000);
+    engine.render(el.data(), er.data(), 0, 1.0f);
+    reference.adopt(records);
+
+    std::vector<int> held;
+    int64_t sample = 0;
+    for (int call = 0; call < 120; ++call) {
+        const int action = s.integer(0, 9);
+        if (action <= 3) {
+            const int16_t key = int16_t(s.integer(30, 100));
+            const float velocity = s.chance(0.05) ? 0.0f : s.uniform(0.0f, 1.0f);
+            engine.noteOn(key, velocity);
+            reference.noteOn(key, velocity);
+            held.push_back(key);
+        } else if (action <= 5 && !held.empty()) {
+            const size_t i = size_t(s.integer(0, int(held.size()) - 1));
+            engine.noteOff(int16_t(held[i]));
+            reference.noteOff(int16_t(held[i]));
+            held.erase(held.begin() + long(i));
+        } else if (action == 6) {
+            const double pedal = s.chance(0.5) ? 1.0 : 0.0;
+            engine.setPedal(pedal);
+            reference.setPedal(pedal);
+        } else if (action == 7) {
+            const double range = s.integer(0, 12), bend = s.uniform(-1.0f, 1.0f);
+            engine.setBend(range, bend);
+            reference.setBend(range, bend);
+        } else if (action == 8) {
+            const double wheel = s.chance(0.3) ? 0.0 : s.uniform(0.0f, 1.0f);
+            engine.setWheel(wheel);
+            reference.setWheel(wheel);
+        }
+        const bool newSound = s.chance(0.03);
+        SFSynthList next;
+        if (newSound) {
+            next = s.list();
+            SFSynthList copy = next;
+            engine.receiveSound(copy);
+        }
+        const int count = s.chance(0.1) ? 0 : s.integer(1, 1000);
+        const float gain = s.uniform(0.0f, 2.0f);
+        engine.render(el.data(), er.data(), count, gain);
+        reference.render(rl.data(), rr.data(), count, gain);
+        if (newSound) {
+            records = next;
+            reference.adopt(records);
+        }
+        for (int i = 0; i < count; ++i) {
+            EXPECT_EQ(el[size_t(i)], rl[size_t(i)]) << "seed " << seed << " left, sample " << sample + i;
+            EXPECT_EQ(er[size_t(i)], rr[size_t(i)]) << "seed " << seed << " right, sample " << sample + i;
+            if (el[size_t(i)] != rl[size_t(i)] || er[size_t(i)] != rr[size_t(i)])
+                return energy;
+            energy += std::fabs(el[size_t(i)]) + std::fabs(er[size_t(i)]);
+        }
+        EXPECT_EQ(engine.busyVoiceCount(), reference.busyVoices()) << "seed " << seed << " call " << call;
+        sample += count;
+    }
+    return energy;
+}
+
+} // namespace
+
+TEST(ReferenceComparison, RandomisedScenariosMatchThePlainRenderingExactly)
+{
+    for (uint32_t seed = 1; seed <= 12; ++seed) {
+        EXPECT_GT(runScenario(seed), 1.0) << "seed " << seed << " made no sound";
+        if (HasFailure())
+            return;
+    }
+}
+
+TEST(ReferenceComparison, FullPolyphonyWithStealingMatchesThePlainRendering)
+{
+    // Many short notes with long releases keep all 64 voices busy and force stealing.
+    for (uint32_t seed = 100; seed <= 102; ++seed) {
+        Scenario s(seed);
+        SynthEngine engine;
+        ReferenceSynth reference;
+        SFSynthList records{s.record(), s.record()};
+        for (SFSynth& r : records) {
+            r.keyLow = 0;
+            r.keyHigh = 127;
+            r.velocityLow = 0;
+            r.velocityHigh = 127;
+            r.volEnvRelease = 3.0f;
+        }
+        SFSynthList copy = records;
+        engine.receiveSound(copy);
+        std::vector<float> el(64), er(64), rl(64), rr(64);
+        engine.render(el.data(), er.data(), 0, 1.0f);
+        reference.adopt(records);
+        for (int call = 0; call < 200; ++call) {
+            const int16_t key = int16_t(s.integer(20, 110));
+            engine.noteOn(key, 0.8f);
+            reference.noteOn(key, 0.8f);
+            if (s.chance(0.5)) {
+                engine.noteOff(key);
+                reference.noteOff(key);
+            }
+            const int count = s.integer(0, 64);
+            engine.render(el.data(), er.data(), count, 1.0f);
+            reference.render(rl.data(), rr.data(), count, 1.0f);
+            for (int i = 0; i < count; ++i) {
+                ASSERT_EQ(el[size_t(i)], rl[size_t(i)]) << "seed " << seed << " call " << call;
+                ASSERT_EQ(er[size_t(i)], rr[size_t(i)]);
+            }
+        }
+        EXPECT_EQ(engine.busyVoiceCount(), 64);
+    }
+}
