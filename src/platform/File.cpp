@@ -14,6 +14,19 @@ namespace Vst {
 
 File::~File() { close(); }
 
+File::File(File&& other) noexcept : handle(other.handle), totalRead(other.totalRead) { other.handle = -1; }
+
+File& File::operator=(File&& other) noexcept
+{
+    if (this != &other) {
+        close();
+        handle = other.handle;
+        totalRead = other.totalRead;
+        other.handle = -1;
+    }
+    return *this;
+}
+
 bool File::open(const std::u16string& path)
 {
     close();

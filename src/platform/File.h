@@ -20,6 +20,9 @@ public:
     ~File();
     File(const File&) = delete;
     File& operator=(const File&) = delete;
+    // Moving hands the handle over; the source is left with a null handle.
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
 
     // Closes any open file first. False (and a null handle) when the path cannot be
     // converted or opened, or names something other than a regular file.

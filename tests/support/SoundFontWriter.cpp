@@ -171,6 +171,8 @@ std::vector<uint8_t> buildSoundFont(const SoundFontSpec& spec)
         pdta = concat(pdta, chunk(id));
 
     std::vector<RawChunk> top{listChunk("INFO", info), listChunk("sdta", chunk("smpl")), listChunk("pdta", pdta)};
+    for (RawChunk& list : top)
+        list.pad = spec.padOddChunks;
     top.insert(top.end(), spec.trailingChunks.begin(), spec.trailingChunks.end());
     return riffFile("sfbk", top);
 }
