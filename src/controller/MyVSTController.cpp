@@ -1,4 +1,5 @@
 #include "controller/MyVSTController.h"
+#include "platform/Text.h"
 
 #include <cstring>
 #include <exception>
@@ -85,7 +86,8 @@ tresult PLUGIN_API MyVSTController::getParamValueByString(ParamID tag, TChar* st
 {
     if (!string) return kInvalidArgument;
     try {
-        // The SDK's text scanning converts through a codec that throws on lone surrogates.
+        // Text that is no valid UTF-16 is refused here, before the SDK's lenient scanning.
+        toUtf8(reinterpret_cast<const char16_t*>(string));
         return EditController::getParamValueByString(tag, string, valueNormalized);
     } catch (const std::exception&) {
         return kResultFalse;

@@ -1,0 +1,131 @@
+// Mirroring the processor's state stream into the parameter objects.
+#include "ControllerTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace zephra::test;
+
+namespace {
+// A processor state: header, bypass byte, the pairs, and some extra state after them.
+std::vector<uint8_t> processorState(uint8_t bypass, const std::vector<std::pair<int32_t, double>>& values,
+                                    const std::string& header = "1.5-fw 2.1")
+{
+    std::vector<uint8_t> bytes;
+    putHeader(bytes, header);
+    bytes.push_back(bypass);
+    putInt32(bytes, static_cast<int32_t>(values.size()));
+    for (const auto& [id, value] : values) {
+        putInt32(bytes, id);
+        putDouble(bytes, value);
+    }
+    return bytes;
+}
+
+const std::vector<std::pair<int32_t, double>> changed = {
+    {1, 0.25}, {7, 0.5}, {11, 0.75}, {64, 1.0}, {129, -0.5}, {1000, 7.0}, {1001, 24.0}};
+
+std::vector<double> allValues(MyVSTController& controller)
+{
+    std::vector<double> values;
+    for (ParamID id : {0x7FFFFFFFu, 1u, 7u, 11u, 64u, 129u, 1000u, 1001u})
+        values.push_back(controller.getParamNormalized(id));
+    return values;
+}
+} // namespace
+
+TEST(ComponentState, PlainValuesAreConvertedByEachParameter)
+{
+    ControllerFixture fixture;
+    MyVSTController& controller = *fixture.controller;
+    ASSERT_EQ(setComponentState(controller, processorState(0, changed)), kResultOk);
+    EXPECT_DOUBLE_EQ(controller.getParamNormalized(1), 0.25);
+    EXPECT_DOUBLE_EQ(controller.getParamNormalized(7), 0.5);
+    EXPECT_DOUBLE_EQ(controller.getParamNormalized(64), 1.0);
+    EXPECT_DOUBLE_EQ(controller.getParamNormalized(129), 0.25);
+    EXPECT_DOUBLE_EQ(controller.getParamNormalized(1000), 7.0 / 12.0);
+    EXPECT_NEAR(controller.getParamNormalized(1001), 0.5, 1e-6);
+    EXPECT_EQ(controller.getParamNormalized(0x7FFFFFFF), 0.0);
+}
+
+TEST(ComponentState, AnyNonZeroBypassByteMeansOn)
+{
+    ControllerFixture fixture;
+    ASSERT_EQ(setComponentState(*fixture.controller, processorState(2, {})), kResultOk);
+    EXPECT_EQ(fixture.controller->getParamNormalized(0x7FFFFFFF), 1.0);
+}
+
+TEST(ComponentState, UnknownIdsAndTrailingExtraStateAreIgnored)
+{
+    ControllerFixture fixture;
+    std::vector<uint8_t> bytes = processorState(0, {{5000, 3.0}, {7, 0.5}});
+    bytes.insert(bytes.end(), {1, 2, 3, 4, 5});
+    ASSERT_EQ(setComponentState(*fixture.controller, bytes), kResultOk);
+    EXPECT_DOUBLE_EQ(fixture.controller->getParamNormalized(7), 0.5);
+}
+
+TEST(ComponentStateBadInput, OtherVersionIsRefusedAndChangesNothing)
+{
+    ControllerFixture fixture;
+    const std::vector<double> before = allValues(*fixture.controller);
+    EXPECT_EQ(setComponentState(*fixture.controller, processorState(1, changed, "1.4-fw 2.1")), kResultFalse);
+    EXPECT_EQ(allValues(*fixture.controller), before);
+}
+
+TEST(ComponentStateBadInput, EveryTruncationIsRefusedAndChangesNothing)
+{
+    ControllerFixture fixture;
+    ASSERT_EQ(setComponentState(*fixture.controller, processorState(0, {{1, 0.75}})), kResultOk);
+    const std::vector<double> before = allValues(*fixture.controller);
+    const std::vector<uint8_t> full = processorState(1, changed);
+    for (size_t length = 0; length < full.size(); ++length) {
+        const std::vector<uint8_t> cut(full.begin(), full.begin() + static_cast<long>(length));
+        EXPECT_EQ(setComponentState(*fixture.controller, cut), kResultFalse) << length;
+        EXPECT_EQ(allValues(*fixture.controller), before) << length;
+    }
+}
+
+TEST(ComponentStateBadInput, HugeAndNegativeCountsAndHeaderLengthsAreRefused)
+{
+    ControllerFixture fixture;
+    const std::vector<double> before = allValues(*fixture.controller);
+    for (int32_t count : {-1, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()}) {
+        std::vector<uint8_t> bytes;
+        putHeader(bytes);
+        bytes.push_back(1);
+        putInt32(bytes, count);
+        putInt32(bytes, 7);
+        putDouble(bytes, 0.5);
+        EXPECT_EQ(setComponentState(*fixture.controller, bytes), kResultFalse) << count;
+        std::vector<uint8_t> header;
+        putInt32(header, count);
+        header.insert(header.end(), 12, 'x');
+        EXPECT_EQ(setComponentState(*fixture.controller, header), kResultFalse) << count;
+    }
+    EXPECT_EQ(allValues(*fixture.controller), before);
+}
+
+TEST(ComponentStateBadInput, NonFiniteValuesAreRefused)
+{
+    // Guards against NaN reaching a parameter (the SDK's clamp lets NaN through).
+    ControllerFixture fixture;
+    const std::vector<double> before = allValues(*fixture.controller);
+    EXPECT_EQ(setComponentState(*fixture.controller, processorState(0, {{1, 0.5}, {7, std::nan("")}})), kResultFalse);
+    EXPECT_EQ(setComponentState(*fixture.controller, processorState(0, {{1001, INFINITY}})), kResultFalse);
+    EXPECT_EQ(allValues(*fixture.controller), before);
+}
+
+TEST(ComponentStateBadInput, OutOfRangePlainValuesAreClampedIntoTheParameter)
+{
+    ControllerFixture fixture;
+    ASSERT_EQ(setComponentState(*fixture.controller, processorState(0, {{1, 9.0}, {129, -7.0}, {1001, -3.0}, {64, 2.0}})), kResultOk);
+    EXPECT_EQ(fixture.controller->getParamNormalized(1), 1.0);
+    EXPECT_EQ(fixture.controller->getParamNormalized(129), 0.0);
+    EXPECT_EQ(fixture.controller->getParamNormalized(1001), 0.0);
+    EXPECT_EQ(fixture.controller->getParamNormalized(64), 1.0);
+}
+
+TEST(ComponentStateBadInput, NullStreamIsRefused)
+{
+    ControllerFixture fixture;
+    EXPECT_EQ(fixture.controller->setComponentState(nullptr), kResultFalse);
+}

@@ -1,0 +1,191 @@
+#pragma once
+// A controller under test with a host context and a recording processor-side peer, plus
+// stream helpers. The peer receives messages synchronously, as the controller's send runs.
+// Threads: the test's thread. Not real-time safe.
+#include "controller/MyVSTController.h"
+#include "processor/InFlightSynthLists.h"
+#include "shell/ParameterRegistry.h"
+
+#include "base/source/fobject.h"
+#include "public.sdk/source/common/memorystream.h"
+#include "public.sdk/source/vst/hosting/hostclasses.h"
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <cstring>
+#include <map>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace zephra {
+namespace test {
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+
+// One message as the processor side saw it.
+struct ReceivedMessage {
+    std::string id;
+    std::map<std::string, std::vector<uint8_t>> binaries;
+    bool listWasInFlight = false;   // "SF2DATA": the named range was registered during the send
+    SFSynthList records;            // "SF2DATA": the records copied inside notify
+};
+
+class RecordingPeer : public FObject, public IConnectionPoint {
+public:
+    tresult PLUGIN_API connect(IConnectionPoint*) override { return kResultOk; }
+    tresult PLUGIN_API disconnect(IConnectionPoint*) override { return kResultOk; }
+    tresult PLUGIN_API notify(IMessage* message) override
+    {
+        if (!message) return kInvalidArgument;
+        ReceivedMessage received;
+        received.id = message->getMessageID() ? message->getMessageID() : "";
+        IAttributeList* attributes = message->getAttributes();
+        for (const char* key : {"fileID", "SFSynthList", "wavID", "wavL", "wavR", "samplerate"}) {
+            const void* data = nullptr;
+            uint32 size = 0;
+            if (attributes && attributes->getBinary(key, data, size) == kResultOk && data)
+                received.binaries[key].assign(static_cast<const uint8_t*>(data),
+                                              static_cast<const uint8_t*>(data) + size);
+        }
+        const auto list = received.binaries.find("SFSynthList");
+        if (list != received.binaries.end() && list->second.size() >= 16) {
+            const SFSynth* range[2];
+            std::memcpy(range, list->second.data(), sizeof range);
+            received.listWasInFlight =
+                InFlightSynthLists::copyIfInFlight(range[0], range[1], received.records);
+        }
+        messages.push_back(std::move(received));
+        return kResultOk;
+    }
+
+    OBJ_METHODS(RecordingPeer, FObject)
+    REFCOUNT_METHODS(FObject)
+    DEFINE_INTERFACES
+        DEF_INTERFACE(IConnectionPoint)
+    END_DEFINE_INTERFACES(FObject)
+
+    std::vector<ReceivedMessage> messages;
+};
+
+// The module's description as the module entry fills it, kept for the test binary's life.
+inline const PluginDescription& filledDescription()
+{
+    static PluginDescription description = [] {
+        PluginDescription filled;
+        fillDescription(filled);
+        return filled;
+    }();
+    return description;
+}
+
+// An initialised controller connected to a recording peer.
+struct ControllerFixture {
+    explicit ControllerFixture(const PluginDescription& description = filledDescription(),
+                               bool withHostContext = true)
+        : controller(owned(new MyVSTController(description))), peer(owned(new RecordingPeer))
+    {
+        context = owned(new HostApplication);
+        controller->initialize(withHostContext ? static_cast<FUnknown*>(context.get()) : nullptr);
+        controller->connect(peer);
+    }
+    ~ControllerFixture()
+    {
+        controller->disconnect(peer);
+        controller->terminate();
+    }
+
+    IPtr<HostApplication> context;
+    IPtr<MyVSTController> controller;
+    IPtr<RecordingPeer> peer;
+};
+
+inline std::vector<uint8_t> streamBytes(MemoryStream& stream)
+{
+    const auto* data = reinterpret_cast<const uint8_t*>(stream.getData());
+    return std::vector<uint8_t>(data, data + stream.getSize());
+}
+
+inline std::vector<uint8_t> controllerState(MyVSTController& controller)
+{
+    MemoryStream stream;
+    controller.getState(&stream);
+    return streamBytes(stream);
+}
+
+inline tresult setControllerState(MyVSTController& controller, std::vector<uint8_t> bytes)
+{
+    MemoryStream stream(bytes.data(), static_cast<TSize>(bytes.size()));
+    return controller.setState(&stream);
+}
+
+inline tresult setComponentState(MyVSTController& controller, std::vector<uint8_t> bytes)
+{
+    MemoryStream stream(bytes.data(), static_cast<TSize>(bytes.size()));
+    return controller.setComponentState(&stream);
+}
+
+// Little-endian stream building.
+inline void putInt32(std::vector<uint8_t>& out, int32_t value)
+{
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i)));
+}
+inline void putDouble(std::vector<uint8_t>& out, double value)
+{
+    uint64_t bits = 0;
+    std::memcpy(&bits, &value, 8);
+    for (int i = 0; i < 8; ++i) out.push_back(static_cast<uint8_t>(bits >> (8 * i)));
+}
+inline void putHeader(std::vector<uint8_t>& out, const std::string& text = "1.5-fw 2.1")
+{
+    putInt32(out, static_cast<int32_t>(text.size() + 1));
+    out.insert(out.end(), text.begin(), text.end());
+    out.push_back(0);
+}
+inline void putPath(std::vector<uint8_t>& out, int32_t id, const std::u16string& path)
+{
+    putInt32(out, id);
+    putInt32(out, static_cast<int32_t>(path.size() + 1));
+    for (char16_t unit : path) {
+        out.push_back(static_cast<uint8_t>(unit & 0xFF));
+        out.push_back(static_cast<uint8_t>(unit >> 8));
+    }
+    out.push_back(0);
+    out.push_back(0);
+}
+inline int32_t int32At(const std::vector<uint8_t>& bytes, size_t at = 0)
+{
+    uint32_t value = 0;
+    for (int i = 3; i >= 0; --i) value = (value << 8) | bytes.at(at + static_cast<size_t>(i));
+    return static_cast<int32_t>(value);
+}
+
+// A file in a fresh temporary folder, removed with the object.
+class TempFile {
+public:
+    TempFile(const std::string& name, const std::vector<uint8_t>& bytes)
+    {
+        char pattern[] = "/tmp/zephra-controller-XXXXXX";
+        folder = mkdtemp(pattern) ? pattern : "/tmp";
+        path = folder + "/" + name;
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        if (file) {
+            std::fwrite(bytes.data(), 1, bytes.size(), file);
+            std::fclose(file);
+        }
+    }
+    ~TempFile()
+    {
+        std::remove(path.c_str());
+        rmdir(folder.c_str());
+    }
+    std::u16string widePath() const { return std::u16string(path.begin(), path.end()); }
+
+    std::string folder;
+    std::string path;
+};
+
+} // namespace test
+} // namespace zephra
