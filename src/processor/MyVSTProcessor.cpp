@@ -21,6 +21,9 @@ MyVSTProcessor::~MyVSTProcessor() = default;
 
 tresult PLUGIN_API MyVSTProcessor::initialize(FUnknown* context)
 {
+    // A second initialize without terminate would add every bus twice.
+    if (!audioInputs.empty() || !audioOutputs.empty())
+        return kResultFalse;
     const tresult result = AudioEffect::initialize(context);
     if (result != kResultOk)
         return result;

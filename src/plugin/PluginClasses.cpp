@@ -1,0 +1,27 @@
+// The two classes this module's factory creates: the SoundFont player's processor and the
+// framework's edit controller.
+#include "shell/ClassFactory.h"
+
+#include "controller/MyVSTController.h"
+#include "synth/VSTDSP.h"
+
+#include <new>
+
+namespace Steinberg {
+namespace Vst {
+
+FUnknown* createProcessorInstance(void*)
+{
+    // A failed construction yields null, which the factory reports to the host.
+    auto* processor = new (std::nothrow) VSTDSP();
+    return processor ? static_cast<IAudioProcessor*>(processor) : nullptr;
+}
+
+FUnknown* createControllerInstance(void*)
+{
+    auto* controller = new (std::nothrow) MyVSTController();
+    return controller ? static_cast<IEditController*>(controller) : nullptr;
+}
+
+} // namespace Vst
+} // namespace Steinberg

@@ -1,0 +1,286 @@
+// Controller messages: "SF2DATA" and "WAVDATA" in, "USEDMEM" out.
+#include "ProcessorTestSupport.h"
+#include "processor/InFlightSynthLists.h"
+
+#include "pluginterfaces/vst/ivstmessage.h"
+#include "public.sdk/source/vst/hosting/hostclasses.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace zephra::test;
+
+namespace {
+
+// Keeps what the framework hands to the engine's message hooks.
+class ReceivingProcessor : public RecordingProcessor {
+public:
+    int soundFonts = 0;
+    int32 lastFileId = 0;
+    SFSynthList received;
+    int wavs = 0;
+    int32 wavId = 0;
+    std::vector<float> wavLeft, wavRight;
+    int32 wavRate = 0;
+
+    void soundFontReceived(int32 fileId, SFSynthList& list) override
+    {
+        ++soundFonts;
+        lastFileId = fileId;
+        received.swap(list);
+        list.clear();
+    }
+    void wavDataReceived(int32 id, const float* left, const float* right, uint32 frames,
+                         int32 sampleRate) override
+    {
+        ++wavs;
+        wavId = id;
+        wavLeft.assign(left, left + frames);
+        wavRight.assign(right, right + frames);
+        wavRate = sampleRate;
+    }
+    using MyVSTProcessor::sendUsedMemory;
+};
+
+// The controller's end of the connection, recording what arrives.
+class RecordingPeer : public IConnectionPoint {
+public:
+    std::vector<std::string> ids;
+    std::vector<int64> amounts;
+    tresult PLUGIN_API connect(IConnectionPoint*) override { return kResultOk; }
+    tresult PLUGIN_API disconnect(IConnectionPoint*) override { return kResultOk; }
+    tresult PLUGIN_API notify(IMessage* message) override
+    {
+        ids.emplace_back(message->getMessageID());
+        const void* data = nullptr;
+        uint32 size = 0;
+        if (message->getAttributes()->getBinary("usedMem", data, size) == kResultOk && size == 8) {
+            int64 amount;
+            std::memcpy(&amount, data, 8);
+            amounts.push_back(amount);
+        }
+        return kResultOk;
+    }
+    tresult PLUGIN_API queryInterface(const TUID, void**) override { return kNoInterface; }
+    uint32 PLUGIN_API addRef() override { return 1; }
+    uint32 PLUGIN_API release() override { return 1; }
+};
+
+IPtr<IMessage> message(const char* id)
+{
+    IPtr<IMessage> m = owned(new HostMessage);
+    m->setMessageID(id);
+    return m;
+}
+
+void setInt32(IMessage* m, const char* key, int32 value)
+{
+    m->getAttributes()->setBinary(key, &value, 4);
+}
+
+void setList(IMessage* m, const SFSynthList& list, uint32 size = 24)
+{
+    const uint64 header[3] = {reinterpret_cast<uint64>(list.data()),
+                              reinterpret_cast<uint64>(list.data() + list.size()),
+                              reinterpret_cast<uint64>(list.data() + list.capacity())};
+    m->getAttributes()->setBinary("SFSynthList", header, size);
+}
+
+SFSynthList twoRecords()
+{
+    SFSynthList list(2);
+    list[0].samples = {0.1f, 0.2f, 0.0f};
+    list[0].rootKey = 48;
+    list[1].samples = {0.5f, 0.0f};
+    list[1].keyLow = 60;
+    return list;
+}
+
+class Messages : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        useFilledDescription();
+        processor = owned(new ReceivingProcessor);
+        processor->initialize(nullptr);
+    }
+    IPtr<ReceivingProcessor> processor;
+};
+
+} // namespace
+
+TEST_F(Messages, NullMessageIsAnInvalidArgument)
+{
+    EXPECT_EQ(processor->notify(nullptr), kInvalidArgument);
+}
+
+TEST_F(Messages, SoundFontBeingSentIsCopiedDeeply)
+{
+    SFSynthList list = twoRecords();
+    auto m = message("SF2DATA");
+    setInt32(m, "fileID", 1);
+    setList(m, list);
+    {
+        InFlightSynthLists::Scope sending(list.data(), list.data() + list.size());
+        ASSERT_EQ(processor->notify(m), kResultOk);
+    }
+    ASSERT_EQ(processor->soundFonts, 1);
+    EXPECT_EQ(processor->lastFileId, 1);
+    ASSERT_EQ(processor->received.size(), 2u);
+    EXPECT_EQ(processor->received[0].samples, list[0].samples);
+    EXPECT_NE(processor->received[0].samples.data(), list[0].samples.data());
+    EXPECT_EQ(processor->received[0].rootKey, 48);
+    EXPECT_EQ(processor->received[1].keyLow, 60);
+}
+
+TEST_F(Messages, EmptyListBeingSentArrivesEmpty)
+{
+    SFSynthList list;
+    auto m = message("SF2DATA");
+    setInt32(m, "fileID", 3);
+    setList(m, list);
+    InFlightSynthLists::Scope sending(list.data(), list.data());
+    ASSERT_EQ(processor->notify(m), kResultOk);
+    EXPECT_EQ(processor->soundFonts, 1);
+    EXPECT_TRUE(processor->received.empty());
+}
+
+// Regression guard: a message delivered after the sender freed its records must not be read.
+TEST_F(Messages, LateOrForeignSoundFontMessageIsRefused)
+{
+    auto m = message("SF2DATA");
+    setInt32(m, "fileID", 1);
+    {
+        SFSynthList list = twoRecords();
+        setList(m, list);
+        InFlightSynthLists::Scope sending(list.data(), list.data() + list.size());
+    }
+    EXPECT_EQ(processor->notify(m), kResultFalse);   // the send is over
+
+    const uint64 forged[2] = {0x1000, 0x1000 + 10 * sizeof(SFSynth)};
+    auto f = message("SF2DATA");
+    setInt32(f, "fileID", 1);
+    f->getAttributes()->setBinary("SFSynthList", forged, 16);
+    EXPECT_EQ(processor->notify(f), kResultFalse);
+    EXPECT_EQ(processor->soundFonts, 0);
+}
+
+TEST_F(Messages, SubRangeOfARegisteredListIsRefused)
+{
+    SFSynthList list = twoRecords();
+    auto m = message("SF2DATA");
+    setInt32(m, "fileID", 1);
+    const uint64 header[2] = {reinterpret_cast<uint64>(list.data() + 1),
+                              reinterpret_cast<uint64>(list.data() + 2)};
+    m->getAttributes()->setBinary("SFSynthList", header, 16);
+    InFlightSynthLists::Scope sending(list.data(), list.data() + list.size());
+    EXPECT_EQ(processor->notify(m), kResultFalse);
+}
+
+TEST_F(Messages, SoundFontMessageMissingAttributesOrShortListIsIgnored)
+{
+    SFSynthList list = twoRecords();
+    InFlightSynthLists::Scope sending(list.data(), list.data() + list.size());
+    auto noId = message("SF2DATA");
+    setList(noId, list);
+    EXPECT_EQ(processor->notify(noId), kResultFalse);
+    auto noList = message("SF2DATA");
+    setInt32(noList, "fileID", 1);
+    EXPECT_EQ(processor->notify(noList), kResultFalse);
+    auto shortList = message("SF2DATA");
+    setInt32(shortList, "fileID", 1);
+    setList(shortList, list, 15);
+    EXPECT_EQ(processor->notify(shortList), kResultFalse);
+    auto shortId = message("SF2DATA");
+    shortId->getAttributes()->setBinary("fileID", "ab", 2);
+    setList(shortId, list);
+    EXPECT_EQ(processor->notify(shortId), kResultFalse);
+    EXPECT_EQ(processor->soundFonts, 0);
+
+    auto sixteen = message("SF2DATA");
+    setInt32(sixteen, "fileID", 2);
+    setList(sixteen, list, 16);   // the third address is not needed
+    EXPECT_EQ(processor->notify(sixteen), kResultOk);
+}
+
+TEST_F(Messages, FrameworkReleasesReceivedRecords)
+{
+    IPtr<RecordingProcessor> plain = owned(new RecordingProcessor);
+    SFSynthList list = twoRecords();
+    SFSynthList copy = list;
+    plain->soundFontReceived(1, copy);
+    EXPECT_TRUE(copy.empty());
+}
+
+TEST_F(Messages, WavDataReachesTheHookWithFramesFromTheRightChannel)
+{
+    const float left[3] = {0.1f, 0.2f, 0.3f};
+    const float right[3] = {-0.1f, -0.2f, -0.3f};
+    auto m = message("WAVDATA");
+    setInt32(m, "wavID", 9);
+    m->getAttributes()->setBinary("wavL", left, sizeof(left));
+    m->getAttributes()->setBinary("wavR", right, sizeof(right));
+    setInt32(m, "samplerate", 44100);
+    ASSERT_EQ(processor->notify(m), kResultOk);
+    EXPECT_EQ(processor->wavs, 1);
+    EXPECT_EQ(processor->wavId, 9);
+    EXPECT_EQ(processor->wavLeft, std::vector<float>(left, left + 3));
+    EXPECT_EQ(processor->wavRight, std::vector<float>(right, right + 3));
+    EXPECT_EQ(processor->wavRate, 44100);
+}
+
+// Regression guard: a left channel shorter than the right must not be read past its end.
+TEST_F(Messages, WavDataWithMissingAttributeOrShortLeftChannelIsIgnored)
+{
+    const float samples[4] = {0.1f, 0.2f, 0.3f, 0.4f};
+    auto shortLeft = message("WAVDATA");
+    setInt32(shortLeft, "wavID", 1);
+    shortLeft->getAttributes()->setBinary("wavL", samples, 8);
+    shortLeft->getAttributes()->setBinary("wavR", samples, 16);
+    setInt32(shortLeft, "samplerate", 44100);
+    EXPECT_EQ(processor->notify(shortLeft), kResultFalse);
+
+    auto noRate = message("WAVDATA");
+    setInt32(noRate, "wavID", 1);
+    noRate->getAttributes()->setBinary("wavL", samples, 16);
+    noRate->getAttributes()->setBinary("wavR", samples, 16);
+    EXPECT_EQ(processor->notify(noRate), kResultFalse);
+    EXPECT_EQ(processor->wavs, 0);
+}
+
+TEST_F(Messages, OtherMessagesGoToTheBaseClass)
+{
+    auto m = message("SOMETHING");
+    EXPECT_NE(processor->notify(m), kInvalidArgument);
+    auto prefix = message("SF2DATAX");
+    EXPECT_EQ(processor->soundFonts, 0);
+    processor->notify(prefix);
+    EXPECT_EQ(processor->soundFonts, 0);
+}
+
+TEST(UsedMemory, IsSentToTheConnectedPeerAsEightBytes)
+{
+    useFilledDescription();
+    IPtr<ReceivingProcessor> processor = owned(new ReceivingProcessor);
+    IPtr<HostApplication> host = owned(new HostApplication);
+    processor->initialize(host.get());
+    RecordingPeer peer;
+    processor->connect(&peer);
+    EXPECT_EQ(processor->sendUsedMemory(123456789012LL), kResultOk);
+    EXPECT_EQ(peer.ids, (std::vector<std::string>{"USEDMEM"}));
+    EXPECT_EQ(peer.amounts, (std::vector<int64>{123456789012LL}));
+    processor->disconnect(&peer);
+}
+
+TEST(UsedMemory, WithoutAHostMessageNothingIsSent)
+{
+    useFilledDescription();
+    IPtr<ReceivingProcessor> processor = owned(new ReceivingProcessor);
+    processor->initialize(nullptr);   // no host: no message objects
+    RecordingPeer peer;
+    processor->connect(&peer);
+    EXPECT_NE(processor->sendUsedMemory(5), kResultOk);
+    EXPECT_TRUE(peer.ids.empty());
+    processor->disconnect(&peer);
+}
