@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Benchmarks: the SoundFont reader, the engine beside libfluidsynth in the same run, and the
+# renderer's real-time factor. --smoke runs each briefly (used by the test command).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+ROOT=$PWD
+BUILD=${BUILD_DIR:-$ROOT/build}
+SMOKE=0
+[ "${1:-}" = "--smoke" ] && SMOKE=1
+
+if [ ! -x "$BUILD/bench/synth_bench" ]; then
+  scripts/deps.sh
+  cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  cmake --build "$BUILD" -j"$(nproc)"
+fi
+
+if [ $SMOKE = 1 ]; then
+  "$BUILD/bench/bench_soundfont" --benchmark_min_time=0.01
+  "$BUILD/bench/synth_bench" --smoke
+  [ -x "$BUILD/bench/render_bench" ] && "$BUILD/bench/render_bench" --smoke
+else
+  "$BUILD/bench/bench_soundfont"
+  "$BUILD/bench/synth_bench"
+  [ -x "$BUILD/bench/render_bench" ] && "$BUILD/bench/render_bench"
+fi
+exit 0
