@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 
 namespace Steinberg {
 namespace Vst {
@@ -98,6 +99,23 @@ void keepLoopInsideSamples(SFSynth& r, uint32_t length)
         r.sampleModes = 0;
 }
 
+// The zone's d points from "smpl" as floats, plus the 0.0 guard point after them.
+void readSamples(RiffFile& file, uint32_t smpl, uint32_t firstByte, uint32_t d, std::vector<uint8_t>& bytes,
+                 std::vector<float>& samples)
+{
+    bytes.resize(2 * size_t{d});
+    uint32_t got = 0;
+    if (d != 0)
+        file.readChunk(smpl, bytes.data(), 2 * d, firstByte, &got);
+    std::fill(bytes.begin() + std::min<size_t>(got, bytes.size()), bytes.end(), 0);
+    samples.resize(size_t{d} + 1);
+    for (uint32_t k = 0; k < d; ++k) {
+        const auto point = static_cast<int16_t>(static_cast<uint16_t>(bytes[2 * k] | (bytes[2 * k + 1] << 8)));
+        samples[k] = point * (1.0f / 32768.0f);
+    }
+    samples[d] = 0.0f;
+}
+
 } // namespace
 
 void SoundFontReader::buildSynthRecords()
@@ -109,6 +127,9 @@ void SoundFontReader::buildSynthRecords()
     const uint64_t smplAvailable = haveSamples ? file.availableSize(smpl) : 0;
     uint64_t pointBudget = samplePointBudgetFactor * (smplAvailable / 2);
     std::vector<uint8_t> bytes;
+    // Zones of one preset often share a sample (layers, key splits): each sample is read from
+    // the file once per build and copied from the first record that holds it.
+    std::unordered_map<uint16_t, size_t> recordOfSample;
 
     for (size_t i = 0; i < zoneGenerators.size(); ++i) {
         const auto& g = zoneGenerators[i];
@@ -132,19 +153,13 @@ void SoundFontReader::buildSynthRecords()
             continue;
         }
         pointBudget -= d;
-        bytes.resize(2 * size_t{d});
-        uint32_t got = 0;
-        if (d != 0)
-            file.readChunk(smpl, bytes.data(), 2 * d, static_cast<uint32_t>(firstByte), &got);
-        std::fill(bytes.begin() + std::min<size_t>(got, bytes.size()), bytes.end(), 0);
-
         SFSynth record;
-        record.samples.resize(size_t{d} + 1);
-        for (uint32_t k = 0; k < d; ++k) {
-            const auto point = static_cast<int16_t>(static_cast<uint16_t>(bytes[2 * k] | (bytes[2 * k + 1] << 8)));
-            record.samples[k] = point * (1.0f / 32768.0f);
+        if (const auto known = recordOfSample.find(sampleId); known != recordOfSample.end()) {
+            record.samples = synths[known->second].samples;
+        } else {
+            readSamples(file, smpl, static_cast<uint32_t>(firstByte), d, bytes, record.samples);
+            recordOfSample.emplace(sampleId, synths.size());
         }
-        record.samples[d] = 0.0f;
         fillParameters(g, header, record);
         keepLoopInsideSamples(record, d);
         synths.push_back(std::move(record));

@@ -271,3 +271,14 @@ TEST(RecordReading, RepeatedSamplesStopAtTheSampleBudget)
     SoundFontReader reader = built(spec);
     EXPECT_EQ(reader.synths.size(), 8u);  // 8 x 61 points <= 8 x 62 points
 }
+
+TEST(RecordReading, ZonesSharingASampleReadItOnce)
+{
+    SoundFontSpec spec = singleZoneFont();
+    spec.samples[0] = rampSample("shared", 100000, 0);
+    spec.instruments[0].zones.assign(6, ZoneSpec{{}, {}, 0});
+    SoundFontReader reader = built(spec);
+    ASSERT_EQ(reader.synths.size(), 6u);
+    EXPECT_EQ(reader.synths[5].samples, reader.synths[0].samples);
+    EXPECT_LT(reader.bytesReadFromFile(), 2u * 100000u + 4096u);
+}

@@ -63,3 +63,23 @@ TEST(RealFonts, PianoPresetReadsOnlyAFractionOfTheFont)
     EXPECT_FALSE(reader.synths.empty());
     EXPECT_LT(reader.bytesReadFromFile(), size / 4);
 }
+
+TEST(RealFonts, LayeredPresetReadsEachOfItsSamplesOnce)
+{
+    // FluidR3's "Honky Tonk" plays 720 zones over far fewer samples.
+    const std::string path = "/usr/share/sounds/sf2/FluidR3_GM.sf2";
+    if (!installed(path))
+        GTEST_SKIP() << path << " missing: apt-get install fluid-soundfont-gm";
+    SoundFontReader reader(std::u16string(path.begin(), path.end()));
+    int32_t honkyTonk = -1;
+    for (size_t p = 0; p + 1 < reader.presets.size(); ++p)
+        if (reader.presets[p].bank == 0 && reader.presets[p].preset == 3)
+            honkyTonk = static_cast<int32_t>(p);
+    ASSERT_GE(honkyTonk, 0);
+    reader.resolvePreset(honkyTonk);
+    reader.buildSynthRecords();
+    uint64_t points = 0;
+    for (const SFSynth& r : reader.synths)
+        points += r.samples.size();
+    EXPECT_GT(points * 2, reader.bytesReadFromFile() * 4);
+}
