@@ -2,8 +2,9 @@
 
 #include "ui/CDrawContext.h"
 
+#include "platform/ModulePath.h"
+
 #include <cairo.h>
-#include <dlfcn.h>
 
 namespace VSTGUI {
 
@@ -13,22 +14,6 @@ UTF8String& configuredFolder()
 {
     static UTF8String folder;  // empty: derive from the module's own path
     return folder;
-}
-
-UTF8String parentFolder(const UTF8String& path)
-{
-    const auto slash = path.find_last_of('/');
-    return slash == UTF8String::npos ? UTF8String(".") : path.substr(0, slash);
-}
-
-// The folder of the shared object (or executable) that contains this function.
-UTF8String moduleResourceFolder()
-{
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&moduleResourceFolder), &info) == 0 || !info.dli_fname)
-        return {};
-    const UTF8String binaryFolder = parentFolder(info.dli_fname);  // .../Contents/x86_64-linux
-    return parentFolder(binaryFolder) + "/Resources";
 }
 
 // Names are plain file names: a path separator or a parent reference is refused.
@@ -46,14 +31,17 @@ void setResourceFolder(const UTF8String& folder)
 
 UTF8String getResourceFolder()
 {
-    return configuredFolder().empty() ? moduleResourceFolder() : configuredFolder();
+    return configuredFolder().empty() ? Steinberg::Vst::moduleResourceFolder() : configuredFolder();
 }
 
 CBitmap::CBitmap(const CResourceDescription& description) : description(description)
 {
     if (!isPlainName(description.getName()))
         return;
-    const UTF8String path = getResourceFolder() + "/" + description.getName();
+    UTF8String folder = getResourceFolder();
+    if (!folder.empty() && folder.back() != '/')
+        folder += '/';
+    const UTF8String path = folder + description.getName();
     cairo_surface_t* loaded = cairo_image_surface_create_from_png(path.c_str());
     if (cairo_surface_status(loaded) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(loaded);

@@ -48,8 +48,8 @@ private:
 };
 
 // Where bitmaps are looked up. By default the Resources folder of the bundle that holds this
-// code (<bundle>/Contents/Resources next to <bundle>/Contents/<arch>-linux/<name>.so); tests
-// and tools may point it elsewhere. Called on the UI thread.
+// code (<bundle>/Contents/Resources next to <bundle>/Contents/<arch>-linux/<name>.so, from the
+// platform layer's module path); tests and tools may point it elsewhere. UI thread.
 void setResourceFolder(const UTF8String& folder);
 UTF8String getResourceFolder();
 
