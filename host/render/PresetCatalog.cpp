@@ -76,6 +76,15 @@ std::vector<PresetEntry> PresetCatalog::sortedRows() const {
     return rows;
 }
 
+int32_t PresetCatalog::topRowPreset() const {
+    const std::vector<PresetEntry> rows = sortedRows();
+    if (rows.empty()) return -1;
+    int32_t preset = rows.front().index;
+    for (const PresetEntry& entry : presets)
+        if (entry.row == rows.front().row) preset = entry.index;
+    return preset;
+}
+
 int32_t PresetCatalog::find(int32_t bank, int32_t program) const {
     for (const PresetEntry& entry : presets)
         if (entry.bank == bank && entry.program == program) return entry.index;

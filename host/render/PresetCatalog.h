@@ -30,6 +30,9 @@ public:
     const std::vector<PresetEntry>& presetsInFileOrder() const { return presets; }
     // Rows sorted byte-wise by their text; equal texts keep file order.
     std::vector<PresetEntry> sortedRows() const;
+    // The preset the editor loads when the file is chosen: the one its top row stands for
+    // (among equal row texts the editor keeps the last in file order).
+    int32_t topRowPreset() const;
     // The first preset in file order with this bank and program, or -1.
     int32_t find(int32_t bank, int32_t program) const;
     bool contains(int32_t presetIndex) const;

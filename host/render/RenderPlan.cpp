@@ -114,9 +114,10 @@ RenderPlan planRender(const Score& score, double sampleRate, double tailSeconds,
     std::stable_sort(plan.parameters.begin(), plan.parameters.end(),
                      [](const PlannedParameter& a, const PlannedParameter& b) { return a.sample < b.sample; });
 
-    plan.endSample = lastNoteSample + 1 + sampleAt(tailSeconds, sampleRate);
-    while (!plan.parameters.empty() && plan.parameters.back().sample >= plan.endSample)
-        plan.parameters.pop_back();
+    // A pedal let go after the last note-off still ends notes: the tail follows the last event.
+    int64_t lastEventSample = lastNoteSample;
+    if (!plan.parameters.empty()) lastEventSample = std::max(lastEventSample, plan.parameters.back().sample);
+    plan.endSample = lastEventSample + 1 + sampleAt(tailSeconds, sampleRate);
     return plan;
 }
 

@@ -55,7 +55,7 @@ constexpr int16_t kPitchBendController = 129;
 // Normalised value of a 14-bit pitch bend: 0 -> 0.0, 8192 (centre) -> 0.5, 16383 -> 1.0.
 double pitchBendToNormalized(uint16_t value);
 
-// The render ends tailSeconds after the sample of the last note event.
+// The render ends tailSeconds after the last note or parameter change.
 RenderPlan planRender(const Score& score, double sampleRate, double tailSeconds,
                       const ControllerMapping& mapping);
 

@@ -37,6 +37,8 @@ bool WavOutput::open(const std::string& outputPath, int sampleRate, SampleFormat
     frames = 0;
     // Without this, libsndfile wraps samples beyond full scale around to the other sign.
     sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    // The PEAK chunk of float files carries a time stamp; without it equal audio gives equal files.
+    sf_command(file, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
     return true;
 }
 

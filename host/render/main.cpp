@@ -74,7 +74,8 @@ bool presetFromCommandLine(const Options& options, const PresetCatalog& catalog,
     return true;
 }
 
-// Which preset plays: the command line's choice, else the score's program change, else 0.
+// Which preset plays: the command line's choice, else the score's program change, else the
+// preset the editor would load first (its top row: bank 0, program 0 in a General MIDI set).
 int32_t choosePreset(int32_t commandLinePreset, const PresetCatalog& catalog, const RenderPlan& plan) {
     if (commandLinePreset >= 0) {
         if (plan.program.present)
@@ -82,13 +83,13 @@ int32_t choosePreset(int32_t commandLinePreset, const PresetCatalog& catalog, co
                  " is overridden by the command line");
         return commandLinePreset;
     }
-    if (!plan.program.present) return 0;
+    if (!plan.program.present) return catalog.topRowPreset();
     int32_t preset = catalog.find(plan.program.bank, plan.program.program);
     if (preset < 0 && plan.program.bank != 0) preset = catalog.find(0, plan.program.program);
     if (preset < 0) {
         note("the piece asks for bank " + std::to_string(plan.program.bank) + " program " +
-             std::to_string(plan.program.program) + ", which the SoundFont lacks; playing preset 0");
-        preset = 0;
+             std::to_string(plan.program.program) + ", which the SoundFont lacks; playing the first row's preset");
+        preset = catalog.topRowPreset();
     }
     return preset;
 }

@@ -75,13 +75,15 @@ TEST(RenderPlanning, ControllersBecomeParameterChangesThroughTheMapping) {
     EXPECT_EQ(plan.unmappedControllerCount, 2);
 }
 
-TEST(RenderPlanning, ParameterChangesAfterTheEndAreDropped) {
+// Guards against cutting off notes that a pedal holds beyond the last note-off.
+TEST(RenderPlanning, TheTailFollowsAPedalReleasedAfterTheLastNote) {
     Score score;
-    score.events = {event(0.0, ScoreEventKind::NoteOn, 0, 60, 100), event(0.5, ScoreEventKind::NoteOff, 0, 60, 0),
-                    event(5.0, ScoreEventKind::Controller, 0, 1, 127)};
+    score.events = {event(0.0, ScoreEventKind::Controller, 0, 64, 127), event(0.0, ScoreEventKind::NoteOn, 0, 60, 100),
+                    event(0.5, ScoreEventKind::NoteOff, 0, 60, 0), event(3.0, ScoreEventKind::Controller, 0, 64, 0),
+                    event(4.0, ScoreEventKind::Controller, 0, 74, 0)};  // unmapped: plays no part
     const RenderPlan plan = planRender(score, 1000.0, 1.0, pluginLikeMapping);
-    EXPECT_TRUE(plan.parameters.empty());
-    EXPECT_EQ(plan.endSample, 1501);
+    EXPECT_EQ(plan.parameters.size(), 2u);
+    EXPECT_EQ(plan.endSample, 3000 + 1 + 1000);
 }
 
 TEST(ProgramChoice, ProgramChangeBeforeTheFirstNoteChoosesThePreset) {

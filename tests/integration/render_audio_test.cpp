@@ -1,0 +1,274 @@
+// What zephra-render plays: the same audio for any block size, the sustain pedal and pitch
+// bend of a MIDI file reaching the plug-in's parameters, program changes choosing the preset,
+// and the built-in demo sounding like music with the default SoundFont.
+#include "support/MidiWriter.h"
+#include "support/SoundFontWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+const std::string kRenderer = std::string(ZEPHRA_BINARY_DIR) + "/host/render/zephra-render";
+const std::string kTimGM = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+constexpr double kRate = 44100.0;
+
+std::vector<uint8_t> readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+bool fileExists(const std::string& path) {
+    struct stat info;
+    return ::stat(path.c_str(), &info) == 0;
+}
+
+uint32_t le32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24); }
+uint16_t le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+
+struct Stereo {
+    std::vector<float> left, right;
+    uint32_t rate = 0;
+};
+
+// Reads a stereo WAV of 32-bit floats (what --format float writes).
+Stereo readFloatWav(const std::string& path) {
+    const std::vector<uint8_t> bytes = readBytes(path);
+    Stereo wav;
+    if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0) {
+        ADD_FAILURE() << path << " is not a RIFF file";
+        return wav;
+    }
+    for (size_t at = 12; at + 8 <= bytes.size();) {
+        const uint32_t size = le32(&bytes[at + 4]);
+        const uint8_t* body = &bytes[at + 8];
+        if (at + 8 + size > bytes.size()) break;
+        if (std::memcmp(&bytes[at], "fmt ", 4) == 0) {
+            EXPECT_EQ(le16(body + 2), 2) << "channels";
+            EXPECT_EQ(le16(body + 14), 32) << "bits per sample";
+            wav.rate = le32(body + 4);
+        } else if (std::memcmp(&bytes[at], "data", 4) == 0) {
+            const size_t frames = size / 8;
+            wav.left.resize(frames);
+            wav.right.resize(frames);
+            for (size_t i = 0; i < frames; ++i) {
+                std::memcpy(&wav.left[i], body + 8 * i, 4);
+                std::memcpy(&wav.right[i], body + 8 * i + 4, 4);
+            }
+        }
+        at += 8 + size + (size & 1);
+    }
+    return wav;
+}
+
+double rms(const std::vector<float>& x, double fromSeconds, double toSeconds) {
+    const size_t from = static_cast<size_t>(fromSeconds * kRate);
+    const size_t to = std::min(x.size(), static_cast<size_t>(toSeconds * kRate));
+    double sum = 0.0;
+    for (size_t i = from; i < to; ++i) sum += double(x[i]) * x[i];
+    return to > from ? std::sqrt(sum / double(to - from)) : 0.0;
+}
+
+// Strength of one frequency in a stretch (Goertzel), normalised to the stretch length.
+double toneLevel(const std::vector<float>& x, double fromSeconds, double toSeconds, double hertz) {
+    const size_t from = static_cast<size_t>(fromSeconds * kRate);
+    const size_t to = std::min(x.size(), static_cast<size_t>(toSeconds * kRate));
+    const double w = 2.0 * M_PI * hertz / kRate;
+    double re = 0.0, im = 0.0;
+    for (size_t i = from; i < to; ++i) {
+        // Hann window against leakage from the neighbouring notes.
+        const double window = 0.5 - 0.5 * std::cos(2.0 * M_PI * double(i - from) / double(to - from));
+        re += window * x[i] * std::cos(w * double(i));
+        im += window * x[i] * std::sin(w * double(i));
+    }
+    return std::sqrt(re * re + im * im) / double(to - from);
+}
+
+// Average frequency over a stretch from its upward zero crossings (for a pure tone).
+double zeroCrossingFrequency(const std::vector<float>& x, double fromSeconds, double toSeconds) {
+    const size_t from = static_cast<size_t>(fromSeconds * kRate);
+    const size_t to = std::min(x.size(), static_cast<size_t>(toSeconds * kRate));
+    double first = -1.0, last = -1.0;
+    int crossings = 0;
+    for (size_t i = from + 1; i < to; ++i)
+        if (x[i - 1] < 0.f && x[i] >= 0.f) {
+            const double exact = double(i - 1) + double(-x[i - 1]) / double(x[i] - x[i - 1]);
+            if (first < 0.0) first = exact;
+            last = exact;
+            ++crossings;
+        }
+    return crossings > 1 ? (crossings - 1) * kRate / (last - first) : 0.0;
+}
+
+class RenderAudio : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/zephra-render-audio-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        folder = pattern;
+        ASSERT_TRUE(fileExists(kRenderer)) << "zephra-render is not built at " << kRenderer;
+        sineFont = folder + "/sine.sf2";
+        zephra::test::SineFontOptions options;
+        options.presetCount = 2;
+        options.volEnvReleaseTimecents = -2400;  // a quarter-second release
+        ASSERT_TRUE(zephra::test::writeFile(sineFont, zephra::test::makeSineSoundFont(options)));
+    }
+    void TearDown() override {
+        if (!folder.empty()) std::system(("rm -rf '" + folder + "'").c_str());
+    }
+
+    std::string writeMidi(const std::string& name, const std::vector<zephra::test::MidiTrack>& tracks) {
+        const std::string path = folder + "/" + name;
+        EXPECT_TRUE(zephra::test::writeFile(path, zephra::test::buildMidiFile(tracks)));
+        return path;
+    }
+
+    // Runs the renderer; returns its exit status, with stderr kept in lastErrors.
+    int render(const std::string& arguments) {
+        const std::string err = folder + "/stderr.txt";
+        const std::string command = "'" + kRenderer + "' -q " + arguments + " 2>'" + err + "' >/dev/null";
+        const int status = std::system(command.c_str());
+        const std::vector<uint8_t> text = readBytes(err);
+        lastErrors.assign(text.begin(), text.end());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    std::string folder;
+    std::string sineFont;
+    std::string lastErrors;
+};
+
+// A piece with notes on odd sample positions, controller moves and a pitch bend sweep.
+std::vector<zephra::test::MidiTrack> busyPiece() {
+    zephra::test::MidiTrack conductor, music;
+    conductor.tempo(0, 500000).tempo(1000, 410000);
+    for (uint32_t i = 0; i < 24; ++i) music.note(37 * i + 5, 97 + 13 * (i % 5), 0, static_cast<uint8_t>(57 + (i * 7) % 24), 90);
+    music.controller(300, 0, 64, 127).controller(700, 0, 64, 0).controller(420, 0, 1, 90).controller(650, 0, 7, 80)
+        .controller(500, 0, 11, 100);
+    for (uint32_t step = 0; step < 40; ++step)
+        music.pitchBend(200 + 11 * step, 0, static_cast<uint16_t>(8192 + 200 * step));
+    return {conductor, music};
+}
+
+} // namespace
+
+// Guards against block boundaries shifting notes or parameter changes: any block size gives
+// byte-identical files.
+TEST_F(RenderAudio, BlockSizesOf64And512And4096GiveIdenticalFiles) {
+    const std::string midi = writeMidi("busy.mid", busyPiece());
+    for (int block : {64, 512, 4096}) {
+        const std::string wav = folder + "/block" + std::to_string(block) + ".wav";
+        ASSERT_EQ(render("--sf2 " + sineFont + " --midi " + midi + " --format float --tail 0.5 --block " +
+                         std::to_string(block) + " -o " + wav),
+                  0)
+            << lastErrors;
+    }
+    const std::vector<uint8_t> reference = readBytes(folder + "/block512.wav");
+    ASSERT_GT(reference.size(), 44u + 8u * 44100u);
+    EXPECT_EQ(readBytes(folder + "/block64.wav"), reference);
+    EXPECT_EQ(readBytes(folder + "/block4096.wav"), reference);
+}
+
+TEST_F(RenderAudio, SustainPedalInTheFileKeepsReleasedNotesRinging) {
+    zephra::test::MidiTrack dry, pedalled;
+    dry.note(0, 240, 0, 69, 100);                                     // a quarter second
+    pedalled.controller(0, 0, 64, 127).note(0, 240, 0, 69, 100).controller(1680, 0, 64, 0);  // pedal up at 1.75 s
+    const std::string dryWav = folder + "/dry.wav", pedalWav = folder + "/pedal.wav";
+    ASSERT_EQ(render("--sf2 " + sineFont + " --midi " + writeMidi("dry.mid", {dry}) +
+                     " --format float --tail 2 -o " + dryWav), 0) << lastErrors;
+    ASSERT_EQ(render("--sf2 " + sineFont + " --midi " + writeMidi("pedal.mid", {pedalled}) +
+                     " --format float --tail 0.5 -o " + pedalWav), 0) << lastErrors;
+    const Stereo a = readFloatWav(dryWav), b = readFloatWav(pedalWav);
+    // Both sound while the key is down; a second later only the pedalled note rings on.
+    EXPECT_GT(rms(a.left, 0.05, 0.2), 0.01);
+    EXPECT_GT(rms(b.left, 0.05, 0.2), 0.01);
+    EXPECT_LT(rms(a.left, 1.2, 1.5), 1e-4);
+    EXPECT_GT(rms(b.left, 1.2, 1.5), 0.5 * rms(b.left, 0.05, 0.2));
+    // After the pedal goes up the note dies away.
+    EXPECT_LT(rms(b.left, 2.2, 2.25), 0.05 * rms(b.left, 1.2, 1.5));
+}
+
+TEST_F(RenderAudio, PitchBendInTheFileMovesThePitch) {
+    zephra::test::MidiTrack track;
+    track.note(0, 1920, 0, 69, 100).pitchBend(960, 0, 16383);   // full bend up after one second
+    const std::string wav = folder + "/bend.wav";
+    ASSERT_EQ(render("--sf2 " + sineFont + " --midi " + writeMidi("bend.mid", {track}) +
+                     " --format float --tail 0.2 -o " + wav), 0) << lastErrors;
+    const Stereo x = readFloatWav(wav);
+    // The sine plays 441 Hz at key 69; the default bend range of 2 semitones lifts it to 495 Hz.
+    EXPECT_NEAR(zeroCrossingFrequency(x.left, 0.3, 0.9), 441.0, 1.0);
+    EXPECT_NEAR(zeroCrossingFrequency(x.left, 1.2, 1.9), 441.0 * std::pow(2.0, 2.0 / 12.0), 1.5);
+}
+
+TEST_F(RenderAudio, ProgramChangeBeforeTheFirstNoteChoosesThePreset) {
+    zephra::test::MidiTrack track;
+    track.program(0, 0, 1).note(0, 480, 0, 69, 100).program(960, 0, 0);
+    const std::string wav = folder + "/program.wav";
+    ASSERT_EQ(render("--sf2 " + sineFont + " --midi " + writeMidi("program.mid", {track}) +
+                     " --format float -o " + wav), 0) << lastErrors;
+    EXPECT_EQ(lastErrors.find("error"), std::string::npos) << lastErrors;
+    EXPECT_NE(lastErrors.find("program change(s) ignored"), std::string::npos) << lastErrors;
+    EXPECT_NE(lastErrors.find("program 0 on channel 1 at 1.000 s"), std::string::npos) << lastErrors;
+}
+
+TEST_F(RenderAudio, SixteenAndTwentyFourBitFilesHoldTheSameLength) {
+    zephra::test::MidiTrack track;
+    track.note(0, 480, 0, 69, 100);
+    const std::string midi = writeMidi("short.mid", {track});
+    for (const char* format : {"16", "24"}) {
+        const std::string wav = folder + "/out" + format + ".wav";
+        ASSERT_EQ(render("--sf2 " + sineFont + " --midi " + midi + " --tail 1 --format " + format + " -o " + wav), 0)
+            << lastErrors;
+        const std::vector<uint8_t> bytes = readBytes(wav);
+        ASSERT_GT(bytes.size(), 44u);
+        const size_t frameBytes = std::string(format) == "16" ? 4 : 6;
+        // About 1.5 s of stereo audio after the header.
+        EXPECT_NEAR(double(bytes.size() - 44) / frameBytes / kRate, 1.5, 0.01);
+    }
+}
+
+// The README's first command ends with this render: it must be music, not noise or silence.
+TEST_F(RenderAudio, DemoWithTheDefaultSoundFontIsAudiblyMusic) {
+    if (!fileExists(kTimGM)) GTEST_SKIP() << kTimGM << " is not installed (package timgm6mb-soundfont)";
+    const std::string wav = folder + "/demo.wav";
+    ASSERT_EQ(render("--format float -o " + wav), 0) << lastErrors;
+    const Stereo x = readFloatWav(wav);
+    ASSERT_EQ(x.rate, 44100u);
+    const double seconds = double(x.left.size()) / kRate;
+    EXPECT_GE(seconds, 20.0);
+    EXPECT_LE(seconds, 32.0);
+
+    float peak = 0.f;
+    for (size_t i = 0; i < x.left.size(); ++i) peak = std::max({peak, std::fabs(x.left[i]), std::fabs(x.right[i])});
+    const double peakDb = 20.0 * std::log10(double(peak));
+    EXPECT_GE(peakDb, -20.0);
+    EXPECT_LE(peakDb, -0.1);
+
+    // Sound all through the piece, not only in places.
+    for (double t = 0.0; t + 1.0 < 24.0; t += 1.0) EXPECT_GT(rms(x.left, t, t + 1.0), 1e-3) << "at " << t << " s";
+
+    // The opening melody alone: E5, G5, then A5, each clearly stronger than the others' pitches.
+    struct Expect {
+        double from, to, hertz, rivalHertz;
+    };
+    const Expect opening[] = {
+        {0.1, 0.55, 659.26, 783.99},   // E5 (beat 0 at 100 beats per minute)
+        {0.7, 1.15, 783.99, 659.26},   // G5
+        {1.3, 2.3, 880.0, 783.99},     // A5
+    };
+    for (const Expect& e : opening) {
+        const double tone = toneLevel(x.left, e.from, e.to, e.hertz);
+        EXPECT_GT(tone, 4.0 * toneLevel(x.left, e.from, e.to, e.rivalHertz)) << e.hertz << " Hz";
+        EXPECT_GT(tone, 4.0 * toneLevel(x.left, e.from, e.to, e.hertz * std::pow(2.0, 1.0 / 12.0)));
+    }
+}

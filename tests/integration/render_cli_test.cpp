@@ -1,0 +1,198 @@
+// zephra-render from the command line: every refusal gives its message and exit status and
+// leaves no WAV behind; --list-presets prints the editor's sorted rows.
+#include "support/MidiWriter.h"
+#include "support/SoundFontWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+const std::string kRenderer = std::string(ZEPHRA_BINARY_DIR) + "/host/render/zephra-render";
+const std::string kTimGM = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+
+struct RunResult {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool fileExists(const std::string& path) {
+    struct stat info;
+    return ::stat(path.c_str(), &info) == 0;
+}
+
+class RenderCli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/zephra-render-cli-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        folder = pattern;
+        ASSERT_TRUE(fileExists(kRenderer)) << "zephra-render is not built at " << kRenderer;
+        sineFont = folder + "/sine.sf2";
+        zephra::test::SineFontOptions options;
+        options.presetCount = 3;
+        ASSERT_TRUE(zephra::test::writeFile(sineFont, zephra::test::makeSineSoundFont(options)));
+        midi = folder + "/piece.mid";
+        zephra::test::MidiTrack track;
+        track.note(0, 480, 0, 69, 100);
+        ASSERT_TRUE(zephra::test::writeFile(midi, zephra::test::buildMidiFile({track})));
+    }
+    void TearDown() override {
+        if (!folder.empty()) std::system(("rm -rf '" + folder + "'").c_str());
+    }
+
+    RunResult run(const std::string& arguments) {
+        const std::string out = folder + "/stdout.txt";
+        const std::string err = folder + "/stderr.txt";
+        const std::string command = "'" + kRenderer + "' " + arguments + " >'" + out + "' 2>'" + err + "'";
+        const int status = std::system(command.c_str());
+        RunResult result;
+        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.out = slurp(out);
+        result.err = slurp(err);
+        return result;
+    }
+
+    std::string folder;
+    std::string sineFont;
+    std::string midi;
+};
+
+} // namespace
+
+TEST_F(RenderCli, MissingSoundFontIsRefusedWithStatus3) {
+    const std::string wav = folder + "/out.wav";
+    const RunResult r = run("--sf2 " + folder + "/absent.sf2 --midi " + midi + " -o " + wav);
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_NE(r.err.find("not found"), std::string::npos) << r.err;
+    EXPECT_FALSE(fileExists(wav));
+}
+
+TEST_F(RenderCli, UnreadableSoundFontIsRefusedWithStatus3) {
+    const RunResult r = run("--sf2 " + folder + " --midi " + midi + " -o " + folder + "/out.wav");
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_NE(r.err.find("cannot be read"), std::string::npos) << r.err;
+}
+
+TEST_F(RenderCli, FileThatIsNotASoundFontIsRefusedWithStatus3) {
+    const std::string wav = folder + "/out.wav";
+    const RunResult r = run("--sf2 " + midi + " --midi " + midi + " -o " + wav);
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_NE(r.err.find("is not a SoundFont 2 file"), std::string::npos) << r.err;
+    EXPECT_FALSE(fileExists(wav));
+}
+
+TEST_F(RenderCli, PresetThatDoesNotExistIsRefusedWithStatus3) {
+    const RunResult r = run("--sf2 " + sineFont + " --preset 3 --midi " + midi + " -o " + folder + "/out.wav");
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_NE(r.err.find("preset 3 does not exist"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("presets 0 to 2"), std::string::npos) << r.err;
+}
+
+TEST_F(RenderCli, BankAndProgramThatDoNotExistAreRefusedWithStatus3) {
+    const RunResult r = run("--sf2 " + sineFont + " --bank 128 --program 0 --midi " + midi + " -o " + folder + "/out.wav");
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_NE(r.err.find("no preset with bank 128 and program 0"), std::string::npos) << r.err;
+}
+
+TEST_F(RenderCli, BrokenMidiFileIsRefusedWithStatus4) {
+    std::vector<uint8_t> bytes = zephra::test::makeGeneralMidiPiece(2.0);
+    bytes.resize(bytes.size() / 2);
+    const std::string broken = folder + "/broken.mid";
+    ASSERT_TRUE(zephra::test::writeFile(broken, bytes));
+    const std::string wav = folder + "/out.wav";
+    const RunResult r = run("--sf2 " + sineFont + " --midi " + broken + " -o " + wav);
+    EXPECT_EQ(r.exitCode, 4);
+    EXPECT_NE(r.err.find("broken MIDI file"), std::string::npos) << r.err;
+    EXPECT_FALSE(fileExists(wav));
+}
+
+TEST_F(RenderCli, MissingMidiFileIsRefusedWithStatus4) {
+    const RunResult r = run("--sf2 " + sineFont + " --midi " + folder + "/absent.mid -o " + folder + "/out.wav");
+    EXPECT_EQ(r.exitCode, 4);
+    EXPECT_NE(r.err.find("cannot open MIDI file"), std::string::npos) << r.err;
+}
+
+TEST_F(RenderCli, MidiFileWithoutNotesIsRefusedWithStatus4) {
+    zephra::test::MidiTrack track;
+    track.controller(0, 0, 7, 100);
+    const std::string empty = folder + "/empty.mid";
+    ASSERT_TRUE(zephra::test::writeFile(empty, zephra::test::buildMidiFile({track})));
+    const std::string wav = folder + "/out.wav";
+    const RunResult r = run("--sf2 " + sineFont + " --midi " + empty + " -o " + wav);
+    EXPECT_EQ(r.exitCode, 4);
+    EXPECT_NE(r.err.find("has no notes"), std::string::npos) << r.err;
+    EXPECT_FALSE(fileExists(wav));
+}
+
+TEST_F(RenderCli, UnwritableOutputPathIsRefusedWithStatus5) {
+    const RunResult r = run("--sf2 " + sineFont + " --midi " + midi + " -o " + folder + "/no/such/folder/out.wav");
+    EXPECT_EQ(r.exitCode, 5);
+    EXPECT_NE(r.err.find("cannot write"), std::string::npos) << r.err;
+}
+
+TEST_F(RenderCli, MissingBundleIsRefusedWithStatus6) {
+    const std::string wav = folder + "/out.wav";
+    const RunResult r = run("--plugin " + folder + "/none.vst3 --sf2 " + sineFont + " --midi " + midi + " -o " + wav);
+    EXPECT_EQ(r.exitCode, 6);
+    EXPECT_NE(r.err.find("not found"), std::string::npos) << r.err;
+    EXPECT_FALSE(fileExists(wav));
+}
+
+TEST_F(RenderCli, BadOptionIsRefusedWithStatus2) {
+    const RunResult r = run("--block 0");
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("--block"), std::string::npos) << r.err;
+}
+
+// Guards against a silent WAV passing for a result: a piece played at volume 0 makes no sound.
+TEST_F(RenderCli, SilentRenderIsReportedWithStatus7AndLeavesNoFile) {
+    zephra::test::MidiTrack track;
+    track.note(0, 480, 0, 69, 100).controller(0, 0, 7, 0);  // volume 0 from the first sample
+    const std::string muted = folder + "/muted.mid";
+    ASSERT_TRUE(zephra::test::writeFile(muted, zephra::test::buildMidiFile({track})));
+    const std::string wav = folder + "/out.wav";
+    const RunResult r = run("--sf2 " + sineFont + " --midi " + muted + " -o " + wav);
+    EXPECT_EQ(r.exitCode, 7);
+    EXPECT_NE(r.err.find("silent"), std::string::npos) << r.err;
+    EXPECT_FALSE(fileExists(wav));
+}
+
+TEST_F(RenderCli, ListPresetsPrintsTheEditorsSortedRowsWithTheirIndex) {
+    const RunResult r = run("--sf2 " + sineFont + " --list-presets");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "    0  000:000 - Sine 0\n    1  000:001 - Sine 1\n    2  000:002 - Sine 2\n");
+}
+
+TEST_F(RenderCli, ListPresetsOfTheDebianSoundFontStartsWithThePianos) {
+    if (!fileExists(kTimGM)) GTEST_SKIP() << kTimGM << " is not installed (package timgm6mb-soundfont)";
+    const RunResult r = run("--list-presets");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("000:000 - "), std::string::npos);
+    EXPECT_LT(r.out.find("000:000 - "), r.out.find("000:001 - "));
+    EXPECT_LT(r.out.find("000:127 - "), r.out.find("128:000 - "));
+}
+
+TEST_F(RenderCli, HelpListsEveryOption) {
+    const RunResult r = run("--help");
+    EXPECT_EQ(r.exitCode, 0);
+    for (const char* option : {"--sf2", "--preset", "--bank", "--program", "--list-presets", "--midi", "--output",
+                               "--format", "--rate", "--block", "--tail", "--plugin"})
+        EXPECT_NE(r.out.find(option), std::string::npos) << option;
+}
