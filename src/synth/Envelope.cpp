@@ -125,6 +125,15 @@ int64_t Envelope::steadyRun() const noexcept
     return ceilDiv(stepEnd - counter, step);
 }
 
+bool Envelope::doneAfter(int64_t count) const noexcept
+{
+    if (stage >= kDoneStage)
+        return true;
+    if (stage != kReleaseStage)
+        return false;
+    return int64_t(counter) + count * int64_t(increment[stage]) >= int64_t(kDoneStage) * kUnitsPerStage;
+}
+
 float Envelope::nextOutput() const noexcept
 {
     return SynthTables::envelopeCurve[counter / kUnitsPerStep] * scale[stage] + offset[stage];

@@ -43,6 +43,9 @@ public:
     // Number of coming advances that all produce the same output, and that output.
     int64_t steadyRun() const noexcept;
     float nextOutput() const noexcept;
+    // Whether the envelope is done after `count` more advances (counted from now, within the
+    // steady run).
+    bool doneAfter(int64_t count) const noexcept;
 
     int32_t counter = 0;
     int32_t increment[7] = {};

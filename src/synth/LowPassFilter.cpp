@@ -39,11 +39,11 @@ float LowPassFilter::cutoffFor(float envelopeOutput, float lfoOutput) const noex
                        (1.0f - (1.0f - lfoToCutoff) * lfoOutput));
 }
 
-float LowPassFilter::clampCutoff(float cutoff) noexcept
+float LowPassFilter::clampCutoff(float cutoff) const noexcept
 {
     if (!(cutoff >= kMinCutoff))   // also catches a cutoff that is not a number
         return kMinCutoff;
-    return std::min(cutoff, kMaxCutoff);
+    return std::min(std::min(cutoff, kMaxCutoff), float(sampleRate * 0.499));
 }
 
 void LowPassFilter::useCutoff(float cutoff) noexcept

@@ -22,21 +22,44 @@ public:
 
     // Modulated cutoff for the given mod envelope and mod LFO outputs, clamped to 50..22000 Hz.
     float cutoffFor(float envelopeOutput, float lfoOutput) const noexcept;
-    static float clampCutoff(float cutoff) noexcept;
+    // 50..22000 Hz, and below half the sample rate: above it the filter's poles leave the unit
+    // circle (at rates under 44 kHz) and the output would blow up.
+    float clampCutoff(float cutoff) const noexcept;
     // Makes the coefficients for `cutoff` current (recomputing only if they differ).
     void useCutoff(float cutoff) noexcept;
     bool coefficientsFor(float cutoff) const noexcept
     {
         return cutoff == madeForCutoff && q == madeForQ;
     }
+    // The per-sample coefficients and history as plain values, so a render loop can keep them
+    // in registers and write the history back afterwards.
+    struct State {
+        float b0, b1, b2, a1, a2;   // already divided by a0
+        float x1, x2, y1, y2;
+        float process(float x) noexcept
+        {
+            const float y = b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
+            x2 = x1;
+            x1 = x;
+            y2 = y1;
+            y1 = y;
+            return y;
+        }
+    };
+    State state() const noexcept { return State{nb0, nb1, nb2, na1, na2, x1, x2, y1, y2}; }
+    void keepHistory(const State& s) noexcept
+    {
+        x1 = s.x1;
+        x2 = s.x2;
+        y1 = s.y1;
+        y2 = s.y2;
+    }
     // One sample through the filter.
     float process(float x) noexcept
     {
-        const float y = nb0 * x + nb1 * x1 + nb2 * x2 - na1 * y1 - na2 * y2;
-        x2 = x1;
-        x1 = x;
-        y2 = y1;
-        y1 = y;
+        State s = state();
+        const float y = s.process(x);
+        keepHistory(s);
         return y;
     }
 

@@ -171,10 +171,20 @@ void SynthEngine::mix(float* outL, float* outR, int32_t count, float gain) noexc
         const int32_t n = std::min<int32_t>(kChunk, count - done);
         std::fill(mixLeft, mixLeft + n, 0.0f);
         std::fill(mixRight, mixRight + n, 0.0f);
-        // Voice by voice: each sample still sums the voices in index order.
-        for (Voice& v : voices)
-            if (v.state != Free)
-                renderVoice(v, mixLeft, mixRight, n);
+        // Voice by voice (two at a time): each sample still sums the voices in index order.
+        Voice* waiting = nullptr;
+        for (Voice& v : voices) {
+            if (v.state == Free)
+                continue;
+            if (waiting == nullptr) {
+                waiting = &v;
+                continue;
+            }
+            renderVoicePair(*waiting, v, mixLeft, mixRight, n);
+            waiting = nullptr;
+        }
+        if (waiting != nullptr)
+            renderVoice(*waiting, mixLeft, mixRight, n);
         for (int32_t i = 0; i < n; ++i) {
             outL[done + i] = gain * (mixLeft[i] * 0.25f);
             outR[done + i] = gain * (mixRight[i] * 0.25f);

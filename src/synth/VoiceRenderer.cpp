@@ -25,40 +25,31 @@ Relevance relevanceOf(const Voice& v) noexcept
     };
 }
 
-// Number of samples, at most `limit`, whose mix sees the same modulator outputs as the next one;
-// 1 when something changes after the next sample.
+// Shortens `run` to the coming advances that all produce the modulator's next output.
 template <typename Modulator>
-void limitRun(const Modulator& m, int64_t& run, bool& steady) noexcept
+void limitRun(const Modulator& m, int64_t& run) noexcept
 {
-    if (m.nextOutput() != m.output) {
-        steady = false;
-        return;
-    }
     run = std::min(run, m.steadyRun());
 }
 
-// The read loop over a run of constant modulator outputs: fetch, filter, gain, pan.
-struct RunConstants {
-    float gain;        // (1 - volume depth x mod LFO) x velocity gain
-    float envelope;    // volume envelope output
+// Everything one sample of a run needs, as plain values so the loop keeps them in registers.
+struct Lane {
+    const float* points;
+    int64_t loopStart;
+    int64_t loopLength;
+    double position;
+    double step;          // read position advance per sample within the run
+    int64_t wrap;
+    LowPassFilter::State filter;
+    float gain;           // (1 - volume depth x mod LFO) x velocity gain
+    float envelope;       // volume envelope output
     float attenuation;
     float panLeft;
     float panRight;
-    double step;       // read position advance per sample
-};
 
-void mixRun(Voice& v, const RunConstants& k, float* left, float* right, int32_t count) noexcept
-{
-    const SamplePlayer& p = *v.player;
-    const float* points = p.points;
-    const int64_t loopStart = p.loopStart;
-    const int64_t loopLength = int64_t(p.loopLast) - p.loopStart + 1;
-    LowPassFilter& filter = v.filter;
-    double position = v.position;
-    int64_t wrap = v.loopWrap;
-    for (int32_t i = 0; i < count; ++i) {
-        if (i > 0)
-            position += k.step;
+    // Mixes the sample at the current read position (no interpolation, loop applied on fetch).
+    void mix(float* left, float* right, int32_t i) noexcept
+    {
         float x = 0.0f;
         const int32_t j = truncToInt32(position);
         if (j >= 0) {
@@ -75,48 +66,95 @@ void mixRun(Voice& v, const RunConstants& k, float* left, float* right, int32_t 
             }
         }
         const float y = filter.process(x);
-        const float a = k.gain * (y * k.envelope * k.attenuation);
-        left[i] += a * k.panLeft;
-        right[i] += a * k.panRight;
+        const float a = gain * (y * envelope * attenuation);
+        left[i] += a * panLeft;
+        right[i] += a * panRight;
     }
-    v.position = position;
-    v.loopWrap = wrap;
-}
+    // The next sample of the run: the position moves first.
+    void mixNext(float* left, float* right, int32_t i) noexcept
+    {
+        position += step;
+        mix(left, right, i);
+    }
+};
 
-} // namespace
+// One voice worked through in runs: a run's first sample is mixed with the outputs the voice has
+// now, and every further sample, after a step of the read position, with the outputs that the
+// coming advances all produce (they stay the same until a modulator's table index moves). Once
+// the run ends the voice is advanced properly, so the results equal mixing and advancing sample
+// by sample.
+class Cursor {
+public:
+    explicit Cursor(Voice& voice) noexcept : v(voice), relevant(relevanceOf(voice)) {}
 
-void renderVoice(Voice& v, float* mixLeft, float* mixRight, int32_t count) noexcept
-{
-    const Relevance relevant = relevanceOf(v);
-    int32_t done = 0;
-    while (done < count) {
-        // How many samples keep the modulator outputs (and so pitch, cutoff and gain) unchanged.
-        int64_t run = count - done;
-        bool steady = true;
-        limitRun(v.volEnv, run, steady);
-        if (relevant.modEnvelope)
-            limitRun(v.modEnv, run, steady);
-        if (relevant.modLfo)
-            limitRun(v.modLfo, run, steady);
-        if (relevant.vibratoLfo)
-            limitRun(v.vibLfo, run, steady);
-        const float modEnvelope = v.modEnv.output;
-        const float modLfo = v.modLfo.output;
-        const float vibrato = v.vibLfo.output;
-        if (!v.filter.coefficientsFor(v.filter.cutoffFor(modEnvelope, modLfo)))
-            steady = false;
-        const int32_t length = steady ? int32_t(run) : 1;
+    // Prepares a run of at most `limit` samples and returns its length (at least 1).
+    int32_t beginRun(int32_t limit) noexcept
+    {
+        const SamplePlayer& p = *v.player;
+        lane.points = p.points;
+        lane.loopStart = p.loopStart;
+        lane.loopLength = int64_t(p.loopLast) - p.loopStart + 1;
+        lane.position = v.position;
+        lane.wrap = v.loopWrap;
+        lane.filter = v.filter.state();
+        lane.gain = (1.0f - v.modLfoToVolume * v.modLfo.output) * v.velocityGain;
+        lane.envelope = v.volEnv.output;
+        lane.attenuation = v.attenuation;
+        lane.panLeft = v.panLeft;
+        lane.panRight = v.panRight;
 
-        RunConstants k;
-        k.gain = (1.0f - v.modLfoToVolume * modLfo) * v.velocityGain;
-        k.envelope = v.volEnv.output;
-        k.attenuation = v.attenuation;
-        k.panLeft = v.panLeft;
-        k.panRight = v.panRight;
-        k.step = v.baseIncrement * double(v.pitchFactor(modEnvelope, modLfo, vibrato));
-        mixRun(v, k, mixLeft + done, mixRight + done, length);
+        // The outputs of the coming advances, and for how many advances they hold. A modulator
+        // whose depths are neutral cannot change anything, so it does not shorten the run.
+        int64_t run = INT64_MAX;
+        limitRun(v.volEnv, run);
+        const float envelope = v.volEnv.nextOutput();
+        float modEnvelope = v.modEnv.output, modLfo = v.modLfo.output, vibrato = v.vibLfo.output;
+        if (relevant.modEnvelope) {
+            limitRun(v.modEnv, run);
+            modEnvelope = v.modEnv.nextOutput();
+        }
+        if (relevant.modLfo) {
+            limitRun(v.modLfo, run);
+            modLfo = v.modLfo.nextOutput();
+        }
+        if (relevant.vibratoLfo) {
+            limitRun(v.vibLfo, run);
+            vibrato = v.vibLfo.nextOutput();
+        }
+        // The run may reach one sample past the last such advance, unless that advance ends the
+        // voice: a free voice is not mixed any more.
+        if (run != INT64_MAX && !v.volEnv.doneAfter(run))
+            ++run;
+        length = int32_t(std::min<int64_t>(limit, run));
 
-        // The advance after the run's last sample, with the outputs it produces.
+        v.filter.useCutoff(v.filter.cutoffFor(modEnvelope, modLfo));
+        rest.filter = v.filter.state();
+        rest.gain = (1.0f - v.modLfoToVolume * modLfo) * v.velocityGain;
+        rest.envelope = envelope;
+        lane.step = v.baseIncrement * double(v.pitchFactor(modEnvelope, modLfo, vibrato));
+        return length;
+    }
+
+    // Mixes the run's first sample, then switches the lane to the values of the rest of the run.
+    void mixFirst(float* left, float* right, int32_t i) noexcept
+    {
+        lane.mix(left, right, i);
+        lane.filter.b0 = rest.filter.b0;
+        lane.filter.b1 = rest.filter.b1;
+        lane.filter.b2 = rest.filter.b2;
+        lane.filter.a1 = rest.filter.a1;
+        lane.filter.a2 = rest.filter.a2;
+        lane.gain = rest.gain;
+        lane.envelope = rest.envelope;
+    }
+
+    // Stores the run's read state and performs the advance after its last sample; false once
+    // the voice has become free.
+    bool endRun() noexcept
+    {
+        v.position = lane.position;
+        v.loopWrap = lane.wrap;
+        v.filter.keepHistory(lane.filter);
         v.modLfo.skip(length);
         v.modEnv.skip(length);
         v.vibLfo.skip(length);
@@ -125,9 +163,120 @@ void renderVoice(Voice& v, float* mixLeft, float* mixRight, int32_t count) noexc
                       double(v.pitchFactor(v.modEnv.output, v.modLfo.output, v.vibLfo.output));
         v.filter.useCutoff(v.filter.cutoffFor(v.modEnv.output, v.modLfo.output));
         v.age += length;
-        done += length;
         if (v.volEnv.stage >= Envelope::kDoneStage) {
             v.state = Free;
+            return false;
+        }
+        return true;
+    }
+
+    Lane lane;
+
+private:
+    // Values for the samples after the first one of the run.
+    struct Rest {
+        LowPassFilter::State filter;
+        float gain;
+        float envelope;
+    };
+
+    Voice& v;
+    const Relevance relevant;
+    Rest rest{};
+    int32_t length = 0;
+};
+
+// Runs one cursor alone from sample `from` to `count`; `remaining` samples of its current run
+// are left to mix, `first` tells whether the run's first sample is still to come.
+void finishAlone(Cursor& c, float* left, float* right, int32_t from, int32_t count, int32_t remaining,
+                 bool first) noexcept
+{
+    int32_t i = from;
+    while (true) {
+        if (remaining > 0 && first) {
+            c.mixFirst(left, right, i++);
+            --remaining;
+        }
+        Lane lane = c.lane;
+        for (; remaining > 0; --remaining)
+            lane.mixNext(left, right, i++);
+        c.lane = lane;
+        if (!c.endRun() || i >= count)
+            return;
+        remaining = c.beginRun(count - i);
+        first = true;
+    }
+}
+
+} // namespace
+
+void renderVoice(Voice& voice, float* mixLeft, float* mixRight, int32_t count) noexcept
+{
+    if (count <= 0)
+        return;
+    Cursor c(voice);
+    finishAlone(c, mixLeft, mixRight, 0, count, c.beginRun(count), true);
+}
+
+void renderVoicePair(Voice& first, Voice& second, float* mixLeft, float* mixRight, int32_t count) noexcept
+{
+    if (count <= 0)
+        return;
+    Cursor a(first), b(second);
+    int32_t remainingA = a.beginRun(count), remainingB = b.beginRun(count);
+    bool firstA = true, firstB = true;
+    int32_t i = 0;
+    while (true) {
+        // Sample i: a run may begin here for either voice. The first voice always goes first.
+        if (firstA)
+            a.mixFirst(mixLeft, mixRight, i);
+        else
+            a.lane.mixNext(mixLeft, mixRight, i);
+        if (firstB)
+            b.mixFirst(mixLeft, mixRight, i);
+        else
+            b.lane.mixNext(mixLeft, mixRight, i);
+        firstA = firstB = false;
+        --remainingA;
+        --remainingB;
+        ++i;
+        // Both voices inside their runs: the interleaved loop hides each filter's latency.
+        const int32_t together = std::min(remainingA, remainingB);
+        Lane la = a.lane, lb = b.lane;
+        for (int32_t t = 0; t < together; ++t, ++i) {
+            la.mixNext(mixLeft, mixRight, i);
+            lb.mixNext(mixLeft, mixRight, i);
+        }
+        a.lane = la;
+        b.lane = lb;
+        remainingA -= together;
+        remainingB -= together;
+
+        bool aliveA = true, aliveB = true;
+        if (remainingA == 0) {
+            aliveA = a.endRun();
+            if (aliveA && i < count) {
+                remainingA = a.beginRun(count - i);
+                firstA = true;
+            }
+        }
+        if (remainingB == 0) {
+            aliveB = b.endRun();
+            if (aliveB && i < count) {
+                remainingB = b.beginRun(count - i);
+                firstB = true;
+            }
+        }
+        if (i >= count)
+            return;
+        if (!aliveA && !aliveB)
+            return;
+        if (!aliveA) {
+            finishAlone(b, mixLeft, mixRight, i, count, remainingB, firstB);
+            return;
+        }
+        if (!aliveB) {
+            finishAlone(a, mixLeft, mixRight, i, count, remainingA, firstA);
             return;
         }
     }

@@ -13,6 +13,9 @@ namespace Vst {
 // Adds the voice's panned output for `count` samples to mixLeft/mixRight and advances it after
 // each sample; stops early when the voice becomes free.
 void renderVoice(Voice& voice, float* mixLeft, float* mixRight, int32_t count) noexcept;
+// The same for two voices at once, `first` before `second` in the mix of every sample (the
+// interleaving lets the two filters' recursions overlap).
+void renderVoicePair(Voice& first, Voice& second, float* mixLeft, float* mixRight, int32_t count) noexcept;
 
 } // namespace Vst
 } // namespace Steinberg

@@ -28,11 +28,11 @@ int32_t stageIncrement(float u, float seconds)
     return int32_t(x);
 }
 
-float clampCutoff(float c)
+float clampCutoff(float c, double rate)
 {
     if (!(c >= 50.0f))
         return 50.0f;
-    return std::min(c, 22000.0f);
+    return std::min(std::min(c, 22000.0f), float(rate * 0.499));
 }
 
 } // namespace
@@ -223,7 +223,7 @@ void ReferenceSynth::start(Voice& v, int32_t serial, const SFSynth& r, const Pla
     v.velocityScale = 0.75f + 0.25f * std::clamp(velocity, 0.0f, 1.0f);
     v.baseCutoff = r.filterCutoff * v.velocityScale;
     v.q = r.filterResonance;
-    coefficients(v, clampCutoff(v.baseCutoff));
+    coefficients(v, clampCutoff(v.baseCutoff, v.rate));
     v.key = key;
     v.state = 0;
     v.age = 0;
@@ -382,7 +382,7 @@ void ReferenceSynth::render(float* outL, float* outR, int32_t count, float gain)
             v.position += v.baseIncrement * P;
             float cutoff = v.baseCutoff * (1.0f - (1.0f - v.envToCutoff) * v.modEnv.output) *
                            (1.0f - (1.0f - v.lfoToCutoff) * v.modLfo.output);
-            coefficients(v, clampCutoff(cutoff));
+            coefficients(v, clampCutoff(cutoff, v.rate));
             if (v.volEnv.stage >= 6)
                 v.state = 2;
             v.age += 1;

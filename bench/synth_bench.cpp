@@ -1,0 +1,203 @@
+// Cost of the engine with 64 sounding voices of a real General MIDI preset at 44.1 kHz, beside
+// libfluidsynth rendering the same notes from the same SoundFont (reverb and chorus off,
+// polyphony 64; interpolation "none" and its default 4th order).
+//
+// Usage: synth_bench [--smoke] [--font PATH] [--seconds S]
+// Prints, per preset: voices, ns per voice-sample and CPU per second of audio for each engine,
+// and the ratio of our cost to FluidSynth's.
+#include "soundfont/SoundFontReader.h"
+#include "synth/SynthEngine.h"
+
+#include <fluidsynth.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+using namespace Steinberg::Vst;
+
+namespace {
+
+constexpr double kRate = 44100.0;
+constexpr int kBlock = 512;
+constexpr int kVelocity = 100;
+
+double cpuSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+bool fileExists(const std::string& path)
+{
+    struct stat s {};
+    return stat(path.c_str(), &s) == 0;
+}
+
+std::u16string widen(const std::string& s)
+{
+    std::u16string out;
+    for (unsigned char c : s)
+        out.push_back(char16_t(c));   // the font paths used here are ASCII
+    return out;
+}
+
+struct Measurement {
+    int voices = 0;
+    double cpu = 0.0;          // seconds of CPU for the rendering
+    double audio = 0.0;        // seconds of audio rendered
+    double nsPerVoiceSample() const { return cpu * 1e9 / (audio * kRate * voices); }
+    double cpuPerAudioSecond() const { return cpu / audio; }
+};
+
+// Our engine: notes from key 36 upwards until 64 voices sound; returns the keys used.
+Measurement measureEngine(const std::string& font, int program, double seconds, std::vector<int>& keys,
+                          float& peak)
+{
+    SoundFontReader reader(widen(font));
+    int32_t index = -1;
+    for (size_t i = 0; i + 1 < reader.presets.size(); ++i)
+        if (reader.presets[i].bank == 0 && reader.presets[i].preset == program)
+            index = int32_t(i);
+    if (index < 0)
+        return {};
+    reader.resolvePreset(index);
+    reader.buildSynthRecords();
+    SFSynthList records = reader.synths;
+
+    SynthEngine engine;
+    engine.setSampleRate(kRate);
+    engine.receiveSound(records);
+    std::vector<float> left(kBlock), right(kBlock);
+    engine.render(left.data(), right.data(), 0, 1.0f);
+    keys.clear();
+    for (int key = 36; key < 128 && engine.busyVoiceCount() < 64; ++key) {
+        engine.noteOn(int16_t(key), float(kVelocity) / 127.0f);
+        keys.push_back(key);
+    }
+    engine.render(left.data(), right.data(), kBlock, 1.0f);   // first block outside the timing
+
+    Measurement m;
+    m.voices = engine.busyVoiceCount();
+    const int blocks = int(seconds * kRate / kBlock);
+    peak = 0.0f;
+    const double start = cpuSeconds();
+    for (int b = 0; b < blocks; ++b) {
+        engine.render(left.data(), right.data(), kBlock, 1.0f);
+        peak = std::max(peak, std::fabs(left[0]));
+    }
+    m.cpu = cpuSeconds() - start;
+    m.audio = blocks * double(kBlock) / kRate;
+    const int voicesAtEnd = engine.busyVoiceCount();
+    if (voicesAtEnd != m.voices)
+        std::printf("  (our engine: %d voices at the start, %d at the end)\n", m.voices, voicesAtEnd);
+    return m;
+}
+
+Measurement measureFluid(const std::string& font, int program, double seconds, const std::vector<int>& keys,
+                         int interpolation)
+{
+    fluid_settings_t* settings = new_fluid_settings();
+    fluid_settings_setnum(settings, "synth.sample-rate", kRate);
+    fluid_settings_setint(settings, "synth.polyphony", 64);
+    fluid_settings_setint(settings, "synth.reverb.active", 0);
+    fluid_settings_setint(settings, "synth.chorus.active", 0);
+    fluid_settings_setint(settings, "synth.cpu-cores", 1);
+    fluid_synth_t* synth = new_fluid_synth(settings);
+    Measurement m;
+    const int id = fluid_synth_sfload(synth, font.c_str(), 1);
+    if (id >= 0) {
+        fluid_synth_program_select(synth, 0, id, 0, program);
+        fluid_synth_set_interp_method(synth, -1, interpolation);
+        for (int key : keys)
+            fluid_synth_noteon(synth, 0, key, kVelocity);
+        std::vector<float> left(kBlock), right(kBlock);
+        fluid_synth_write_float(synth, kBlock, left.data(), 0, 1, right.data(), 0, 1);
+        m.voices = fluid_synth_get_active_voice_count(synth);
+        const int blocks = int(seconds * kRate / kBlock);
+        const double start = cpuSeconds();
+        for (int b = 0; b < blocks; ++b)
+            fluid_synth_write_float(synth, kBlock, left.data(), 0, 1, right.data(), 0, 1);
+        m.cpu = cpuSeconds() - start;
+        m.audio = blocks * double(kBlock) / kRate;
+        const int voicesAtEnd = fluid_synth_get_active_voice_count(synth);
+        if (voicesAtEnd != m.voices)
+            std::printf("  (FluidSynth: %d voices at the start, %d at the end)\n", m.voices, voicesAtEnd);
+    }
+    delete_fluid_synth(synth);
+    delete_fluid_settings(settings);
+    return m;
+}
+
+void print(const char* name, const Measurement& m)
+{
+    std::printf("  %-28s %2d voices  %7.3f ns per voice-sample  %6.2f%% CPU per second of audio\n", name,
+                m.voices, m.nsPerVoiceSample(), m.cpuPerAudioSecond() * 100.0);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    bool smoke = false;
+    double seconds = 10.0;
+    std::string font;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--smoke") == 0)
+            smoke = true;
+        else if (std::strcmp(argv[i], "--font") == 0 && i + 1 < argc)
+            font = argv[++i];
+        else if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc)
+            seconds = std::atof(argv[++i]);
+    }
+    if (smoke)
+        seconds = 0.1;
+    if (font.empty()) {
+        for (const char* candidate : {"/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/sounds/sf2/FluidR3_GM.sf2"})
+            if (fileExists(candidate)) {
+                font = candidate;
+                break;
+            }
+    }
+    if (font.empty() || !fileExists(font)) {
+        std::printf("synth_bench: no General MIDI SoundFont found (install timgm6mb-soundfont); skipped\n");
+        return 0;
+    }
+    fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
+    fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
+    fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
+
+    std::printf("Engine cost, 64 voices at 44.1 kHz, %.1f s of audio in %d-sample blocks\nFont: %s\n",
+                seconds, kBlock, font.c_str());
+    int failures = 0;
+    for (int program : {0, 48}) {
+        std::vector<int> keys;
+        float peak = 0.0f;
+        const Measurement ours = measureEngine(font, program, seconds, keys, peak);
+        if (ours.voices == 0) {
+            std::printf("Program %d: no voices\n", program);
+            ++failures;
+            continue;
+        }
+        const Measurement none = measureFluid(font, program, seconds, keys, FLUID_INTERP_NONE);
+        const Measurement fourth = measureFluid(font, program, seconds, keys, FLUID_INTERP_4THORDER);
+        std::printf("Program %d (bank 0), %zu notes from key 36:\n", program, keys.size());
+        print("Zephra engine", ours);
+        print("FluidSynth, interp. none", none);
+        print("FluidSynth, interp. 4th order", fourth);
+        if (none.voices > 0)
+            std::printf("  ratio ours / FluidSynth none: %.2f   ours / FluidSynth 4th order: %.2f\n",
+                        ours.nsPerVoiceSample() / none.nsPerVoiceSample(),
+                        ours.nsPerVoiceSample() / fourth.nsPerVoiceSample());
+        if (ours.voices != 64)
+            ++failures;
+    }
+    return failures == 0 ? 0 : 1;
+}
