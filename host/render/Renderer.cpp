@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <ctime>
 #include <cstring>
 #include <limits.h>
 
@@ -120,6 +121,7 @@ bool renderPlan(host::Plugin& plugin, const RenderPlan& plan, int32_t blockSize,
     int64_t lastPoll = 0;
 
     const auto started = std::chrono::steady_clock::now();
+    const std::clock_t cpuStarted = std::clock();
     while (position < plan.endSample) {
         // Parameter changes due now go at the start of this block; the last value of an ID wins.
         changes.clear();
@@ -168,6 +170,7 @@ bool renderPlan(host::Plugin& plugin, const RenderPlan& plan, int32_t blockSize,
     }
     collectVoiceCounts(plugin, stats.maxVoices);
     stats.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    stats.cpuSeconds = double(std::clock() - cpuStarted) / CLOCKS_PER_SEC;
     return true;
 }
 

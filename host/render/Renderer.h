@@ -36,6 +36,7 @@ public:
 struct RenderStats {
     int64_t frames = 0;
     double wallSeconds = 0.0;   // time spent in the render loop
+    double cpuSeconds = 0.0;    // processor time of this process in the loop (less load-dependent)
     float peak = 0.f;           // largest absolute sample value
     int32_t maxVoices = 0;      // highest count the processor reported in "VOICENUM"
     int64_t blocks = 0;         // process calls

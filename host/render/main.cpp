@@ -193,10 +193,11 @@ int main(int argc, char** argv) {
         const double seconds = double(stats.frames) / options.sampleRate;
         const double speed = stats.wallSeconds > 0.0 ? seconds / stats.wallSeconds : 0.0;
         const double peakDb = 20.0 * std::log10(double(stats.peak));
-        std::printf("rendered %.2f s in %.3f s (%.0fx real time), peak %.1f dBFS, at most %d voices -> %s "
-                    "(%s, %d Hz)\n",
-                    seconds, stats.wallSeconds, speed, peakDb, stats.maxVoices, options.outputPath.c_str(),
-                    formatName(options.format), options.sampleRate);
+        const double cpuSpeed = stats.cpuSeconds > 0.0 ? seconds / stats.cpuSeconds : 0.0;
+        std::printf("rendered %.2f s in %.3f s (%.0fx real time; %.0fx on CPU time), peak %.1f dBFS, at most %d "
+                    "voices -> %s (%s, %d Hz)\n",
+                    seconds, stats.wallSeconds, speed, cpuSpeed, peakDb, stats.maxVoices,
+                    options.outputPath.c_str(), formatName(options.format), options.sampleRate);
         if (stats.peak > 1.f && options.format != SampleFormat::Float32)
             note("warning: the signal went above full scale and was clipped; lower the level or use "
                  "--format float");

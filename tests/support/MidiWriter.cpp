@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace zephra {
 namespace test {
@@ -97,16 +98,23 @@ std::vector<uint8_t> buildMidiFile(const std::vector<MidiTrack>& tracks, const M
     return out;
 }
 
+bool writeMidiFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) return false;
+    const bool complete = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && complete;
+}
+
 std::vector<uint8_t> makeGeneralMidiPiece(double seconds) {
     constexpr uint32_t kQuarter = 480;
     constexpr uint32_t kBar = 4 * kQuarter;
     const uint32_t bars = static_cast<uint32_t>(std::ceil(seconds / 2.0));  // 2 s per bar at 120 bpm
     MidiTrack conductor, bass, chords, melody, pad;
     conductor.trackName(0, "Conductor").tempo(0, 500000);
-    bass.trackName(0, "Bass").program(0, 0, 33).controller(0, 0, 7, 100).controller(0, 0, 10, 40);
-    chords.trackName(0, "Piano").program(0, 1, 0).controller(0, 1, 7, 90).controller(0, 1, 10, 64);
-    melody.trackName(0, "Lead").program(0, 2, 73).controller(0, 2, 7, 110).controller(0, 2, 10, 88);
-    pad.trackName(0, "Pad").program(0, 3, 89).controller(0, 3, 7, 70).controller(0, 3, 11, 80);
+    bass.trackName(0, "Bass").program(0, 0, 33).controller(0, 0, 7, 60).controller(0, 0, 10, 40);
+    chords.trackName(0, "Piano").program(0, 1, 0).controller(0, 1, 7, 55).controller(0, 1, 10, 64);
+    melody.trackName(0, "Lead").program(0, 2, 73).controller(0, 2, 7, 60).controller(0, 2, 10, 88);
+    pad.trackName(0, "Pad").program(0, 3, 89).controller(0, 3, 7, 28).controller(0, 3, 11, 80);
 
     // I - vi - IV - V in C, with a walking bass, offbeat chords, an eighth-note melody.
     const uint8_t roots[4] = {48, 45, 41, 43};

@@ -46,6 +46,9 @@ struct MidiFileOptions {
 
 std::vector<uint8_t> buildMidiFile(const std::vector<MidiTrack>& tracks, const MidiFileOptions& options = {});
 
+// Writes the bytes to a file; false when it cannot be written completely.
+bool writeMidiFile(const std::string& path, const std::vector<uint8_t>& bytes);
+
 // Variable-length quantity as a MIDI file stores it.
 std::vector<uint8_t> variableLength(uint32_t value);
 

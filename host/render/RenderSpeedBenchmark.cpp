@@ -1,0 +1,110 @@
+// Speed of the whole render path: a generated 60-second General MIDI piece (four melodic
+// channels, controllers and pitch bend) played with TimGM6mb through the built bundle, exactly
+// as zephra-render plays it. Reports how many times faster than real time the render runs.
+#include "BundleLocator.h"
+#include "MidiFile.h"
+#include "PresetCatalog.h"
+#include "RenderPlan.h"
+#include "Renderer.h"
+#include "Score.h"
+#include "support/MidiWriter.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace {
+
+using namespace zephra::render;
+
+constexpr double kPieceSeconds = 60.0;
+constexpr double kSampleRate = 44100.0;
+constexpr const char* kSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+
+class NullSink : public AudioSink {
+public:
+    bool consume(const float*, const float*, int32_t, std::string&) override { return true; }
+};
+
+void renderGeneralMidiPiece(benchmark::State& state) {
+    const int32_t blockSize = static_cast<int32_t>(state.range(0));
+    std::string error, bundle;
+    PresetCatalog catalog;
+    if (!catalog.load(kSoundFont, error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    if (!locateBundle(ZEPHRA_BUNDLE_PATH, bundle, error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    const std::vector<uint8_t> bytes = zephra::test::makeGeneralMidiPiece(kPieceSeconds);
+    MidiSequence sequence;
+    if (!parseMidiFile(bytes.data(), bytes.size(), sequence, error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    const Score score = scoreFromMidi(sequence);
+    auto module = zephra::host::Module::load(bundle, error);
+    if (!module) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+
+    double renderedSeconds = 0.0, wallSeconds = 0.0, cpuSeconds = 0.0;
+    int32_t voices = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto plugin = zephra::host::Plugin::create(*module, error);
+        if (!plugin || !plugin->setup(kSampleRate, blockSize, &error)) {
+            state.SkipWithError(error.c_str());
+            return;
+        }
+        const RenderPlan plan = planRender(score, kSampleRate, 2.0, midiMappingOf(*plugin));
+        int32_t preset = plan.program.present ? catalog.find(plan.program.bank, plan.program.program) : 0;
+        uint64_t used = 0;
+        if (!loadSoundFont(*plugin, kSoundFont, preset < 0 ? 0 : preset, used, error)) {
+            state.SkipWithError(error.c_str());
+            return;
+        }
+        NullSink sink;
+        RenderStats stats;
+        state.ResumeTiming();
+        if (!renderPlan(*plugin, plan, blockSize, sink, {}, stats, error)) {
+            state.SkipWithError(error.c_str());
+            return;
+        }
+        state.PauseTiming();
+        renderedSeconds += double(stats.frames) / kSampleRate;
+        wallSeconds += stats.wallSeconds;
+        cpuSeconds += stats.cpuSeconds;
+        voices = std::max(voices, stats.maxVoices);
+        plugin.reset();
+        state.ResumeTiming();
+    }
+    state.counters["x_realtime"] = wallSeconds > 0.0 ? renderedSeconds / wallSeconds : 0.0;
+    state.counters["x_realtime_cpu"] = cpuSeconds > 0.0 ? renderedSeconds / cpuSeconds : 0.0;
+    state.counters["voices_max"] = voices;
+}
+
+BENCHMARK(renderGeneralMidiPiece)->Arg(64)->Arg(512)->Arg(4096)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+} // namespace
+
+// "--write-piece PATH" writes the generated piece as a MIDI file instead, so the same figure
+// can be taken with the command-line tool: zephra-render --midi PATH -o out.wav.
+int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--write-piece") {
+        const bool written = zephra::test::writeMidiFile(argv[2], zephra::test::makeGeneralMidiPiece(kPieceSeconds));
+        if (!written) std::fprintf(stderr, "cannot write %s\n", argv[2]);
+        return written ? 0 : 1;
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
