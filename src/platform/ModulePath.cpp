@@ -1,6 +1,8 @@
 #include "platform/ModulePath.h"
 
 #include <atomic>
+#include <climits>
+#include <cstdlib>
 #include <dlfcn.h>
 
 namespace Steinberg {
@@ -27,6 +29,10 @@ std::string modulePath()
     Dl_info info{};
     if (dladdr(reinterpret_cast<void*>(&addressInsideModule), &info) == 0 || !info.dli_fname)
         return {};
+    // The loader reports the name as it was opened, which may be relative.
+    char resolved[PATH_MAX];
+    if (realpath(info.dli_fname, resolved))
+        return resolved;
     return info.dli_fname;
 }
 
