@@ -271,4 +271,7 @@ TEST_F(RenderAudio, DemoWithTheDefaultSoundFontIsAudiblyMusic) {
         EXPECT_GT(tone, 4.0 * toneLevel(x.left, e.from, e.to, e.rivalHertz)) << e.hertz << " Hz";
         EXPECT_GT(tone, 4.0 * toneLevel(x.left, e.from, e.to, e.hertz * std::pow(2.0, 1.0 / 12.0)));
     }
+    // The held C5 of bar 7, bent up a whole tone: D5 sounds where C5 was struck.
+    EXPECT_GT(toneLevel(x.left, 15.65, 16.0, 587.33), 4.0 * toneLevel(x.left, 15.65, 16.0, 523.25));
+    EXPECT_GT(toneLevel(x.left, 14.55, 15.2, 523.25), 4.0 * toneLevel(x.left, 14.55, 15.2, 587.33));
 }

@@ -141,6 +141,33 @@ TEST_F(RenderCli, MidiFileWithoutNotesIsRefusedWithStatus4) {
     EXPECT_FALSE(fileExists(wav));
 }
 
+// Guards against a hang: a delta time of hours would otherwise render (and write) for ever.
+TEST_F(RenderCli, PieceLongerThanFourHoursIsRefusedWithStatus4) {
+    zephra::test::MidiTrack track;
+    track.tempo(0, 16000000).note(0, 480, 0, 69, 100).note(0x0FFFFFF, 480, 0, 69, 100);
+    const std::string endless = folder + "/endless.mid";
+    ASSERT_TRUE(zephra::test::writeFile(endless, zephra::test::buildMidiFile({track})));
+    const std::string wav = folder + "/out.wav";
+    const RunResult r = run("--sf2 " + sineFont + " --midi " + endless + " -o " + wav);
+    EXPECT_EQ(r.exitCode, 4);
+    EXPECT_NE(r.err.find("longer than 4 hours"), std::string::npos) << r.err;
+    EXPECT_FALSE(fileExists(wav));
+}
+
+TEST_F(RenderCli, RenderPrintsASummaryAndNoProgressBarIntoAPipe) {
+    zephra::test::MidiTrack track;
+    track.note(0, 2400, 0, 69, 100);  // 2.5 s: long enough for a bar on a terminal
+    const std::string piece = folder + "/long.mid";
+    ASSERT_TRUE(zephra::test::writeFile(piece, zephra::test::buildMidiFile({track})));
+    const RunResult r = run("--sf2 " + sineFont + " --midi " + piece + " -o " + folder + "/out.wav");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err.find('\r'), std::string::npos);
+    EXPECT_NE(r.out.find("rendered 4.50 s"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("real time"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("dBFS"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("at most 1 voices"), std::string::npos) << r.out;
+}
+
 TEST_F(RenderCli, UnwritableOutputPathIsRefusedWithStatus5) {
     const RunResult r = run("--sf2 " + sineFont + " --midi " + midi + " -o " + folder + "/no/such/folder/out.wav");
     EXPECT_EQ(r.exitCode, 5);
