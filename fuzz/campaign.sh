@@ -5,6 +5,9 @@
 # prints their final statistics.
 # Usage: fuzz/campaign.sh [seconds] [log dir] [build dir]
 set -eu
+# Per-input limit in wall-clock seconds. Inputs need well under a second of CPU; on a shared
+# machine at low priority a starved process can wait far longer, so the campaign allows more.
+timeout=${ZEPHRA_FUZZ_TIMEOUT:-120}
 seconds=${1:-1800}
 logs=${2:-/tmp}
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -14,7 +17,7 @@ build=${3:-$root/build-fuzz}
 pids=""
 for target in soundfont wav; do
   nice -n 19 "$build/fuzz/${target}_fuzz" "$build/corpus/$target" \
-    -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -max_len=16384 \
+    -max_total_time="$seconds" -rss_limit_mb=2048 -timeout="$timeout" -max_len=16384 \
     -detect_leaks=1 -print_final_stats=1 -artifact_prefix="$build/artifacts/${target}-" \
     >"$logs/zephra-fuzz-$target.log" 2>&1 &
   pids="$pids $!"
