@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <sys/stat.h>
 
 using namespace zephra::render;
 
@@ -94,6 +95,13 @@ int32_t choosePreset(int32_t commandLinePreset, const PresetCatalog& catalog, co
     return preset;
 }
 
+// True when both paths name one existing file (so writing one would destroy the other).
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat first, second;
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
 void reportIgnoredPrograms(const RenderPlan& plan) {
     if (plan.ignoredPrograms.empty()) return;
     note(std::to_string(plan.ignoredPrograms.size()) +
@@ -149,7 +157,11 @@ int main(int argc, char** argv) {
     if (score.events.back().seconds + options.tailSeconds > kMaxRenderSeconds)
         return fail(kExitMidi, "\"" + options.midiPath + "\" lasts longer than 4 hours");
 
-    // The output file is opened before the long work starts, so a bad path fails at once.
+    // The output file is opened before the long work starts, so a bad path fails at once; it
+    // must not be one of the inputs, which opening it would wipe out.
+    for (const std::string& input : {options.soundFontPath, options.midiPath})
+        if (!input.empty() && sameFile(options.outputPath, input))
+            return fail(kExitOutput, "the output \"" + options.outputPath + "\" is an input file; choose another name");
     WavOutput output;
     if (!output.open(options.outputPath, options.sampleRate, options.format, error)) return fail(kExitOutput, error);
 
@@ -166,6 +178,9 @@ int main(int argc, char** argv) {
     const RenderPlan plan = planRender(score, options.sampleRate, options.tailSeconds, midiMappingOf(*plugin));
     const int32_t preset = choosePreset(commandLinePreset, catalog, plan);
     reportIgnoredPrograms(plan);
+    if (plan.unmappedControllerCount > 0 && !options.quiet)
+        note(std::to_string(plan.unmappedControllerCount) +
+             " controller event(s) skipped: the plug-in's MIDI mapping assigns them no parameter");
 
     uint64_t usedMemory = 0;
     if (!loadSoundFont(*plugin, options.soundFontPath, preset, usedMemory, error)) return fail(kExitSoundFont, error);

@@ -210,6 +210,19 @@ TEST_F(RenderAudio, PitchBendInTheFileMovesThePitch) {
     EXPECT_NEAR(zeroCrossingFrequency(x.left, 1.2, 1.9), 441.0 * std::pow(2.0, 2.0 / 12.0), 1.5);
 }
 
+TEST_F(RenderAudio, OtherSampleRatesKeepThePitchAndTheLength) {
+    zephra::test::MidiTrack track;
+    track.note(0, 960, 0, 69, 100);
+    const std::string wav = folder + "/rate.wav";
+    ASSERT_EQ(render("--sf2 " + sineFont + " --midi " + writeMidi("rate.mid", {track}) +
+                     " --rate 48000 --format float --tail 0 -o " + wav), 0) << lastErrors;
+    const Stereo x = readFloatWav(wav);
+    EXPECT_EQ(x.rate, 48000u);
+    EXPECT_NEAR(double(x.left.size()), 48000.0, 2.0);
+    // The helpers count in 44.1 kHz samples: scale the measured frequency back.
+    EXPECT_NEAR(zeroCrossingFrequency(x.left, 0.2, 0.8) * 48000.0 / kRate, 441.0, 1.0);
+}
+
 TEST_F(RenderAudio, ProgramChangeBeforeTheFirstNoteChoosesThePreset) {
     zephra::test::MidiTrack track;
     track.program(0, 0, 1).note(0, 480, 0, 69, 100).program(960, 0, 0);

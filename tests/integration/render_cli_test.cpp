@@ -168,6 +168,18 @@ TEST_F(RenderCli, RenderPrintsASummaryAndNoProgressBarIntoAPipe) {
     EXPECT_NE(r.out.find("at most 1 voices"), std::string::npos) << r.out;
 }
 
+// Guards against data loss: opening the output would empty an input of the same name.
+TEST_F(RenderCli, OutputThatIsAnInputFileIsRefusedAndTheInputKept) {
+    const RunResult r = run("--sf2 " + sineFont + " --midi " + midi + " -o " + midi);
+    EXPECT_EQ(r.exitCode, 5);
+    EXPECT_NE(r.err.find("is an input file"), std::string::npos) << r.err;
+    const RunResult again = run("--sf2 " + sineFont + " --midi " + midi + " -o " + folder + "/out.wav");
+    EXPECT_EQ(again.exitCode, 0) << again.err;  // the MIDI file is still whole
+    const RunResult sf = run("--sf2 " + sineFont + " --midi " + midi + " -o " + sineFont);
+    EXPECT_EQ(sf.exitCode, 5);
+    EXPECT_NE(slurp(sineFont).size(), 0u);
+}
+
 TEST_F(RenderCli, UnwritableOutputPathIsRefusedWithStatus5) {
     const RunResult r = run("--sf2 " + sineFont + " --midi " + midi + " -o " + folder + "/no/such/folder/out.wav");
     EXPECT_EQ(r.exitCode, 5);
