@@ -1,0 +1,261 @@
+// The instrument as a DAW hears it: a generated looped sine font handed over the way the
+// controller does it (a controller state naming the file), played through the built bundle.
+#include "host/PluginHost.h"
+#include "support/SignalAnalysis.h"
+#include "support/SoundFontWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+using namespace Steinberg;
+using namespace zephra::host;
+using zephra::test::estimateFrequency;
+using zephra::test::peakLevel;
+using zephra::test::rmsLevel;
+
+namespace {
+
+constexpr int32_t kBlock = 512;
+
+void putInt32(std::vector<uint8_t>& bytes, int32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes.push_back(uint8_t(uint32_t(value) >> (8 * i)));
+}
+
+// The controller's stored state naming `path` as file 1 with preset index 0: restoring it makes
+// the controller load the font and send its records to the processor.
+std::vector<uint8_t> controllerStateNaming(const std::string& path)
+{
+    std::vector<uint8_t> bytes;
+    const std::string header = "1.5-fw 2.1";
+    putInt32(bytes, int32_t(header.size() + 1));
+    bytes.insert(bytes.end(), header.begin(), header.end());
+    bytes.push_back(0);
+    putInt32(bytes, 1);   // one remembered path
+    putInt32(bytes, 1);   // file ID
+    putInt32(bytes, int32_t(path.size() + 1));
+    for (char c : path) {
+        bytes.push_back(uint8_t(c));
+        bytes.push_back(0);
+    }
+    bytes.push_back(0);
+    bytes.push_back(0);
+    putInt32(bytes, 1);   // one option blob: the preset index
+    putInt32(bytes, 1);
+    putInt32(bytes, 4);
+    putInt32(bytes, 0);
+    putInt32(bytes, 0);   // no string lists
+    return bytes;
+}
+
+class EnginePlayback : public ::testing::Test {
+protected:
+    void load(const zephra::test::SineFontOptions& options = {}, double sampleRate = 44100.0)
+    {
+        std::string error;
+        module = Module::load(ZEPHRA_BUNDLE_PATH, error);
+        ASSERT_NE(module, nullptr) << error;
+        plugin = Plugin::create(*module, error);
+        ASSERT_NE(plugin, nullptr) << error;
+        fontPath = std::string(ZEPHRA_BINARY_DIR) + "/engine_playback_" + std::to_string(getpid()) + "_" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".sf2";
+        ASSERT_TRUE(zephra::test::writeFile(fontPath, zephra::test::makeSineSoundFont(options)));
+        ASSERT_TRUE(plugin->setup(sampleRate, kBlock, &error)) << error;
+        ASSERT_EQ(plugin->setControllerState(controllerStateNaming(fontPath)), kResultOk);
+        plugin->process(kBlock);   // the records are adopted at the end of this block
+    }
+
+    void TearDown() override
+    {
+        plugin.reset();
+        module.reset();
+        if (!fontPath.empty())
+            std::remove(fontPath.c_str());
+    }
+
+    // Renders `blocks` blocks, the note-on of `key` at the start of the first one.
+    std::vector<float> playNote(int16_t key, int blocks, const std::vector<ParameterChange>& changes = {})
+    {
+        std::vector<float> left;
+        for (int b = 0; b < blocks; ++b) {
+            std::vector<NoteEvent> notes;
+            if (b == 0)
+                notes.push_back(NoteEvent::on(0, key, 1.0f));
+            const StereoBuffer& out = plugin->process(kBlock, b == 0 ? changes : std::vector<ParameterChange>{}, notes);
+            left.insert(left.end(), out.left.begin(), out.left.end());
+        }
+        return left;
+    }
+
+    std::shared_ptr<Module> module;
+    std::unique_ptr<Plugin> plugin;
+    std::string fontPath;
+};
+
+double within(double expected) { return expected * 0.005; }
+
+} // namespace
+
+TEST_F(EnginePlayback, Note69PlaysTheSampleAtItsRecordedPitch)
+{
+    load();
+    const std::vector<float> left = playNote(69, 16);
+    ASSERT_GT(peakLevel(left), 0.01) << "the note does not sound";
+    EXPECT_NEAR(estimateFrequency(left, 44100.0, 2048), 441.0, within(441.0));
+}
+
+TEST_F(EnginePlayback, Note81PlaysAnOctaveAboveTheRootKey)
+{
+    load();
+    const std::vector<float> left = playNote(81, 16);
+    EXPECT_NEAR(estimateFrequency(left, 44100.0, 2048), 882.0, within(882.0));
+}
+
+TEST_F(EnginePlayback, RootKeySampleRateAndPitchCorrectionSetThePitch)
+{
+    zephra::test::SineFontOptions options;
+    options.sampleRate = 22050;
+    options.frequency = 220.5;   // still 100 points per cycle
+    options.rootKey = 60;
+    options.pitchCorrection = 30;
+    load(options);
+    const double expected = 220.5 * std::pow(2.0, 9.0 / 12.0) * std::pow(2.0, 30.0 / 1200.0);
+    const std::vector<float> left = playNote(69, 16);
+    EXPECT_NEAR(estimateFrequency(left, 44100.0, 2048), expected, within(expected));
+}
+
+TEST_F(EnginePlayback, OutputRateDoesNotChangeThePitch)
+{
+    load({}, 48000.0);
+    const std::vector<float> left = playNote(69, 16);
+    EXPECT_NEAR(estimateFrequency(left, 48000.0, 2048), 441.0, within(441.0));
+}
+
+TEST_F(EnginePlayback, PitchBendUpWithRangeTwoRaisesTwoSemitones)
+{
+    load();
+    const std::vector<ParameterChange> bend{{129, 0, 1.0}, {1000, 0, 2.0 / 12.0}};
+    const std::vector<float> left = playNote(69, 16, bend);
+    const double expected = 441.0 * std::pow(2.0, 2.0 / 12.0);
+    EXPECT_NEAR(estimateFrequency(left, 44100.0, 2048), expected, within(expected));
+}
+
+TEST_F(EnginePlayback, SustainPedalHoldsReleasedNotesUntilLifted)
+{
+    load();
+    plugin->process(kBlock, {{64, 0, 1.0}});
+    plugin->process(kBlock, {}, {NoteEvent::on(0, 69, 1.0f)});
+    plugin->process(kBlock, {}, {NoteEvent::off(0, 69)});
+    std::vector<float> held;
+    for (int b = 0; b < 20; ++b) {
+        const StereoBuffer& out = plugin->process(kBlock);
+        held.insert(held.end(), out.left.begin(), out.left.end());
+    }
+    EXPECT_GT(rmsLevel(held, held.size() - kBlock), 0.01) << "the released note stopped under the pedal";
+    plugin->process(kBlock, {{64, 0, 0.0}});
+    plugin->process(kBlock);
+    const StereoBuffer& after = plugin->process(kBlock);
+    EXPECT_EQ(peakLevel(after.left), 0.0) << "lifting the pedal did not release the note";
+}
+
+TEST_F(EnginePlayback, NoteOffWithoutPedalReleasesAtOnce)
+{
+    load();
+    plugin->process(kBlock, {}, {NoteEvent::on(0, 69, 1.0f)});
+    plugin->process(kBlock, {}, {NoteEvent::off(0, 69)});
+    const StereoBuffer& after = plugin->process(kBlock);
+    EXPECT_EQ(peakLevel(after.left), 0.0);
+}
+
+TEST_F(EnginePlayback, VolumeZeroIsSilence)
+{
+    load();
+    const std::vector<float> left = playNote(69, 8, {{7, 0, 0.0}});
+    EXPECT_EQ(peakLevel(left), 0.0);
+}
+
+TEST_F(EnginePlayback, ExpressionZeroIsSilenceAndOutputLevelScales)
+{
+    load();
+    EXPECT_EQ(peakLevel(playNote(69, 8, {{11, 0, 0.0}})), 0.0);
+    plugin->process(kBlock, {{11, 0, 1.0}}, {NoteEvent::off(0, 69)});
+    plugin->process(kBlock);
+    const double standard = peakLevel(playNote(69, 8), 2048);
+    plugin->process(kBlock, {}, {NoteEvent::off(0, 69)});
+    plugin->process(kBlock);
+    // Output level at normalised 1.0 is 240 instead of the default 12: twenty times louder.
+    const double loud = peakLevel(playNote(69, 8, {{1001, 0, 1.0}}), 2048);
+    EXPECT_NEAR(loud / standard, 20.0, 0.2);
+}
+
+TEST_F(EnginePlayback, NoteAtOffset300LeavesTheSamplesBeforeItUntouched)
+{
+    load();
+    const StereoBuffer& first = plugin->process(kBlock, {}, {NoteEvent::on(300, 69, 1.0f)});
+    for (int i = 0; i <= 300; ++i) {   // the new voice's own first sample is silent too
+        ASSERT_EQ(first.left[size_t(i)], 0.0f) << i;
+        ASSERT_EQ(first.right[size_t(i)], 0.0f) << i;
+    }
+    EXPECT_GT(peakLevel(first.left, 301), 0.0);
+}
+
+TEST_F(EnginePlayback, NoteAtOffset300AddsNothingBeforeItToASoundingNote)
+{
+    // Two identical instruments; only the second gets a note at offset 300 of its third block.
+    load();
+    std::string error;
+    std::unique_ptr<Plugin> twin = Plugin::create(*module, error);
+    ASSERT_NE(twin, nullptr) << error;
+    ASSERT_TRUE(twin->setup(44100.0, kBlock, &error)) << error;
+    ASSERT_EQ(twin->setControllerState(controllerStateNaming(fontPath)), kResultOk);
+    twin->process(kBlock);
+    for (Plugin* p : {plugin.get(), twin.get()}) {
+        p->process(kBlock, {}, {NoteEvent::on(0, 60, 1.0f)});
+        p->process(kBlock);
+    }
+    const std::vector<float> plain = plugin->process(kBlock).left;
+    const std::vector<float> withNote = twin->process(kBlock, {}, {NoteEvent::on(300, 69, 1.0f)}).left;
+    for (int i = 0; i <= 300; ++i)
+        ASSERT_EQ(plain[size_t(i)], withNote[size_t(i)]) << i;
+    bool differs = false;
+    for (size_t i = 301; i < plain.size(); ++i)
+        differs = differs || plain[i] != withNote[i];
+    EXPECT_TRUE(differs);
+}
+
+TEST_F(EnginePlayback, ReportsSamplePointsAfterAdoptionAndBusyVoicesEvery4410Samples)
+{
+    load();
+    int usedMemoryReports = 0;
+    for (const MessageRecord& m : plugin->messages()) {
+        if (m.id != "USEDMEM")
+            continue;
+        ++usedMemoryReports;
+        EXPECT_EQ(m.direction, MessageDirection::ToController);
+        ASSERT_EQ(m.binaries.at("usedMem").size(), 8u);
+        int64_t points = 0;
+        std::memcpy(&points, m.binaries.at("usedMem").data(), 8);
+        EXPECT_EQ(points, 100 + 4 * 100 + 1);   // lead, four loop lengths and the guard point
+    }
+    EXPECT_EQ(usedMemoryReports, 1);
+
+    plugin->clearMessages();
+    playNote(69, 9);   // 4608 samples: past 4410 counted from the adoption block's 512
+    int voiceReports = 0;
+    for (const MessageRecord& m : plugin->messages()) {
+        if (m.id != "VOICENUM")
+            continue;
+        ++voiceReports;
+        ASSERT_EQ(m.binaries.at("voiceNum").size(), 4u);
+        int32_t count = 0;
+        std::memcpy(&count, m.binaries.at("voiceNum").data(), 4);
+        EXPECT_EQ(count, 1);
+    }
+    EXPECT_EQ(voiceReports, 1);
+}
