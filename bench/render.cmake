@@ -1,9 +1,11 @@
 # Render speed: a generated 60-second General MIDI piece with TimGM6mb through the built bundle,
-# at blocks of 64, 512 and 4096 samples. `bench_render` prints the real-time factor (x_realtime).
+# at blocks of 64, 512 and 4096 samples. `render_bench` prints the real-time factor (x_realtime, and
+# x_realtime_cpu on processor time); `render_bench --smoke` is a quick 5-second check;
+# `render_bench --write-piece gm60.mid` writes the piece for zephra-render.
 if(TARGET zephra_render_core AND TARGET zephra_test_support AND TARGET zephra_plugin)
-  add_executable(bench_render ${PROJECT_SOURCE_DIR}/host/render/RenderSpeedBenchmark.cpp)
-  target_link_libraries(bench_render PRIVATE zephra_render_core zephra_test_support benchmark::benchmark)
-  target_compile_definitions(bench_render PRIVATE ZEPHRA_BUNDLE_PATH="${ZEPHRA_BUNDLE_DIR}")
-  add_dependencies(bench_render zephra_plugin)
-  zephra_warnings(bench_render)
+  add_executable(render_bench ${PROJECT_SOURCE_DIR}/host/render/RenderSpeedBenchmark.cpp)
+  target_link_libraries(render_bench PRIVATE zephra_render_core zephra_test_support benchmark::benchmark)
+  target_compile_definitions(render_bench PRIVATE ZEPHRA_BUNDLE_PATH="${ZEPHRA_BUNDLE_DIR}")
+  add_dependencies(render_bench zephra_plugin)
+  zephra_warnings(render_bench)
 endif()

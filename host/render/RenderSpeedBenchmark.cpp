@@ -30,7 +30,7 @@ public:
     bool consume(const float*, const float*, int32_t, std::string&) override { return true; }
 };
 
-void renderGeneralMidiPiece(benchmark::State& state) {
+void renderGeneralMidiPiece(benchmark::State& state, double pieceSeconds) {
     const int32_t blockSize = static_cast<int32_t>(state.range(0));
     std::string error, bundle;
     PresetCatalog catalog;
@@ -42,7 +42,7 @@ void renderGeneralMidiPiece(benchmark::State& state) {
         state.SkipWithError(error.c_str());
         return;
     }
-    const std::vector<uint8_t> bytes = zephra::test::makeGeneralMidiPiece(kPieceSeconds);
+    const std::vector<uint8_t> bytes = zephra::test::makeGeneralMidiPiece(pieceSeconds);
     MidiSequence sequence;
     if (!parseMidiFile(bytes.data(), bytes.size(), sequence, error)) {
         state.SkipWithError(error.c_str());
@@ -91,18 +91,30 @@ void renderGeneralMidiPiece(benchmark::State& state) {
     state.counters["voices_max"] = voices;
 }
 
-BENCHMARK(renderGeneralMidiPiece)->Arg(64)->Arg(512)->Arg(4096)->Unit(benchmark::kMillisecond)->Iterations(3);
-
 } // namespace
 
 // "--write-piece PATH" writes the generated piece as a MIDI file instead, so the same figure
 // can be taken with the command-line tool: zephra-render --midi PATH -o out.wav.
+// "--smoke" renders a 5-second piece once per block size, as a quick check that it all runs.
 int main(int argc, char** argv) {
     if (argc == 3 && std::string(argv[1]) == "--write-piece") {
         const bool written = zephra::test::writeMidiFile(argv[2], zephra::test::makeGeneralMidiPiece(kPieceSeconds));
         if (!written) std::fprintf(stderr, "cannot write %s\n", argv[2]);
         return written ? 0 : 1;
     }
+    const bool smoke = argc >= 2 && std::string(argv[1]) == "--smoke";
+    if (smoke) {
+        for (int i = 1; i + 1 < argc; ++i) argv[i] = argv[i + 1];
+        --argc;
+    }
+    const double seconds = smoke ? 5.0 : kPieceSeconds;
+    benchmark::RegisterBenchmark(smoke ? "renderGeneralMidiPiece5s" : "renderGeneralMidiPiece60s",
+                                 [seconds](benchmark::State& state) { renderGeneralMidiPiece(state, seconds); })
+        ->Arg(64)
+        ->Arg(512)
+        ->Arg(4096)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(smoke ? 1 : 3);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -184,9 +184,11 @@ int main(int argc, char** argv) {
 
     uint64_t usedMemory = 0;
     if (!loadSoundFont(*plugin, options.soundFontPath, preset, usedMemory, error)) return fail(kExitSoundFont, error);
-    if (!options.quiet)
+    if (!options.quiet) {
+        note("plug-in: " + bundlePath);
         note("playing " + describePreset(catalog, preset) + " of " + options.soundFontPath + " (" +
              std::to_string(usedMemory / 1024) + " K sample points)");
+    }
 
     const double totalSeconds = double(plan.endSample) / options.sampleRate;
     ProgressBar bar(!options.quiet, totalSeconds);
