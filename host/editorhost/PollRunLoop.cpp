@@ -56,10 +56,10 @@ bool PollRunLoop::stillRegistered(Linux::ITimerHandler* handler) const
     return std::any_of(timers.begin(), timers.end(), [&](const Timer& t) { return t.handler == handler; });
 }
 
-void PollRunLoop::setHostDescriptor(int fd, std::function<void()> onReadable)
+void PollRunLoop::addHostDescriptor(int fd, std::function<void()> onReadable)
 {
-    hostFd = fd;
-    hostReadable = std::move(onReadable);
+    if (fd >= 0 && onReadable)
+        hostDescriptors.emplace_back(fd, std::move(onReadable));
 }
 
 void PollRunLoop::runOnce(Clock::time_point deadline)
@@ -74,8 +74,8 @@ void PollRunLoop::runOnce(Clock::time_point deadline)
     std::vector<pollfd> fds;
     for (const Watch& w : handlers)
         fds.push_back({w.fd, POLLIN, 0});
-    if (hostFd >= 0)
-        fds.push_back({hostFd, POLLIN, 0});
+    for (const auto& host : hostDescriptors)
+        fds.push_back({host.first, POLLIN, 0});
     const std::vector<Watch> watched = handlers;
     poll(fds.data(), nfds_t(fds.size()), timeout);
 
@@ -84,8 +84,9 @@ void PollRunLoop::runOnce(Clock::time_point deadline)
         if ((fds[i].revents & (POLLIN | POLLHUP | POLLERR)) && stillRegistered(watched[i].handler))
             watched[i].handler->onFDIsSet(watched[i].fd);
     }
-    if (hostFd >= 0 && (fds.back().revents & (POLLIN | POLLHUP | POLLERR)) && hostReadable)
-        hostReadable();
+    for (size_t i = 0; i < hostDescriptors.size(); ++i)
+        if (fds[watched.size() + i].revents & (POLLIN | POLLHUP | POLLERR))
+            hostDescriptors[i].second();
 
     const auto after = Clock::now();
     std::vector<Linux::ITimerHandler*> due;

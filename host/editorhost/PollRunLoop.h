@@ -26,8 +26,8 @@ public:
 
     // Waits at most until `deadline` for one round of descriptors and due timers.
     void runOnce(Clock::time_point deadline);
-    // Also watches the host's own descriptor (its X connection).
-    void setHostDescriptor(int fd, std::function<void()> onReadable);
+    // Also watches descriptors of the host itself (its X connection, standard input).
+    void addHostDescriptor(int fd, std::function<void()> onReadable);
     size_t registrations() const { return handlers.size() + timers.size(); }
 
     OBJ_METHODS(PollRunLoop, FObject)
@@ -53,8 +53,7 @@ private:
 
     std::vector<Watch> handlers;
     std::vector<Timer> timers;
-    int hostFd = -1;
-    std::function<void()> hostReadable;
+    std::vector<std::pair<int, std::function<void()>>> hostDescriptors;
 };
 
 } // namespace zephra::editorhost

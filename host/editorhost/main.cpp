@@ -7,6 +7,7 @@
 //          --quit-after <ms> close after this time (default: when the window is closed)
 //          --cycles <n>      attach and remove the editor n times, then report what is left
 //          --screenshot <file.png>  (test frame) write the frame drawn off screen, then run
+//          --until-stdin-closes     close when standard input ends (for scripted tests)
 #include "HostWindow.h"
 #include "PollRunLoop.h"
 #include "TestFrameEditor.h"
@@ -25,6 +26,7 @@
 #include <dirent.h>
 #include <memory>
 #include <string>
+#include <unistd.h>
 
 using namespace Steinberg;
 using namespace zephra::editorhost;
@@ -40,6 +42,7 @@ struct Options
     double scale = 1.0;
     long quitAfterMs = -1;
     long cycles = 0;
+    bool untilStdinCloses = false;
 };
 
 int usage(const char* message)
@@ -47,7 +50,7 @@ int usage(const char* message)
     std::fprintf(stderr,
                  "%s\nusage: zephra-editorhost (--bundle <plugin.vst3> | --test-frame) "
                  "[--resources <folder>] [--scale <f>] [--quit-after <ms>] [--cycles <n>] "
-                 "[--screenshot <file.png>]\n",
+                 "[--screenshot <file.png>] [--until-stdin-closes]\n",
                  message);
     return 2;
 }
@@ -68,6 +71,8 @@ bool parse(int argc, char** argv, Options& options, std::string& error)
         if (arg == "--bundle") {
             if (!value(options.bundle))
                 return false;
+        } else if (arg == "--until-stdin-closes") {
+            options.untilStdinCloses = true;
         } else if (arg == "--test-frame") {
             options.testFrame = true;
         } else if (arg == "--resources") {
@@ -117,6 +122,13 @@ int openDescriptors()
 // Attaches the view to the window, runs the loop, removes it again.
 int runView(IPlugView* view, const Options& options)
 {
+    // The scale comes first: the view's size is in physical pixels.
+    IPlugViewContentScaleSupport* scaling = nullptr;
+    if (view->queryInterface(IPlugViewContentScaleSupport::iid,
+                             reinterpret_cast<void**>(&scaling)) == kResultTrue && scaling) {
+        scaling->setContentScaleFactor(IPlugViewContentScaleSupport::ScaleFactor(options.scale));
+        scaling->release();
+    }
     ViewRect size(0, 0, 400, 300);
     view->getSize(&size);
     HostWindow window;
@@ -128,14 +140,15 @@ int runView(IPlugView* view, const Options& options)
     auto* loop = new PollRunLoop;
     auto* plugFrame = new HostPlugFrame(window, *loop);
     bool open = true;
-    loop->setHostDescriptor(window.descriptor(), [&] { open = window.processEvents(); });
-
-    IPlugViewContentScaleSupport* scaling = nullptr;
-    if (view->queryInterface(IPlugViewContentScaleSupport::iid,
-                             reinterpret_cast<void**>(&scaling)) == kResultTrue && scaling) {
-        scaling->setContentScaleFactor(IPlugViewContentScaleSupport::ScaleFactor(options.scale));
-        scaling->release();
+    loop->addHostDescriptor(window.descriptor(), [&] { open = window.processEvents(); });
+    if (options.untilStdinCloses) {
+        loop->addHostDescriptor(STDIN_FILENO, [&] {
+            char buffer[256];
+            if (read(STDIN_FILENO, buffer, sizeof buffer) <= 0)
+                open = false;
+        });
     }
+
     view->setFrame(plugFrame);
 
     int result = 0;

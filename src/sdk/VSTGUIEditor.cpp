@@ -189,11 +189,12 @@ tresult PLUGIN_API VSTGUIEditor::attached(void* parent, FIDString type)
     }
     frame->setScaleFactor(contentScale);
     EditorView::attached(parent, type);
-    // Size the host's window to the frame.
-    ViewRect frameRect(0, 0, int32(frame->getWidth()), int32(frame->getHeight()));
-    if (plugFrame && (frameRect.getWidth() != rect.getWidth() ||
-                      frameRect.getHeight() != rect.getHeight()))
+    // Size the host's window to the frame, in physical pixels.
+    ViewRect frameRect(0, 0, int32(std::lround(frame->getWidth() * contentScale)),
+                       int32(std::lround(frame->getHeight() * contentScale)));
+    if (plugFrame)
         plugFrame->resizeView(this, &frameRect);
+    rect = frameRect;
     timer->start();
     return kResultTrue;
 }
@@ -230,9 +231,21 @@ tresult PLUGIN_API VSTGUIEditor::setContentScaleFactor(ScaleFactor factor)
 {
     if (!(factor >= 0.5f && factor <= 8.f))
         return kInvalidArgument;
+    // The view's size is in physical pixels, so it grows and shrinks with the scale.
+    const float previous = contentScale;
     contentScale = factor;
-    if (frame)
+    ViewRect scaled(0, 0, int32(std::lround(rect.getWidth() / previous * factor)),
+                    int32(std::lround(rect.getHeight() / previous * factor)));
+    if (frame) {
         frame->setScaleFactor(factor);
+        scaled = ViewRect(0, 0, int32(std::lround(frame->getWidth() * factor)),
+                          int32(std::lround(frame->getHeight() * factor)));
+    }
+    if (scaled.getWidth() != rect.getWidth() || scaled.getHeight() != rect.getHeight()) {
+        if (frame && plugFrame)
+            plugFrame->resizeView(this, &scaled);
+        rect = scaled;
+    }
     return kResultTrue;
 }
 

@@ -96,8 +96,16 @@ public:
         }
         if (backBuffer)
             cairo_surface_destroy(backBuffer);
+        // cairo caches per-connection state in its xcb device; it must be finished before the
+        // connection goes, or a later connection at the same address finds stale screens.
+        cairo_device_t* device =
+            surface ? cairo_device_reference(cairo_surface_get_device(surface)) : nullptr;
         if (surface)
             cairo_surface_destroy(surface);
+        if (device) {
+            cairo_device_finish(device);
+            cairo_device_destroy(device);
+        }
         if (connection) {
             if (window) {
                 xcb_destroy_window(connection, window);
@@ -144,7 +152,9 @@ private:
         frame.forget();
     }
 
-    void onTimer() override { redraw(); }
+    // Drawing may read events into xcb's queue while waiting for a reply; those no longer
+    // wake the descriptor watch, so every timer tick also drains the queue.
+    void onTimer() override { onEvent(); }
 
     CButtonState buttonState(uint16_t state, uint8_t button) const
     {

@@ -241,8 +241,14 @@ TEST_F(GlueTest, ContentScaleIsCheckedAndReachesTheFrame)
     EXPECT_EQ(scale->setContentScaleFactor(std::nanf("")), kInvalidArgument);
     ASSERT_EQ(editor->attached(parent(), kPlatformTypeX11EmbedWindowID), kResultTrue);
     EXPECT_EQ(editor->getFrame()->getScaleFactor(), 2.0);
+    ASSERT_FALSE(host->resizes.empty());
+    EXPECT_EQ(host->resizes.back().getWidth(), 640);  // the view size is in physical pixels
     EXPECT_EQ(scale->setContentScaleFactor(1.5f), kResultTrue);
     EXPECT_EQ(editor->getFrame()->getScaleFactor(), 1.5);
+    EXPECT_EQ(host->resizes.back().getWidth(), 480);
+    ViewRect size;
+    editor->getSize(&size);
+    EXPECT_EQ(size.getHeight(), 300);
     editor->removed();
     scale->release();
 }
