@@ -19,6 +19,7 @@ bool parseInteger(const std::string& text, long long low, long long high, int32_
     return true;
 }
 
+// A finite number from 0 to high (seconds, levels).
 bool parseSeconds(const std::string& text, double high, double& value) {
     if (text.empty()) return false;
     errno = 0;
@@ -143,6 +144,13 @@ bool parseOptions(int argc, const char* const* argv, Options& options, std::stri
                         ", not \"" + value + "\"";
                 return false;
             }
+        } else if (name == "--level") {
+            if (!takeValue()) return false;
+            if (!parseSeconds(value, kMaxLevel, options.level)) {
+                error = "--level needs an output level from 0 to 240, not \"" + value + "\"";
+                return false;
+            }
+            options.levelGiven = true;
         } else if (name == "--plugin") {
             if (!takeValue()) return false;
             if (value.empty()) {
@@ -185,6 +193,8 @@ std::string usageText() {
         "  --block N           process block size, 1 to 8192 (default 512; the audio does not\n"
         "                      depend on it)\n"
         "  --tail SECONDS      time rendered after the last note, 0 to 60 (default 2)\n"
+        "  --level L           the plug-in's \"Output Level\", a linear gain from 0 to 240\n"
+        "                      (default: the plug-in's own, 12); halve it to lower by 6 dB\n"
         "  --plugin PATH       the .vst3 bundle to load (default: the build tree's bundle,\n"
         "                      then ~/.vst3, /usr/local/lib/vst3, /usr/lib/vst3)\n"
         "  -q, --quiet         no progress bar and no summary\n"

@@ -29,6 +29,8 @@ struct Options {
     int32_t sampleRate = 44100;
     int32_t blockSize = 512;
     double tailSeconds = 2.0;
+    bool levelGiven = false;        // --level: the plug-in's "Output Level" (linear gain, 0..240)
+    double level = 12.0;
     std::string bundlePath;         // empty: look in the usual places
     bool quiet = false;             // no progress bar and no summary
     bool showHelp = false;
@@ -40,6 +42,7 @@ constexpr int32_t kMinSampleRate = 44100;
 constexpr int32_t kMaxSampleRate = 192000;
 constexpr int32_t kMaxBlockSize = 8192;
 constexpr double kMaxTailSeconds = 60.0;
+constexpr double kMaxLevel = 240.0;
 
 // Parses argv[1..argc-1]. False with a readable reason for unknown options, missing or bad values.
 bool parseOptions(int argc, const char* const* argv, Options& options, std::string& error);

@@ -104,6 +104,22 @@ ControllerMapping midiMappingOf(host::Plugin& plugin) {
     };
 }
 
+bool normalizedParameter(host::Plugin& plugin, const std::u16string& title, double plain, uint32_t& id,
+                         double& normalized) {
+    Steinberg::Vst::IEditController* controller = plugin.controller();
+    if (controller == nullptr) return false;
+    for (const Steinberg::Vst::ParameterInfo& info : plugin.parameterInfos()) {
+        std::u16string name;
+        for (const Steinberg::Vst::TChar* c = info.title; *c != 0 && name.size() < 128; ++c)
+            name.push_back(static_cast<char16_t>(*c));
+        if (name != title) continue;
+        id = info.id;
+        normalized = std::clamp(controller->plainParamToNormalized(info.id, plain), 0.0, 1.0);
+        return true;
+    }
+    return false;
+}
+
 bool renderPlan(host::Plugin& plugin, const RenderPlan& plan, int32_t blockSize, AudioSink& sink,
                 const ProgressFunction& progress, RenderStats& stats, std::string& error) {
     stats = RenderStats{};

@@ -26,6 +26,11 @@ bool loadSoundFont(host::Plugin& plugin, const std::string& path, int32_t preset
 // The plug-in's MIDI mapping as a plan's controller mapping (no controllers without one).
 ControllerMapping midiMappingOf(host::Plugin& plugin);
 
+// The normalised value of the plug-in parameter titled title for the plain value plain, as the
+// controller converts it; false when the plug-in has no such parameter.
+bool normalizedParameter(host::Plugin& plugin, const std::u16string& title, double plain, uint32_t& id,
+                         double& normalized);
+
 // Receives the rendered audio, block by block.
 class AudioSink {
 public:

@@ -175,7 +175,14 @@ int main(int argc, char** argv) {
     if (!plugin->setup(options.sampleRate, options.blockSize, &error))
         return fail(kExitPlugin, "cannot set the plug-in up: " + error);
 
-    const RenderPlan plan = planRender(score, options.sampleRate, options.tailSeconds, midiMappingOf(*plugin));
+    RenderPlan plan = planRender(score, options.sampleRate, options.tailSeconds, midiMappingOf(*plugin));
+    if (options.levelGiven) {
+        // Set from the first sample on, as a DAW user would set the knob before playing.
+        PlannedParameter level;
+        if (!normalizedParameter(*plugin, u"Output Level", options.level, level.id, level.normalized))
+            return fail(kExitPlugin, "the plug-in has no \"Output Level\" parameter");
+        plan.parameters.insert(plan.parameters.begin(), level);
+    }
     const int32_t preset = choosePreset(commandLinePreset, catalog, plan);
     reportIgnoredPrograms(plan);
     if (plan.unmappedControllerCount > 0 && !options.quiet)
@@ -201,8 +208,8 @@ int main(int argc, char** argv) {
     if (!rendered) return fail(kExitOutput, error);
     if (stats.peak <= 0.f) {
         output.discard();
-        return fail(kExitSilent, "the render is silent; nothing was written (does the preset sound in "
-                                 "the range of the piece's notes?)");
+        return fail(kExitSilent, "the render is silent, so nothing was written (check the piece's volume, "
+                                 "--level, and that the preset covers the piece's notes)");
     }
     if (!output.close(error)) return fail(kExitOutput, error);
 
@@ -216,8 +223,8 @@ int main(int argc, char** argv) {
                     seconds, stats.wallSeconds, speed, cpuSpeed, peakDb, stats.maxVoices,
                     options.outputPath.c_str(), formatName(options.format), options.sampleRate);
         if (stats.peak > 1.f && options.format != SampleFormat::Float32)
-            note("warning: the signal went above full scale and was clipped; lower the level or use "
-                 "--format float");
+            note("warning: the signal went above full scale and was clipped; lower it with --level (for "
+                 "example --level 6 for 6 dB less) or keep it with --format float");
     }
     return kExitDone;
 }

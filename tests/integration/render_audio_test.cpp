@@ -223,6 +223,17 @@ TEST_F(RenderAudio, OtherSampleRatesKeepThePitchAndTheLength) {
     EXPECT_NEAR(zeroCrossingFrequency(x.left, 0.2, 0.8) * 48000.0 / kRate, 441.0, 1.0);
 }
 
+TEST_F(RenderAudio, LevelOptionScalesTheOutputLinearly) {
+    zephra::test::MidiTrack track;
+    track.note(0, 480, 0, 69, 100);
+    const std::string midi = writeMidi("level.mid", {track});
+    const std::string plain = folder + "/plain.wav", half = folder + "/half.wav";
+    ASSERT_EQ(render("--sf2 " + sineFont + " --midi " + midi + " --format float -o " + plain), 0) << lastErrors;
+    ASSERT_EQ(render("--sf2 " + sineFont + " --midi " + midi + " --format float --level 6 -o " + half), 0)
+        << lastErrors;
+    EXPECT_NEAR(rms(readFloatWav(half).left, 0.1, 0.4) / rms(readFloatWav(plain).left, 0.1, 0.4), 0.5, 0.01);
+}
+
 TEST_F(RenderAudio, ProgramChangeBeforeTheFirstNoteChoosesThePreset) {
     zephra::test::MidiTrack track;
     track.program(0, 0, 1).note(0, 480, 0, 69, 100).program(960, 0, 0);

@@ -38,7 +38,7 @@ TEST(RenderOptions, ValuesAreTakenFromTheNextArgumentOrAfterAnEqualsSign) {
     Options options;
     std::string error;
     ASSERT_TRUE(parse({"--sf2", "a.sf2", "--midi=b.mid", "-o", "c.wav", "--format=float", "--rate", "48000",
-                       "--block=64", "--tail", "0.5", "--bank", "128", "--program", "0"},
+                       "--block=64", "--tail", "0.5", "--bank", "128", "--program", "0", "--level", "6"},
                       options, error))
         << error;
     EXPECT_EQ(options.soundFontPath, "a.sf2");
@@ -51,6 +51,8 @@ TEST(RenderOptions, ValuesAreTakenFromTheNextArgumentOrAfterAnEqualsSign) {
     EXPECT_TRUE(options.bankGiven);
     EXPECT_EQ(options.bank, 128);
     EXPECT_TRUE(options.programGiven);
+    EXPECT_TRUE(options.levelGiven);
+    EXPECT_DOUBLE_EQ(options.level, 6.0);
 }
 
 TEST(RenderOptions, BadValuesAreRefusedWithTheirReason) {
@@ -63,6 +65,7 @@ TEST(RenderOptions, BadValuesAreRefusedWithTheirReason) {
     EXPECT_NE(errorOf({"--preset", "x"}).find("--preset"), std::string::npos);
     EXPECT_NE(errorOf({"--preset", "12abc"}).find("--preset"), std::string::npos);
     EXPECT_NE(errorOf({"--midi"}).find("needs a value"), std::string::npos);
+    EXPECT_NE(errorOf({"--level", "241"}).find("0 to 240"), std::string::npos);
     EXPECT_NE(errorOf({"--frobnicate"}).find("unknown option"), std::string::npos);
     EXPECT_NE(errorOf({"--list-presets=yes"}).find("takes no value"), std::string::npos);
 }
