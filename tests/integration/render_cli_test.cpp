@@ -232,6 +232,6 @@ TEST_F(RenderCli, HelpListsEveryOption) {
     const RunResult r = run("--help");
     EXPECT_EQ(r.exitCode, 0);
     for (const char* option : {"--sf2", "--preset", "--bank", "--program", "--list-presets", "--midi", "--output",
-                               "--format", "--rate", "--block", "--tail", "--plugin"})
+                               "--format", "--rate", "--block", "--tail", "--level", "--plugin"})
         EXPECT_NE(r.out.find(option), std::string::npos) << option;
 }
