@@ -3,6 +3,9 @@
 #include "TestFiles.h"
 #include "soundfont/RiffFile.h"
 
+#include <cstdio>
+#include <unistd.h>
+
 using namespace Steinberg::Vst;
 using namespace zephra::test;
 
@@ -147,4 +150,18 @@ TEST(RiffNullHandle, CloseDiscardsTheIndex)
     EXPECT_FALSE(riff.hasChunk(RiffFile::id("data")));
     uint32_t stated = 0;
     EXPECT_FALSE(riff.chunkSize(RiffFile::id("data"), stated));
+}
+
+TEST(RiffHostileSizes, FileOfTwoGigabytesOrMoreIsRefused)
+{
+    // Index positions are signed 32-bit: a larger file is not opened at all (a sparse file
+    // stands in for a real one).
+    const std::string path = tempPath("huge.sf2");
+    ASSERT_TRUE(writeFile(path, riffFile("sfbk", {text("ifil", "ab")})));
+    if (::truncate(path.c_str(), (int64_t{1} << 31) + 8) != 0)
+        GTEST_SKIP() << "cannot make a sparse file of 2 GiB in " << path;
+    RiffFile riff(std::u16string(path.begin(), path.end()));
+    EXPECT_FALSE(riff.isOpen());
+    EXPECT_TRUE(riff.chunkIndex().empty());
+    std::remove(path.c_str());
 }
