@@ -48,10 +48,30 @@ struct Lane {
     float panRight;
 
     // Mixes the sample at the current read position (no interpolation, loop applied on fetch).
-    void mix(float* left, float* right, int32_t i) noexcept
+    void mix(float* left, float* right, int32_t i) noexcept { mixAt(truncToInt32(position), left, right, i); }
+
+    // The next sample of the run: the position moves first.
+    void mixNext(float* left, float* right, int32_t i) noexcept
+    {
+        position += step;
+        mix(left, right, i);
+    }
+    // The same when the position is known to stay within 0 .. 2^31 - 1 (see inRangeFor).
+    void mixNextInRange(float* left, float* right, int32_t i) noexcept
+    {
+        position += step;
+        mixAt(static_cast<int32_t>(position), left, right, i);
+    }
+    // Whether the next `count` positions all lie within 0 .. 2^31 - 1, with a margin for the
+    // rounding of repeated additions.
+    bool inRangeFor(int32_t count) const noexcept
+    {
+        return position >= 0.0 && step >= 0.0 && position + double(count) * step < 2147483000.0;
+    }
+
+    void mixAt(int32_t j, float* left, float* right, int32_t i) noexcept
     {
         float x = 0.0f;
-        const int32_t j = truncToInt32(position);
         if (j >= 0) {
             if (j < loopStart) {
                 x = points[j];
@@ -69,12 +89,6 @@ struct Lane {
         const float a = gain * (y * envelope * attenuation);
         left[i] += a * panLeft;
         right[i] += a * panRight;
-    }
-    // The next sample of the run: the position moves first.
-    void mixNext(float* left, float* right, int32_t i) noexcept
-    {
-        position += step;
-        mix(left, right, i);
     }
 };
 
@@ -198,6 +212,10 @@ void finishAlone(Cursor& c, float* left, float* right, int32_t from, int32_t cou
             --remaining;
         }
         Lane lane = c.lane;
+        if (lane.inRangeFor(remaining)) {
+            for (; remaining > 0; --remaining)
+                lane.mixNextInRange(left, right, i++);
+        }
         for (; remaining > 0; --remaining)
             lane.mixNext(left, right, i++);
         c.lane = lane;
@@ -243,9 +261,16 @@ void renderVoicePair(Voice& first, Voice& second, float* mixLeft, float* mixRigh
         // Both voices inside their runs: the interleaved loop hides each filter's latency.
         const int32_t together = std::min(remainingA, remainingB);
         Lane la = a.lane, lb = b.lane;
-        for (int32_t t = 0; t < together; ++t, ++i) {
-            la.mixNext(mixLeft, mixRight, i);
-            lb.mixNext(mixLeft, mixRight, i);
+        if (la.inRangeFor(together) && lb.inRangeFor(together)) {
+            for (int32_t t = 0; t < together; ++t, ++i) {
+                la.mixNextInRange(mixLeft, mixRight, i);
+                lb.mixNextInRange(mixLeft, mixRight, i);
+            }
+        } else {
+            for (int32_t t = 0; t < together; ++t, ++i) {
+                la.mixNext(mixLeft, mixRight, i);
+                lb.mixNext(mixLeft, mixRight, i);
+            }
         }
         a.lane = la;
         b.lane = lb;

@@ -216,3 +216,34 @@ TEST(ReferenceComparison, FullPolyphonyWithStealingMatchesThePlainRendering)
         EXPECT_EQ(engine.busyVoiceCount(), 64);
     }
 }
+
+// Guards against reading outside the sample once the read position passes 2^31 points: the
+// fast path must switch to the checked fetch and fall silent exactly like the plain rendering.
+TEST(ReferenceComparison, ReadPositionPastTwoToThe31FallsSilentLikeThePlainRendering)
+{
+    SFSynth r = neutralSineRecord(4000);
+    r.rootKey = 0;          // reference frequency about 8.2 Hz
+    r.coarseTune = 120;     // and a note far above it: millions of points per sample
+    SynthEngine engine;
+    ReferenceSynth reference;
+    SFSynthList copy{r};
+    engine.receiveSound(copy);
+    std::vector<float> el(256), er(256), rl(256), rr(256);
+    engine.render(el.data(), er.data(), 0, 1.0f);
+    reference.adopt({r});
+    engine.noteOn(127, 1.0f);
+    reference.noteOn(127, 1.0f);
+    bool passed = false;
+    for (int call = 0; call < 40; ++call) {
+        engine.render(el.data(), er.data(), 256, 1.0f);
+        reference.render(rl.data(), rr.data(), 256, 1.0f);
+        for (int i = 0; i < 256; ++i) {
+            ASSERT_EQ(el[size_t(i)], rl[size_t(i)]) << "call " << call << " sample " << i;
+            ASSERT_EQ(er[size_t(i)], rr[size_t(i)]);
+        }
+        passed = passed || engine.voice(0).position >= 2147483648.0;
+    }
+    ASSERT_TRUE(passed) << "the read position never left the 32-bit range";
+    EXPECT_LT(std::fabs(el[255]), 1e-12f);   // only the filter's tail is left
+    EXPECT_EQ(engine.voice(0).state, Sounding);
+}
