@@ -84,6 +84,7 @@ TEST(FileLayerNullHandle, ReopeningClosesThePreviousFile)
 TEST(FileLayerPaths, NonAsciiPathsOpenThroughUtf8)
 {
     const std::string path = tempPath("\xE9\x9F\xB3.sf2");  // "音"
+    TempFileCleanup::remember(path);
     ASSERT_TRUE(writeFile(path, counting(3)));
     std::u16string wide(path.begin(), path.end() - 7);
     wide += u"\u97F3.sf2";

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -21,10 +22,38 @@ inline std::string tempPath(const std::string& name)
     return dir + "zephra_sf_" + std::to_string(::getpid()) + "_" + stem + "_" + name;
 }
 
+// Removes the files a test wrote once it ends, so runs leave nothing behind in the temp folder.
+class TempFileCleanup : public ::testing::EmptyTestEventListener {
+public:
+    static void remember(const std::string& path)
+    {
+        static const bool installed = [] {
+            ::testing::UnitTest::GetInstance()->listeners().Append(new TempFileCleanup);
+            return true;
+        }();
+        (void)installed;
+        paths().push_back(path);
+    }
+
+private:
+    static std::vector<std::string>& paths()
+    {
+        static std::vector<std::string> written;
+        return written;
+    }
+    void OnTestEnd(const ::testing::TestInfo&) override
+    {
+        for (const std::string& path : paths())
+            std::remove(path.c_str());
+        paths().clear();
+    }
+};
+
 // Writes bytes to a fresh temp file and yields its path as UTF-16 (ASCII paths only).
 inline std::u16string writeTemp(const std::vector<uint8_t>& bytes, const std::string& name = "font.sf2")
 {
     const std::string path = tempPath(name);
+    TempFileCleanup::remember(path);
     EXPECT_TRUE(writeFile(path, bytes)) << path;
     return std::u16string(path.begin(), path.end());
 }
