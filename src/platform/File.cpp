@@ -38,7 +38,8 @@ bool File::open(const std::u16string& path)
     }
     if (utf8.empty() || utf8.find('\0') != std::string::npos)
         return false;
-    const int fd = ::open(utf8.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that opening a FIFO cannot wait for a writer; it is refused below.
+    const int fd = ::open(utf8.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
     // Directories and devices would make reads fail or never end: only regular files.

@@ -3,6 +3,8 @@
 #include "TestFiles.h"
 #include "platform/File.h"
 
+#include <sys/stat.h>
+
 using namespace Steinberg::Vst;
 using namespace zephra::test;
 
@@ -71,6 +73,17 @@ TEST(FileLayerNullHandle, DirectoriesEmptyAndUnconvertiblePathsAreRefused)
     EXPECT_FALSE(file.open(u""));
     EXPECT_FALSE(file.open(std::u16string(1, static_cast<char16_t>(0xD800))));  // lone surrogate
     EXPECT_FALSE(file.isOpen());
+}
+
+TEST(FileLayerNullHandle, FifoIsRefusedWithoutWaitingForAWriter)
+{
+    // Guards against a hang: opening a FIFO for reading would block until someone writes.
+    const std::string path = tempPath("pipe");
+    TempFileCleanup::remember(path);
+    std::remove(path.c_str());
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    File file;
+    EXPECT_FALSE(file.open(std::u16string(path.begin(), path.end())));
 }
 
 TEST(FileLayerNullHandle, ReopeningClosesThePreviousFile)

@@ -234,3 +234,17 @@ TEST(ResolveLimits, OnePresetExpandsIntoAtMostTheZoneCap)
     SoundFontReader reader = resolved(spec);
     EXPECT_EQ(reader.zoneGenerators.size(), SoundFontReader::maxZonesPerPreset);
 }
+
+TEST(ResolveLimits, ResolutionStopsAtItsWorkBudget)
+{
+    // 1100 preset zones over an instrument of 2000 empty zones and one real one: each visit
+    // costs a step plus the preset zone's generator, about 4000 steps per preset zone, so the
+    // budget of 2^21 steps ends resolution after about 520 of them.
+    SoundFontSpec spec = singleZoneFont();
+    spec.instruments[0].zones.assign(2000, ZoneSpec{});
+    spec.instruments[0].zones.push_back(ZoneSpec{{}, {}, 0});
+    spec.presets[0].zones.assign(1100, ZoneSpec{{}, {}, 0});
+    SoundFontReader reader = resolved(spec);
+    EXPECT_GT(reader.zoneGenerators.size(), 500u);
+    EXPECT_LT(reader.zoneGenerators.size(), 550u);
+}
