@@ -22,6 +22,26 @@ struct SamplePlayer {
     // the checks (empty or too short samples, reference frequency below 1 Hz, loop outside the
     // points or empty).
     static SamplePlayer forRecord(const SFSynth& record, double processingRate) noexcept;
+
+    // The point at read index j: 0 for a negative index (a position beyond 32 bits), the loop
+    // applied from the loop start on. `wrap` remembers the whole loop lengths already taken off
+    // for this voice, so a steadily growing index needs no division; the result is always
+    // loopStart + (j - loopStart) mod loop length.
+    float fetch(int32_t j, int64_t& wrap) const noexcept
+    {
+        if (j < 0)
+            return 0.0f;
+        if (j < loopStart)
+            return points[j];
+        const int64_t length = int64_t(loopLast) - loopStart + 1;
+        const int64_t intoLoop = int64_t(j) - loopStart;
+        int64_t wrapped = intoLoop - wrap;
+        if (wrapped >= length || wrapped < 0) {
+            wrapped = intoLoop % length;
+            wrap = intoLoop - wrapped;
+        }
+        return points[loopStart + wrapped];
+    }
 };
 
 } // namespace Vst

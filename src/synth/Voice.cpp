@@ -135,40 +135,7 @@ float Voice::pitchFactor(float modEnvelope, float modLfoOut, float vibratoOut) c
 
 float Voice::fetch() noexcept
 {
-    const int32_t j = truncToInt32(position);
-    if (j < 0)
-        return 0.0f;
-    const SamplePlayer& p = *player;
-    if (j < p.loopStart)
-        return p.points[j];
-    const int64_t length = int64_t(p.loopLast) - p.loopStart + 1;
-    const int64_t intoLoop = int64_t(j) - p.loopStart;
-    int64_t wrapped = intoLoop - loopWrap;
-    if (wrapped < 0 || wrapped >= length) {
-        wrapped = intoLoop % length;
-        loopWrap = intoLoop - wrapped;
-    }
-    return p.points[p.loopStart + wrapped];
-}
-
-float Voice::sampleOut() noexcept
-{
-    const float y = filter.process(fetch());
-    const float gain = (1.0f - modLfoToVolume * modLfo.output) * velocityGain;
-    return gain * (y * volEnv.output * attenuation);
-}
-
-void Voice::advance() noexcept
-{
-    modLfo.advance();
-    modEnv.advance();
-    vibLfo.advance();
-    volEnv.advance();
-    position += baseIncrement * double(pitchFactor(modEnv.output, modLfo.output, vibLfo.output));
-    filter.useCutoff(filter.cutoffFor(modEnv.output, modLfo.output));
-    if (volEnv.stage >= Envelope::kDoneStage)
-        state = Free;
-    age += 1;
+    return player->fetch(truncToInt32(position), loopWrap);
 }
 
 } // namespace Vst

@@ -36,10 +36,6 @@ struct Voice {
     // Output of the sample fetch at the current read position (0 before the start or once the
     // position has left the 32-bit range).
     float fetch() noexcept;
-    // One output sample before panning, for the current state (the mix step of a voice).
-    float sampleOut() noexcept;
-    // Advances the voice by one sample (modulators, read position, filter cutoff, state, age).
-    void advance() noexcept;
 
     int32_t serial = -1;
     int16_t key = 0;

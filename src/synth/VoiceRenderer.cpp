@@ -34,9 +34,7 @@ void limitRun(const Modulator& m, int64_t& run) noexcept
 
 // Everything one sample of a run needs, as plain values so the loop keeps them in registers.
 struct Lane {
-    const float* points;
-    int64_t loopStart;
-    int64_t loopLength;
+    SamplePlayer player;  // a copy, so nothing of it is reloaded after each mix store
     double position;
     double step;          // read position advance per sample within the run
     int64_t wrap;
@@ -71,20 +69,7 @@ struct Lane {
 
     void mixAt(int32_t j, float* left, float* right, int32_t i) noexcept
     {
-        float x = 0.0f;
-        if (j >= 0) {
-            if (j < loopStart) {
-                x = points[j];
-            } else {
-                const int64_t intoLoop = int64_t(j) - loopStart;
-                int64_t wrapped = intoLoop - wrap;
-                if (wrapped >= loopLength || wrapped < 0) {
-                    wrapped = intoLoop % loopLength;
-                    wrap = intoLoop - wrapped;
-                }
-                x = points[loopStart + wrapped];
-            }
-        }
+        const float x = player.fetch(j, wrap);
         const float y = filter.process(x);
         const float a = gain * (y * envelope * attenuation);
         left[i] += a * panLeft;
@@ -105,9 +90,7 @@ public:
     int32_t beginRun(int32_t limit) noexcept
     {
         const SamplePlayer& p = *v.player;
-        lane.points = p.points;
-        lane.loopStart = p.loopStart;
-        lane.loopLength = int64_t(p.loopLast) - p.loopStart + 1;
+        lane.player = p;
         lane.position = v.position;
         lane.wrap = v.loopWrap;
         lane.filter = v.filter.state();
