@@ -152,9 +152,10 @@ public:
         v.position = lane.position;
         v.loopWrap = lane.wrap;
         v.filter.keepHistory(lane.filter);
-        v.modLfo.skip(length);
-        v.modEnv.skip(length);
-        v.vibLfo.skip(length);
+        // Modulators that cannot change anything are advanced once, when the cursor finishes.
+        skipOrDefer(v.modLfo, relevant.modLfo, deferredModLfo);
+        skipOrDefer(v.modEnv, relevant.modEnvelope, deferredModEnvelope);
+        skipOrDefer(v.vibLfo, relevant.vibratoLfo, deferredVibrato);
         v.volEnv.skip(length);
         v.position += v.baseIncrement *
                       double(v.pitchFactor(v.modEnv.output, v.modLfo.output, v.vibLfo.output));
@@ -162,9 +163,19 @@ public:
         v.age += length;
         if (v.volEnv.stage >= Envelope::kDoneStage) {
             v.state = Free;
+            finish();
             return false;
         }
         return true;
+    }
+
+    // Brings the deferred modulators up to date; call once the voice's stretch is done.
+    void finish() noexcept
+    {
+        v.modLfo.skip(deferredModLfo);
+        v.modEnv.skip(deferredModEnvelope);
+        v.vibLfo.skip(deferredVibrato);
+        deferredModLfo = deferredModEnvelope = deferredVibrato = 0;
     }
 
     Lane lane;
@@ -177,10 +188,22 @@ private:
         float envelope;
     };
 
+    template <typename Modulator>
+    void skipOrDefer(Modulator& m, bool isRelevant, int64_t& deferred) noexcept
+    {
+        if (isRelevant)
+            m.skip(length);
+        else
+            deferred += length;
+    }
+
     Voice& v;
     const Relevance relevant;
     Rest rest{};
     int32_t length = 0;
+    int64_t deferredModLfo = 0;
+    int64_t deferredModEnvelope = 0;
+    int64_t deferredVibrato = 0;
 };
 
 // Runs one cursor alone from sample `from` to `count`; `remaining` samples of its current run
@@ -202,8 +225,12 @@ void finishAlone(Cursor& c, float* left, float* right, int32_t from, int32_t cou
         for (; remaining > 0; --remaining)
             lane.mixNext(left, right, i++);
         c.lane = lane;
-        if (!c.endRun() || i >= count)
+        if (!c.endRun())
             return;
+        if (i >= count) {
+            c.finish();
+            return;
+        }
         remaining = c.beginRun(count - i);
         first = true;
     }
@@ -275,10 +302,13 @@ void renderVoicePair(Voice& first, Voice& second, float* mixLeft, float* mixRigh
                 firstB = true;
             }
         }
-        if (i >= count)
+        if (i >= count || (!aliveA && !aliveB)) {
+            if (aliveA)
+                a.finish();
+            if (aliveB)
+                b.finish();
             return;
-        if (!aliveA && !aliveB)
-            return;
+        }
         if (!aliveA) {
             finishAlone(b, mixLeft, mixRight, i, count, remainingB, firstB);
             return;
