@@ -2,6 +2,7 @@
 
 #include "ui/CDrawContext.h"
 #include "ui/CNewFileSelector.h"
+#include "ui/CTextLabel.h"
 #include "ui/RunLoop.h"
 #include "ui/VSTGUIEditorInterface.h"
 #include "ui/X11Frame.h"
@@ -71,6 +72,26 @@ void CFrame::detachSelectors()
         selector->detachFromFrame();
 }
 
+void CFrame::showNotice(const UTF8String& text)
+{
+    if (noticeView) {
+        CView* old = noticeView;
+        noticeView = nullptr;
+        removeView(old);
+    }
+    noticeText = text;
+    if (text.empty())
+        return;
+    const CCoord height = 24;
+    auto* label = new CTextLabel(CRect(0, getHeight() - height, getWidth(), getHeight()), text.c_str());
+    label->setBackColor(CColor(150, 30, 30, 255));
+    label->setFrameColor(CColor(255, 255, 255, 120));
+    label->setFontColor(kWhiteCColor);
+    label->setMouseEnabled(false);
+    addView(label);
+    noticeView = label;
+}
+
 void CFrame::setFocusView(CView* view)
 {
     if (view == focusView)
@@ -85,6 +106,8 @@ void CFrame::setFocusView(CView* view)
 
 void CFrame::onViewRemoved(CView* view)
 {
+    if (view == noticeView)
+        noticeView = nullptr;
     for (CView* v = focusView; v; v = v->getParentView()) {
         if (v == view) {
             focusView = nullptr;  // removed views lose focus silently
@@ -137,6 +160,8 @@ void CFrame::setFileDialogFactory(std::shared_ptr<IFileDialogFactory> factory)
 CMouseEventResult CFrame::platformOnMouseDown(CPoint where, const CButtonState& buttons)
 {
     remember();  // a handler may close the frame
+    if (noticeView)
+        showNotice({});
     CView* target = getViewAt(where);
     // Clicking elsewhere ends a text entry; clicking a focusable view focuses it.
     if (target && target->wantsFocus())

@@ -55,6 +55,11 @@ public:
     void addRunningSelector(CNewFileSelector* selector);
     void removeRunningSelector(CNewFileSelector* selector);
 
+    // Shows a message across the bottom of the frame until the next click (for failures the
+    // user must hear of, such as a missing file dialog program). Empty text hides it.
+    void showNotice(const UTF8String& text);
+    const UTF8String& getNotice() const { return noticeText; }
+
     // Entry points for the window system and for tests; coordinates in frame pixels.
     CMouseEventResult platformOnMouseDown(CPoint where, const CButtonState& buttons);
     CMouseEventResult platformOnMouseMoved(CPoint where, const CButtonState& buttons);
@@ -77,6 +82,8 @@ private:
     std::unique_ptr<IPlatformFrame> platformFrame;
     std::shared_ptr<IFileDialogFactory> dialogFactory;
     std::vector<CNewFileSelector*> runningSelectors;
+    CView* noticeView = nullptr;
+    UTF8String noticeText;
     CView* focusView = nullptr;
     CRect invalidArea;
     double scaleFactor = 1.0;

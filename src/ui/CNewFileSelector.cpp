@@ -149,8 +149,11 @@ void CNewFileSelector::finish(FileDialogResult result)
     if (request.kind == FileDialogRequest::kOpenFile && !request.multiple && selected.size() > 1)
         selected.resize(1);
     errorMessage = std::move(result.error);
-    if (!errorMessage.empty())
+    if (!errorMessage.empty()) {
         std::fprintf(stderr, "Zephra SF2 Player: %s\n", errorMessage.c_str());
+        if (frame)
+            frame->showNotice(errorMessage);
+    }
     if (delegate)
         delegate->notify(this, kSelectEndMessage);
     else if (callback)

@@ -143,6 +143,14 @@ TEST(Bitmap, MissingOrUnsafeNamesGiveEmptyImages)
     none->forget();
 }
 
+TEST(Bitmap, DefaultFolderIsTheBundleResourcesBesideTheModule)
+{
+    // <bundle>/Contents/x86_64-linux/<name>.so -> <bundle>/Contents/Resources
+    const std::string folder = getResourceFolder();
+    ASSERT_GE(folder.size(), 10u);
+    EXPECT_NE(folder.find("Resources"), std::string::npos) << folder;
+}
+
 TEST(Bitmap, CorruptPngIsRefused)
 {
     const std::string folder = std::string(ZEPHRA_UI_SNAPSHOT_DIR);

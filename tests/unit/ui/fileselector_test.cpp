@@ -4,6 +4,7 @@
 #include "UiTestSupport.h"
 
 #include "ui/CNewFileSelector.h"
+#include "ui/OffscreenImage.h"
 #include "ui/ProcessFileDialog.h"
 
 #include <gtest/gtest.h>
@@ -232,6 +233,14 @@ TEST(FileSelector, MissingDialogProgramGivesAClearMessage)
     EXPECT_TRUE(recorder.files.empty());
     EXPECT_NE(recorder.error.find("zenity or kdialog"), std::string::npos) << recorder.error;
     selector->forget();
+
+    // The user sees it in the editor, not only on a terminal, until the next click.
+    EXPECT_EQ(frame->getNotice(), recorder.error);
+    OffscreenImage image = OffscreenImage::render(*frame);
+    EXPECT_EQ(image.getPixel(5, int(frame->getHeight()) - 12).red, 150);
+    frame.click(5, 5);
+    EXPECT_TRUE(frame->getNotice().empty());
+    EXPECT_EQ(frame->getNbViews(), 0u);
 }
 
 TEST(FileSelector, ZenityArgumentsCarryTitleFolderAndFilters)
