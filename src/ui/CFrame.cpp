@@ -87,6 +87,8 @@ void CFrame::showNotice(const UTF8String& text)
     label->setBackColor(CColor(150, 30, 30, 255));
     label->setFrameColor(CColor(255, 255, 255, 120));
     label->setFontColor(kWhiteCColor);
+    label->setHoriAlign(kLeftText);
+    label->setTextInset(CPoint(6, 0));
     label->setMouseEnabled(false);
     addView(label);
     noticeView = label;
