@@ -2,14 +2,32 @@
 // and writing and restoring its own state (which reloads the remembered files).
 #include "controller/MyVSTController.h"
 
+#include <exception>
+
 namespace Steinberg {
 namespace Vst {
+
+namespace {
+// Reading allocates (bounded by the stream's bytes); should memory run out anyway, the stream
+// is refused rather than letting the exception cross the VST3 interface.
+template <typename Read>
+bool readStateSafely(Read read)
+{
+    try {
+        return read();
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+} // namespace
 
 tresult PLUGIN_API MyVSTController::setComponentState(IBStream* state)
 {
     // The whole prefix is read before anything is set: a damaged stream changes nothing.
     ProcessorStatePrefix prefix;
-    if (!readProcessorStatePrefix(state, description.combinedVersion(), prefix))
+    if (!readStateSafely([&] {
+            return readProcessorStatePrefix(state, description.combinedVersion(), prefix);
+        }))
         return kResultFalse;
     setParamNormalized(kBypassParameterId, prefix.bypass ? 1.0 : 0.0);
     for (const auto& [id, plain] : prefix.values) {
@@ -21,8 +39,12 @@ tresult PLUGIN_API MyVSTController::setComponentState(IBStream* state)
 
 tresult PLUGIN_API MyVSTController::getState(IBStream* state)
 {
-    writeControllerState(state, description.combinedVersion(), filePaths, fileOptions,
-                         stringLists);
+    try {
+        writeControllerState(state, description.combinedVersion(), filePaths, fileOptions,
+                             stringLists);
+    } catch (const std::exception&) {
+        return kResultFalse;   // out of memory: the host keeps no half-written state
+    }
     return kResultOk;
 }
 
@@ -31,7 +53,9 @@ tresult PLUGIN_API MyVSTController::setState(IBStream* state)
     // Read into a temporary and commit only a well-formed stream, so the old state stays
     // whole when the stream is refused.
     ControllerStateData restored;
-    if (!readControllerState(state, description.combinedVersion(), restored))
+    if (!readStateSafely([&] {
+            return readControllerState(state, description.combinedVersion(), restored);
+        }))
         return kResultFalse;
 
     for (auto& [id, path] : restored.filePaths) filePaths[id] = std::move(path);

@@ -15,6 +15,7 @@
 #include <limits>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -87,7 +88,6 @@ struct ControllerFixture {
                                bool withHostContext = true)
         : controller(owned(new MyVSTController(description))), peer(owned(new RecordingPeer))
     {
-        context = owned(new HostApplication);
         controller->initialize(withHostContext ? static_cast<FUnknown*>(context.get()) : nullptr);
         controller->connect(peer);
     }
@@ -97,7 +97,8 @@ struct ControllerFixture {
         controller->terminate();
     }
 
-    IPtr<HostApplication> context;
+    // The SDK's host application does not delete itself on release: owned here.
+    std::unique_ptr<HostApplication> context = std::make_unique<HostApplication>();
     IPtr<MyVSTController> controller;
     IPtr<RecordingPeer> peer;
 };
