@@ -262,9 +262,9 @@ TEST_F(Messages, OtherMessagesGoToTheBaseClass)
 TEST(UsedMemory, IsSentToTheConnectedPeerAsEightBytes)
 {
     useFilledDescription();
+    HostApplication host;   // not reference counted: it must outlive the processor
     IPtr<ReceivingProcessor> processor = owned(new ReceivingProcessor);
-    IPtr<HostApplication> host = owned(new HostApplication);
-    processor->initialize(host.get());
+    processor->initialize(&host);
     RecordingPeer peer;
     processor->connect(&peer);
     EXPECT_EQ(processor->sendUsedMemory(123456789012LL), kResultOk);
