@@ -104,10 +104,12 @@ TEST(SoundMailbox, RetiredSoundIsHandedBackToThePostingSide)
     EXPECT_EQ(box.peek(), firstRaw);
     box.finishTake(nullptr);
     EXPECT_TRUE(box.canPost());
+    Sound* secondRaw = second.get();
     ASSERT_TRUE(box.post(second));
-    box.finishTake(firstRaw);   // the audio side retires the first sound
+    box.finishTake(firstRaw);   // the audio side adopts the second sound and retires the first
     box.collectRetired();        // and the posting side frees it
     EXPECT_TRUE(box.canPost());
+    std::unique_ptr<Sound> adopted(secondRaw);   // what the engine would free at its end
 }
 
 // Guards against the message thread and the audio thread touching one list at the same time:
