@@ -56,15 +56,18 @@ public:
     // read the same large sample: both are capped so memory stays proportional to the file.
     static constexpr size_t maxZonesPerPreset = 16384;
     // Work one resolvePreset call may do: one step per zone visited (skipped ones included)
-    // and per generator applied. Real fonts need a few thousand.
+    // and per generator applied. Real fonts need a few thousand; a preset that runs out
+    // keeps the sets resolved so far.
     static constexpr size_t maxResolveStepsPerPreset = size_t{1} << 21;
-    // Sample points one buildSynthRecords call may read: this many times the "smpl" points.
+    // Sample points the records of one buildSynthRecords call may hold: this many times the
+    // points of "smpl" (a zone past it is refused with the waveform-size line).
     static constexpr uint64_t samplePointBudgetFactor = 8;
 
 private:
     void clear();
     bool loadTables();
-    // Adds the generators of one zone into set: replacing, or merging at preset level.
+    // Appends one zone generator set per playable zone of the instrument that the preset
+    // zone (a bag index) plays, under the preset's global zone (-1: none).
     void resolveInstrumentZones(uint16_t instrument, int32_t globalPresetZone, int32_t presetZone,
                                 size_t& stepsLeft);
 
