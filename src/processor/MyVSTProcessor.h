@@ -89,6 +89,8 @@ private:
     // count samples earlier.
     void takeDueEvents(int32 count) noexcept;
     void dispatchEvent(const TimedEvent& event);
+    // Audio thread: zeroes every output channel the host gave (blocks we cannot render).
+    static void silenceOutputs(ProcessData& data) noexcept;
     // UI thread: validated entries on top of base become the next state for the audio thread.
     void stageState(bool restoredBypass, const std::vector<std::pair<int32, double>>& entries,
                     const ParameterValues& base);

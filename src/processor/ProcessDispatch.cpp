@@ -209,6 +209,8 @@ tresult MyVSTProcessor::processAudio(ProcessData& data)
                              data.outputs[0].channelBuffers32[1];
     if (!stereoInOut) {
         takeDueEvents(data.numSamples);
+        // The host's output buffers may hold anything: hand back silence, not garbage.
+        silenceOutputs(data);
         return kResultOk;
     }
     float* inL = data.inputs[0].channelBuffers32[0];
@@ -232,6 +234,26 @@ tresult MyVSTProcessor::processAudio(ProcessData& data)
     }
     render(inL, inR, outL, outR, data.numSamples - done);
     return kResultOk;
+}
+
+void MyVSTProcessor::silenceOutputs(ProcessData& data) noexcept
+{
+    // 64-bit blocks were refused at set-up; their buffers are not ours to guess at.
+    if (!data.outputs || data.numSamples <= 0 || data.symbolicSampleSize != kSample32)
+        return;
+    const size_t samples = static_cast<size_t>(data.numSamples);
+    for (int32 bus = 0; bus < data.numOutputs; ++bus) {
+        AudioBusBuffers& buffers = data.outputs[bus];
+        if (buffers.channelBuffers32) {
+            for (int32 c = 0; c < buffers.numChannels; ++c)
+                if (buffers.channelBuffers32[c])
+                    std::memset(buffers.channelBuffers32[c], 0, samples * sizeof(float));
+        }
+        const int32 channels = buffers.numChannels;
+        buffers.silenceFlags = channels <= 0   ? 0
+                               : channels >= 64 ? ~uint64(0)
+                                                : (uint64(1) << channels) - 1;
+    }
 }
 
 tresult MyVSTProcessor::processBypass(float* inL, float* inR, float* outL, float* outR,

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace zephra::test;
@@ -307,6 +308,23 @@ TEST_F(Dispatch, WrongBusShapeDropsTheDueEventsWithoutAudio)
     processor->process(next.data);
     EXPECT_EQ(renderCounts(*processor), (std::vector<int32>{72, 56}));
     EXPECT_EQ(processor->calls[1].pitch, 61);
+}
+
+// Regression guard: an instrument whose input bus the host left out must not hand back
+// whatever the output buffers held before.
+TEST_F(Dispatch, BlockWithoutInputBusOutputsSilence)
+{
+    StereoBlock block(64);
+    std::fill(block.outL.begin(), block.outL.end(), 0.9f);
+    std::fill(block.outR.begin(), block.outR.end(), 0.9f);
+    block.data.numInputs = 0;
+    block.data.inputs = nullptr;
+    EXPECT_EQ(processor->process(block.data), kResultOk);
+    for (size_t i = 0; i < block.outL.size(); ++i) {
+        ASSERT_EQ(block.outL[i], 0.0f);
+        ASSERT_EQ(block.outR[i], 0.0f);
+    }
+    EXPECT_EQ(block.outBus.silenceFlags, 3u);
 }
 
 TEST_F(Dispatch, NullChannelPointerOrSixtyFourBitBlockProducesNoAudio)
