@@ -1,5 +1,5 @@
 // A file-type filter for the file selector: description and extension without the dot
-// ("*" for all files). Plain value type: any thread.
+// ("*" for all files). Plain value type: any thread, real-time safe to read (construction allocates).
 #pragma once
 
 #include "ui/CBaseObject.h"

@@ -1,4 +1,4 @@
-// Receives a control's value changes and gesture start/end. UI thread only.
+// Receives a control's value changes and gesture start/end. UI thread only; not real-time safe.
 #pragma once
 
 #include <cstdint>
