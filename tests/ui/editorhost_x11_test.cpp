@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
@@ -249,4 +250,22 @@ TEST_F(EditorHostX11, BadParentOrMissingBundleIsRefusedWithAMessage)
     EXPECT_EQ(host.stop(), 1);
     EditorHost usage({"--frobnicate"});
     EXPECT_EQ(usage.stop(), 2);
+}
+
+TEST_F(EditorHostX11, ScreenshotOptionWritesTheFrameDrawnOffScreen)
+{
+    const std::string shot = std::string(ZEPHRA_X11_SCRATCH) + "/editorhost_offscreen.png";
+    std::remove(shot.c_str());
+    EditorHost host(testFrame({"--screenshot", shot, "--cycles", "1"}));
+    EXPECT_FALSE(host.waitForLine("screenshot").empty());
+    EXPECT_EQ(host.stop(), 0);
+    Pixel face, panel;
+    int width = 0;
+    ASSERT_TRUE(readPixel(shot, 30, 50, face, &width));
+    EXPECT_EQ(width, 400);
+    EXPECT_GT(face.r, 150);  // the untouched button face is red
+    ASSERT_TRUE(readPixel(shot, 160, 250, panel));
+    EXPECT_EQ(panel.r, 30);
+    EXPECT_EQ(panel.g, 34);
+    EXPECT_EQ(panel.b, 40);
 }
