@@ -21,6 +21,10 @@ namespace host {
 namespace {
 const char kProcessorCategory[] = "Audio Module Class";
 
+// No host hands out blocks anywhere near this long; a caller asking for one has a bug, and the
+// buffers for it must not be allocated.
+constexpr int32_t kLongestBlock = 1 << 20;
+
 template <typename Interface>
 Interface* queryFrom(FUnknown* object) {
     if (!object)
@@ -256,7 +260,7 @@ void Plugin::setInputSignal(const std::vector<float>& left, const std::vector<fl
 const StereoBuffer& Plugin::process(int32_t numSamples, const std::vector<ParameterChange>& parameterChanges,
                                     const std::vector<NoteEvent>& notes, const ProcessContext* context,
                                     const ProcessOptions& options) {
-    if (!processor_ || numSamples < 0) {
+    if (!processor_ || numSamples < 0 || numSamples > kLongestBlock) {
         lastProcessResult_ = kInvalidArgument;
         output_.left.clear();
         output_.right.clear();

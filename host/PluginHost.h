@@ -122,6 +122,9 @@ public:
     void setInputSignal(const std::vector<float>& left, const std::vector<float>& right);
     // Renders one block and returns its output (valid until the next process call). Parameter
     // points are grouped into one queue per ID in the given order; notes keep the given order.
+    // Points and notes beyond the lists' capacities (64 IDs of 64 points, 1024 notes) are left
+    // out. A negative length or one above 2^20 samples is not passed on: the result is then
+    // kInvalidArgument and the output empty.
     const StereoBuffer& process(int32_t numSamples,
                                 const std::vector<ParameterChange>& parameterChanges = {},
                                 const std::vector<NoteEvent>& notes = {},

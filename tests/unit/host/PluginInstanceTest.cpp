@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <thread>
 
 using namespace Steinberg;
@@ -212,6 +213,17 @@ TEST_F(FakePluginInstance, ANegativeBlockLengthIsNotPassedOn) {
     EXPECT_EQ(plugin->lastProcessResult(), kInvalidArgument);
     EXPECT_TRUE(out.left.empty());
     EXPECT_EQ(probe->processCalls, callsBefore);
+}
+
+TEST_F(FakePluginInstance, AnAbsurdBlockLengthIsNotPassedOnNorAllocated) {
+    ASSERT_TRUE(plugin->setup(44100.0, 16));
+    const int32_t callsBefore = probe->processCalls;
+    const StereoBuffer& out = plugin->process(std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(plugin->lastProcessResult(), kInvalidArgument);
+    EXPECT_TRUE(out.left.empty());
+    EXPECT_EQ(probe->processCalls, callsBefore);
+    plugin->process(16);
+    EXPECT_EQ(plugin->lastProcessResult(), kResultOk);
 }
 
 TEST_F(FakePluginInstance, StateBytesRoundTripThroughBothSides) {
