@@ -84,7 +84,7 @@ bool loadSoundFont(host::Plugin& plugin, const std::string& path, int32_t preset
         error = "the plug-in's controller did not load \"" + path + "\"";
         return false;
     }
-    if (!adopted) {
+    if (!adopted || usedMemory == 0) {
         error = "preset " + std::to_string(presetIndex) + " of \"" + path +
                 "\" gave the plug-in nothing to play (it has no usable samples)";
         return false;

@@ -105,6 +105,21 @@ TEST_F(RenderCli, PresetThatDoesNotExistIsRefusedWithStatus3) {
     EXPECT_NE(r.err.find("presets 0 to 2"), std::string::npos) << r.err;
 }
 
+// Guards against a silent WAV from a preset that resolves to nothing playable.
+TEST_F(RenderCli, PresetWithoutSamplesIsRefusedWithStatus3) {
+    zephra::test::SoundFontSpec spec;
+    zephra::test::PresetSpec empty;
+    empty.name = "Empty";
+    spec.presets.push_back(empty);
+    const std::string font = folder + "/empty.sf2";
+    ASSERT_TRUE(zephra::test::writeFile(font, zephra::test::buildSoundFont(spec)));
+    const std::string wav = folder + "/out.wav";
+    const RunResult r = run("--sf2 " + font + " --midi " + midi + " -o " + wav);
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_NE(r.err.find("nothing to play"), std::string::npos) << r.err;
+    EXPECT_FALSE(fileExists(wav));
+}
+
 TEST_F(RenderCli, BankAndProgramThatDoNotExistAreRefusedWithStatus3) {
     const RunResult r = run("--sf2 " + sineFont + " --bank 128 --program 0 --midi " + midi + " -o " + folder + "/out.wav");
     EXPECT_EQ(r.exitCode, 3);
