@@ -66,8 +66,8 @@ protected:
         fontPath = std::string(ZEPHRA_BINARY_DIR) + "/engine_playback_" + std::to_string(getpid()) + "_" +
                    ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".sf2";
         ASSERT_TRUE(zephra::test::writeFile(fontPath, zephra::test::makeSineSoundFont(options)));
-        ASSERT_TRUE(plugin->setup(sampleRate, kBlock, &error)) << error;
         ASSERT_EQ(plugin->setControllerState(controllerStateNaming(fontPath)), kResultOk);
+        ASSERT_TRUE(plugin->setup(sampleRate, kBlock, &error)) << error;
         plugin->process(kBlock);   // the records are adopted at the end of this block
     }
 
@@ -212,8 +212,8 @@ TEST_F(EnginePlayback, NoteAtOffset300AddsNothingBeforeItToASoundingNote)
     std::string error;
     std::unique_ptr<Plugin> twin = Plugin::create(*module, error);
     ASSERT_NE(twin, nullptr) << error;
-    ASSERT_TRUE(twin->setup(44100.0, kBlock, &error)) << error;
     ASSERT_EQ(twin->setControllerState(controllerStateNaming(fontPath)), kResultOk);
+    ASSERT_TRUE(twin->setup(44100.0, kBlock, &error)) << error;
     twin->process(kBlock);
     for (Plugin* p : {plugin.get(), twin.get()}) {
         p->process(kBlock, {}, {NoteEvent::on(0, 60, 1.0f)});

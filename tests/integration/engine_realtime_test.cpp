@@ -156,7 +156,6 @@ protected:
         ASSERT_NE(module, nullptr) << error;
         plugin = Plugin::create(*module, error);
         ASSERT_NE(plugin, nullptr) << error;
-        ASSERT_TRUE(plugin->setup(44100.0, kBlock, &error)) << error;
         plugin->recordMessages(false);   // records would be the host's allocations anyway
         fontPath = std::string(ZEPHRA_BINARY_DIR) + "/engine_realtime_" + std::to_string(getpid()) + ".sf2";
         zephra::test::SineFontOptions options;
@@ -164,6 +163,7 @@ protected:
         options.volEnvReleaseTimecents = 0;   // one-second releases keep voices busy
         ASSERT_TRUE(zephra::test::writeFile(fontPath, zephra::test::makeSineSoundFont(options)));
         ASSERT_EQ(plugin->setControllerState(controllerStateNaming(fontPath, 0)), kResultOk);
+        ASSERT_TRUE(plugin->setup(44100.0, kBlock, &error)) << error;
         // Warm up: adoption, a first voice report, every code path once.
         for (int b = 0; b < 40; ++b)
             plugin->process(kBlock, {}, {NoteEvent::on(b % kBlock, int16_t(40 + b), 0.8f)});
