@@ -127,6 +127,10 @@ VSTGUIEditor::~VSTGUIEditor()
 {
     timer->stop();
     timer->forget();
+    // A host that releases the view without removing it first must not leave the widget
+    // layer pointing at its run loop.
+    if (runLoop)
+        VSTGUI::X11::RunLoop::exit();
 }
 
 void VSTGUIEditor::setIdleRate(int32 milliseconds)
