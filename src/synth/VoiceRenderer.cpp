@@ -46,19 +46,24 @@ struct Lane {
     float panRight;
 
     // Mixes the sample at the current read position (no interpolation, loop applied on fetch).
-    void mix(float* left, float* right, int32_t i) noexcept { mixAt(truncToInt32(position), left, right, i); }
-
+    void mix(float* left, float* right, int32_t i) noexcept
+    {
+        const float a = amplitudeAt(truncToInt32(position));
+        left[i] += a * panLeft;
+        right[i] += a * panRight;
+    }
     // The next sample of the run: the position moves first.
     void mixNext(float* left, float* right, int32_t i) noexcept
     {
         position += step;
         mix(left, right, i);
     }
-    // The same when the position is known to stay within 0 .. 2^31 - 1 (see inRangeFor).
-    void mixNextInRange(float* left, float* right, int32_t i) noexcept
+    // Amplitude of the next sample of the run when the position is known to stay within
+    // 0 .. 2^31 - 1 (see inRangeFor).
+    float nextAmplitudeInRange() noexcept
     {
         position += step;
-        mixAt(static_cast<int32_t>(position), left, right, i);
+        return amplitudeAt(static_cast<int32_t>(position));
     }
     // Whether the next `count` positions all lie within 0 .. 2^31 - 1, with a margin for the
     // rounding of repeated additions.
@@ -66,14 +71,12 @@ struct Lane {
     {
         return position >= 0.0 && step >= 0.0 && position + double(count) * step < 2147483000.0;
     }
-
-    void mixAt(int32_t j, float* left, float* right, int32_t i) noexcept
+    // The filtered, enveloped sample at read index j, before panning.
+    float amplitudeAt(int32_t j) noexcept
     {
         const float x = player.fetch(j, wrap);
         const float y = filter.process(x);
-        const float a = gain * (y * envelope * attenuation);
-        left[i] += a * panLeft;
-        right[i] += a * panRight;
+        return gain * (y * envelope * attenuation);
     }
 };
 
@@ -219,8 +222,11 @@ void finishAlone(Cursor& c, float* left, float* right, int32_t from, int32_t cou
         }
         Lane lane = c.lane;
         if (lane.inRangeFor(remaining)) {
-            for (; remaining > 0; --remaining)
-                lane.mixNextInRange(left, right, i++);
+            for (; remaining > 0; --remaining, ++i) {
+                const float a = lane.nextAmplitudeInRange();
+                left[i] += a * lane.panLeft;
+                right[i] += a * lane.panRight;
+            }
         }
         for (; remaining > 0; --remaining)
             lane.mixNext(left, right, i++);
@@ -273,8 +279,11 @@ void renderVoicePair(Voice& first, Voice& second, float* mixLeft, float* mixRigh
         Lane la = a.lane, lb = b.lane;
         if (la.inRangeFor(together) && lb.inRangeFor(together)) {
             for (int32_t t = 0; t < together; ++t, ++i) {
-                la.mixNextInRange(mixLeft, mixRight, i);
-                lb.mixNextInRange(mixLeft, mixRight, i);
+                const float a = la.nextAmplitudeInRange();
+                const float b = lb.nextAmplitudeInRange();
+                // Summed in voice order, kept in registers between the two voices.
+                mixLeft[i] = (mixLeft[i] + a * la.panLeft) + b * lb.panLeft;
+                mixRight[i] = (mixRight[i] + a * la.panRight) + b * lb.panRight;
             }
         } else {
             for (int32_t t = 0; t < together; ++t, ++i) {
