@@ -127,8 +127,12 @@ VSTGUIEditor::~VSTGUIEditor()
 {
     timer->stop();
     timer->forget();
-    // A host that releases the view without removing it first must not leave the widget
-    // layer pointing at its run loop.
+    // A host that releases the view without removing it first: the frame goes before the
+    // run loop it is registered with.
+    if (frame) {
+        frame->close();
+        frame = nullptr;
+    }
     if (runLoop)
         VSTGUI::X11::RunLoop::exit();
 }

@@ -231,6 +231,22 @@ TEST_F(GlueTest, OpenCloseHundredTimesLeavesNoRegistrations)
     EXPECT_TRUE(host->timers.empty());
 }
 
+TEST(Glue, ViewReleasedWhileAttachedUnregistersEverything)
+{
+    // Guards against a frame left registered on a run loop that the view no longer has.
+    auto* controller = new EditController;
+    auto* host = new FakeHostFrame;
+    auto* editor = new OffscreenEditor(controller);
+    editor->setFrame(host);
+    ASSERT_EQ(editor->attached(reinterpret_cast<void*>(uintptr_t(0x400001)),
+                               kPlatformTypeX11EmbedWindowID), kResultTrue);
+    editor->release();
+    EXPECT_TRUE(host->timers.empty());
+    EXPECT_EQ(VSTGUI::X11::RunLoop::get(), nullptr);
+    host->release();
+    controller->release();
+}
+
 TEST_F(GlueTest, ContentScaleIsCheckedAndReachesTheFrame)
 {
     IPlugViewContentScaleSupport* scale = nullptr;
