@@ -259,3 +259,16 @@ TEST_F(EnginePlayback, ReportsSamplePointsAfterAdoptionAndBusyVoicesEvery4410Sam
     }
     EXPECT_EQ(voiceReports, 1);
 }
+
+// Guards against a sample rate of 0 or less reaching the engine, where every increment and the
+// filter would become meaningless: the set-up is refused and the instrument keeps its rate.
+TEST_F(EnginePlayback, SampleRateThatIsNotPositiveIsRefused)
+{
+    load();
+    ASSERT_EQ(plugin->setActive(false), kResultOk);
+    EXPECT_NE(plugin->setupProcessing(0.0, kBlock), kResultOk);
+    EXPECT_NE(plugin->setupProcessing(-48000.0, kBlock), kResultOk);
+    ASSERT_EQ(plugin->setActive(true), kResultOk);
+    const std::vector<float> left = playNote(69, 16);
+    EXPECT_NEAR(estimateFrequency(left, 44100.0, 2048), 441.0, within(441.0));
+}
