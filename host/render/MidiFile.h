@@ -41,7 +41,7 @@ struct MidiSequence {
 };
 
 // Largest file accepted; real pieces are far smaller, and this bounds what a bad path can cost.
-constexpr size_t kMaxMidiFileBytes = 64u * 1024u * 1024u;
+constexpr size_t kMaxMidiFileBytes = 16u * 1024u * 1024u;
 
 // Parses size bytes at data. On failure returns false, sets error and leaves out empty.
 bool parseMidiFile(const uint8_t* data, size_t size, MidiSequence& out, std::string& error);

@@ -9,8 +9,11 @@ namespace render {
 
 namespace {
 
+// Positions are capped far beyond any render length the renderer accepts, so that the
+// conversion to an integer stays defined even for absurd times.
 int64_t sampleAt(double seconds, double sampleRate) {
-    return static_cast<int64_t>(std::llround(std::max(0.0, seconds) * sampleRate));
+    const double position = std::min(std::max(0.0, seconds) * sampleRate, 1.0e15);
+    return static_cast<int64_t>(std::llround(position));
 }
 
 std::string describeProgram(const ScoreEvent& event) {

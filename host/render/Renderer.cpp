@@ -171,6 +171,10 @@ bool renderPlan(host::Plugin& plugin, const RenderPlan& plan, int32_t blockSize,
             return false;
         }
         for (int32_t i = 0; i < frames; ++i) {
+            if (!std::isfinite(out.left[i]) || !std::isfinite(out.right[i])) {
+                ++stats.nonFiniteSamples;
+                continue;
+            }
             stats.peak = std::max(stats.peak, std::max(std::fabs(out.left[i]), std::fabs(out.right[i])));
         }
         if (!sink.consume(out.left.data(), out.right.data(), frames, error)) return false;

@@ -43,6 +43,7 @@ struct RenderStats {
     double wallSeconds = 0.0;   // time spent in the render loop
     double cpuSeconds = 0.0;    // processor time of this process in the loop (less load-dependent)
     float peak = 0.f;           // largest absolute sample value
+    int64_t nonFiniteSamples = 0;   // NaN or infinite samples the plug-in produced
     int32_t maxVoices = 0;      // highest count the processor reported in "VOICENUM"
     int64_t blocks = 0;         // process calls
 };

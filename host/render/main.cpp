@@ -206,6 +206,9 @@ int main(int argc, char** argv) {
         [&](int64_t done) { bar.update(double(done) / options.sampleRate); }, stats, error);
     bar.finish();
     if (!rendered) return fail(kExitOutput, error);
+    if (stats.nonFiniteSamples > 0)
+        note("warning: the plug-in produced " + std::to_string(stats.nonFiniteSamples) +
+             " frame(s) that are not numbers; the file holds them as they came");
     if (stats.peak <= 0.f) {
         output.discard();
         return fail(kExitSilent, "the render is silent, so nothing was written (check the piece's volume, "

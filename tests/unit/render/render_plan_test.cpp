@@ -117,3 +117,12 @@ TEST(ProgramChoice, NoProgramChangeLeavesTheChoiceOpen) {
     EXPECT_FALSE(plan.program.present);
     EXPECT_EQ(plan.ignoredPrograms.size(), 1u);
 }
+
+// Guards against undefined conversions: a time far beyond any render still gives a position.
+TEST(RenderPlanning, AbsurdTimesAreCappedInsteadOfOverflowing) {
+    Score score;
+    score.events = {event(0.0, ScoreEventKind::NoteOn, 0, 60, 100), event(1.0e300, ScoreEventKind::NoteOff, 0, 60, 0)};
+    const RenderPlan plan = planRender(score, 192000.0, 0.0, pluginLikeMapping);
+    EXPECT_GT(plan.notes.back().sample, 0);
+    EXPECT_GT(plan.endSample, plan.notes.back().sample);
+}
