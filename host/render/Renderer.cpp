@@ -81,7 +81,8 @@ bool loadSoundFont(host::Plugin& plugin, const std::string& path, int32_t preset
     }
     plugin.clearMessages();
     if (!sent) {
-        error = "the plug-in's controller did not load \"" + path + "\"";
+        error = "the plug-in did not load \"" + path + "\" (it takes SoundFonts only from file names "
+                "ending in .sf2 or .SF2)";
         return false;
     }
     if (!adopted || usedMemory == 0) {

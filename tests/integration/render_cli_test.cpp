@@ -120,6 +120,14 @@ TEST_F(RenderCli, PresetWithoutSamplesIsRefusedWithStatus3) {
     EXPECT_FALSE(fileExists(wav));
 }
 
+TEST_F(RenderCli, SoundFontWithoutTheSf2ExtensionIsRefusedWithStatus3) {
+    const std::string renamed = folder + "/sine.sound";
+    ASSERT_EQ(std::rename(sineFont.c_str(), renamed.c_str()), 0);
+    const RunResult r = run("--sf2 " + renamed + " --midi " + midi + " -o " + folder + "/out.wav");
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_NE(r.err.find("ending in .sf2"), std::string::npos) << r.err;
+}
+
 TEST_F(RenderCli, BankAndProgramThatDoNotExistAreRefusedWithStatus3) {
     const RunResult r = run("--sf2 " + sineFont + " --bank 128 --program 0 --midi " + midi + " -o " + folder + "/out.wav");
     EXPECT_EQ(r.exitCode, 3);
