@@ -26,6 +26,8 @@ tresult PLUGIN_API HostContext::createInstance(TUID cid, TUID iid, void** obj) {
     *obj = nullptr;
     if (!cid || !iid)
         return kInvalidArgument;
+    if (refusing_.load())
+        return kResultFalse;
     HostAllocationScope scope;
     if (FUnknownPrivate::iidEqual(cid, IMessage::iid) && FUnknownPrivate::iidEqual(iid, IMessage::iid)) {
         *obj = static_cast<IMessage*>(new Message);

@@ -5,6 +5,8 @@
 // Not real-time safe: createInstance allocates (marked as the host's allocation).
 #include "public.sdk/source/vst/hosting/hostclasses.h"
 
+#include <atomic>
+
 namespace zephra {
 namespace host {
 
@@ -15,6 +17,12 @@ public:
     Steinberg::tresult PLUGIN_API getName(Steinberg::Vst::String128 name) override;
     // IMessage and IAttributeList; everything else: kResultFalse with *obj null.
     Steinberg::tresult PLUGIN_API createInstance(Steinberg::TUID cid, Steinberg::TUID iid, void** obj) override;
+
+    // While refusing, createInstance makes nothing, as a host without a message factory would.
+    void refuseInstances(bool refuse) noexcept { refusing_.store(refuse); }
+
+private:
+    std::atomic<bool> refusing_{false};
 };
 
 } // namespace host

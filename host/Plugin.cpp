@@ -423,6 +423,7 @@ void Plugin::clearMessages() { messageLog_->clear(); }
 void Plugin::holdMessages(bool hold) { messageLog_->setHolding(hold); }
 int Plugin::deliverHeldMessages() { return messageLog_->deliverHeld(); }
 void Plugin::recordMessages(bool record) { messageLog_->setRecording(record); }
+void Plugin::refuseMessageObjects(bool refuse) { context_->refuseInstances(refuse); }
 
 } // namespace host
 } // namespace zephra

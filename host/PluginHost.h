@@ -157,6 +157,8 @@ public:
     int deliverHeldMessages();
     // Messages are recorded unless switched off (long renders).
     void recordMessages(bool record);
+    // Imitates a host without a message factory: the plug-in's allocateMessage gets null.
+    void refuseMessageObjects(bool refuse);
 
 private:
     Plugin();

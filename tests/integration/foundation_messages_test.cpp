@@ -256,6 +256,15 @@ TEST_F(BundleMessages, IncompleteWaveDataIsIgnored) {
     EXPECT_NE(send(message), kResultOk);
 }
 
+// A host may give no message objects: the processor then reports nothing, and plays on.
+TEST_F(BundleMessages, WithoutMessageObjectsTheMemoryReportIsLeftOut) {
+    ASSERT_EQ(plugin->setControllerState(controllerStateFor(fontPath, 0)), kResultOk);
+    plugin->refuseMessageObjects(true);
+    EXPECT_TRUE(playsANote());
+    EXPECT_EQ(count("USEDMEM", MessageDirection::ToController), 0);
+    plugin->refuseMessageObjects(false);
+}
+
 TEST_F(BundleMessages, ANullMessageIsAnInvalidArgument) {
     EXPECT_EQ(processorPoint->notify(nullptr), kInvalidArgument);
 }

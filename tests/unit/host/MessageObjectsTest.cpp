@@ -45,6 +45,20 @@ TEST(HostContexts, MakeMessagesAndAttributeListsAndNothingElse) {
     EXPECT_EQ(object, nullptr);
 }
 
+TEST(HostContexts, CanRefuseToMakeMessagesLikeAHostWithoutAFactory) {
+    HostContext context;
+    context.refuseInstances(true);
+    TUID messageId;
+    std::memcpy(messageId, IMessage::iid, sizeof(TUID));
+    void* object = reinterpret_cast<void*>(1);
+    EXPECT_EQ(context.createInstance(messageId, messageId, &object), kResultFalse);
+    EXPECT_EQ(object, nullptr);
+    context.refuseInstances(false);
+    IMessage* message = newMessage(context);
+    ASSERT_NE(message, nullptr);
+    message->release();
+}
+
 TEST(HostContexts, HaveAName) {
     HostContext context;
     String128 name = {};
