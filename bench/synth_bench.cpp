@@ -50,7 +50,7 @@ std::u16string widen(const std::string& s)
 }
 
 struct Measurement {
-    int voices = 0;
+    double voices = 0;         // mean of the voice counts at the start and the end
     double cpu = 0.0;          // seconds of CPU for the rendering
     double audio = 0.0;        // seconds of audio rendered
     double nsPerVoiceSample() const { return cpu * 1e9 / (audio * kRate * voices); }
@@ -85,7 +85,7 @@ Measurement measureEngine(const std::string& font, int program, double seconds, 
     engine.render(left.data(), right.data(), kBlock, 1.0f);   // first block outside the timing
 
     Measurement m;
-    m.voices = engine.busyVoiceCount();
+    const int voicesAtStart = engine.busyVoiceCount();
     const int blocks = int(seconds * kRate / kBlock);
     peak = 0.0f;
     const double start = cpuSeconds();
@@ -96,8 +96,9 @@ Measurement measureEngine(const std::string& font, int program, double seconds, 
     m.cpu = cpuSeconds() - start;
     m.audio = blocks * double(kBlock) / kRate;
     const int voicesAtEnd = engine.busyVoiceCount();
-    if (voicesAtEnd != m.voices)
-        std::printf("  (our engine: %d voices at the start, %d at the end)\n", m.voices, voicesAtEnd);
+    m.voices = 0.5 * (voicesAtStart + voicesAtEnd);
+    if (voicesAtEnd != voicesAtStart)
+        std::printf("  (our engine: %d voices at the start, %d at the end)\n", voicesAtStart, voicesAtEnd);
     return m;
 }
 
@@ -120,7 +121,7 @@ Measurement measureFluid(const std::string& font, int program, double seconds, c
             fluid_synth_noteon(synth, 0, key, kVelocity);
         std::vector<float> left(kBlock), right(kBlock);
         fluid_synth_write_float(synth, kBlock, left.data(), 0, 1, right.data(), 0, 1);
-        m.voices = fluid_synth_get_active_voice_count(synth);
+        const int voicesAtStart = fluid_synth_get_active_voice_count(synth);
         const int blocks = int(seconds * kRate / kBlock);
         const double start = cpuSeconds();
         for (int b = 0; b < blocks; ++b)
@@ -128,8 +129,9 @@ Measurement measureFluid(const std::string& font, int program, double seconds, c
         m.cpu = cpuSeconds() - start;
         m.audio = blocks * double(kBlock) / kRate;
         const int voicesAtEnd = fluid_synth_get_active_voice_count(synth);
-        if (voicesAtEnd != m.voices)
-            std::printf("  (FluidSynth: %d voices at the start, %d at the end)\n", m.voices, voicesAtEnd);
+        m.voices = 0.5 * (voicesAtStart + voicesAtEnd);
+        if (voicesAtEnd != voicesAtStart)
+            std::printf("  (FluidSynth: %d voices at the start, %d at the end)\n", voicesAtStart, voicesAtEnd);
     }
     delete_fluid_synth(synth);
     delete_fluid_settings(settings);
@@ -138,7 +140,7 @@ Measurement measureFluid(const std::string& font, int program, double seconds, c
 
 void print(const char* name, const Measurement& m)
 {
-    std::printf("  %-28s %2d voices  %7.3f ns per voice-sample  %6.2f%% CPU per second of audio\n", name,
+    std::printf("  %-30s %4.1f voices  %7.3f ns per voice-sample  %6.2f%% CPU per second of audio\n", name,
                 m.voices, m.nsPerVoiceSample(), m.cpuPerAudioSecond() * 100.0);
 }
 
@@ -192,12 +194,12 @@ int main(int argc, char** argv)
         print("Zephra engine", ours);
         print("FluidSynth, interp. none", none);
         print("FluidSynth, interp. 4th order", fourth);
-        if (none.voices > 0)
+        if (none.voices > 0 && fourth.voices > 0)
             std::printf("  ratio ours / FluidSynth none: %.2f   ours / FluidSynth 4th order: %.2f\n",
                         ours.nsPerVoiceSample() / none.nsPerVoiceSample(),
                         ours.nsPerVoiceSample() / fourth.nsPerVoiceSample());
-        if (ours.voices != 64)
-            ++failures;
+        if (ours.voices < 63.5)
+            ++failures;   // the comparison needs 64 sounding voices
     }
     return failures == 0 ? 0 : 1;
 }
