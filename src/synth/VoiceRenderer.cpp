@@ -72,11 +72,45 @@ struct Lane {
         return position >= 0.0 && step >= 0.0 && position + double(count) * step < 2147483000.0;
     }
     // The filtered, enveloped sample at read index j, before panning.
-    float amplitudeAt(int32_t j) noexcept
+    float amplitudeAt(int32_t j) noexcept { return amplitudeOf(player.fetch(j, wrap)); }
+    float amplitudeOf(float x) noexcept
     {
-        const float x = player.fetch(j, wrap);
         const float y = filter.process(x);
         return gain * (y * envelope * attenuation);
+    }
+
+    // How many of the next samples (at most `limit`, position in range) read within one stretch
+    // of points: before the loop start, or inside the loop pass the fetch is in now. Their
+    // points are then simply base[index], with no loop arithmetic. 0 when the next sample may
+    // leave that stretch (the checked fetch then moves on to the next pass).
+    int32_t plainRun(int32_t limit, const float*& base) const noexcept
+    {
+        const int64_t j = static_cast<int32_t>(position);
+        const int64_t length = int64_t(player.loopLast) - player.loopStart + 1;
+        int64_t end;   // first index outside the stretch
+        if (j < player.loopStart) {
+            base = player.points;
+            end = player.loopStart;
+        } else if (j - player.loopStart - wrap >= 0 && j - player.loopStart - wrap < length) {
+            base = player.points - wrap;
+            end = int64_t(player.loopStart) + wrap + length;
+        } else {
+            return 0;
+        }
+        if (step <= 0.0)
+            return limit;
+        // A margin for the rounding of the repeated additions that make the positions.
+        const double margin = 1e-6 + 1e-13 * (position + double(limit) * step);
+        const double samples = (double(end) - position - margin) / step;
+        if (!(samples >= 1.0))
+            return 0;
+        return samples >= double(limit) ? limit : int32_t(samples);
+    }
+    // The next sample from a stretch found by plainRun.
+    float nextAmplitudePlain(const float* base) noexcept
+    {
+        position += step;
+        return amplitudeOf(base[static_cast<int32_t>(position)]);
     }
 };
 
@@ -222,10 +256,23 @@ void finishAlone(Cursor& c, float* left, float* right, int32_t from, int32_t cou
         }
         Lane lane = c.lane;
         if (lane.inRangeFor(remaining)) {
-            for (; remaining > 0; --remaining, ++i) {
-                const float a = lane.nextAmplitudeInRange();
-                left[i] += a * lane.panLeft;
-                right[i] += a * lane.panRight;
+            while (remaining > 0) {
+                const float* base = nullptr;
+                int32_t plain = lane.plainRun(remaining, base);
+                if (plain == 0) {   // one checked fetch across the stretch's end
+                    const float a = lane.nextAmplitudeInRange();
+                    left[i] += a * lane.panLeft;
+                    right[i] += a * lane.panRight;
+                    ++i;
+                    --remaining;
+                    continue;
+                }
+                remaining -= plain;
+                for (; plain > 0; --plain, ++i) {
+                    const float a = lane.nextAmplitudePlain(base);
+                    left[i] += a * lane.panLeft;
+                    right[i] += a * lane.panRight;
+                }
             }
         }
         for (; remaining > 0; --remaining)
@@ -278,12 +325,28 @@ void renderVoicePair(Voice& first, Voice& second, float* mixLeft, float* mixRigh
         const int32_t together = std::min(remainingA, remainingB);
         Lane la = a.lane, lb = b.lane;
         if (la.inRangeFor(together) && lb.inRangeFor(together)) {
-            for (int32_t t = 0; t < together; ++t, ++i) {
-                const float a = la.nextAmplitudeInRange();
-                const float b = lb.nextAmplitudeInRange();
-                // Summed in voice order, kept in registers between the two voices.
-                mixLeft[i] = (mixLeft[i] + a * la.panLeft) + b * lb.panLeft;
-                mixRight[i] = (mixRight[i] + a * la.panRight) + b * lb.panRight;
+            int32_t pending = together;
+            while (pending > 0) {
+                const float* baseA = nullptr;
+                const float* baseB = nullptr;
+                int32_t plain = std::min(la.plainRun(pending, baseA), lb.plainRun(pending, baseB));
+                if (plain == 0) {   // one checked fetch each across a stretch's end
+                    const float a = la.nextAmplitudeInRange();
+                    const float b = lb.nextAmplitudeInRange();
+                    mixLeft[i] = (mixLeft[i] + a * la.panLeft) + b * lb.panLeft;
+                    mixRight[i] = (mixRight[i] + a * la.panRight) + b * lb.panRight;
+                    ++i;
+                    --pending;
+                    continue;
+                }
+                pending -= plain;
+                for (; plain > 0; --plain, ++i) {
+                    const float a = la.nextAmplitudePlain(baseA);
+                    const float b = lb.nextAmplitudePlain(baseB);
+                    // Summed in voice order, kept in registers between the two voices.
+                    mixLeft[i] = (mixLeft[i] + a * la.panLeft) + b * lb.panLeft;
+                    mixRight[i] = (mixRight[i] + a * la.panRight) + b * lb.panRight;
+                }
             }
         } else {
             for (int32_t t = 0; t < together; ++t, ++i) {
