@@ -81,18 +81,18 @@ struct Lane {
 
     // How many of the next samples (at most `limit`, position in range) read within one stretch
     // of points: before the loop start, or inside the loop pass the fetch is in now. Their
-    // points are then simply base[index], with no loop arithmetic. 0 when the next sample may
-    // leave that stretch (the checked fetch then moves on to the next pass).
-    int32_t plainRun(int32_t limit, const float*& base) const noexcept
+    // points are then simply points[index - offset], with no loop arithmetic. 0 when the next
+    // sample may leave that stretch (the checked fetch then moves on to the next pass).
+    int32_t plainRun(int32_t limit, int64_t& offset) const noexcept
     {
         const int64_t j = static_cast<int32_t>(position);
         const int64_t length = int64_t(player.loopLast) - player.loopStart + 1;
         int64_t end;   // first index outside the stretch
         if (j < player.loopStart) {
-            base = player.points;
+            offset = 0;
             end = player.loopStart;
         } else if (j - player.loopStart - wrap >= 0 && j - player.loopStart - wrap < length) {
-            base = player.points - wrap;
+            offset = wrap;
             end = int64_t(player.loopStart) + wrap + length;
         } else {
             return 0;
@@ -107,10 +107,10 @@ struct Lane {
         return samples >= double(limit) ? limit : int32_t(samples);
     }
     // The next sample from a stretch found by plainRun.
-    float nextAmplitudePlain(const float* base) noexcept
+    float nextAmplitudePlain(int64_t offset) noexcept
     {
         position += step;
-        return amplitudeOf(base[static_cast<int32_t>(position)]);
+        return amplitudeOf(player.points[static_cast<int32_t>(position) - offset]);
     }
 };
 
@@ -257,8 +257,8 @@ void finishAlone(Cursor& c, float* left, float* right, int32_t from, int32_t cou
         Lane lane = c.lane;
         if (lane.inRangeFor(remaining)) {
             while (remaining > 0) {
-                const float* base = nullptr;
-                int32_t plain = lane.plainRun(remaining, base);
+                int64_t offset = 0;
+                int32_t plain = lane.plainRun(remaining, offset);
                 if (plain == 0) {   // one checked fetch across the stretch's end
                     const float a = lane.nextAmplitudeInRange();
                     left[i] += a * lane.panLeft;
@@ -269,7 +269,7 @@ void finishAlone(Cursor& c, float* left, float* right, int32_t from, int32_t cou
                 }
                 remaining -= plain;
                 for (; plain > 0; --plain, ++i) {
-                    const float a = lane.nextAmplitudePlain(base);
+                    const float a = lane.nextAmplitudePlain(offset);
                     left[i] += a * lane.panLeft;
                     right[i] += a * lane.panRight;
                 }
@@ -327,9 +327,8 @@ void renderVoicePair(Voice& first, Voice& second, float* mixLeft, float* mixRigh
         if (la.inRangeFor(together) && lb.inRangeFor(together)) {
             int32_t pending = together;
             while (pending > 0) {
-                const float* baseA = nullptr;
-                const float* baseB = nullptr;
-                int32_t plain = std::min(la.plainRun(pending, baseA), lb.plainRun(pending, baseB));
+                int64_t offsetA = 0, offsetB = 0;
+                int32_t plain = std::min(la.plainRun(pending, offsetA), lb.plainRun(pending, offsetB));
                 if (plain == 0) {   // one checked fetch each across a stretch's end
                     const float a = la.nextAmplitudeInRange();
                     const float b = lb.nextAmplitudeInRange();
@@ -341,8 +340,8 @@ void renderVoicePair(Voice& first, Voice& second, float* mixLeft, float* mixRigh
                 }
                 pending -= plain;
                 for (; plain > 0; --plain, ++i) {
-                    const float a = la.nextAmplitudePlain(baseA);
-                    const float b = lb.nextAmplitudePlain(baseB);
+                    const float a = la.nextAmplitudePlain(offsetA);
+                    const float b = lb.nextAmplitudePlain(offsetB);
                     // Summed in voice order, kept in registers between the two voices.
                     mixLeft[i] = (mixLeft[i] + a * la.panLeft) + b * lb.panLeft;
                     mixRight[i] = (mixRight[i] + a * la.panRight) + b * lb.panRight;
