@@ -1,7 +1,5 @@
 // Shared objects that look like VST3 modules but are not usable: which one is built is chosen
 // by a compile definition.
-#include <cstddef>
-
 #define EXPORT extern "C" __attribute__((visibility("default")))
 
 #if defined(BROKEN_NO_ENTRY)
