@@ -31,7 +31,9 @@ void SynthEngine::setSampleRate(double newRate) noexcept
 
 bool SynthEngine::receiveSound(SFSynthList& list)
 {
-    if (!mailbox.canPost()) {
+    // An empty list leaves nothing pending, so the sound playing now stays; a full slot
+    // refuses the newcomer. Either way the received records are released here.
+    if (list.empty() || !mailbox.canPost()) {
         SFSynthList().swap(list);
         return false;
     }

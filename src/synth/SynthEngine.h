@@ -40,7 +40,8 @@ public:
     double sampleRate() const noexcept { return rate; }
 
     // Message thread: takes the records (leaving `list` empty) as the pending sound when none
-    // is pending; otherwise they are dropped. Returns whether they were taken.
+    // is pending; otherwise, or when the list is empty, they are dropped and the current sound
+    // stays. Returns whether they were taken.
     bool receiveSound(SFSynthList& list);
 
     // Controllers.

@@ -75,18 +75,20 @@ TEST(SoundHandOver, PlayersFollowTheSampleRateCurrentAtAdoption)
     EXPECT_FLOAT_EQ(engine.currentSound()->players[0].referenceFrequency, 880.0f);
 }
 
-TEST(SoundHandOver, EmptyListIsAdoptedAndNotesThenStartNothing)
+TEST(SoundHandOver, EmptyListLeavesNothingPendingAndTheSoundPlaying)
 {
     SynthEngine engine;
     adopt(engine, {neutralSineRecord()});
     SFSynthList empty;
-    engine.receiveSound(empty);
+    EXPECT_FALSE(engine.receiveSound(empty));
     std::vector<float> l(1), r(1);
     const SynthEngine::RenderReport report = engine.render(l.data(), r.data(), 0, 1.0f);
-    EXPECT_TRUE(report.adopted);
-    EXPECT_EQ(report.usedPoints, 0);
+    EXPECT_FALSE(report.adopted);
     engine.noteOn(69, 1.0f);
-    EXPECT_EQ(engine.busyVoiceCount(), 0);
+    EXPECT_GT(engine.busyVoiceCount(), 0);
+    // The slot stayed free: the next real list is taken.
+    SFSynthList next{neutralSineRecord()};
+    EXPECT_TRUE(engine.receiveSound(next));
 }
 
 TEST(SoundMailbox, RetiredSoundIsHandedBackToThePostingSide)
