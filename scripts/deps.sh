@@ -10,7 +10,7 @@ PACKAGES=(
   # VST3 SDK interfaces and helpers (compiled in place from /usr/share/juce)
   juce-modules-source-data
   # libraries
-  libcairo2-dev libxcb1-dev libsndfile1-dev libportsmf-dev libfluidsynth-dev
+  libcairo2-dev libxcb1-dev libsndfile1-dev libfluidsynth-dev
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev fluidsynth
   xvfb xauth xdotool x11-apps imagemagick zenity sox
