@@ -1,6 +1,8 @@
 // A minimal VST3 module for testing the host library on its own: one processor (gain 0.5 from
 // input to output, messages on notes and activation) and one controller (answers "HELLO" with
-// "PING" and reports an edit when it receives the component state).
+// "PING" and reports an edit when it receives the component state). Two broken variants:
+// FAKE_FAILING_INITIALIZE (the processor's initialize fails) and FAKE_NO_CONTROLLER (the
+// factory cannot make the controller the processor names).
 #include "FakePluginProbe.h"
 
 #include "pluginterfaces/base/ibstream.h"
@@ -45,6 +47,11 @@ void sendWithInt(ComponentBase& from, const char* id, const char* key, int32 val
 class FakeProcessor : public Component, public IAudioProcessor {
 public:
     FakeProcessor() { setControllerClass(controllerId); }
+
+#if defined(FAKE_FAILING_INITIALIZE)
+    // The variant whose processor cannot start.
+    tresult PLUGIN_API initialize(FUnknown*) override { return kResultFalse; }
+#endif
 
     tresult PLUGIN_API setBusArrangements(SpeakerArrangement*, int32 numIns, SpeakerArrangement*,
                                           int32 numOuts) override {
@@ -214,8 +221,10 @@ public:
         FUnknown* object = nullptr;
         if (FUnknownPrivate::iidEqual(cid, processorId.toTUID()))
             object = static_cast<IAudioProcessor*>(new FakeProcessor);
+#if !defined(FAKE_NO_CONTROLLER)
         else if (FUnknownPrivate::iidEqual(cid, controllerId.toTUID()))
             object = static_cast<IEditController*>(new FakeController);
+#endif
         if (!object)
             return kNoInterface;
         const tresult result = object->queryInterface(iid, obj);

@@ -245,7 +245,7 @@ TEST_F(FakePluginInstance, ActivationCyclesAreCounted) {
     EXPECT_EQ(probe->activeCalls, 3);
 }
 
-TEST(PluginCreation, AModuleWithoutAProcessorClassGivesAReason) {
+TEST(PluginCreation, TheSameLibraryLoadedTwiceServesBothModules) {
     std::string error;
     auto module = Module::load(HOST_FAKE_PLUGIN, error);
     ASSERT_NE(module, nullptr) << error;
@@ -254,6 +254,24 @@ TEST(PluginCreation, AModuleWithoutAProcessorClassGivesAReason) {
     ASSERT_NE(second, nullptr) << error;
     auto plugin = Plugin::create(*second, error);
     EXPECT_NE(plugin, nullptr) << error;
+}
+
+TEST(PluginCreation, AProcessorThatFailsToInitialiseGivesAReason) {
+    std::string error;
+    auto module = Module::load(HOST_FAKE_FAILING_INITIALIZE, error);
+    ASSERT_NE(module, nullptr) << error;
+    auto plugin = Plugin::create(*module, error);
+    EXPECT_EQ(plugin, nullptr);
+    EXPECT_NE(error.find("processor's initialize returned"), std::string::npos) << error;
+}
+
+TEST(PluginCreation, AControllerTheFactoryCannotMakeGivesAReason) {
+    std::string error;
+    auto module = Module::load(HOST_FAKE_NO_CONTROLLER, error);
+    ASSERT_NE(module, nullptr) << error;
+    auto plugin = Plugin::create(*module, error);
+    EXPECT_EQ(plugin, nullptr);
+    EXPECT_NE(error.find("could not create the processor's controller"), std::string::npos) << error;
 }
 
 TEST(PluginCreation, ThePluginKeepsItsModuleLoaded) {
