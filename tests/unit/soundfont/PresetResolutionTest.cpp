@@ -1,6 +1,6 @@
 // Resolving one preset into zone generator sets: defaults, global and local zones at both
 // levels, preset-level merging, and the index checks that skip zones pointing outside.
-#include "FontSpecs.h"
+#include "TestFonts.h"
 #include "TestFiles.h"
 #include "soundfont/SoundFontReader.h"
 

@@ -1,6 +1,6 @@
 // Loading a SoundFont: version check, bank name, the nine tables with their terminal records,
 // and the refusals that leave the reader empty.
-#include "FontSpecs.h"
+#include "TestFonts.h"
 #include "TestFiles.h"
 #include "soundfont/SoundFontReader.h"
 

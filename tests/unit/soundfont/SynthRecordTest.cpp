@@ -1,6 +1,6 @@
 // Building SFSynth records: every conversion of the record table, the zone's own samples with
 // the guard point, the load log, and the refusals of samples outside "smpl".
-#include "FontSpecs.h"
+#include "TestFonts.h"
 #include "TestFiles.h"
 #include "soundfont/SoundFontReader.h"
 
