@@ -6,6 +6,27 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
 JOBS=$(nproc)
+PASSED=0
+FAILED=0
+LOGS=$(mktemp -d)
+trap 'rm -rf "$LOGS"' EXIT
+
+# Runs ctest on one build folder and adds its counts to the totals.
+run_ctest() {
+  local build=$1; shift
+  local log="$LOGS/$(basename "$build").log"
+  local status=0
+  ctest --test-dir "$build" --output-on-failure -j"$JOBS" "$@" 2>&1 | tee "$log" || status=$?
+  local total failed
+  total=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -n 1)
+  failed=$(sed -n 's/.*, \([0-9]*\) tests failed out of.*/\1/p' "$log" | tail -n 1)
+  PASSED=$((PASSED + ${total:-0} - ${failed:-0}))
+  FAILED=$((FAILED + ${failed:-0}))
+  if [ "$status" != 0 ] || [ -z "$total" ]; then
+    echo "tests: $PASSED passed, $((FAILED > 0 ? FAILED : 1)) failed"
+    exit 1
+  fi
+}
 
 scripts/deps.sh
 
@@ -14,13 +35,14 @@ cmake -S "$ROOT" -B "$ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$ROOT/build" -j"$JOBS"
 
 echo "== Tests"
-ctest --test-dir "$ROOT/build" --output-on-failure -j"$JOBS" --timeout 600
+run_ctest "$ROOT/build" --timeout 600
 
 echo "== Tests under ASan/UBSan"
 cmake -S "$ROOT" -B "$ROOT/build-asan" -DCMAKE_BUILD_TYPE=Debug -DZEPHRA_SANITIZE=ON -DZEPHRA_BENCH=OFF
 cmake --build "$ROOT/build-asan" -j"$JOBS"
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  ctest --test-dir "$ROOT/build-asan" --output-on-failure -j"$JOBS" --timeout 900
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+run_ctest "$ROOT/build-asan" --timeout 900
+unset ASAN_OPTIONS UBSAN_OPTIONS
 
 echo "== Fuzzing smoke run"
 fuzz/run.sh 30
@@ -29,3 +51,4 @@ echo "== Benchmark smoke run"
 scripts/bench.sh --smoke
 
 echo "== All tests passed"
+echo "tests: $PASSED passed, $FAILED failed"
