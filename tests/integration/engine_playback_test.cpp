@@ -3,6 +3,7 @@
 #include "host/PluginHost.h"
 #include "support/SignalAnalysis.h"
 #include "support/SoundFontWriter.h"
+#include "support/StateBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -15,44 +16,13 @@
 using namespace Steinberg;
 using namespace zephra::host;
 using zephra::test::estimateFrequency;
+using zephra::test::controllerStateNaming;
 using zephra::test::peakLevel;
 using zephra::test::rmsLevel;
 
 namespace {
 
 constexpr int32_t kBlock = 512;
-
-void putInt32(std::vector<uint8_t>& bytes, int32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes.push_back(uint8_t(uint32_t(value) >> (8 * i)));
-}
-
-// The controller's stored state naming `path` as file 1 with preset index 0: restoring it makes
-// the controller load the font and send its records to the processor.
-std::vector<uint8_t> controllerStateNaming(const std::string& path)
-{
-    std::vector<uint8_t> bytes;
-    const std::string header = "1.5-fw 2.1";
-    putInt32(bytes, int32_t(header.size() + 1));
-    bytes.insert(bytes.end(), header.begin(), header.end());
-    bytes.push_back(0);
-    putInt32(bytes, 1);   // one remembered path
-    putInt32(bytes, 1);   // file ID
-    putInt32(bytes, int32_t(path.size() + 1));
-    for (char c : path) {
-        bytes.push_back(uint8_t(c));
-        bytes.push_back(0);
-    }
-    bytes.push_back(0);
-    bytes.push_back(0);
-    putInt32(bytes, 1);   // one option blob: the preset index
-    putInt32(bytes, 1);
-    putInt32(bytes, 4);
-    putInt32(bytes, 0);
-    putInt32(bytes, 0);   // no string lists
-    return bytes;
-}
 
 class EnginePlayback : public ::testing::Test {
 protected:
@@ -66,7 +36,7 @@ protected:
         fontPath = std::string(ZEPHRA_BINARY_DIR) + "/engine_playback_" + std::to_string(getpid()) + "_" +
                    ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".sf2";
         ASSERT_TRUE(zephra::test::writeFile(fontPath, zephra::test::makeSineSoundFont(options)));
-        ASSERT_EQ(plugin->setControllerState(controllerStateNaming(fontPath)), kResultOk);
+        ASSERT_EQ(plugin->setControllerState(controllerStateNaming(fontPath, 0)), kResultOk);
         ASSERT_TRUE(plugin->setup(sampleRate, kBlock, &error)) << error;
         plugin->process(kBlock);   // the records are adopted at the end of this block
     }
@@ -212,7 +182,7 @@ TEST_F(EnginePlayback, NoteAtOffset300AddsNothingBeforeItToASoundingNote)
     std::string error;
     std::unique_ptr<Plugin> twin = Plugin::create(*module, error);
     ASSERT_NE(twin, nullptr) << error;
-    ASSERT_EQ(twin->setControllerState(controllerStateNaming(fontPath)), kResultOk);
+    ASSERT_EQ(twin->setControllerState(controllerStateNaming(fontPath, 0)), kResultOk);
     ASSERT_TRUE(twin->setup(44100.0, kBlock, &error)) << error;
     twin->process(kBlock);
     for (Plugin* p : {plugin.get(), twin.get()}) {

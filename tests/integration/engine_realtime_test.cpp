@@ -5,6 +5,7 @@
 // messages) is inside a HostAllocationScope and left out.
 #include "host/PluginHost.h"
 #include "support/SoundFontWriter.h"
+#include "support/StateBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,9 @@ using namespace Steinberg;
 using namespace zephra::host;
 
 namespace {
+
+using zephra::test::appendInt32;
+using zephra::test::controllerStateNaming;
 
 std::atomic<bool> counting{false};
 std::atomic<std::thread::id> countingThread{};
@@ -103,37 +107,6 @@ void operator delete[](void* memory, std::size_t) noexcept { release(memory); }
 namespace {
 
 constexpr int32_t kBlock = 256;
-
-void putInt32(std::vector<uint8_t>& bytes, int32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes.push_back(uint8_t(uint32_t(value) >> (8 * i)));
-}
-
-// The controller's stored state naming `path` (file 1, preset index `preset`).
-std::vector<uint8_t> controllerStateNaming(const std::string& path, int32_t preset)
-{
-    std::vector<uint8_t> bytes;
-    const std::string header = "1.5-fw 2.1";
-    putInt32(bytes, int32_t(header.size() + 1));
-    bytes.insert(bytes.end(), header.begin(), header.end());
-    bytes.push_back(0);
-    putInt32(bytes, 1);
-    putInt32(bytes, 1);
-    putInt32(bytes, int32_t(path.size() + 1));
-    for (char c : path) {
-        bytes.push_back(uint8_t(c));
-        bytes.push_back(0);
-    }
-    bytes.push_back(0);
-    bytes.push_back(0);
-    putInt32(bytes, 1);
-    putInt32(bytes, 1);
-    putInt32(bytes, 4);
-    putInt32(bytes, preset);
-    putInt32(bytes, 0);
-    return bytes;
-}
 
 // Counts the plug-in's heap calls on this thread while `work` runs.
 template <typename Work>

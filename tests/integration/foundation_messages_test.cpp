@@ -7,6 +7,7 @@
 
 #include "pluginterfaces/vst/ivsthostapplication.h"
 #include "pluginterfaces/vst/ivstmessage.h"
+#include "support/StateBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -20,35 +21,8 @@ using namespace zephra::host;
 
 namespace {
 
-void putInt32(std::vector<uint8_t>& bytes, int32_t value) {
-    const auto u = static_cast<uint32_t>(value);
-    for (int i = 0; i < 4; ++i)
-        bytes.push_back(static_cast<uint8_t>(u >> (8 * i)));
-}
-
-// The controller's state naming one SoundFont in file slot 1 with a preset index.
-std::vector<uint8_t> controllerStateFor(const std::string& path, int32_t presetIndex) {
-    std::vector<uint8_t> bytes;
-    const std::string header = "1.5-fw 2.1";
-    putInt32(bytes, static_cast<int32_t>(header.size() + 1));
-    bytes.insert(bytes.end(), header.begin(), header.end());
-    bytes.push_back(0);
-    putInt32(bytes, 1);   // one path
-    putInt32(bytes, 1);
-    putInt32(bytes, static_cast<int32_t>(path.size() + 1));
-    for (char c : path) {   // the test paths are ASCII
-        bytes.push_back(static_cast<uint8_t>(c));
-        bytes.push_back(0);
-    }
-    bytes.push_back(0);
-    bytes.push_back(0);
-    putInt32(bytes, 1);   // one option blob: the preset index
-    putInt32(bytes, 1);
-    putInt32(bytes, 4);
-    putInt32(bytes, presetIndex);
-    putInt32(bytes, 0);   // no string lists
-    return bytes;
-}
+using zephra::test::appendInt32;
+using zephra::test::controllerStateNaming;
 
 class BundleMessages : public ::testing::Test {
 protected:
@@ -112,7 +86,7 @@ protected:
 };
 
 TEST_F(BundleMessages, ASoundFontIsHandedOverInsideTheSendAndReportedBack) {
-    ASSERT_EQ(plugin->setControllerState(controllerStateFor(fontPath, 0)), kResultOk);
+    ASSERT_EQ(plugin->setControllerState(controllerStateNaming(fontPath, 0)), kResultOk);
     const std::vector<MessageRecord> sent = plugin->messages();
     ASSERT_EQ(count("SF2DATA", MessageDirection::ToProcessor), 1);
     for (const MessageRecord& record : sent) {
@@ -138,7 +112,7 @@ TEST_F(BundleMessages, ASoundFontIsHandedOverInsideTheSendAndReportedBack) {
 // the addresses in it then name freed memory and must not be read.
 TEST_F(BundleMessages, ASoundFontDeliveredLateIsRefused) {
     plugin->holdMessages(true);
-    ASSERT_EQ(plugin->setControllerState(controllerStateFor(fontPath, 0)), kResultOk);
+    ASSERT_EQ(plugin->setControllerState(controllerStateNaming(fontPath, 0)), kResultOk);
     ASSERT_EQ(count("SF2DATA", MessageDirection::ToProcessor), 1);
     plugin->holdMessages(false);
     EXPECT_EQ(plugin->deliverHeldMessages(), 1);
@@ -150,7 +124,7 @@ TEST_F(BundleMessages, ASoundFontDeliveredLateIsRefused) {
     EXPECT_FALSE(playsANote());
     EXPECT_EQ(count("USEDMEM", MessageDirection::ToController), 0);
     // The next timely hand-over works again.
-    ASSERT_EQ(plugin->setControllerState(controllerStateFor(fontPath, 0)), kResultOk);
+    ASSERT_EQ(plugin->setControllerState(controllerStateNaming(fontPath, 0)), kResultOk);
     EXPECT_TRUE(playsANote());
 }
 
@@ -258,7 +232,7 @@ TEST_F(BundleMessages, IncompleteWaveDataIsIgnored) {
 
 // A host may give no message objects: the processor then reports nothing, and plays on.
 TEST_F(BundleMessages, WithoutMessageObjectsTheMemoryReportIsLeftOut) {
-    ASSERT_EQ(plugin->setControllerState(controllerStateFor(fontPath, 0)), kResultOk);
+    ASSERT_EQ(plugin->setControllerState(controllerStateNaming(fontPath, 0)), kResultOk);
     plugin->refuseMessageObjects(true);
     EXPECT_TRUE(playsANote());
     EXPECT_EQ(count("USEDMEM", MessageDirection::ToController), 0);

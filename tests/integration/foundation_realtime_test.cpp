@@ -2,6 +2,7 @@
 // and a state restored on the UI thread while the audio thread processes is taken over whole.
 #include "host/PluginHost.h"
 #include "support/SoundFontWriter.h"
+#include "support/StateBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -22,6 +23,9 @@ using namespace zephra::host;
 // plug-in's allocations. Only the thread named in countingThread is counted, and not while the
 // host library allocates on the plug-in's behalf (messages, records).
 namespace {
+
+using zephra::test::appendInt32;
+using zephra::test::controllerStateNaming;
 std::atomic<bool> counting{false};
 std::atomic<std::thread::id> countingThread{};
 std::atomic<long> allocations{0};
@@ -57,12 +61,6 @@ void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); 
 
 namespace {
 
-void putInt32(std::vector<uint8_t>& bytes, int32_t value) {
-    const auto u = static_cast<uint32_t>(value);
-    for (int i = 0; i < 4; ++i)
-        bytes.push_back(static_cast<uint8_t>(u >> (8 * i)));
-}
-
 void putDouble(std::vector<uint8_t>& bytes, double value) {
     uint64_t u = 0;
     std::memcpy(&u, &value, 8);
@@ -72,40 +70,17 @@ void putDouble(std::vector<uint8_t>& bytes, double value) {
 
 std::vector<uint8_t> processorState(uint8_t bypass, double value) {
     std::vector<uint8_t> bytes;
-    putInt32(bytes, 11);
+    appendInt32(bytes, 11);
     for (char c : std::string("1.5-fw 2.1"))
         bytes.push_back(static_cast<uint8_t>(c));
     bytes.push_back(0);
     bytes.push_back(bypass);
     const int32_t ids[] = {1, 7, 11, 64, 129, 1000, 1001};
-    putInt32(bytes, 7);
+    appendInt32(bytes, 7);
     for (int32_t id : ids) {
-        putInt32(bytes, id);
+        appendInt32(bytes, id);
         putDouble(bytes, value);
     }
-    return bytes;
-}
-
-std::vector<uint8_t> controllerStateFor(const std::string& path) {
-    std::vector<uint8_t> bytes;
-    putInt32(bytes, 11);
-    for (char c : std::string("1.5-fw 2.1"))
-        bytes.push_back(static_cast<uint8_t>(c));
-    bytes.push_back(0);
-    putInt32(bytes, 1);
-    putInt32(bytes, 1);
-    putInt32(bytes, static_cast<int32_t>(path.size() + 1));
-    for (char c : path) {
-        bytes.push_back(static_cast<uint8_t>(c));
-        bytes.push_back(0);
-    }
-    bytes.push_back(0);
-    bytes.push_back(0);
-    putInt32(bytes, 1);
-    putInt32(bytes, 1);
-    putInt32(bytes, 4);
-    putInt32(bytes, 0);
-    putInt32(bytes, 0);
     return bytes;
 }
 
@@ -164,7 +139,7 @@ protected:
 };
 
 TEST_F(BundleRealtime, SteadyStateProcessingAllocatesNothing) {
-    ASSERT_EQ(plugin->setControllerState(controllerStateFor(fontPath)), kResultOk);
+    ASSERT_EQ(plugin->setControllerState(controllerStateNaming(fontPath, 0)), kResultOk);
     const std::vector<BlockInput> blocks = busyBlocks(220);
     long measured = -1;
     std::thread audio([&] {

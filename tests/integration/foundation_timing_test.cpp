@@ -3,6 +3,7 @@
 // deactivation from another thread, as offline export does.
 #include "host/PluginHost.h"
 #include "support/SoundFontWriter.h"
+#include "support/StateBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -16,37 +17,10 @@ using namespace zephra::host;
 
 namespace {
 
+using zephra::test::appendInt32;
+using zephra::test::controllerStateNaming;
+
 constexpr int32_t kBlock = 512;
-
-void putInt32(std::vector<uint8_t>& bytes, int32_t value) {
-    const auto u = static_cast<uint32_t>(value);
-    for (int i = 0; i < 4; ++i)
-        bytes.push_back(static_cast<uint8_t>(u >> (8 * i)));
-}
-
-// The controller's state naming one SoundFont (file slot 1, preset index 0).
-std::vector<uint8_t> controllerStateFor(const std::string& path) {
-    std::vector<uint8_t> bytes;
-    putInt32(bytes, 11);
-    for (char c : std::string("1.5-fw 2.1"))
-        bytes.push_back(static_cast<uint8_t>(c));
-    bytes.push_back(0);
-    putInt32(bytes, 1);
-    putInt32(bytes, 1);
-    putInt32(bytes, static_cast<int32_t>(path.size() + 1));
-    for (char c : path) {
-        bytes.push_back(static_cast<uint8_t>(c));
-        bytes.push_back(0);
-    }
-    bytes.push_back(0);
-    bytes.push_back(0);
-    putInt32(bytes, 1);
-    putInt32(bytes, 1);
-    putInt32(bytes, 4);
-    putInt32(bytes, 0);
-    putInt32(bytes, 0);
-    return bytes;
-}
 
 class BundleTiming : public ::testing::Test {
 protected:
@@ -69,7 +43,7 @@ protected:
         if (!plugin)
             return nullptr;
         EXPECT_TRUE(plugin->setup(44100.0, kBlock, &error)) << error;
-        EXPECT_EQ(plugin->setControllerState(controllerStateFor(fontPath)), kResultOk);
+        EXPECT_EQ(plugin->setControllerState(controllerStateNaming(fontPath, 0)), kResultOk);
         plugin->process(kBlock);
         return plugin;
     }

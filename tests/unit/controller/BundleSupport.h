@@ -3,6 +3,7 @@
 // library, build controller state streams, render notes and measure what comes out.
 // Threads: the test's thread. Not real-time safe.
 #include "host/PluginHost.h"
+#include "support/StateBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -30,38 +31,6 @@ inline std::unique_ptr<host::Plugin> createPlugin(host::Module& module)
     auto plugin = host::Plugin::create(module, error);
     EXPECT_TRUE(plugin) << error;
     return plugin;
-}
-
-inline void appendInt32(std::vector<uint8_t>& out, int32_t value)
-{
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i)));
-}
-
-// A controller state naming path as file 1, with the preset index as its option when given.
-inline std::vector<uint8_t> controllerStateNaming(const std::string& path, const int32_t* preset)
-{
-    std::vector<uint8_t> bytes;
-    const std::string header = "1.5-fw 2.1";
-    appendInt32(bytes, static_cast<int32_t>(header.size() + 1));
-    bytes.insert(bytes.end(), header.begin(), header.end());
-    bytes.push_back(0);
-    appendInt32(bytes, 1);
-    appendInt32(bytes, 1);
-    appendInt32(bytes, static_cast<int32_t>(path.size() + 1));
-    for (char c : path) {
-        bytes.push_back(static_cast<uint8_t>(c));
-        bytes.push_back(0);
-    }
-    bytes.push_back(0);
-    bytes.push_back(0);
-    appendInt32(bytes, preset ? 1 : 0);
-    if (preset) {
-        appendInt32(bytes, 1);
-        appendInt32(bytes, 4);
-        appendInt32(bytes, *preset);
-    }
-    appendInt32(bytes, 0);
-    return bytes;
 }
 
 inline std::vector<host::MessageRecord> messagesWithId(const host::Plugin& plugin, const std::string& id)

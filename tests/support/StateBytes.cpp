@@ -1,0 +1,55 @@
+#include "support/StateBytes.h"
+
+#include "platform/Text.h"
+
+#include <cstring>
+
+namespace zephra {
+namespace test {
+
+void appendInt32(std::vector<uint8_t>& out, int32_t value)
+{
+    const auto u = static_cast<uint32_t>(value);
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<uint8_t>(u >> (8 * i)));
+}
+
+void appendDouble(std::vector<uint8_t>& out, double value)
+{
+    uint64_t u = 0;
+    std::memcpy(&u, &value, sizeof u);
+    for (int i = 0; i < 8; ++i)
+        out.push_back(static_cast<uint8_t>(u >> (8 * i)));
+}
+
+std::vector<uint8_t> controllerStateNaming(const std::string& path, const int32_t* presetIndex)
+{
+    std::vector<uint8_t> bytes;
+    const std::string header = "1.5-fw 2.1";
+    appendInt32(bytes, static_cast<int32_t>(header.size() + 1));
+    bytes.insert(bytes.end(), header.begin(), header.end());
+    bytes.push_back(0);
+
+    const std::u16string wide = Steinberg::Vst::fromUtf8(path);
+    appendInt32(bytes, 1);   // one remembered path
+    appendInt32(bytes, 1);   // file ID
+    appendInt32(bytes, static_cast<int32_t>(wide.size() + 1));
+    for (char16_t unit : wide) {
+        bytes.push_back(static_cast<uint8_t>(unit & 0xFF));
+        bytes.push_back(static_cast<uint8_t>(unit >> 8));
+    }
+    bytes.push_back(0);
+    bytes.push_back(0);
+
+    appendInt32(bytes, presetIndex ? 1 : 0);   // option blobs: the preset index
+    if (presetIndex) {
+        appendInt32(bytes, 1);
+        appendInt32(bytes, 4);
+        appendInt32(bytes, *presetIndex);
+    }
+    appendInt32(bytes, 0);   // no string lists
+    return bytes;
+}
+
+} // namespace test
+} // namespace zephra
