@@ -24,6 +24,6 @@ Demo rendered: $ROOT/demo.wav
 Plug-in installed: $DEST/$BUNDLE_NAME
 Open it in a DAW: rescan VST3 plug-ins (Ardour, REAPER, Bitwig and Carla look in ~/.vst3)
 and add "Zephra SF2 Player" by Norvane to an instrument track. The plug-in has no editor
-window yet: the SoundFont and preset are chosen through its saved state, which
-"$BUILD/host/render/zephra-render --help" shows how to try from the command line.
+window yet, so inside a DAW it plays the SoundFont named in a restored project state; to hear
+any SoundFont and preset now, use the renderer ("$BUILD/host/render/zephra-render --help").
 MSG
