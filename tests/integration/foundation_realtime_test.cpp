@@ -61,27 +61,11 @@ void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); 
 
 namespace {
 
-void putDouble(std::vector<uint8_t>& bytes, double value) {
-    uint64_t u = 0;
-    std::memcpy(&u, &value, 8);
-    for (int i = 0; i < 8; ++i)
-        bytes.push_back(static_cast<uint8_t>(u >> (8 * i)));
-}
-
 std::vector<uint8_t> processorState(uint8_t bypass, double value) {
-    std::vector<uint8_t> bytes;
-    appendInt32(bytes, 11);
-    for (char c : std::string("1.5-fw 2.1"))
-        bytes.push_back(static_cast<uint8_t>(c));
-    bytes.push_back(0);
-    bytes.push_back(bypass);
-    const int32_t ids[] = {1, 7, 11, 64, 129, 1000, 1001};
-    appendInt32(bytes, 7);
-    for (int32_t id : ids) {
-        appendInt32(bytes, id);
-        putDouble(bytes, value);
-    }
-    return bytes;
+    std::vector<std::pair<int32_t, double>> entries;
+    for (int32_t id : {1, 7, 11, 64, 129, 1000, 1001})
+        entries.emplace_back(id, value);
+    return zephra::test::processorStateBytes("1.5-fw 2.1", bypass, entries);
 }
 
 class BundleRealtime : public ::testing::Test {

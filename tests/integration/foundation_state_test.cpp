@@ -2,6 +2,7 @@
 // refusal of every damaged stream without losing the state already in place.
 #include "host/PluginHost.h"
 #include "host/VectorStream.h"
+#include "support/StateBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -13,34 +14,9 @@ using namespace zephra::host;
 
 namespace {
 
-// Little-endian writers for building expected and damaged streams.
-void putInt32(std::vector<uint8_t>& bytes, int32_t value) {
-    const auto u = static_cast<uint32_t>(value);
-    for (int i = 0; i < 4; ++i)
-        bytes.push_back(static_cast<uint8_t>(u >> (8 * i)));
-}
-
-void putDouble(std::vector<uint8_t>& bytes, double value) {
-    uint64_t u = 0;
-    std::memcpy(&u, &value, 8);
-    for (int i = 0; i < 8; ++i)
-        bytes.push_back(static_cast<uint8_t>(u >> (8 * i)));
-}
-
-std::vector<uint8_t> stateBytes(const std::string& header, uint8_t bypass,
-                                const std::vector<std::pair<int32_t, double>>& entries) {
-    std::vector<uint8_t> bytes;
-    putInt32(bytes, static_cast<int32_t>(header.size() + 1));
-    bytes.insert(bytes.end(), header.begin(), header.end());
-    bytes.push_back(0);
-    bytes.push_back(bypass);
-    putInt32(bytes, static_cast<int32_t>(entries.size()));
-    for (const auto& [id, value] : entries) {
-        putInt32(bytes, id);
-        putDouble(bytes, value);
-    }
-    return bytes;
-}
+using zephra::test::appendDouble;
+using zephra::test::appendInt32;
+using zephra::test::processorStateBytes;
 
 const std::vector<std::pair<int32_t, double>> kDefaults = {
     {1, 0.0}, {7, 1.0}, {11, 1.0}, {64, 0.0}, {129, 0.0}, {1000, 2.0}, {1001, 12.0}};
@@ -75,14 +51,14 @@ TEST_F(BundleState, TheDefaultStateIsTheDocumented104Bytes) {
     ASSERT_EQ(bytes.size(), 104u);
     const std::vector<uint8_t> head = {0x0B, 0, 0, 0, '1', '.', '5', '-', 'f', 'w', ' ', '2', '.', '1', 0, 0, 7, 0, 0, 0};
     EXPECT_TRUE(std::equal(head.begin(), head.end(), bytes.begin()));
-    EXPECT_EQ(bytes, stateBytes("1.5-fw 2.1", 0, kDefaults));
+    EXPECT_EQ(bytes, processorStateBytes("1.5-fw 2.1", 0, kDefaults));
 }
 
 TEST_F(BundleState, TheDefaultStateIsTheSameBeforeSetUp) {
     std::string error;
     auto fresh = Plugin::create(*module, error);
     ASSERT_NE(fresh, nullptr) << error;
-    EXPECT_EQ(fresh->processorState(), stateBytes("1.5-fw 2.1", 0, kDefaults));
+    EXPECT_EQ(fresh->processorState(), processorStateBytes("1.5-fw 2.1", 0, kDefaults));
 }
 
 TEST_F(BundleState, AStateReadBackGivesTheSameBytes) {
@@ -91,7 +67,7 @@ TEST_F(BundleState, AStateReadBackGivesTheSameBytes) {
     block();
     EXPECT_EQ(state(), defaults);
 
-    const auto changed = stateBytes("1.5-fw 2.1", 1,
+    const auto changed = processorStateBytes("1.5-fw 2.1", 1,
         {{1, 0.25}, {7, 0.5}, {11, 0.75}, {64, 2.0}, {129, -1.0}, {1000, 12.0}, {1001, 240.0}});
     ASSERT_EQ(plugin->setProcessorState(changed), kResultOk);
     EXPECT_EQ(state(), changed);   // also before the audio thread has applied it
@@ -100,7 +76,7 @@ TEST_F(BundleState, AStateReadBackGivesTheSameBytes) {
 }
 
 TEST_F(BundleState, ValuesAreKeptAsStoredWithoutClamping) {
-    const auto outOfRange = stateBytes("1.5-fw 2.1", 0,
+    const auto outOfRange = processorStateBytes("1.5-fw 2.1", 0,
         {{1, 5.0}, {7, -3.0}, {11, 1.0}, {64, 0.0}, {129, 0.0}, {1000, 99.5}, {1001, 1e6}});
     ASSERT_EQ(plugin->setProcessorState(outOfRange), kResultOk);
     block();
@@ -108,31 +84,31 @@ TEST_F(BundleState, ValuesAreKeptAsStoredWithoutClamping) {
 }
 
 TEST_F(BundleState, AnUnknownIdIsAddedAndWrittenAsAnEighthEntry) {
-    ASSERT_EQ(plugin->setProcessorState(stateBytes("1.5-fw 2.1", 0, {{5000, 3.5}})), kResultOk);
+    ASSERT_EQ(plugin->setProcessorState(processorStateBytes("1.5-fw 2.1", 0, {{5000, 3.5}})), kResultOk);
     block();
     std::vector<std::pair<int32_t, double>> expected = kDefaults;
     expected.emplace_back(5000, 3.5);
-    EXPECT_EQ(state(), stateBytes("1.5-fw 2.1", 0, expected));
+    EXPECT_EQ(state(), processorStateBytes("1.5-fw 2.1", 0, expected));
     EXPECT_EQ(state().size(), 116u);
 }
 
 TEST_F(BundleState, APartialStateChangesOnlyTheEntriesItNames) {
-    ASSERT_EQ(plugin->setProcessorState(stateBytes("1.5-fw 2.1", 0, {{7, 0.3}})), kResultOk);
+    ASSERT_EQ(plugin->setProcessorState(processorStateBytes("1.5-fw 2.1", 0, {{7, 0.3}})), kResultOk);
     block();
     std::vector<std::pair<int32_t, double>> expected = kDefaults;
     expected[1].second = 0.3;
-    EXPECT_EQ(state(), stateBytes("1.5-fw 2.1", 0, expected));
+    EXPECT_EQ(state(), processorStateBytes("1.5-fw 2.1", 0, expected));
 }
 
 TEST_F(BundleState, AnotherVersionIsRefusedAndChangesNothing) {
-    const auto known = stateBytes("1.5-fw 2.1", 1, {{7, 0.5}});
+    const auto known = processorStateBytes("1.5-fw 2.1", 1, {{7, 0.5}});
     ASSERT_EQ(plugin->setProcessorState(known), kResultOk);
     block();
     const std::vector<uint8_t> before = state();
-    EXPECT_EQ(plugin->setProcessorState(stateBytes("1.4-fw 2.1", 0, kDefaults)), kResultFalse);
-    EXPECT_EQ(plugin->setProcessorState(stateBytes("1.5-fw 2.0", 0, kDefaults)), kResultFalse);
-    EXPECT_EQ(plugin->setProcessorState(stateBytes("1.5-fw 2.1 ", 0, kDefaults)), kResultFalse);
-    EXPECT_EQ(plugin->setProcessorState(stateBytes("", 0, kDefaults)), kResultFalse);
+    EXPECT_EQ(plugin->setProcessorState(processorStateBytes("1.4-fw 2.1", 0, kDefaults)), kResultFalse);
+    EXPECT_EQ(plugin->setProcessorState(processorStateBytes("1.5-fw 2.0", 0, kDefaults)), kResultFalse);
+    EXPECT_EQ(plugin->setProcessorState(processorStateBytes("1.5-fw 2.1 ", 0, kDefaults)), kResultFalse);
+    EXPECT_EQ(plugin->setProcessorState(processorStateBytes("", 0, kDefaults)), kResultFalse);
     block();
     EXPECT_EQ(state(), before);
 }
@@ -141,7 +117,7 @@ TEST_F(BundleState, AnotherVersionIsRefusedAndChangesNothing) {
 TEST_F(BundleState, BadHeaderLengthsAreRefusedAndChangeNothing) {
     const std::vector<uint8_t> before = state();
     for (int32_t length : {0, -1, -11, 0x7FFFFFFF, int32_t(0x80000000), 12, 10, 4096, 1 << 30}) {
-        std::vector<uint8_t> bytes = stateBytes("1.5-fw 2.1", 1, {{7, 0.5}});
+        std::vector<uint8_t> bytes = processorStateBytes("1.5-fw 2.1", 1, {{7, 0.5}});
         std::memcpy(bytes.data(), &length, 4);
         EXPECT_EQ(plugin->setProcessorState(bytes), kResultFalse) << "header length " << length;
     }
@@ -152,22 +128,22 @@ TEST_F(BundleState, BadHeaderLengthsAreRefusedAndChangeNothing) {
 TEST_F(BundleState, AHeaderWithoutTerminatingZeroIsReadOverAllItsBytes) {
     // n = 10 bytes "1.5-fw 2.1" without a zero: the text is all ten bytes, which matches.
     std::vector<uint8_t> bytes;
-    putInt32(bytes, 10);
+    appendInt32(bytes, 10);
     for (char c : std::string("1.5-fw 2.1"))
         bytes.push_back(static_cast<uint8_t>(c));
     bytes.push_back(0);
-    putInt32(bytes, 1);
-    putInt32(bytes, 7);
-    putDouble(bytes, 0.5);
+    appendInt32(bytes, 1);
+    appendInt32(bytes, 7);
+    appendDouble(bytes, 0.5);
     EXPECT_EQ(plugin->setProcessorState(bytes), kResultOk);
 }
 
 TEST_F(BundleState, EveryTruncationIsRefusedAndTheOldStateIsKept) {
-    const auto known = stateBytes("1.5-fw 2.1", 1, {{1, 0.5}, {7, 0.25}, {1001, 24.0}});
+    const auto known = processorStateBytes("1.5-fw 2.1", 1, {{1, 0.5}, {7, 0.25}, {1001, 24.0}});
     ASSERT_EQ(plugin->setProcessorState(known), kResultOk);
     block();
     const std::vector<uint8_t> before = state();
-    const auto other = stateBytes("1.5-fw 2.1", 0, kDefaults);
+    const auto other = processorStateBytes("1.5-fw 2.1", 0, kDefaults);
     for (size_t length = 0; length < other.size(); ++length) {
         const std::vector<uint8_t> cut(other.begin(), other.begin() + static_cast<long>(length));
         EXPECT_EQ(plugin->setProcessorState(cut), kResultFalse) << "cut at " << length;
@@ -178,7 +154,7 @@ TEST_F(BundleState, EveryTruncationIsRefusedAndTheOldStateIsKept) {
 
 TEST_F(BundleState, AStreamThatFailsToReadIsRefusedAtEveryPosition) {
     const std::vector<uint8_t> before = state();
-    const auto other = stateBytes("1.5-fw 2.1", 1, {{7, 0.1}, {11, 0.2}});
+    const auto other = processorStateBytes("1.5-fw 2.1", 1, {{7, 0.1}, {11, 0.2}});
     for (int64_t limit = 0; limit < static_cast<int64_t>(other.size()); ++limit) {
         VectorStream stream(other);
         stream.limitReads(limit, VectorStream::LimitBehaviour::Error);
@@ -190,7 +166,7 @@ TEST_F(BundleState, AStreamThatFailsToReadIsRefusedAtEveryPosition) {
 
 TEST_F(BundleState, ACountLargerThanTheEntriesIsRefused) {
     const std::vector<uint8_t> before = state();
-    std::vector<uint8_t> bytes = stateBytes("1.5-fw 2.1", 0, {{7, 0.5}, {11, 0.5}});
+    std::vector<uint8_t> bytes = processorStateBytes("1.5-fw 2.1", 0, {{7, 0.5}, {11, 0.5}});
     const int32_t three = 3;
     std::memcpy(bytes.data() + 16, &three, 4);
     EXPECT_EQ(plugin->setProcessorState(bytes), kResultFalse);
@@ -205,7 +181,7 @@ TEST_F(BundleState, ACountLargerThanTheEntriesIsRefused) {
 }
 
 TEST_F(BundleState, EverySingleByteCorruptionGivesAnAnswerAndKeepsTheProcessorWorking) {
-    const auto good = stateBytes("1.5-fw 2.1", 0, kDefaults);
+    const auto good = processorStateBytes("1.5-fw 2.1", 0, kDefaults);
     for (size_t position = 0; position < good.size(); ++position) {
         for (uint8_t value : {uint8_t(0x00), uint8_t(0x7F), uint8_t(0x80), uint8_t(0xFF)}) {
             std::vector<uint8_t> bytes = good;
@@ -231,7 +207,7 @@ TEST_F(BundleState, ANullStreamIsRefused) {
 }
 
 TEST_F(BundleState, TheControllerFollowsTheProcessorState) {
-    const auto changed = stateBytes("1.5-fw 2.1", 0,
+    const auto changed = processorStateBytes("1.5-fw 2.1", 0,
         {{1, 0.0}, {7, 0.5}, {11, 1.0}, {64, 0.0}, {129, 0.0}, {1000, 2.0}, {1001, 12.0}});
     ASSERT_EQ(plugin->setProcessorState(changed), kResultOk);
     ASSERT_EQ(plugin->setControllerComponentState(changed), kResultOk);
@@ -239,7 +215,7 @@ TEST_F(BundleState, TheControllerFollowsTheProcessorState) {
 }
 
 TEST_F(BundleState, StateSurvivesActivationAndProcessingCycles) {
-    const auto changed = stateBytes("1.5-fw 2.1", 1, {{7, 0.5}, {1001, 48.0}});
+    const auto changed = processorStateBytes("1.5-fw 2.1", 1, {{7, 0.5}, {1001, 48.0}});
     ASSERT_EQ(plugin->setProcessorState(changed), kResultOk);
     block();
     const std::vector<uint8_t> expected = state();

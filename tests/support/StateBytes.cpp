@@ -22,6 +22,22 @@ void appendDouble(std::vector<uint8_t>& out, double value)
         out.push_back(static_cast<uint8_t>(u >> (8 * i)));
 }
 
+std::vector<uint8_t> processorStateBytes(const std::string& header, uint8_t bypass,
+                                         const std::vector<std::pair<int32_t, double>>& entries)
+{
+    std::vector<uint8_t> bytes;
+    appendInt32(bytes, static_cast<int32_t>(header.size() + 1));
+    bytes.insert(bytes.end(), header.begin(), header.end());
+    bytes.push_back(0);
+    bytes.push_back(bypass);
+    appendInt32(bytes, static_cast<int32_t>(entries.size()));
+    for (const auto& [id, value] : entries) {
+        appendInt32(bytes, id);
+        appendDouble(bytes, value);
+    }
+    return bytes;
+}
+
 std::vector<uint8_t> controllerStateNaming(const std::string& path, const int32_t* presetIndex)
 {
     std::vector<uint8_t> bytes;

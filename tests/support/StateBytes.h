@@ -4,6 +4,7 @@
 // Threads: test thread only. Not real-time safe.
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zephra {
@@ -11,6 +12,11 @@ namespace test {
 
 void appendInt32(std::vector<uint8_t>& out, int32_t value);
 void appendDouble(std::vector<uint8_t>& out, double value);
+
+// A processor state stream: header text (with its length and terminating zero), the bypass
+// byte and the (ID, plain value) entries in the order given.
+std::vector<uint8_t> processorStateBytes(const std::string& header, uint8_t bypass,
+                                         const std::vector<std::pair<int32_t, double>>& entries);
 
 // The controller state naming `path` (UTF-8) as file 1, with the preset index as its option
 // blob when one is given; restoring it makes the controller load the file and send it on.
