@@ -36,24 +36,6 @@ namespace {
 
 constexpr int32_t kBlock = 512;
 
-// Presets in file order: Piano (0:0, 441 Hz), Drums (128:0, an octave up), Organ (0:5).
-std::vector<uint8_t> threePresetFont()
-{
-    zephra::test::SoundFontSpec spec;
-    zephra::test::SampleSpec sine;
-    for (int k = 0; k < 500; ++k)
-        sine.points.push_back(int16_t(std::lround(16384 * std::sin(2 * M_PI * k / 100.0))));
-    sine.rootKey = 69;
-    sine.loopStart = 100;
-    sine.loopEnd = 400;
-    spec.samples.push_back(sine);
-    spec.instruments.push_back({"Sine", {{{{54, 1}, {38, -12000}}, {}, 0}}});
-    spec.presets.push_back({"Piano", 0, 0, {{{}, {}, 0}}});
-    spec.presets.push_back({"Drums", 0, 128, {{{{51, 12}}, {}, 0}}});
-    spec.presets.push_back({"Organ", 5, 0, {{{}, {}, 0}}});
-    return zephra::test::buildSoundFont(spec);
-}
-
 class PlayerEditor : public ::testing::Test {
 protected:
     void SetUp() override
@@ -65,7 +47,7 @@ protected:
         ASSERT_NE(plugin, nullptr) << error;
         ASSERT_TRUE(plugin->setup(44100.0, kBlock, &error)) << error;
         fontPath = scratch("font.sf2");
-        ASSERT_TRUE(zephra::test::writeFile(fontPath, threePresetFont()));
+        ASSERT_TRUE(zephra::test::writeFile(fontPath, zephra::test::makePianoDrumsOrganFont()));
     }
     void TearDown() override
     {
