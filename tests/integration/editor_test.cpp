@@ -325,3 +325,22 @@ TEST_F(PlayerEditor, DoubleScalePictureMatchesTheSingleScaleLayout)
     std::remove(one.c_str());
     std::remove(two.c_str());
 }
+
+TEST_F(PlayerEditor, StoredPresetRowIsInViewWhereverItLiesInALongList)
+{
+    // Guards against a scroll target past the end: rows are shorter than the 22 pixels the
+    // scroll arithmetic counts, so the target could fall beyond the last row.
+    zephra::test::SineFontOptions options;
+    options.presetCount = 40;
+    ASSERT_TRUE(zephra::test::writeFile(fontPath, zephra::test::makeSineSoundFont(options)));
+    for (int preset : {0, 20, 37, 39}) {
+        ASSERT_EQ(plugin->setControllerState(controllerStateNaming(fontPath, preset)), kResultOk);
+        openEditor();
+        auto s = shown();
+        const double height = std::stod(s["listRowHeight"]), scroll = std::stod(s["listScroll"]);
+        EXPECT_EQ(s["listSelected"], std::to_string(preset));
+        EXPECT_GE(preset * height, scroll) << preset;
+        EXPECT_LE((preset + 1) * height, scroll + std::stod(s["listVisibleHeight"])) << preset;
+        closeEditor();
+    }
+}
