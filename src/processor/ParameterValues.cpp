@@ -59,6 +59,30 @@ void ParameterValues::set(int32 id, double value)
     values.insert(values.begin() + index, Value(value));
 }
 
+void ParameterValues::setAll(const std::vector<std::pair<int32, double>>& entries)
+{
+    std::vector<std::pair<int32, double>> all;
+    all.reserve(ids.size() + entries.size());
+    for (size_t i = 0; i < ids.size(); ++i)
+        all.emplace_back(ids[i], valueAt(i));
+    all.insert(all.end(), entries.begin(), entries.end());
+    // Stable: among equal IDs the present value comes first and the last entry last.
+    std::stable_sort(all.begin(), all.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<int32> newIds;
+    std::vector<Value> newValues;
+    newIds.reserve(all.size());
+    newValues.reserve(all.size());
+    for (size_t i = 0; i < all.size(); ++i) {
+        if (i + 1 < all.size() && all[i + 1].first == all[i].first)
+            continue;   // a later value for the same ID follows
+        newIds.push_back(all[i].first);
+        newValues.emplace_back(all[i].second);
+    }
+    ids.swap(newIds);
+    values.swap(newValues);
+}
+
 void ParameterValues::clear() noexcept
 {
     ids.clear();

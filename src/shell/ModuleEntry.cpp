@@ -55,11 +55,21 @@ ModuleFactory::~ModuleFactory()
         moduleFactory = nullptr;
 }
 
+// The description is filled once for the life of the module: other instances may be reading it
+// while a host enters the module again.
+bool fillDescriptionOnce()
+{
+    static std::once_flag once;
+    static bool filled = false;
+    std::call_once(once, [] { filled = fillDescription(); });
+    return filled;
+}
+
 } // namespace
 
 ZEPHRA_EXPORT bool InitDll()
 {
-    return fillDescription();
+    return fillDescriptionOnce();
 }
 
 ZEPHRA_EXPORT bool ExitDll()
@@ -70,7 +80,7 @@ ZEPHRA_EXPORT bool ExitDll()
 ZEPHRA_EXPORT bool ModuleEntry(void* sharedLibraryHandle)
 {
     enterModule(sharedLibraryHandle);
-    return fillDescription();
+    return fillDescriptionOnce();
 }
 
 ZEPHRA_EXPORT bool ModuleExit()

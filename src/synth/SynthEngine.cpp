@@ -27,19 +27,29 @@ void SynthEngine::setSampleRate(double newRate) noexcept
     rate = newRate;
     for (Voice& v : voices)
         v.setSampleRate(newRate);
+    // The sound playing now follows the new rate as a pending one will at adoption, or every
+    // note would sound at the old rate's pitch.
+    if (current && current->madeForRate != rate)
+        current->retune(rate);
 }
 
 bool SynthEngine::receiveSound(SFSynthList& list)
 {
-    // An empty list leaves nothing pending, so the sound playing now stays; a full slot
-    // refuses the newcomer. Either way the received records are released here.
-    if (list.empty() || !mailbox.canPost()) {
+    // An empty list leaves nothing pending, so the sound playing now stays.
+    if (list.empty()) {
         SFSynthList().swap(list);
         return false;
     }
     mailbox.collectRetired();
     std::unique_ptr<Sound> sound = Sound::make(list, rate);
-    return mailbox.post(sound);   // only this thread posts, so the slot is still empty
+    mailbox.post(sound);   // the newest sound replaces one still pending
+    return true;
+}
+
+uint32_t SynthEngine::tailSamples() const noexcept
+{
+    const double samples = double(tailSeconds.load(std::memory_order_relaxed)) * rate;
+    return samples < 4294967295.0 ? uint32_t(std::ceil(samples)) : UINT32_MAX;
 }
 
 void SynthEngine::setWheel(double value) noexcept
@@ -167,12 +177,19 @@ void SynthEngine::refreshVoices() noexcept
             v.refresh();
 }
 
-void SynthEngine::mix(float* outL, float* outR, int32_t count, float gain) noexcept
+void SynthEngine::mix(float* outL, float* outR, int32_t count, float fromGain, float gain) noexcept
 {
+    const bool ramp = fromGain != gain && count > 0;
+    const float rise = ramp ? (gain - fromGain) / float(count) : 0.0f;
     for (int32_t done = 0; done < count;) {
         const int32_t n = std::min<int32_t>(kChunk, count - done);
         std::fill(mixLeft, mixLeft + n, 0.0f);
         std::fill(mixRight, mixRight + n, 0.0f);
+        // A filter left decaying on zeros (a one-shot sample that has ended) is cleared once it
+        // is inaudible, so it never works on subnormal numbers for the rest of the note.
+        for (Voice& v : voices)
+            if (v.state != Free)
+                v.filter.flushTinyHistory();
         // Voice by voice (two at a time): each sample still sums the voices in index order.
         Voice* waiting = nullptr;
         for (Voice& v : voices) {
@@ -187,9 +204,19 @@ void SynthEngine::mix(float* outL, float* outR, int32_t count, float gain) noexc
         }
         if (waiting != nullptr)
             renderVoice(*waiting, mixLeft, mixRight, n);
-        for (int32_t i = 0; i < n; ++i) {
-            outL[done + i] = gain * (mixLeft[i] * 0.25f);
-            outR[done + i] = gain * (mixRight[i] * 0.25f);
+        if (!ramp) {
+            for (int32_t i = 0; i < n; ++i) {
+                outL[done + i] = gain * (mixLeft[i] * 0.25f);
+                outR[done + i] = gain * (mixRight[i] * 0.25f);
+            }
+        } else {
+            // A changed gain moves there in a straight line over the call, reaching it at the
+            // last sample, so automated levels do not step.
+            for (int32_t i = 0; i < n; ++i) {
+                const float g = i + done + 1 == count ? gain : fromGain + rise * float(done + i + 1);
+                outL[done + i] = g * (mixLeft[i] * 0.25f);
+                outR[done + i] = g * (mixRight[i] * 0.25f);
+            }
         }
         done += n;
     }
@@ -197,7 +224,7 @@ void SynthEngine::mix(float* outL, float* outR, int32_t count, float gain) noexc
 
 bool SynthEngine::adoptPending(int64_t& usedPoints) noexcept
 {
-    Sound* next = mailbox.peek();
+    Sound* next = mailbox.take();
     if (next == nullptr)
         return false;
     for (Voice& v : voices)
@@ -206,8 +233,9 @@ bool SynthEngine::adoptPending(int64_t& usedPoints) noexcept
         next->retune(rate);   // players follow the rate current at adoption
     Sound* replaced = current;
     current = next;
-    mailbox.finishTake(replaced);
+    mailbox.retire(replaced);
     usedPoints = next->pointCount;
+    tailSeconds.store(next->longestRelease, std::memory_order_relaxed);
     return true;
 }
 
@@ -216,8 +244,13 @@ SynthEngine::RenderReport SynthEngine::render(float* outL, float* outR, int32_t 
 {
     RenderReport report;
     const int32_t n = std::max<int32_t>(count, 0);
+    // A gain that is not a number or below 0 is silence; the first call has nothing to ramp from.
+    const float target = std::isfinite(gain) && gain > 0.0f ? gain : 0.0f;
+    const float from = lastGain >= 0.0f ? lastGain : target;
     refreshVoices();
-    mix(outL, outR, n, gain);
+    mix(outL, outR, n, from, target);
+    if (n > 0)
+        lastGain = target;
     report.adopted = adoptPending(report.usedPoints);
     reportCounter += n;
     if (reportCounter >= kVoiceReportInterval) {

@@ -11,6 +11,7 @@
 #include "synth/SoundMailbox.h"
 #include "synth/Voice.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -39,10 +40,13 @@ public:
     void setSampleRate(double rate) noexcept;
     double sampleRate() const noexcept { return rate; }
 
-    // Message thread: takes the records (leaving `list` empty) as the pending sound when none
-    // is pending; otherwise, or when the list is empty, they are dropped and the current sound
-    // stays. Returns whether they were taken.
+    // Message thread: takes the records (leaving `list` empty) as the pending sound, replacing
+    // one that is still pending; an empty list is dropped and the current sound stays.
+    // Returns whether they were taken. Throws std::bad_alloc when memory runs out (nothing
+    // changes then).
     bool receiveSound(SFSynthList& list);
+    // Any thread: the current sound's longest volume release in samples (0 without a sound).
+    uint32_t tailSamples() const noexcept;
 
     // Controllers.
     void setWheel(double value) noexcept;
@@ -53,8 +57,12 @@ public:
     void noteOff(int16_t key) noexcept;
 
     // Renders `count` samples of gain x mix into the outputs, then adopts a pending sound and
-    // counts samples towards the voice report.
+    // counts samples towards the voice report. A gain that differs from the last call's is
+    // ramped to over the call's samples; a gain that is not a finite positive number is 0.
     RenderReport render(float* outL, float* outR, int32_t count, float gain) noexcept;
+    // Adopts a pending sound without rendering (blocks the plug-in is bypassed in); true and
+    // its point count when one was adopted.
+    bool adoptPendingSound(int64_t& usedPoints) noexcept { return adoptPending(usedPoints); }
 
     // Observers for the plug-in and for tests.
     const Voice& voice(int index) const noexcept { return voices[index]; }
@@ -71,7 +79,7 @@ private:
     void markPedalHeld(int32_t serial) noexcept;
     void pedalReleased() noexcept;
     void refreshVoices() noexcept;
-    void mix(float* outL, float* outR, int32_t count, float gain) noexcept;
+    void mix(float* outL, float* outR, int32_t count, float fromGain, float gain) noexcept;
     bool adoptPending(int64_t& usedPoints) noexcept;
 
     Sound* current = nullptr;   // owned; freed by the mailbox's retired slot or the destructor
@@ -83,6 +91,8 @@ private:
     float wheel = 1.0f;
     int64_t reportCounter = 0;   // wide, so a huge block cannot overflow it
     double rate = 44100.0;
+    float lastGain = -1.0f;                 // output gain of the last call; -1 before the first
+    std::atomic<float> tailSeconds{0.0f};   // longest release of the current sound
     float mixLeft[kChunk];
     float mixRight[kChunk];
 };

@@ -171,8 +171,10 @@ void ReferenceSynth::coefficients(Voice& v, float cutoff)
 {
     const float w = float(double(cutoff * 6.2831855f) / v.rate);
     const double s = std::sin(double(w)), c = std::cos(double(w));
-    const float q = v.q > 1e-3f ? v.q : 1e-3f;
-    const double alpha = s / (2.0 * double(q));
+    const float q = v.q > 1e-3f ? std::min(v.q, 63095.734f) : 1e-3f;
+    const double alpha = std::max(s / (2.0 * double(q)), 1e-6);
+    // A resonant filter gives up half its peak in dB.
+    v.resonanceGain = q > 1.0f ? float(1.0 / std::sqrt(std::max(s / (2.0 * alpha), 1.0))) : 1.0f;
     v.a0 = float(1.0 + alpha);
     v.a1 = float(-2.0 * c);
     v.a2 = float(1.0 - alpha);
@@ -319,6 +321,12 @@ int ReferenceSynth::busyVoices() const
 
 void ReferenceSynth::render(float* outL, float* outR, int32_t count, float gain)
 {
+    const float target = std::isfinite(gain) && gain > 0.0f ? gain : 0.0f;
+    const float from = lastGain >= 0.0f ? lastGain : target;
+    const bool ramp = from != target && count > 0;
+    const float rise = ramp ? (target - from) / float(count) : 0.0f;
+    if (count > 0)
+        lastGain = target;
     for (Voice& v : voices) {
         if (v.state == 2)
             continue;
@@ -352,22 +360,28 @@ void ReferenceSynth::render(float* outL, float* outR, int32_t count, float gain)
                     j = p.loopStart + int32_t((int64_t(j) - p.loopStart) % (int64_t(p.loopLast) - p.loopStart + 1));
                 x = p.points[j];
             }
+            if (i % 256 == 0 && std::fabs(v.x1) < 1e-20f && std::fabs(v.x2) < 1e-20f &&
+                std::fabs(v.y1) < 1e-20f && std::fabs(v.y2) < 1e-20f)
+                v.x1 = v.x2 = v.y1 = v.y2 = 0.0f;   // an inaudible tail is cleared every 256 samples
             const float inv = 1.0f / v.a0;
-            const float y = (v.b0 * inv) * x + (v.b1 * inv) * v.x1 + (v.b2 * inv) * v.x2 -
+            const float g = v.resonanceGain;
+            const float y = ((v.b0 * inv) * g) * x + ((v.b1 * inv) * g) * v.x1 + ((v.b2 * inv) * g) * v.x2 -
                             (v.a1 * inv) * v.y1 - (v.a2 * inv) * v.y2;
             v.x2 = v.x1;
             v.x1 = x;
             v.y2 = v.y1;
             v.y1 = y;
-            const float g = (1.0f - v.lfoToVolume * v.modLfo.output) * v.velocityGain;
-            const float a = g * (y * v.volEnv.output * v.attenuation);
+            const float vg = (1.0f - v.lfoToVolume * v.modLfo.output) * v.velocityGain;
+            const float a = vg * (y * v.volEnv.output * v.attenuation);
             left += a * v.panLeft;
             right += a * v.panRight;
         }
         left *= 0.25f;
         right *= 0.25f;
-        outL[i] = gain * left;
-        outR[i] = gain * right;
+        // A changed gain is ramped to in a straight line over the call.
+        const float g = !ramp || i + 1 == count ? target : from + rise * float(i + 1);
+        outL[i] = g * left;
+        outR[i] = g * right;
         for (Voice& v : voices) {
             if (v.state == 2)
                 continue;

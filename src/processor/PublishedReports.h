@@ -1,0 +1,30 @@
+#pragma once
+// The processor's reports to the controller ("USEDMEM", "VOICENUM") as the audio thread last
+// published them, waiting for the report sender to pick them up. A report published again
+// before it was picked up replaces the older one; each value is sent at most once.
+// Threads: publish*: the audio thread, real-time safe (atomic stores); take*: the report
+// sender's thread.
+#include <atomic>
+#include <cstdint>
+
+namespace Steinberg {
+namespace Vst {
+
+class PublishedReports {
+public:
+    void publishUsedMemory(int64_t points) noexcept;
+    void publishVoiceCount(int32_t voices) noexcept;
+
+    // The newest unsent report, if any.
+    bool takeUsedMemory(int64_t& points) noexcept;
+    bool takeVoiceCount(int32_t& voices) noexcept;
+
+private:
+    std::atomic<int64_t> usedMemory{0};
+    std::atomic<bool> usedMemoryFresh{false};
+    std::atomic<int32_t> voiceCount{0};
+    std::atomic<bool> voiceCountFresh{false};
+};
+
+} // namespace Vst
+} // namespace Steinberg
