@@ -11,8 +11,12 @@ void PublishedReports::publishUsedMemory(int64_t points) noexcept
 
 void PublishedReports::publishVoiceCount(int32_t voices) noexcept
 {
-    voiceCount.store(voices, std::memory_order_relaxed);
-    voiceCountFresh.store(true, std::memory_order_release);
+    // Lock-free: only the sender's take competes, and it only ever lowers the value to -1.
+    int32_t current = highestVoiceCount.load(std::memory_order_relaxed);
+    while (voices > current &&
+           !highestVoiceCount.compare_exchange_weak(current, voices, std::memory_order_release,
+                                                    std::memory_order_relaxed)) {
+    }
 }
 
 bool PublishedReports::takeUsedMemory(int64_t& points) noexcept
@@ -25,9 +29,10 @@ bool PublishedReports::takeUsedMemory(int64_t& points) noexcept
 
 bool PublishedReports::takeVoiceCount(int32_t& voices) noexcept
 {
-    if (!voiceCountFresh.exchange(false, std::memory_order_acquire))
+    const int32_t highest = highestVoiceCount.exchange(-1, std::memory_order_acquire);
+    if (highest < 0)
         return false;
-    voices = voiceCount.load(std::memory_order_relaxed);
+    voices = highest;
     return true;
 }
 

@@ -8,7 +8,7 @@ namespace {
 
 struct RangeEntry {
     uint16_t op;
-    GeneratorRange range;
+    GeneratorLimits range;
 };
 
 // SoundFont 2.04, section 8.1.3 (units: cents, timecents, centibels, 0.1 %).
@@ -27,7 +27,7 @@ constexpr RangeEntry kRanges[] = {
 
 } // namespace
 
-bool soundFontRange(uint16_t op, GeneratorRange& range) noexcept
+bool soundFontRange(uint16_t op, GeneratorLimits& range) noexcept
 {
     for (const RangeEntry& entry : kRanges) {
         if (entry.op == op) {
@@ -40,7 +40,7 @@ bool soundFontRange(uint16_t op, GeneratorRange& range) noexcept
 
 int16_t addGenerator(uint16_t op, int16_t value, int16_t amount) noexcept
 {
-    GeneratorRange range{};
+    GeneratorLimits range{};
     if (!soundFontRange(op, range))
         return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint16_t>(value) +
                                                           static_cast<uint16_t>(amount)));

@@ -11,13 +11,13 @@
 namespace Steinberg {
 namespace Vst {
 
-struct GeneratorRange {
+struct GeneratorLimits {
     int16_t low;
     int16_t high;
 };
 
 // The range of generator `op`; false when the standard gives it none.
-bool soundFontRange(uint16_t op, GeneratorRange& range) noexcept;
+bool soundFontRange(uint16_t op, GeneratorLimits& range) noexcept;
 
 // value + amount, within the generator's range when it has one (wrapping in 16 bits otherwise,
 // as for the IDs that are not quantities).

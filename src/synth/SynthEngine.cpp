@@ -177,10 +177,8 @@ void SynthEngine::refreshVoices() noexcept
             v.refresh();
 }
 
-void SynthEngine::mix(float* outL, float* outR, int32_t count, float fromGain, float gain) noexcept
+void SynthEngine::mix(float* outL, float* outR, int32_t count) noexcept
 {
-    const bool ramp = fromGain != gain && count > 0;
-    const float rise = ramp ? (gain - fromGain) / float(count) : 0.0f;
     for (int32_t done = 0; done < count;) {
         const int32_t n = std::min<int32_t>(kChunk, count - done);
         std::fill(mixLeft, mixLeft + n, 0.0f);
@@ -204,19 +202,19 @@ void SynthEngine::mix(float* outL, float* outR, int32_t count, float fromGain, f
         }
         if (waiting != nullptr)
             renderVoice(*waiting, mixLeft, mixRight, n);
-        if (!ramp) {
-            for (int32_t i = 0; i < n; ++i) {
-                outL[done + i] = gain * (mixLeft[i] * 0.25f);
-                outR[done + i] = gain * (mixRight[i] * 0.25f);
-            }
-        } else {
-            // A changed gain moves there in a straight line over the call, reaching it at the
-            // last sample, so automated levels do not step.
-            for (int32_t i = 0; i < n; ++i) {
-                const float g = i + done + 1 == count ? gain : fromGain + rise * float(done + i + 1);
-                outL[done + i] = g * (mixLeft[i] * 0.25f);
-                outR[done + i] = g * (mixRight[i] * 0.25f);
-            }
+        int32_t i = 0;
+        // A changed gain moves there in a straight line over kGainRamp samples, reaching it
+        // exactly, so automated levels do not step (whatever the block size).
+        for (; i < n && gainRampDone < kGainRamp; ++i) {
+            ++gainRampDone;
+            gainNow = gainRampDone == kGainRamp ? gainTarget : gainRampFrom + gainRampStep * float(gainRampDone);
+            outL[done + i] = gainNow * (mixLeft[i] * 0.25f);
+            outR[done + i] = gainNow * (mixRight[i] * 0.25f);
+        }
+        const float gain = gainTarget;
+        for (; i < n; ++i) {
+            outL[done + i] = gain * (mixLeft[i] * 0.25f);
+            outR[done + i] = gain * (mixRight[i] * 0.25f);
         }
         done += n;
     }
@@ -244,13 +242,20 @@ SynthEngine::RenderReport SynthEngine::render(float* outL, float* outR, int32_t 
 {
     RenderReport report;
     const int32_t n = std::max<int32_t>(count, 0);
-    // A gain that is not a number or below 0 is silence; the first call has nothing to ramp from.
+    // A gain that is not a number or below 0 is silence.
     const float target = std::isfinite(gain) && gain > 0.0f ? gain : 0.0f;
-    const float from = lastGain >= 0.0f ? lastGain : target;
+    if (gainNow < 0.0f || busyVoiceCount() == 0) {
+        // Nothing sounds (or nothing has yet): the new level holds at once.
+        gainNow = gainTarget = target;
+        gainRampDone = kGainRamp;
+    } else if (target != gainTarget) {
+        gainRampFrom = gainNow;
+        gainTarget = target;
+        gainRampStep = (target - gainNow) / float(kGainRamp);
+        gainRampDone = 0;
+    }
     refreshVoices();
-    mix(outL, outR, n, from, target);
-    if (n > 0)
-        lastGain = target;
+    mix(outL, outR, n);
     report.adopted = adoptPending(report.usedPoints);
     reportCounter += n;
     if (reportCounter >= kVoiceReportInterval) {

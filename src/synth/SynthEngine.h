@@ -23,6 +23,7 @@ public:
     static constexpr int kVoiceCount = 64;
     static constexpr int32_t kVoiceReportInterval = 4410;   // samples between voice counts
     static constexpr int kChunk = 256;                      // samples mixed at a time
+    static constexpr int32_t kGainRamp = 256;               // samples a gain change takes
 
     // What one render call has to report to the controller.
     struct RenderReport {
@@ -58,7 +59,8 @@ public:
 
     // Renders `count` samples of gain x mix into the outputs, then adopts a pending sound and
     // counts samples towards the voice report. A gain that differs from the last call's is
-    // ramped to over the call's samples; a gain that is not a finite positive number is 0.
+    // ramped to over kGainRamp samples while voices sound (at once while none does); a gain
+    // that is not a finite positive number is 0.
     RenderReport render(float* outL, float* outR, int32_t count, float gain) noexcept;
     // Adopts a pending sound without rendering (blocks the plug-in is bypassed in); true and
     // its point count when one was adopted.
@@ -79,7 +81,7 @@ private:
     void markPedalHeld(int32_t serial) noexcept;
     void pedalReleased() noexcept;
     void refreshVoices() noexcept;
-    void mix(float* outL, float* outR, int32_t count, float fromGain, float gain) noexcept;
+    void mix(float* outL, float* outR, int32_t count) noexcept;
     bool adoptPending(int64_t& usedPoints) noexcept;
 
     Sound* current = nullptr;   // owned; freed by the mailbox's retired slot or the destructor
@@ -91,7 +93,11 @@ private:
     float wheel = 1.0f;
     int64_t reportCounter = 0;   // wide, so a huge block cannot overflow it
     double rate = 44100.0;
-    float lastGain = -1.0f;                 // output gain of the last call; -1 before the first
+    float gainNow = -1.0f;                  // output gain reached; -1 before the first call
+    float gainTarget = 0.0f;                // the gain asked for last
+    float gainRampFrom = 0.0f;
+    float gainRampStep = 0.0f;
+    int32_t gainRampDone = kGainRamp;       // samples of the ramp done; kGainRamp: none running
     std::atomic<float> tailSeconds{0.0f};   // longest release of the current sound
     float mixLeft[kChunk];
     float mixRight[kChunk];

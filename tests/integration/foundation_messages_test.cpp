@@ -3,6 +3,7 @@
 // and the processor's "USEDMEM" report.
 #include "host/PluginHost.h"
 #include "soundfont/SFSynth.h"
+#include "support/MessageWait.h"
 #include "support/SoundFontWriter.h"
 
 #include "pluginterfaces/vst/ivsthostapplication.h"
@@ -10,6 +11,8 @@
 #include "support/StateBytes.h"
 
 #include <gtest/gtest.h>
+
+#include <thread>
 
 #include <cstdio>
 #include <cstring>
@@ -97,9 +100,12 @@ TEST_F(BundleMessages, ASoundFontIsHandedOverInsideTheSendAndReportedBack) {
         }
     }
     EXPECT_TRUE(playsANote());
+    ASSERT_EQ(zephra::test::waitForMessages(*plugin, "USEDMEM", 1), 1);
     ASSERT_EQ(count("USEDMEM", MessageDirection::ToController), 1);
     for (const MessageRecord& record : plugin->messages()) {
         if (record.id == "USEDMEM") {
+            // Sent by the processor's report sender, never from the audio thread (this one).
+            EXPECT_NE(record.thread, std::this_thread::get_id());
             ASSERT_EQ(record.binaries.at("usedMem").size(), 8u);
             int64_t amount = 0;
             std::memcpy(&amount, record.binaries.at("usedMem").data(), 8);
@@ -235,6 +241,7 @@ TEST_F(BundleMessages, WithoutMessageObjectsTheMemoryReportIsLeftOut) {
     ASSERT_EQ(plugin->setControllerState(controllerStateNaming(fontPath, 0)), kResultOk);
     plugin->refuseMessageObjects(true);
     EXPECT_TRUE(playsANote());
+    EXPECT_EQ(zephra::test::waitForMessages(*plugin, "USEDMEM", 1, std::chrono::milliseconds(300)), 0);
     EXPECT_EQ(count("USEDMEM", MessageDirection::ToController), 0);
     plugin->refuseMessageObjects(false);
 }

@@ -7,7 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
+#include <new>
+#include <thread>
 
 using namespace zephra::test;
 
@@ -283,4 +287,106 @@ TEST(UsedMemory, WithoutAHostMessageNothingIsSent)
     EXPECT_NE(processor->sendUsedMemory(5), kResultOk);
     EXPECT_TRUE(peer.ids.empty());
     processor->disconnect(&peer);
+}
+
+namespace {
+// An engine that runs out of memory taking over a list.
+class StarvedProcessor : public ReceivingProcessor {
+public:
+    void soundFontReceived(int32, SFSynthList&) override { throw std::bad_alloc(); }
+};
+} // namespace
+
+// Guards against an allocation failure escaping notify into the host.
+TEST(SoundFontMessages, RunningOutOfMemoryRefusesTheListInsteadOfThrowing)
+{
+    useFilledDescription();
+    IPtr<StarvedProcessor> processor = owned(new StarvedProcessor);
+    processor->initialize(nullptr);
+    SFSynthList list = twoRecords();
+    auto m = message("SF2DATA");
+    setInt32(m, "fileID", 1);
+    setList(m, list);
+    InFlightSynthLists::Scope sending(list.data(), list.data() + list.size());
+    EXPECT_EQ(processor->notify(m), kResultFalse);
+}
+
+// The reports leave from the processor's sender thread while it is active (never from the
+// audio thread), and what was published last before deactivation is still sent.
+TEST(Reports, PublishedReportsAreSentFromTheSenderThreadWhileActive)
+{
+    useFilledDescription();
+    HostApplication host;
+    class Publisher : public ReceivingProcessor {
+    public:
+        void publish(int64 points, int32 voices)
+        {
+            publishUsedMemory(points);
+            publishVoiceCount(voices);
+        }
+    };
+    IPtr<Publisher> processor = owned(new Publisher);
+    processor->initialize(&host);
+    class ThreadPeer : public RecordingPeer {
+    public:
+        std::atomic<int> received{0};
+        std::vector<bool> onTestThread;
+        std::thread::id testThread = std::this_thread::get_id();
+        tresult PLUGIN_API notify(IMessage* message) override
+        {
+            onTestThread.push_back(std::this_thread::get_id() == testThread);
+            const tresult result = RecordingPeer::notify(message);
+            ++received;
+            return result;
+        }
+    } peer;
+    processor->connect(&peer);
+    processor->setActive(true);
+    processor->publish(1000, 3);
+    processor->publish(2000, 5);   // replaces the unsent figures
+    for (int i = 0; i < 300 && peer.received < 2; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    processor->publish(3000, 7);
+    processor->setActive(false);   // sends what is left, then stops
+    EXPECT_EQ(peer.amounts, (std::vector<int64>{2000, 3000}));
+    EXPECT_EQ(peer.ids, (std::vector<std::string>{"USEDMEM", "VOICENUM", "USEDMEM", "VOICENUM"}));
+    EXPECT_FALSE(peer.onTestThread[0]);   // the first two came from the sender thread
+    EXPECT_FALSE(peer.onTestThread[1]);
+    processor->publish(4000, 9);
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    EXPECT_EQ(peer.received, 4);   // inactive: nothing more
+    processor->disconnect(&peer);
+    processor->terminate();
+}
+
+// Guards against a copy reading a list whose send has just ended: senders open and close their
+// scopes while another thread copies; a copy either sees the whole list or refuses it.
+TEST(InFlightRegistry, ConcurrentSendsAndCopiesNeverReadAnEndedSend)
+{
+    std::atomic<bool> done{false};
+    std::atomic<const SFSynth*> first{nullptr}, last{nullptr};
+    std::thread sender([&] {
+        for (int i = 0; i < 400; ++i) {
+            SFSynthList list = twoRecords();
+            InFlightSynthLists::Scope sending(list.data(), list.data() + list.size());
+            first = list.data();
+            last = list.data() + list.size();
+            std::this_thread::yield();
+            first = nullptr;   // the scope ends (and the list is freed) right after this
+        }
+        done = true;
+    });
+    int copies = 0;
+    while (!done) {
+        SFSynthList copy;
+        const SFSynth* a = first;
+        const SFSynth* b = last;
+        if (a && InFlightSynthLists::copyIfInFlight(a, b, copy)) {
+            ASSERT_EQ(copy.size(), 2u);
+            EXPECT_EQ(copy[0].rootKey, 48);
+            ++copies;
+        }
+    }
+    sender.join();
+    RecordProperty("copies", copies);
 }

@@ -1,7 +1,10 @@
 // Per-block dispatch: parameter changes, sample-accurate note events, bypass and block shapes.
 #include "ProcessorTestSupport.h"
+#include "platform/FloatingPointMode.h"
 
 #include <gtest/gtest.h>
+
+#include <limits>
 
 #include <algorithm>
 #include <cmath>
@@ -338,10 +341,15 @@ TEST_F(Dispatch, NullChannelPointerOrSixtyFourBitBlockProducesNoAudio)
     EXPECT_TRUE(processor->names().empty());
 }
 
-TEST_F(Dispatch, BlocksLongerThanTheSetUpMaximumOrNegativeAreRefused)
+// Guards against a too-long block handing the host back whatever its buffers held.
+TEST_F(Dispatch, BlocksLongerThanTheSetUpMaximumOrNegativeAreRefusedWithSilence)
 {
     StereoBlock block(8193);
+    std::fill(block.outL.begin(), block.outL.end(), 0.7f);
     EXPECT_EQ(processor->process(block.data), kInvalidArgument);
+    EXPECT_EQ(*std::max_element(block.outL.begin(), block.outL.end()), 0.0f);
+    EXPECT_EQ(*std::max_element(block.outR.begin(), block.outR.end()), 0.0f);
+    EXPECT_EQ(block.outBus.silenceFlags, 3u);
     StereoBlock negative(16);
     negative.data.numSamples = -1;
     EXPECT_EQ(processor->process(negative.data), kInvalidArgument);
@@ -391,4 +399,33 @@ TEST_F(Dispatch, FullQueueDropsNewEventsInsteadOfGrowing)
     processor->process(block.data);
     EXPECT_EQ(queue.size(), capacity);
     EXPECT_EQ(processor->names(), (std::vector<std::string>{"render"}));
+}
+
+namespace {
+// Notes whether subnormal results were flushed while rendering, and renders NaN.
+class BrokenEngine : public RecordingProcessor {
+public:
+    bool flushedWhileRendering = false;
+    void render(float*, float*, float* outL, float* outR, int32 count) override
+    {
+        flushedWhileRendering = DenormalsOff::active();
+        std::fill(outL, outL + count, std::numeric_limits<float>::quiet_NaN());
+        std::fill(outR, outR + count, std::numeric_limits<float>::infinity());
+    }
+};
+} // namespace
+
+// Guards against subnormal arithmetic stalling the audio thread and against NaN or infinity
+// reaching the host's mix from anything the engine does.
+TEST(DispatchGuards, ProcessFlushesSubnormalsAndLetsNoNonFiniteSampleOut)
+{
+    IPtr<BrokenEngine> engine = owned(new BrokenEngine);
+    prepare(*engine);
+    const bool hostFlushes = DenormalsOff::active();
+    StereoBlock block(64);
+    EXPECT_EQ(engine->process(block.data), kResultOk);
+    EXPECT_TRUE(engine->flushedWhileRendering);
+    EXPECT_EQ(DenormalsOff::active(), hostFlushes);   // the host's mode is back
+    for (int32 i = 0; i < 64; ++i)
+        ASSERT_TRUE(block.outL[size_t(i)] == 0.0f && block.outR[size_t(i)] == 0.0f) << i;
 }

@@ -67,9 +67,12 @@ TEST(OutputStage, CentrePanSplitsEqually)
 TEST(OutputStage, GainScalesTheOutputLinearly)
 {
     SynthEngine a, b, c;
-    for (SynthEngine* e : {&a, &b, &c}) {
-        adopt(*e, {neutralSineRecord()});
-        e->noteOn(69, 1.0f);
+    const float gains[3] = {1.0f, 2.0f, 0.0f};
+    SynthEngine* engines[3] = {&a, &b, &c};
+    for (int k = 0; k < 3; ++k) {
+        adopt(*engines[k], {neutralSineRecord()});
+        renderLeft(*engines[k], 0, gains[k]);   // the level is set before the note: no fade
+        engines[k]->noteOn(69, 1.0f);
     }
     const std::vector<float> unit = renderLeft(a, 2000, 1.0f);
     const std::vector<float> doubled = renderLeft(b, 2000, 2.0f);
@@ -78,6 +81,25 @@ TEST(OutputStage, GainScalesTheOutputLinearly)
         ASSERT_EQ(doubled[i], 2.0f * unit[i]);
         ASSERT_EQ(silent[i], 0.0f);
     }
+}
+
+// Guards against zipper noise: a level changed while a note sounds moves there in a straight
+// line over 256 samples; unchanged calls stay sample for sample what the gain gives.
+TEST(OutputStage, AGainChangeWhileSoundingIsRampedOver256Samples)
+{
+    SynthEngine ramped, steady;
+    for (SynthEngine* e : {&ramped, &steady}) {
+        adopt(*e, {neutralSineRecord()});
+        e->noteOn(69, 1.0f);
+        renderLeft(*e, 1000, 1.0f);
+    }
+    const std::vector<float> unit = renderLeft(steady, 600, 1.0f);
+    const std::vector<float> changed = renderLeft(ramped, 600, 3.0f);
+    for (size_t i = 0; i < unit.size(); ++i) {
+        const float gain = i < 255 ? 1.0f + 2.0f / 256.0f * float(i + 1) : 3.0f;
+        ASSERT_NEAR(changed[i], gain * unit[i], 1e-6f) << i;
+    }
+    EXPECT_EQ(changed[599], 3.0f * unit[599]);
 }
 
 TEST(Controllers, WheelStartsNeutralAndReachesAQuarterTone)

@@ -322,11 +322,15 @@ int ReferenceSynth::busyVoices() const
 void ReferenceSynth::render(float* outL, float* outR, int32_t count, float gain)
 {
     const float target = std::isfinite(gain) && gain > 0.0f ? gain : 0.0f;
-    const float from = lastGain >= 0.0f ? lastGain : target;
-    const bool ramp = from != target && count > 0;
-    const float rise = ramp ? (target - from) / float(count) : 0.0f;
-    if (count > 0)
-        lastGain = target;
+    if (gainNow < 0.0f || busyVoices() == 0) {
+        gainNow = gainTarget = target;
+        rampDone = 256;
+    } else if (target != gainTarget) {
+        rampFrom = gainNow;
+        gainTarget = target;
+        rampStep = (target - gainNow) / 256.0f;
+        rampDone = 0;
+    }
     for (Voice& v : voices) {
         if (v.state == 2)
             continue;
@@ -378,8 +382,12 @@ void ReferenceSynth::render(float* outL, float* outR, int32_t count, float gain)
         }
         left *= 0.25f;
         right *= 0.25f;
-        // A changed gain is ramped to in a straight line over the call.
-        const float g = !ramp || i + 1 == count ? target : from + rise * float(i + 1);
+        // A changed gain is ramped to in a straight line over 256 samples.
+        float g = gainTarget;
+        if (rampDone < 256) {
+            ++rampDone;
+            g = gainNow = rampDone == 256 ? gainTarget : rampFrom + rampStep * float(rampDone);
+        }
         outL[i] = g * left;
         outR[i] = g * right;
         for (Voice& v : voices) {

@@ -88,7 +88,8 @@ private:
     bool pedal = false;
     int32_t serialCounter = 0;
     float wheelRatio = 1.0f, bendRatio = 1.0f;
-    float lastGain = -1.0f;   // output gain of the last call; -1 before the first
+    float gainNow = -1.0f, gainTarget = 0.0f, rampFrom = 0.0f, rampStep = 0.0f;   // output gain ramp
+    int rampDone = 256;
     double rate = 44100.0;
 };
 
