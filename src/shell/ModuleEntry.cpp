@@ -55,16 +55,6 @@ ModuleFactory::~ModuleFactory()
         moduleFactory = nullptr;
 }
 
-// The description is filled once for the life of the module: other instances may be reading it
-// while a host enters the module again.
-bool fillDescriptionOnce()
-{
-    static std::once_flag once;
-    static bool filled = false;
-    std::call_once(once, [] { filled = fillDescription(); });
-    return filled;
-}
-
 } // namespace
 
 ZEPHRA_EXPORT bool InitDll()
