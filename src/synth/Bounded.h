@@ -14,8 +14,13 @@ inline float bounded(float value, float low, float high) noexcept
     return value <= high ? value : high;
 }
 
-// Linear gains of a record (attenuation, sustain) never amplify.
-inline float boundedGain(float value) noexcept { return bounded(value, 0.0f, 1.0f); }
+// Linear gains of a record (attenuation, sustain) never amplify, and one too small to hear
+// (below -600 dB) is 0, so no subnormal level enters the envelopes or the mix.
+inline float boundedGain(float value) noexcept
+{
+    const float gain = bounded(value, 0.0f, 1.0f);
+    return gain < 1e-30f ? 0.0f : gain;
+}
 
 } // namespace Vst
 } // namespace Steinberg

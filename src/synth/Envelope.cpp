@@ -83,7 +83,7 @@ void Envelope::release() noexcept
 {
     stage = kReleaseStage;
     counter = kReleaseStage * kUnitsPerStage;
-    scale[kReleaseStage] = output;
+    scale[kReleaseStage] = output < 1e-30f ? 0.0f : output;   // no subnormal release level
 }
 
 void Envelope::addToCounter(int64_t units) noexcept

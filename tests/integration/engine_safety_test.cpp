@@ -2,6 +2,7 @@
 // asking for impossible gains, a state holding NaN, a sound chosen while bypassed, a sample-rate
 // change of a running instance, and the release tail the host is told about.
 #include "host/PluginHost.h"
+#include "support/MessageWait.h"
 #include "support/SignalAnalysis.h"
 #include "support/SoundFontWriter.h"
 #include "support/StateBytes.h"
@@ -137,8 +138,16 @@ TEST_F(EngineSafety, TheLastSoundChosenWhileBypassedIsTheOneHeardAfterwards)
     second.frequency = 882.0;   // the same key plays an octave higher
     loadFont(first);
     loadFont(second);
+    plugin->clearMessages();
     for (int b = 0; b < 2; ++b)
         plugin->process(kBlock);
+    // Taken over while still bypassed: the report names the second font's 251 points.
+    ASSERT_EQ(zephra::test::waitForMessages(*plugin, "USEDMEM", 1), 1);
+    for (const MessageRecord& m : plugin->messages()) {
+        if (m.id == "USEDMEM") {
+            EXPECT_EQ(m.binaries.at("usedMem")[0] | m.binaries.at("usedMem")[1] << 8, 50 + 4 * 50 + 1);
+        }
+    }
     const std::vector<float> left = play(16, {{kBypass, 0, 0.0}});
     EXPECT_NEAR(zephra::test::estimateFrequency(left, 44100.0, 2048), 882.0, 882.0 * 0.005);
 }

@@ -137,3 +137,28 @@ TEST(Controllers, BendReachesSoundingVoicesAtTheNextRenderCall)
     const double bent = engine.voice(0).position - before - plain;
     EXPECT_NEAR(bent / plain, std::pow(2.0, 2.0 / 12.0), 1e-6);
 }
+
+// Guards against held one-shot notes stalling the audio thread: once the sample has ended, the
+// filter decays on zeros, and its history must reach exactly 0 instead of staying subnormal
+// (here without flush-to-zero, as in the renderer, tests and benchmarks).
+TEST(OutputStage, AHeldOneShotPastItsEndLeavesNoSubnormalFilterHistory)
+{
+    SFSynth record = neutralSineRecord(400, false);
+    std::fill(record.samples.end() - 40, record.samples.end(), 0.0f);   // fades out, then ends
+    record.filterCutoff = 300.0f;    // a slow decay passes through the subnormal range
+    record.filterResonance = 20.0f;
+    SynthEngine engine;
+    adopt(engine, {record});
+    engine.noteOn(69, 1.0f);
+    bool subnormalSeen = false;
+    for (int block = 0; block < 400; ++block) {
+        renderLeft(engine, 256);
+        const LowPassFilter& f = engine.voice(0).filter;
+        for (float h : {f.x1, f.x2, f.y1, f.y2})
+            subnormalSeen = subnormalSeen || std::fpclassify(h) == FP_SUBNORMAL;
+    }
+    EXPECT_FALSE(subnormalSeen);
+    EXPECT_EQ(engine.voice(0).state, Sounding);   // still held
+    EXPECT_EQ(engine.voice(0).filter.y1, 0.0f);
+    EXPECT_EQ(engine.voice(0).filter.y2, 0.0f);
+}

@@ -240,7 +240,7 @@ void ReferenceSynth::release(int32_t serial)
         for (Envelope* e : {&v.modEnv, &v.volEnv}) {
             e->stage = 5;
             e->counter = 640000000;
-            e->scale[5] = e->output;
+            e->scale[5] = e->output < 1e-30f ? 0.0f : e->output;
         }
     }
 }
