@@ -178,7 +178,7 @@ TEST_F(EngineRealtime, SteadyStateProcessingNeitherAllocatesNorFrees)
             std::this_thread::sleep_for(std::chrono::milliseconds(15));   // let the reports flow meanwhile
     }
     EXPECT_EQ(processCalls, 0) << "process allocated or freed memory (host allocations included)";
-    EXPECT_GT(zephra::test::waitForMessages(*plugin, "VOICENUM", 1), 0) << "no voice reports reached the controller";
+    EXPECT_GT(waitForMessages(*plugin, "VOICENUM", 1), 0) << "no voice reports reached the controller";
 }
 
 TEST_F(EngineRealtime, AdoptingANewFontInsideProcessNeitherAllocatesNorFrees)

@@ -322,14 +322,13 @@ int ReferenceSynth::busyVoices() const
 void ReferenceSynth::render(float* outL, float* outR, int32_t count, float gain)
 {
     const float target = std::isfinite(gain) && gain > 0.0f ? gain : 0.0f;
-    if (gainNow < 0.0f || busyVoices() == 0) {
-        gainNow = gainTarget = target;
-        rampDone = 256;
-    } else if (target != gainTarget) {
+    const bool silent = gainNow < 0.0f || busyVoices() == 0;   // nothing to ramp: the level holds
+    if (silent || target != gainTarget) {
         rampFrom = gainNow;
-        gainTarget = target;
         rampStep = (target - gainNow) / 256.0f;
-        rampDone = 0;
+        gainNow = silent ? target : gainNow;
+        rampDone = silent ? 256 : 0;
+        gainTarget = target;
     }
     for (Voice& v : voices) {
         if (v.state == 2)
@@ -383,13 +382,10 @@ void ReferenceSynth::render(float* outL, float* outR, int32_t count, float gain)
         left *= 0.25f;
         right *= 0.25f;
         // A changed gain is ramped to in a straight line over 256 samples.
-        float g = gainTarget;
-        if (rampDone < 256) {
-            ++rampDone;
-            g = gainNow = rampDone == 256 ? gainTarget : rampFrom + rampStep * float(rampDone);
-        }
-        outL[i] = g * left;
-        outR[i] = g * right;
+        if (rampDone < 256 && ++rampDone)
+            gainNow = rampDone == 256 ? gainTarget : rampFrom + rampStep * float(rampDone);
+        outL[i] = (rampDone < 256 ? gainNow : gainTarget) * left;
+        outR[i] = (rampDone < 256 ? gainNow : gainTarget) * right;
         for (Voice& v : voices) {
             if (v.state == 2)
                 continue;

@@ -96,25 +96,21 @@ TEST(SoundHandOver, EmptyListLeavesNothingPendingAndTheSoundPlaying)
 TEST(SoundMailbox, ReplacedAndRetiredSoundsAreFreedOnThePostingSide)
 {
     SoundMailbox box;
-    SFSynthList a{neutralSineRecord(100)}, b{neutralSineRecord(100)}, c{neutralSineRecord(100)};
-    std::unique_ptr<Sound> first = Sound::make(a, 44100.0);
-    std::unique_ptr<Sound> second = Sound::make(b, 44100.0);
-    Sound* secondRaw = second.get();
+    const auto make = [] { SFSynthList list{neutralSineRecord(100)}; return Sound::make(list, 44100.0); };
+    std::unique_ptr<Sound> first = make(), second = make(), third = make();
+    Sound* const secondRaw = second.get();
+    Sound* const thirdRaw = third.get();
     box.post(first);
     box.post(second);   // the untaken first sound is freed here (the sanitizers see a leak otherwise)
     EXPECT_EQ(box.take(), secondRaw);
-    EXPECT_FALSE(box.hasPending());
-    std::unique_ptr<Sound> third = Sound::make(c, 44100.0);
-    Sound* thirdRaw = third.get();
     box.post(third);
     EXPECT_EQ(box.take(), thirdRaw);
-    box.retire(secondRaw);   // the audio side adopts the third sound and hands back the second
-    std::unique_ptr<Sound> fourth = Sound::make(a = {neutralSineRecord(10)}, 44100.0);
-    box.retire(thirdRaw);    // the retired slot is still full: kept until it can be handed back
-    box.post(fourth);
-    EXPECT_EQ(box.take(), nullptr);   // not taken before the held sound went back
+    box.retire(secondRaw);   // adopting the third sound hands back the second
+    box.retire(thirdRaw);    // the retired slot is still full: held until it can be handed back
+    box.post(first = make());
+    EXPECT_EQ(box.take(), nullptr);   // nothing taken before the held sound went back
     box.collectRetired();
-    const std::unique_ptr<Sound> adopted(box.take());   // now it is; the drain frees the rest
+    const std::unique_ptr<Sound> adopted(box.take());
     EXPECT_NE(adopted, nullptr);
 }
 
