@@ -70,9 +70,13 @@ tresult PLUGIN_API MyVSTProcessor::notify(IMessage* message)
         // The left channel must hold as many samples as the right one says.
         if (leftSize / 4 < frames)
             return kResultFalse;
-        std::vector<float> leftCopy, rightCopy;
-        wavDataReceived(readInt32(idData), floatSamples(leftData, frames, leftCopy),
-                        floatSamples(rightData, frames, rightCopy), frames, readInt32(rateData));
+        try {   // an unaligned block is copied: running out of memory refuses the message
+            std::vector<float> leftCopy, rightCopy;
+            wavDataReceived(readInt32(idData), floatSamples(leftData, frames, leftCopy),
+                            floatSamples(rightData, frames, rightCopy), frames, readInt32(rateData));
+        } catch (const std::bad_alloc&) {
+            return kResultFalse;
+        }
         return kResultOk;
     }
 
