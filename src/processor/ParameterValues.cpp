@@ -61,23 +61,29 @@ void ParameterValues::set(int32 id, double value)
 
 void ParameterValues::setAll(const std::vector<std::pair<int32, double>>& entries)
 {
-    std::vector<std::pair<int32, double>> all;
+    struct Entry {
+        int32 id;
+        size_t order;   // present values first, then the entries in stream order
+        double value;
+    };
+    std::vector<Entry> all;
     all.reserve(ids.size() + entries.size());
     for (size_t i = 0; i < ids.size(); ++i)
-        all.emplace_back(ids[i], valueAt(i));
-    all.insert(all.end(), entries.begin(), entries.end());
-    // Stable: among equal IDs the present value comes first and the last entry last.
-    std::stable_sort(all.begin(), all.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+        all.push_back({ids[i], i, valueAt(i)});
+    for (const auto& [id, value] : entries)
+        all.push_back({id, all.size(), value});
+    std::sort(all.begin(), all.end(), [](const Entry& a, const Entry& b) {
+        return a.id != b.id ? a.id < b.id : a.order < b.order;
+    });
     std::vector<int32> newIds;
     std::vector<Value> newValues;
     newIds.reserve(all.size());
     newValues.reserve(all.size());
     for (size_t i = 0; i < all.size(); ++i) {
-        if (i + 1 < all.size() && all[i + 1].first == all[i].first)
+        if (i + 1 < all.size() && all[i + 1].id == all[i].id)
             continue;   // a later value for the same ID follows
-        newIds.push_back(all[i].first);
-        newValues.emplace_back(all[i].second);
+        newIds.push_back(all[i].id);
+        newValues.emplace_back(all[i].value);
     }
     ids.swap(newIds);
     values.swap(newValues);
