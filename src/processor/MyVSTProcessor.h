@@ -42,7 +42,8 @@ public:
     tresult PLUGIN_API setState(IBStream* state) override;
     tresult PLUGIN_API getState(IBStream* state) override;
     tresult PLUGIN_API notify(IMessage* message) override;
-    tresult PLUGIN_API setActive(TBool state) override;   // starts or stops the report sender
+    // Starts or stops the report sender (UI thread, or the audio thread between offline renders).
+    tresult PLUGIN_API setActive(TBool state) override;
     tresult PLUGIN_API terminate() override;
 
     // --- framework operations, in the order of the per-block sequence (audio thread) ---
