@@ -1,7 +1,6 @@
 #pragma once
-// The processor's reports come from its sender thread up to 100 ms after the block that
-// published them. Waits until `atLeast` recorded messages carry `id` (or `limit` passed) and
-// returns how many do.
+// Reports come from the processor's sender thread up to 100 ms late: waits until `atLeast`
+// recorded messages carry `id` (or `limitMs` passed) and returns how many do.
 #include <chrono>
 #include <string>
 #include <thread>

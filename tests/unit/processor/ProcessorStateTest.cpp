@@ -265,8 +265,7 @@ TEST_F(State, NonFiniteValuesAndTooManyEntriesAreRefusedAndUpToTheCapSortedOnce)
     EXPECT_EQ(setStateBytes(*processor, withEntry(bytes, 7, 0.5)), kResultFalse);   // one too many
     ASSERT_EQ(setStateBytes(*processor, bytes), kResultOk);
     runBlock();
-    EXPECT_EQ(processor->values().size(), size_t(kMaxStateEntries - 1 + 7));
-    EXPECT_DOUBLE_EQ(processor->value(100000), -1.0);
+    EXPECT_TRUE(processor->values().size() == size_t(kMaxStateEntries - 1 + 7) && processor->value(100000) == -1.0);
     for (size_t i = 1; i < processor->values().size(); ++i)
         ASSERT_LT(processor->values().idAt(i - 1), processor->values().idAt(i));
 }

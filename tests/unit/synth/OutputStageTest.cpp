@@ -84,8 +84,7 @@ TEST(OutputStage, GainScalesTheOutputLinearly)
     }
 }
 
-// Guards against zipper noise: a level changed while a note sounds moves there in a straight
-// line over 256 samples, then holds sample for sample.
+// Guards against zipper noise: a level changed while a note sounds ramps over 256 samples.
 TEST(OutputStage, AGainChangeWhileSoundingIsRampedOver256Samples)
 {
     SynthEngine ramped, steady;
@@ -136,8 +135,7 @@ TEST(Controllers, BendReachesSoundingVoicesAtTheNextRenderCall)
 }
 
 // Guards against held one-shot notes stalling the audio thread: past the sample's end the filter
-// decays on zeros, and its history must reach exactly 0 instead of staying subnormal (here
-// without flush-to-zero, as in the renderer, tests and benchmarks).
+// history must reach exactly 0, never stay subnormal (here without flush-to-zero).
 TEST(OutputStage, AHeldOneShotPastItsEndLeavesNoSubnormalFilterHistory)
 {
     SFSynth record = neutralSineRecord(400, false);
@@ -153,4 +151,21 @@ TEST(OutputStage, AHeldOneShotPastItsEndLeavesNoSubnormalFilterHistory)
             ASSERT_NE(std::fpclassify(h), FP_SUBNORMAL) << block;
     }
     EXPECT_TRUE(engine.voice(0).state == Sounding && engine.voice(0).filter.y1 == 0.0f);
+}
+
+// Guards against +100 dBFS presets: at most sqrt(Q) at the cutoff, stable at every cutoff, Q, rate.
+TEST(OutputStage, ResonanceIsHalvedAndStableAtEveryCutoffQAndRate)
+{
+    const float one = 1.0f;
+    for (double rate : {22050.0, 44100.0, 192000.0})
+        for (float cutoff : {50.0f, 1000.0f, 22000.0f})
+            for (float q : {1.0f, 100.0f, 63095.734f, 1e30f}) {
+                LowPassFilter f;
+                f.setSampleRate(rate);
+                f.start(1.0f, &cutoff, &q, &one, &one);   // velocity 1: the cutoff as given
+                float peak = 0.0f;
+                for (int i = 0; i < 88200; ++i)
+                    peak = std::max(peak, std::fabs(f.process(float(std::sin(2.0 * M_PI * f.clampCutoff(cutoff) / rate * i)))));
+                ASSERT_LE(peak, 1.1f * std::sqrt(std::clamp(q, 1.0f, 63095.734f)) + 0.5f) << rate << " " << cutoff << " " << q;
+            }
 }
