@@ -1,5 +1,6 @@
 // Conversion of resolved zone generator sets into SFSynth records: each zone's own samples
 // read from "smpl", every parameter converted into engine units, and the load log.
+#include "soundfont/GeneratorRanges.h"
 #include "soundfont/SoundFontReader.h"
 
 #include <algorithm>
@@ -160,7 +161,9 @@ void SoundFontReader::buildSynthRecords()
             readSamples(file, smpl, static_cast<uint32_t>(firstByte), d, bytes, record.samples);
             recordOfSample.emplace(sampleId, synths.size());
         }
-        fillParameters(g, header, record);
+        auto inRange = g;   // the file's values as the format allows them
+        clampToSoundFontRanges(inRange);
+        fillParameters(inRange, header, record);
         keepLoopInsideSamples(record, d);
         synths.push_back(std::move(record));
         log += "エラーなし\n";

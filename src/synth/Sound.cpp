@@ -1,5 +1,7 @@
 #include "synth/Sound.h"
 
+#include <algorithm>
+
 namespace Steinberg {
 namespace Vst {
 
@@ -12,6 +14,9 @@ std::unique_ptr<Sound> Sound::make(SFSynthList& list, double rate)
     for (const SFSynth& record : sound->records) {
         sound->players.push_back(SamplePlayer::forRecord(record, rate));
         sound->pointCount += int64_t(record.samples.size());
+        // The host's tail: a release longer than two minutes (or not a number) counts as two.
+        if (record.volEnvRelease > sound->longestRelease)
+            sound->longestRelease = std::min(record.volEnvRelease, 120.0f);
     }
     sound->madeForRate = rate;
     return sound;
