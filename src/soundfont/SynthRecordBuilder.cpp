@@ -102,21 +102,27 @@ void keepLoopInsideSamples(SFSynth& r, uint32_t length)
         r.sampleModes = 0;
 }
 
-// The d points at firstByte in "smpl" as floats, plus the 0.0 guard point after them.
-std::vector<float> readSamples(RiffFile& file, uint32_t smpl, uint32_t firstByte, uint32_t d,
-                               std::vector<uint8_t>& bytes)
+// The d points at firstByte in "smpl" as floats, plus the 0.0 guard point after them. Read in
+// blocks, so the raw bytes never need a second buffer the size of the sample; points the file
+// does not hold read as 0.
+std::vector<float> readSamples(RiffFile& file, uint32_t smpl, uint32_t firstByte, uint32_t d)
 {
-    bytes.resize(2 * size_t{d});
-    uint32_t got = 0;
-    if (d != 0)
-        file.readChunk(smpl, bytes.data(), 2 * d, firstByte, &got);
-    std::fill(bytes.begin() + std::min<size_t>(got, bytes.size()), bytes.end(), 0);
-    std::vector<float> samples(size_t{d} + 1);
-    for (uint32_t k = 0; k < d; ++k) {
-        const auto point = static_cast<int16_t>(static_cast<uint16_t>(bytes[2 * k] | (bytes[2 * k + 1] << 8)));
-        samples[k] = point * (1.0f / 32768.0f);
+    constexpr uint32_t blockPoints = 8192;
+    uint8_t bytes[2 * blockPoints];
+    std::vector<float> samples(size_t{d} + 1, 0.0f);
+    for (uint32_t done = 0; done < d;) {
+        const uint32_t n = std::min(blockPoints, d - done);
+        uint32_t got = 0;
+        file.readChunk(smpl, bytes, 2 * n, firstByte + 2 * done, &got);
+        const uint32_t whole = std::min(got / 2, n);
+        for (uint32_t k = 0; k < whole; ++k) {
+            const auto point = static_cast<int16_t>(static_cast<uint16_t>(bytes[2 * k] | (bytes[2 * k + 1] << 8)));
+            samples[done + k] = point * (1.0f / 32768.0f);
+        }
+        if (whole < n)
+            break;   // the file ends here: the rest stays 0
+        done += n;
     }
-    samples[d] = 0.0f;
     return samples;
 }
 
@@ -187,7 +193,6 @@ void SoundFontReader::buildSynthRecords()
     FileIdentity identity;
     const bool identified = file.identity(identity);
     SampleCache& cache = SampleCache::shared();
-    std::vector<uint8_t> bytes;
     const auto samplesFor = [&](const SampleRange& range) {
         SharedSamples& held = buffers[range];
         if (!held.empty())
@@ -196,7 +201,7 @@ void SoundFontReader::buildSynthRecords()
         if (identified)
             held = cache.find(key);
         if (held.empty()) {
-            SharedSamples made(readSamples(file, smpl, range.firstByte, range.pointCount, bytes));
+            SharedSamples made(readSamples(file, smpl, range.firstByte, range.pointCount));
             held = identified ? cache.add(key, std::move(made)) : std::move(made);
         }
         return held;
