@@ -1,6 +1,7 @@
 // Conversion of resolved zone generator sets into SFSynth records: each zone's samples read
 // from "smpl" (or shared with records that play the same points), every parameter converted
 // into engine units, and the load log.
+#include "soundfont/GeneratorRanges.h"
 #include "soundfont/SoundFontReader.h"
 
 #include "soundfont/SampleCache.h"
@@ -226,7 +227,9 @@ void SoundFontReader::buildSynthRecords()
         }
         SFSynth record;
         record.samples = samplesFor(range);
-        fillParameters(g, sampleHeaders[static_cast<uint16_t>(g[53])], record);
+        auto inRange = g;   // the file's values as the format allows them
+        clampToSoundFontRanges(inRange);
+        fillParameters(inRange, sampleHeaders[static_cast<uint16_t>(g[53])], record);
         keepLoopInsideSamples(record, range.pointCount);
         synths.push_back(std::move(record));
         log += "エラーなし\n";
