@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 using namespace Steinberg::Vst;
 using namespace zephra::test;
