@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Benchmarks: the SoundFont reader, the engine beside libfluidsynth in the same run, held
 # percussive voices beside sustained ones, the resonance peak report over the Debian General
-# MIDI fonts, and the renderer's real-time factor. --smoke runs each briefly (used by the test
-# command).
+# MIDI fonts, the renderer's real-time factor, and the memory and load time of a preset beside
+# libfluidsynth's. --smoke runs each briefly (used by the test command).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
@@ -22,11 +22,13 @@ if [ $SMOKE = 1 ]; then
   "$BUILD/bench/held_voices_bench" --smoke
   "$BUILD/bench/resonance_report" --smoke
   [ -x "$BUILD/bench/render_bench" ] && "$BUILD/bench/render_bench" --smoke
+  [ -x "$BUILD/bench/memory_bench" ] && "$BUILD/bench/memory_bench" --smoke
 else
   "$BUILD/bench/bench_soundfont"
   "$BUILD/bench/synth_bench"
   "$BUILD/bench/held_voices_bench"
   "$BUILD/bench/resonance_report"
   [ -x "$BUILD/bench/render_bench" ] && "$BUILD/bench/render_bench"
+  [ -x "$BUILD/bench/memory_bench" ] && "$BUILD/bench/memory_bench"
 fi
 exit 0
