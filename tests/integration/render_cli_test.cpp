@@ -182,7 +182,7 @@ TEST_F(RenderCli, RenderPrintsASummaryAndNoProgressBarIntoAPipe) {
     track.note(0, 2400, 0, 69, 100);  // 2.5 s: long enough for a bar on a terminal
     const std::string piece = folder + "/long.mid";
     ASSERT_TRUE(zephra::test::writeFile(piece, zephra::test::buildMidiFile({track})));
-    const RunResult r = run("--sf2 " + sineFont + " --midi " + piece + " -o " + folder + "/out.wav");
+    const RunResult r = run("--sf2 " + sineFont + " --midi " + piece + " --tail 2 -o " + folder + "/out.wav");
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.err.find('\r'), std::string::npos);
     EXPECT_NE(r.out.find("rendered 4.50 s"), std::string::npos) << r.out;
@@ -255,6 +255,7 @@ TEST_F(RenderCli, HelpListsEveryOption) {
     const RunResult r = run("--help");
     EXPECT_EQ(r.exitCode, 0);
     for (const char* option : {"--sf2", "--preset", "--bank", "--program", "--list-presets", "--midi", "--output",
-                               "--format", "--rate", "--block", "--tail", "--level", "--plugin"})
+                               "--format", "--rate", "--block", "--tail", "--level", "--plugin", "--channel",
+                               "--single", "--no-normalise"})
         EXPECT_NE(r.out.find(option), std::string::npos) << option;
 }
