@@ -99,6 +99,13 @@ struct SineFontOptions {
     int8_t pitchCorrection = 0;
     bool looped = true;             // loop over whole cycles, so it is seamless
     int volEnvReleaseTimecents = -12000;
+    // When not empty: these presets instead of "Sine i", each transposing the sine.
+    struct TunedPreset {
+        uint16_t bank = 0;
+        uint16_t program = 0;
+        int16_t semitones = 0;
+    };
+    std::vector<TunedPreset> tunedPresets;
 };
 // Every preset plays the same sine (full-scale amplitude 16384, about half scale).
 std::vector<uint8_t> makeSineSoundFont(const SineFontOptions& options = {});
