@@ -1,7 +1,8 @@
 #pragma once
 // Plays every track's instance block by block and sums their outputs, as a DAW's mixer sums its
 // instrument tracks: to the end of the song, then either a fixed tail or until every instance
-// has reported that no voice sounds any more (at most a given time).
+// has reported that no voice sounds any more, or the mix has stayed 100 dB below its peak for a
+// second (at most a given time).
 //
 // Threads: the thread that owns the players. Not real-time safe (drives the plug-ins, writes
 // through the sink).

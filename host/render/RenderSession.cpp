@@ -124,17 +124,28 @@ SessionResult RenderSession::prepare(const Options& options, const PresetCatalog
         for (const std::string& remark : remarks_) error += "\n  " + remark;
         return SessionResult::SoundFontProblem;
     }
+    std::string failures;
     for (TrackPlan& track : tracks) {
         if (interruptionSignal() != 0) return SessionResult::Interrupted;
         std::unique_ptr<host::Plugin> plugin = first ? std::move(first) : createInstance();
         if (!plugin) return SessionResult::PluginProblem;
         uint64_t usedMemory = 0;
-        if (!loadSoundFont(*plugin, options.soundFontPath, track.firstPreset, usedMemory, error))
-            return SessionResult::SoundFontProblem;
+        if (!loadSoundFont(*plugin, options.soundFontPath, track.firstPreset, usedMemory, error)) {
+            // A DAW track whose preset has nothing to play stays silent; the others play on.
+            failures += (failures.empty() ? "" : "\n  ") + error;
+            if (track.channel >= 0 && !options.single)
+                remarks_.push_back("channel " + std::to_string(track.channel + 1) + " is left out: " + error);
+            first = std::move(plugin);   // the next track's preset replaces what it holds
+            continue;
+        }
         const PresetEntry* entry = catalog.entry(track.firstPreset);
         presetRows_.push_back("preset " + std::to_string(track.firstPreset) + (entry ? " (" + entry->row + ")" : ""));
         players_.push_back(std::make_unique<TrackPlayer>(std::move(plugin), std::move(track), options.soundFontPath,
                                                          usedMemory));
+    }
+    if (players_.empty()) {
+        error = failures;
+        return SessionResult::SoundFontProblem;
     }
     return SessionResult::Ready;
 }

@@ -187,10 +187,14 @@ int main(int argc, char** argv) {
         else
             std::snprintf(level, sizeof level, "not normalised");
         std::fprintf(out,
-                     "rendered %.2f s in %.3f s (%.0fx real time; %.0fx on CPU time) with %zu instance(s), at most "
-                     "%d voices; mix peak %.1f dBFS, %s -> %s (%s, %d Hz)\n",
-                     seconds, stats.wallSeconds, speed, cpuSpeed, session.instanceCount(), stats.maxVoices,
-                     decibels(spool.peak()), level, toStdout ? "standard output" : options.outputPath.c_str(),
+                     "rendered %.2f s (song %.2f s, tail %.2f s) in %.3f s (%.0fx real time; %.0fx on CPU time) with "
+                     "%zu instance(s), at most %d voices; mix peak %.1f dBFS (%lld samples above full scale), %s "
+                     "-> %s (%s, %d Hz)\n",
+                     seconds, double(stats.songFrames) / options.sampleRate,
+                     double(stats.frames - stats.songFrames) / options.sampleRate, stats.wallSeconds, speed, cpuSpeed,
+                     session.instanceCount(), stats.maxVoices, decibels(spool.peak()),
+                     static_cast<long long>(spool.aboveFullScale()), level,
+                     toStdout ? "standard output" : options.outputPath.c_str(),
                      describeFormat(container, options.format), options.sampleRate);
     }
     return kExitDone;
