@@ -147,7 +147,9 @@ int main(int argc, char** argv) {
     if (stats.tailCapped)
         note("the sound still rang " + std::to_string(int(options.tailSeconds)) +
              " s after the song's end; it was faded out there");
-    if (spool.peak() <= 0.f)
+    // Below the smallest step of a 24-bit file there is nothing to hear or to normalise.
+    constexpr float kSilentPeak = 1.0f / 16777216.0f;
+    if (spool.peak() < kSilentPeak)
         return fail(kExitSilent, "the render is silent, so nothing was written (check the piece's volume, "
                                  "--level, and that the presets cover the piece's notes)");
 
@@ -171,7 +173,7 @@ int main(int argc, char** argv) {
         std::snprintf(text, sizeof text, "%lld sample(s) (%.3f %%) above full scale, peak %+.1f dBFS",
                       static_cast<long long>(mixdown.aboveFullScale), share, decibels(spool.peak() * gain));
         note("warning: " + std::string(text) +
-             (container == Container::Wav && options.format == SampleFormat::Float32
+             (containerHasSampleType(container) && options.format == SampleFormat::Float32
                   ? "; the float file keeps them, but most players will clip them"
                   : "; they were clipped. Leave out --level and --no-normalise to normalise the mix"));
     }
