@@ -53,6 +53,11 @@ public:
 
     TrackPlan finish() {
         RenderPlan& plan = track.plan;
+        // Score events are in time order; keep it so for hand-made scores too.
+        auto bySample = [](const auto& a, const auto& b) { return a.sample < b.sample; };
+        std::stable_sort(plan.notes.begin(), plan.notes.end(), bySample);
+        std::stable_sort(plan.parameters.begin(), plan.parameters.end(), bySample);
+        std::stable_sort(track.programs.begin(), track.programs.end(), bySample);
         int64_t last = plan.notes.empty() ? 0 : plan.notes.back().sample;
         if (!plan.parameters.empty()) last = std::max(last, plan.parameters.back().sample);
         if (!track.programs.empty()) last = std::max(last, track.programs.back().sample);
@@ -211,11 +216,6 @@ ChannelPlanning planChannels(const Score& score, double sampleRate, const Contro
         if (!planner.hasNotes()) continue;
         TrackPlan track = planner.finish();
         if (track.firstPreset < 0) continue;   // a drum channel without drum kits: said in the remarks
-        // Score events are in time order; keep it so for hand-made scores too.
-        auto bySample = [](const auto& a, const auto& b) { return a.sample < b.sample; };
-        std::stable_sort(track.plan.notes.begin(), track.plan.notes.end(), bySample);
-        std::stable_sort(track.plan.parameters.begin(), track.plan.parameters.end(), bySample);
-        std::stable_sort(track.programs.begin(), track.programs.end(), bySample);
         planning.tracks.push_back(std::move(track));
     }
     return planning;
