@@ -30,9 +30,10 @@ ChannelPreset choosePresetForChannel(const PresetCatalog& catalog, int channel, 
                     first = &entry;
             choice.preset = first != nullptr ? first->index : -1;
         }
-        choice.fallback = choice.preset >= 0
-                              ? asked + "drum kit " + bankProgram(kPercussionBank, program) + ", which the SoundFont lacks"
-                              : "channel 10 holds drums, but the SoundFont has no drum kits (bank 128)";
+        const PresetEntry* kit = catalog.entry(choice.preset);
+        choice.fallback = kit != nullptr ? asked + "drum kit " + bankProgram(kPercussionBank, program) +
+                                               ", which the SoundFont lacks; playing " + kit->row
+                                         : "channel 10 holds drums, but the SoundFont has no drum kits (bank 128)";
         return choice;
     }
 
