@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Benchmarks: the SoundFont reader, the engine beside libfluidsynth in the same run, and the
-# renderer's real-time factor. --smoke runs each briefly (used by the test command).
+# Benchmarks: the SoundFont reader, the engine beside libfluidsynth in the same run, the
+# renderer's real-time factor, and the memory and load time of a preset beside libfluidsynth's.
+# --smoke runs each briefly (used by the test command).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
@@ -18,9 +19,11 @@ if [ $SMOKE = 1 ]; then
   "$BUILD/bench/bench_soundfont" --benchmark_min_time=0.01
   "$BUILD/bench/synth_bench" --smoke
   [ -x "$BUILD/bench/render_bench" ] && "$BUILD/bench/render_bench" --smoke
+  [ -x "$BUILD/bench/memory_bench" ] && "$BUILD/bench/memory_bench" --smoke
 else
   "$BUILD/bench/bench_soundfont"
   "$BUILD/bench/synth_bench"
   [ -x "$BUILD/bench/render_bench" ] && "$BUILD/bench/render_bench"
+  [ -x "$BUILD/bench/memory_bench" ] && "$BUILD/bench/memory_bench"
 fi
 exit 0

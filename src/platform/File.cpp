@@ -54,6 +54,21 @@ bool File::open(const std::u16string& path)
 
 bool File::isOpen() const noexcept { return handle >= 0; }
 
+bool File::identity(FileIdentity& out) const noexcept
+{
+    if (handle < 0)
+        return false;
+    struct stat info {};
+    if (::fstat(static_cast<int>(handle), &info) != 0)
+        return false;
+    out.device = static_cast<uint64_t>(info.st_dev);
+    out.fileNumber = static_cast<uint64_t>(info.st_ino);
+    out.size = static_cast<uint64_t>(info.st_size);
+    out.modifiedSeconds = static_cast<int64_t>(info.st_mtim.tv_sec);
+    out.modifiedNanoseconds = static_cast<int64_t>(info.st_mtim.tv_nsec);
+    return true;
+}
+
 int64_t File::seek(int64_t offset, Origin origin) noexcept
 {
     if (handle < 0)

@@ -6,6 +6,8 @@
 // implement the same class in its own .cpp.
 //
 // Threads: any; one File is used by one thread at a time. Not real-time safe (file I/O).
+#include "platform/FileIdentity.h"
+
 #include <cstdint>
 #include <string>
 
@@ -34,6 +36,9 @@ public:
     // (0 at the end of the file, on an error, or with a null handle).
     int64_t read(void* buffer, int64_t byteCount) noexcept;
     void close() noexcept;
+    // The identity of the open file (taken from the open handle, not the path, so it names
+    // the very file that is read). False with a null handle or when the system cannot tell.
+    bool identity(FileIdentity& out) const noexcept;
     // Bytes read through this object since it was made: lets callers show that a reader
     // only touches what it needs.
     uint64_t bytesRead() const noexcept { return totalRead; }

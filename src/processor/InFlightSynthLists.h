@@ -26,9 +26,10 @@ public:
         const SFSynth* last;
     };
 
-    // Deep-copies [first, last) into out (replacing its contents) only if exactly that range is
-    // registered now; the copy happens under the registry's lock, so the sender cannot end its
-    // scope halfway. Returns false and leaves out untouched otherwise.
+    // Copies the records [first, last) into out (replacing its contents) only if exactly that
+    // range is registered now. The copies share the records' sample buffers: no sample point is
+    // copied. The copy happens under the registry's lock, so the sender cannot end its scope
+    // halfway. Returns false and leaves out untouched otherwise.
     static bool copyIfInFlight(const SFSynth* first, const SFSynth* last, SFSynthList& out);
 };
 

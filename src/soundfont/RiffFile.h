@@ -41,6 +41,8 @@ public:
 
     const std::map<uint32_t, int32_t>& chunkIndex() const noexcept { return index; }
     uint64_t bytesRead() const noexcept { return file.bytesRead(); }
+    // Identity of the open file (see FileIdentity); false when closed.
+    bool identity(FileIdentity& out) const noexcept { return file.identity(out); }
 
     // "smpl" -> 0x6C706D73: the four ID bytes read as one little-endian value.
     static constexpr uint32_t id(const char (&text)[5]) noexcept

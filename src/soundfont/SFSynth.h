@@ -1,11 +1,16 @@
 #pragma once
-// One flattened synthesis record of a resolved preset: the zone's own sample data as floats
-// plus every synthesis parameter already converted into engine units (seconds, linear gains,
+// One flattened synthesis record of a resolved preset: the zone's sample data as floats plus
+// every synthesis parameter already converted into engine units (seconds, linear gains,
 // frequency ratios, hertz). A vector of them is what the controller hands to the processor.
+// Records that play the same points share one immutable buffer; loop points and parameters
+// are each record's own, counted from the first point of its buffer.
 //
-// Threads: a plain value type; any thread may use its own copies. Copying deep-copies samples.
+// Threads: a value type; any thread may use its own copies. Copying a record shares its
+// sample buffer (the points are never copied); see SharedSamples for who may free it.
 // Layout: field order is fixed (the "SF2DATA" message passes the address of a vector of these
 // between controller and processor inside one module, so both sides must agree on it).
+#include "soundfont/SharedSamples.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -13,7 +18,7 @@ namespace Steinberg {
 namespace Vst {
 
 struct SFSynth {
-    std::vector<float> samples;   // sample points / 32768, plus one 0.0 guard point at the end
+    SharedSamples samples;        // sample points / 32768, plus one 0.0 guard point at the end
     uint8_t keyLow = 0;
     uint8_t keyHigh = 127;
     uint8_t velocityLow = 0;

@@ -27,7 +27,8 @@ public:
     // Fills zoneGenerators for preset index p (file order, clamped to the real presets).
     void resolvePreset(int32_t p);
     // Converts every zone generator set into an SFSynth record (appended to synths) and
-    // writes the load log.
+    // writes the load log. Records playing the same points share one buffer, also with
+    // buffers other readers in the process still hold for the same file (SampleCache).
     void buildSynthRecords();
 
     // Tables in file order, terminal records included.
@@ -59,9 +60,12 @@ public:
     // and per generator applied. Real fonts need a few thousand; a preset that runs out
     // keeps the sets resolved so far.
     static constexpr size_t maxResolveStepsPerPreset = size_t{1} << 21;
-    // Sample points the records of one buildSynthRecords call may hold: this many times the
-    // points of "smpl" (a zone past it is refused with the waveform-size line).
+    // Distinct sample points one preset may hold (records playing the same points share them):
+    // at most this many times the points of "smpl" (overlapping ranges could otherwise ask for
+    // far more than the file holds), and never more than 2^31 points (8 GB as floats). A preset
+    // past the limit is refused as a whole, with a line in the log; no real font comes near it.
     static constexpr uint64_t samplePointBudgetFactor = 8;
+    static constexpr uint64_t maxDistinctPointsPerPreset = uint64_t{1} << 31;
 
 private:
     void clear();

@@ -1,10 +1,13 @@
-// Conversion of resolved zone generator sets into SFSynth records: each zone's own samples
-// read from "smpl", every parameter converted into engine units, and the load log.
+// Conversion of resolved zone generator sets into SFSynth records: each zone's samples read
+// from "smpl" (or shared with records that play the same points), every parameter converted
+// into engine units, and the load log.
 #include "soundfont/SoundFontReader.h"
+
+#include "soundfont/SampleCache.h"
 
 #include <algorithm>
 #include <cmath>
-#include <unordered_map>
+#include <map>
 
 namespace Steinberg {
 namespace Vst {
@@ -99,21 +102,58 @@ void keepLoopInsideSamples(SFSynth& r, uint32_t length)
         r.sampleModes = 0;
 }
 
-// The zone's d points from "smpl" as floats, plus the 0.0 guard point after them.
-void readSamples(RiffFile& file, uint32_t smpl, uint32_t firstByte, uint32_t d, std::vector<uint8_t>& bytes,
-                 std::vector<float>& samples)
+// The d points at firstByte in "smpl" as floats, plus the 0.0 guard point after them. Read in
+// blocks, so the raw bytes never need a second buffer the size of the sample; points the file
+// does not hold read as 0.
+std::vector<float> readSamples(RiffFile& file, uint32_t smpl, uint32_t firstByte, uint32_t d)
 {
-    bytes.resize(2 * size_t{d});
-    uint32_t got = 0;
-    if (d != 0)
-        file.readChunk(smpl, bytes.data(), 2 * d, firstByte, &got);
-    std::fill(bytes.begin() + std::min<size_t>(got, bytes.size()), bytes.end(), 0);
-    samples.resize(size_t{d} + 1);
-    for (uint32_t k = 0; k < d; ++k) {
-        const auto point = static_cast<int16_t>(static_cast<uint16_t>(bytes[2 * k] | (bytes[2 * k + 1] << 8)));
-        samples[k] = point * (1.0f / 32768.0f);
+    constexpr uint32_t blockPoints = 8192;
+    uint8_t bytes[2 * blockPoints];
+    std::vector<float> samples(size_t{d} + 1, 0.0f);
+    for (uint32_t done = 0; done < d;) {
+        const uint32_t n = std::min(blockPoints, d - done);
+        uint32_t got = 0;
+        file.readChunk(smpl, bytes, 2 * n, firstByte + 2 * done, &got);
+        const uint32_t whole = std::min(got / 2, n);
+        for (uint32_t k = 0; k < whole; ++k) {
+            const auto point = static_cast<int16_t>(static_cast<uint16_t>(bytes[2 * k] | (bytes[2 * k + 1] << 8)));
+            samples[done + k] = point * (1.0f / 32768.0f);
+        }
+        if (whole < n)
+            break;   // the file ends here: the rest stays 0
+        done += n;
     }
-    samples[d] = 0.0f;
+    return samples;
+}
+
+// Where a zone's points lie in "smpl", or why it has none.
+enum class ZoneCheck { ok, badSampleId, noSampleChunk, badSize };
+
+struct SampleRange {
+    uint32_t firstByte = 0;
+    uint32_t pointCount = 0;
+    bool operator<(const SampleRange& o) const noexcept
+    {
+        return firstByte != o.firstByte ? firstByte < o.firstByte : pointCount < o.pointCount;
+    }
+};
+
+// The size check of the record table, and besides it: the points must lie inside the "smpl"
+// data the file holds (never another chunk's bytes).
+ZoneCheck checkZone(uint16_t sampleId, size_t headerCount, bool haveSamples, uint32_t smplSize,
+                    uint64_t smplAvailable, const SampleHeader* header, SampleRange& range)
+{
+    if (sampleId >= headerCount)
+        return ZoneCheck::badSampleId;
+    if (!haveSamples)
+        return ZoneCheck::noSampleChunk;
+    const uint32_t d = header->end - header->start;
+    const uint64_t firstByte = 2 * uint64_t{header->start};
+    if (!(2 * uint64_t{d} < smplSize) || firstByte + 2 * uint64_t{d} > smplAvailable)
+        return ZoneCheck::badSize;
+    range.firstByte = static_cast<uint32_t>(firstByte);
+    range.pointCount = d;
+    return ZoneCheck::ok;
 }
 
 } // namespace
@@ -125,43 +165,69 @@ void SoundFontReader::buildSynthRecords()
     uint32_t smplSize = 0;
     const bool haveSamples = file.chunkSize(smpl, smplSize) && smplSize != 0;
     const uint64_t smplAvailable = haveSamples ? file.availableSize(smpl) : 0;
-    uint64_t pointBudget = samplePointBudgetFactor * (smplAvailable / 2);
-    std::vector<uint8_t> bytes;
-    // Zones of one preset often share a sample (layers, key splits): each sample is read from
-    // the file once per build and copied from the first record that holds it.
-    std::unordered_map<uint16_t, size_t> recordOfSample;
+    const auto check = [&](const std::array<int16_t, 61>& g, SampleRange& range) {
+        const auto sampleId = static_cast<uint16_t>(g[53]);
+        const SampleHeader* header = sampleId < sampleHeaders.size() ? &sampleHeaders[sampleId] : nullptr;
+        return checkZone(sampleId, sampleHeaders.size(), haveSamples, smplSize, smplAvailable, header, range);
+    };
+
+    // Records that play the same points share one buffer, so what a preset costs is the sum
+    // of its distinct ranges. Ranges may overlap, so a hostile file could still ask for far
+    // more than it holds: past the limit the whole preset is refused before anything is read.
+    std::map<SampleRange, SharedSamples> buffers;
+    uint64_t distinctPoints = 0;
+    for (const auto& g : zoneGenerators) {
+        SampleRange range;
+        if (check(g, range) == ZoneCheck::ok && buffers.emplace(range, SharedSamples()).second)
+            distinctPoints += range.pointCount;
+    }
+    const uint64_t limit = std::min(maxDistinctPointsPerPreset, samplePointBudgetFactor * (smplAvailable / 2));
+    if (distinctPoints > limit) {
+        log += "プリセットの波形の合計 " + std::to_string(distinctPoints) + " ポイントが上限 " +
+               std::to_string(limit) + " ポイントを超えるため読み込まない\n";
+        return;
+    }
+
+    // Each distinct range is converted at most once per build, and not at all when a buffer of
+    // the same points of the same file is still held (another instance, an earlier load).
+    FileIdentity identity;
+    const bool identified = file.identity(identity);
+    SampleCache& cache = SampleCache::shared();
+    const auto samplesFor = [&](const SampleRange& range) {
+        SharedSamples& held = buffers[range];
+        if (!held.empty())
+            return held;
+        const SampleKey key{identity, range.firstByte, range.pointCount};
+        if (identified)
+            held = cache.find(key);
+        if (held.empty()) {
+            SharedSamples made(readSamples(file, smpl, range.firstByte, range.pointCount));
+            held = identified ? cache.add(key, std::move(made)) : std::move(made);
+        }
+        return held;
+    };
 
     for (size_t i = 0; i < zoneGenerators.size(); ++i) {
         const auto& g = zoneGenerators[i];
         log += "No." + std::to_string(i) + " : ";
-        const auto sampleId = static_cast<uint16_t>(g[53]);
-        if (sampleId >= sampleHeaders.size()) {
+        SampleRange range;
+        switch (check(g, range)) {
+        case ZoneCheck::badSampleId:
             log += "ジェネレータの指定するサンプルIDがサンプル数より多い\n";
             continue;
-        }
-        if (!haveSamples) {
+        case ZoneCheck::noSampleChunk:
             log += "SMPLチャンクのサイズが0\n";
             continue;
-        }
-        const SampleHeader& header = sampleHeaders[sampleId];
-        const uint32_t d = header.end - header.start;
-        // Besides the size check, the points must lie inside the "smpl" data the file holds
-        // (never another chunk's bytes), and within the per-build point budget.
-        const uint64_t firstByte = 2 * uint64_t{header.start};
-        if (!(2 * uint64_t{d} < smplSize) || firstByte + 2 * uint64_t{d} > smplAvailable || d > pointBudget) {
+        case ZoneCheck::badSize:
             log += "shdrが指定する波形サイズがSMPLチャンクサイズより大きい\n";
             continue;
+        case ZoneCheck::ok:
+            break;
         }
-        pointBudget -= d;
         SFSynth record;
-        if (const auto known = recordOfSample.find(sampleId); known != recordOfSample.end()) {
-            record.samples = synths[known->second].samples;
-        } else {
-            readSamples(file, smpl, static_cast<uint32_t>(firstByte), d, bytes, record.samples);
-            recordOfSample.emplace(sampleId, synths.size());
-        }
-        fillParameters(g, header, record);
-        keepLoopInsideSamples(record, d);
+        record.samples = samplesFor(range);
+        fillParameters(g, sampleHeaders[static_cast<uint16_t>(g[53])], record);
+        keepLoopInsideSamples(record, range.pointCount);
         synths.push_back(std::move(record));
         log += "エラーなし\n";
     }

@@ -1,5 +1,8 @@
 #include "synth/Sound.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace Steinberg {
 namespace Vst {
 
@@ -9,10 +12,18 @@ std::unique_ptr<Sound> Sound::make(SFSynthList& list, double rate)
     sound->records.swap(list);
     SFSynthList().swap(list);
     sound->players.reserve(sound->records.size());
+    // Records share buffers: each buffer the sound holds is counted once.
+    std::vector<std::pair<const float*, size_t>> buffers;
+    buffers.reserve(sound->records.size());
     for (const SFSynth& record : sound->records) {
         sound->players.push_back(SamplePlayer::forRecord(record, rate));
-        sound->pointCount += int64_t(record.samples.size());
+        if (!record.samples.empty())
+            buffers.emplace_back(record.samples.data(), record.samples.size());
     }
+    std::sort(buffers.begin(), buffers.end());
+    buffers.erase(std::unique(buffers.begin(), buffers.end()), buffers.end());
+    for (const auto& buffer : buffers)
+        sound->pointCount += int64_t(buffer.second);
     sound->madeForRate = rate;
     return sound;
 }

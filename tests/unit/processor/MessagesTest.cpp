@@ -90,9 +90,9 @@ void setList(IMessage* m, const SFSynthList& list, uint32 size = 24)
 SFSynthList twoRecords()
 {
     SFSynthList list(2);
-    list[0].samples = {0.1f, 0.2f, 0.0f};
+    list[0].samples = SharedSamples({0.1f, 0.2f, 0.0f});
     list[0].rootKey = 48;
-    list[1].samples = {0.5f, 0.0f};
+    list[1].samples = SharedSamples({0.5f, 0.0f});
     list[1].keyLow = 60;
     return list;
 }
@@ -115,7 +115,9 @@ TEST_F(Messages, NullMessageIsAnInvalidArgument)
     EXPECT_EQ(processor->notify(nullptr), kInvalidArgument);
 }
 
-TEST_F(Messages, SoundFontBeingSentIsCopiedDeeply)
+// Guards against the hand-over copying sample points: the processor's records are its own,
+// but they share the sender's sample buffers.
+TEST_F(Messages, SoundFontBeingSentIsCopiedSharingItsSampleBuffers)
 {
     SFSynthList list = twoRecords();
     auto m = message("SF2DATA");
@@ -128,8 +130,9 @@ TEST_F(Messages, SoundFontBeingSentIsCopiedDeeply)
     ASSERT_EQ(processor->soundFonts, 1);
     EXPECT_EQ(processor->lastFileId, 1);
     ASSERT_EQ(processor->received.size(), 2u);
-    EXPECT_EQ(processor->received[0].samples, list[0].samples);
-    EXPECT_NE(processor->received[0].samples.data(), list[0].samples.data());
+    EXPECT_NE(&processor->received[0], &list[0]);
+    EXPECT_TRUE(processor->received[0].samples.sharesBufferWith(list[0].samples));
+    EXPECT_TRUE(processor->received[1].samples.sharesBufferWith(list[1].samples));
     EXPECT_EQ(processor->received[0].rootKey, 48);
     EXPECT_EQ(processor->received[1].keyLow, 60);
 }

@@ -148,11 +148,11 @@ TEST(RecordSamples, SampleWithEndEqualToStartIsOneGuardPoint)
     EXPECT_EQ(reader.synths[0].samples[0], 0.0f);
 }
 
-TEST(RecordSamples, RecordsAreValuesThatCopyTheirSamples)
+TEST(RecordSamples, CopiedRecordsShareTheirSamples)
 {
     SoundFontReader reader = built(singleZoneFont());
     SFSynthList copy = reader.synths;
-    reader.synths[0].samples[0] = 9.0f;
+    EXPECT_TRUE(copy[0].samples.sharesBufferWith(reader.synths[0].samples));
     EXPECT_EQ(copy[0].samples[0], 100 / 32768.0f);
 }
 
@@ -262,23 +262,40 @@ TEST(RecordReading, PresetLoadReadsOnlyTheSamplesItsZonesUse)
     EXPECT_GT(bytes.size(), 800000u);
 }
 
-TEST(RecordReading, RepeatedSamplesStopAtTheSampleBudget)
+// Guards against a small file asking for huge memory through overlapping sample ranges, while
+// zones sharing one range cost it once: the limit counts distinct points, 8 x those of "smpl".
+TEST(RecordReading, DistinctSamplePointsPastTheLimitRefuseThePreset)
 {
-    // Many zones reading the same whole-chunk sample: at most the budget is read, the rest refused.
     SoundFontSpec spec = singleZoneFont();
     spec.samples[0].rawPositions = SampleSpec::Positions{0, 61, 0, 0};
     spec.instruments[0].zones.assign(20, ZoneSpec{{}, {}, 0});
-    SoundFontReader reader = built(spec);
-    EXPECT_EQ(reader.synths.size(), 8u);  // 8 x 61 points <= 8 x 62 points
+    EXPECT_EQ(built(spec).synths.size(), 20u);   // one range of 61 points, shared by all
+    spec.samples.assign(10, rampSample("ramp", 16));   // "smpl": 10 x (16 + 46) = 620 points
+    for (uint32_t k = 0; k < 10; ++k)
+        spec.samples[k].rawPositions = SampleSpec::Positions{k, k + 600, k, k + 1};
+    for (uint16_t zones : {8, 9}) {   // 8 x 600 <= 8 x 620 < 9 x 600
+        spec.instruments[0].zones.clear();
+        for (uint16_t z = 0; z < zones; ++z)
+            spec.instruments[0].zones.push_back(ZoneSpec{{}, {}, z});
+        SoundFontReader reader = built(spec);
+        if (zones == 8) {
+            EXPECT_EQ(reader.synths.size(), 8u);
+            continue;
+        }
+        EXPECT_TRUE(reader.synths.empty());
+        EXPECT_EQ(reader.log, "インストルメント数 : 9\n"
+                              "プリセットの波形の合計 5400 ポイントが上限 4960 ポイントを超えるため読み込まない\n");
+        EXPECT_LT(reader.bytesReadFromFile(), 4096u);   // refused before any sample is read
+    }
 }
 
-TEST(RecordReading, ZonesSharingASampleReadItOnce)
+TEST(RecordReading, ZonesSharingASampleShareOneBufferReadOnce)
 {
     SoundFontSpec spec = singleZoneFont();
     spec.samples[0] = rampSample("shared", 100000, 0);
     spec.instruments[0].zones.assign(6, ZoneSpec{{}, {}, 0});
     SoundFontReader reader = built(spec);
     ASSERT_EQ(reader.synths.size(), 6u);
-    EXPECT_EQ(reader.synths[5].samples, reader.synths[0].samples);
+    EXPECT_TRUE(reader.synths[5].samples.sharesBufferWith(reader.synths[0].samples));
     EXPECT_LT(reader.bytesReadFromFile(), 2u * 100000u + 4096u);
 }

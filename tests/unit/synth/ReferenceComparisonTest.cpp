@@ -30,10 +30,10 @@ public:
     {
         SFSynth r;
         const int points = integer(3, 3000);
-        r.samples.resize(size_t(points) + 1);
+        std::vector<float> samples(size_t(points) + 1, 0.0f);
         for (int k = 0; k < points; ++k)
-            r.samples[size_t(k)] = uniform(-1.0f, 1.0f);
-        r.samples[size_t(points)] = 0.0f;
+            samples[size_t(k)] = uniform(-1.0f, 1.0f);
+        r.samples = SharedSamples(std::move(samples));
         r.keyLow = uint8_t(integer(0, 70));
         r.keyHigh = uint8_t(integer(r.keyLow, 127));
         r.velocityLow = uint8_t(chance(0.7) ? 0 : integer(0, 100));

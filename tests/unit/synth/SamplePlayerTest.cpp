@@ -89,9 +89,9 @@ TEST(SamplePlayerChecks, ShortOrEmptyOrBadlyLoopedRecordsGetTheSilentPlayer)
 {
     SFSynth r = rampRecord(300, 100, 200);
     r.sampleModes = 0;
-    r.samples.assign(2, 0.5f);
+    r.samples = SharedSamples(std::vector<float>(2, 0.5f));
     EXPECT_EQ(SamplePlayer::forRecord(r, 44100.0).count, 5);
-    r.samples.clear();
+    r.samples = SharedSamples();
     EXPECT_EQ(SamplePlayer::forRecord(r, 44100.0).count, 5);
     SFSynth loops = rampRecord(300, 100, 200);
     for (auto [start, end] : {std::pair{-1, 10}, {50, 50}, {60, 40}, {301, 302}}) {

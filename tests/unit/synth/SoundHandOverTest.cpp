@@ -28,6 +28,21 @@ TEST(SoundHandOver, ListIsAdoptedAtTheEndOfTheNextRenderCall)
     EXPECT_EQ(engine.busyVoiceCount(), 0);
 }
 
+TEST(SoundHandOver, ReportedPointsCountEachSharedBufferOnce)
+{
+    SynthEngine engine;
+    SFSynth layer = neutralSineRecord(1000);
+    SFSynth upperLayer = layer;   // another velocity layer over the same points
+    upperLayer.velocityLow = 64;
+    SFSynthList list{layer, upperLayer, neutralSineRecord(500)};
+    engine.receiveSound(list);
+    std::vector<float> l(1), r(1);
+    const SynthEngine::RenderReport report = engine.render(l.data(), r.data(), 1, 1.0f);
+    EXPECT_TRUE(report.adopted);
+    EXPECT_EQ(report.usedPoints, 1001 + 501);
+    EXPECT_EQ(engine.playerCount(), 3u);
+}
+
 TEST(SoundHandOver, SecondListBeforeARenderIsDroppedAndTheFirstAdopted)
 {
     SynthEngine engine;

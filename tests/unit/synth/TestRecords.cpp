@@ -1,6 +1,8 @@
 #include "unit/synth/TestRecords.h"
 
 #include <cmath>
+#include <utility>
+#include <vector>
 
 using Steinberg::Vst::SFSynth;
 
@@ -9,10 +11,10 @@ namespace zephra::test {
 SFSynth neutralSineRecord(int32_t points, bool looped)
 {
     SFSynth r;
-    r.samples.resize(size_t(points) + 1);
+    std::vector<float> samples(size_t(points) + 1, 0.0f);
     for (int32_t k = 0; k < points; ++k)
-        r.samples[size_t(k)] = float(std::sin(2.0 * M_PI * k / 100.0) * 0.5);
-    r.samples[size_t(points)] = 0.0f;
+        samples[size_t(k)] = float(std::sin(2.0 * M_PI * k / 100.0) * 0.5);
+    r.samples = Steinberg::Vst::SharedSamples(std::move(samples));
     r.keyLow = 0;
     r.keyHigh = 127;
     r.velocityLow = 0;
@@ -41,8 +43,10 @@ SFSynth neutralSineRecord(int32_t points, bool looped)
 SFSynth rampRecord(int32_t points, int32_t loopStart, int32_t loopEnd)
 {
     SFSynth r = neutralSineRecord(points, true);
+    std::vector<float> samples(size_t(points) + 1, 0.0f);
     for (int32_t k = 0; k < points; ++k)
-        r.samples[size_t(k)] = float(k) / 32768.0f;
+        samples[size_t(k)] = float(k) / 32768.0f;
+    r.samples = Steinberg::Vst::SharedSamples(std::move(samples));
     r.loopStart = loopStart;
     r.loopEnd = loopEnd;
     return r;
