@@ -404,3 +404,21 @@ TEST_F(RenderAudio, NormalisedMixPeaksAtMinusOneDbfsWhateverTheLevel) {
         EXPECT_NEAR(20.0 * std::log10(double(peak)), -1.0, 0.1) << format;
     }
 }
+
+// Guards against a real song going silent while other channels play: in linns_basket.mid two
+// channels fade their volume to 0, which silenced the whole render for 13 s.
+TEST_F(RenderAudio, RealGeneralMidiSongSoundsAllThroughAndPeaksAtMinusOneDbfs) {
+    const std::string song = "/usr/share/games/openttd/baseset/openmsx/linns_basket.mid";
+    if (!fileExists(song) || !fileExists(kTimGM))
+        GTEST_SKIP() << "needs the packages openttd-openmsx and timgm6mb-soundfont";
+    const std::string wav = folder + "/song.wav";
+    ASSERT_EQ(render("--midi " + song + " --format float -o " + wav), 0) << lastErrors;
+    const Stereo x = readFloatWav(wav);
+    const double seconds = double(x.left.size()) / kRate;
+    ASSERT_GT(seconds, 200.0);
+    for (double t = 0.0; t + 2.0 < seconds - 3.0; t += 2.0)
+        EXPECT_GT(rms(x.left, t, t + 2.0) + rms(x.right, t, t + 2.0), 1e-3) << "silent from " << t << " s";
+    float peak = 0.f;
+    for (size_t i = 0; i < x.left.size(); ++i) peak = std::max({peak, std::fabs(x.left[i]), std::fabs(x.right[i])});
+    EXPECT_NEAR(20.0 * std::log10(double(peak)), -1.0, 0.1);
+}
