@@ -11,9 +11,10 @@ enum ExitCode : int {
     kExitUsage = 2,         // unknown option, missing or bad value
     kExitSoundFont = 3,     // missing, unreadable or invalid SoundFont; no such preset
     kExitMidi = 4,          // missing, unreadable or broken MIDI file; a file without notes
-    kExitOutput = 5,        // the WAV file cannot be written
+    kExitOutput = 5,        // the output file cannot be written
     kExitPlugin = 6,        // the bundle cannot be found, loaded or set up
     kExitSilent = 7,        // the render produced nothing but silence
+    kExitInterrupted = 130, // stopped by a signal (Ctrl-C); nothing was written
 };
 
 } // namespace render

@@ -67,8 +67,13 @@ int dataBytesOf(uint8_t status) {
     return (type == 0xC0u || type == 0xD0u) ? 1 : 2;
 }
 
-bool parseTrack(const uint8_t* data, size_t size, size_t fileOffset, int32_t trackIndex,
-                MidiSequence& seq, std::string& error) {
+struct SkippedMessages {
+    int64_t count = 0;
+    size_t firstAt = 0;
+};
+
+bool parseTrackEvents(const uint8_t* data, size_t size, size_t fileOffset, int32_t trackIndex,
+                      MidiSequence& seq, SkippedMessages& skipped, std::string& error) {
     ByteCursor in(data, size);
     int64_t tick = 0;
     uint8_t runningStatus = 0;
@@ -149,15 +154,18 @@ bool parseTrack(const uint8_t* data, size_t size, size_t fileOffset, int32_t tra
         event.track = trackIndex;
         const int dataBytes = dataBytesOf(status);
         uint8_t values[2] = {0, 0};
+        bool badDataByte = false;
         for (int i = 0; i < dataBytes; ++i) {
             if (!in.byte(values[i])) {
                 error = where + ": channel message cut off" + at(eventStart);
                 return false;
             }
-            if (values[i] & 0x80u) {
-                error = where + ": data byte above 127 in a channel message" + at(eventStart);
-                return false;
-            }
+            badDataByte = badDataByte || (values[i] & 0x80u) != 0;
+        }
+        if (badDataByte) {
+            // Players skip such a message and read on; its length keeps the track in step.
+            if (skipped.count++ == 0) skipped.firstAt = eventStart;
+            continue;
         }
         event.data1 = values[0];
         event.data2 = values[1];
@@ -165,6 +173,19 @@ bool parseTrack(const uint8_t* data, size_t size, size_t fileOffset, int32_t tra
     }
     // A track without its end-of-track event is common enough to accept as it stands.
     return true;
+}
+
+// Parses one track and adds one warning for the messages it had to skip, so the warnings
+// grow with the track count only.
+bool parseTrack(const uint8_t* data, size_t size, size_t fileOffset, int32_t trackIndex,
+                MidiSequence& seq, std::string& error) {
+    SkippedMessages skipped;
+    const bool parsed = parseTrackEvents(data, size, fileOffset, trackIndex, seq, skipped, error);
+    if (parsed && skipped.count > 0)
+        seq.warnings.push_back("track " + std::to_string(trackIndex + 1) + ": " + std::to_string(skipped.count) +
+                               " channel message(s) with a data byte above 127 skipped (the first" +
+                               at(skipped.firstAt) + ")");
+    return parsed;
 }
 
 } // namespace

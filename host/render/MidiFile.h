@@ -1,7 +1,9 @@
 #pragma once
 // Standard MIDI File (type 0 and 1) reader: the channel messages of all tracks merged into one
-// list in tick order, plus the tempo map. Malformed files are refused with a readable reason;
-// nothing is read outside the given bytes and allocation is bounded by the file size.
+// list in tick order, plus the tempo map. Malformed files are refused with a readable reason,
+// except a channel message with a data byte above 127, which is skipped with a warning (one per
+// track) as other players do; nothing is read outside the given bytes and allocation is bounded
+// by the file size.
 //
 // Threads: any (no shared state). Not real-time safe (allocates, reads files).
 #include <cstddef>

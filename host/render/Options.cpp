@@ -117,8 +117,22 @@ bool parseOptions(int argc, const char* const* argv, Options& options, std::stri
                 return false;
             }
             options.outputPath = value;
+        } else if (name == "--single") {
+            if (!flag(options.single)) return false;
+        } else if (name == "--channel") {
+            if (!takeValue()) return false;
+            if (!parseInteger(value, 1, 16, options.channel)) {
+                error = "--channel needs a MIDI channel from 1 to 16, not \"" + value + "\"";
+                return false;
+            }
+            options.channel -= 1;
+        } else if (name == "--no-normalise" || name == "--no-normalize") {
+            bool off = false;
+            if (!flag(off)) return false;
+            options.normalise = false;
         } else if (name == "--format") {
             if (!takeValue()) return false;
+            options.formatGiven = true;
             if (!parseSampleFormat(value, options.format)) {
                 error = "--format must be 16, 24 or float, not \"" + value + "\"";
                 return false;
@@ -144,6 +158,7 @@ bool parseOptions(int argc, const char* const* argv, Options& options, std::stri
                         ", not \"" + value + "\"";
                 return false;
             }
+            options.tailGiven = true;
         } else if (name == "--level") {
             if (!takeValue()) return false;
             if (!parseSeconds(value, kMaxLevel, options.level)) {
@@ -171,38 +186,49 @@ bool parseOptions(int argc, const char* const* argv, Options& options, std::stri
         error = "--bank needs --program as well";
         return false;
     }
+    if (options.presetGiven || options.programGiven) options.single = true;
+    if (options.levelGiven) options.normalise = false;
     return true;
 }
 
 std::string usageText() {
     return
         "Usage: zephra-render [options]\n"
-        "Plays a MIDI file (or the built-in demo piece) through the Zephra SF2 Player plug-in\n"
-        "and writes the result to a WAV file.\n"
+        "Plays a MIDI file (or the built-in demo piece) through the Zephra SF2 Player plug-in as a\n"
+        "DAW would, one plug-in instance per MIDI channel, and writes the mix to an audio file.\n"
         "\n"
         "  --sf2 PATH          SoundFont to play (default " + std::string(kDefaultSoundFont) + ")\n"
-        "  --preset N          preset index, as --list-presets shows it (default: the piece's\n"
-        "                      program change before the first note, else the first row of\n"
-        "                      --list-presets)\n"
-        "  --bank B --program P  preset by bank and program number (--bank defaults to 0)\n"
-        "  --list-presets      list the SoundFont's presets and exit\n"
         "  --midi FILE         Standard MIDI File, type 0 or 1 (default: the built-in demo)\n"
-        "  -o, --output FILE   WAV file to write (default out.wav)\n"
-        "  --format F          16, 24 or float (default 24)\n"
+        "  --channel N         render MIDI channel N (1 to 16) alone, for stems\n"
+        "  --single            one instance plays every channel with one preset: --preset, else\n"
+        "                      --bank/--program, else the program change before the first note,\n"
+        "                      else the first row of --list-presets\n"
+        "  --preset N          preset index, as --list-presets shows it (implies --single)\n"
+        "  --bank B --program P  preset by bank and program number (implies --single; --bank\n"
+        "                      defaults to 0)\n"
+        "  --list-presets      list the SoundFont's presets and exit\n"
+        "  -o, --output FILE   audio file to write (default out.wav); the format follows the\n"
+        "                      extension: .wav, .flac, .ogg, .mp3, .aiff; \"-\" writes WAV to\n"
+        "                      standard output\n"
+        "  --format F          sample type: 16, 24 or float (default 24)\n"
         "  --rate HZ           sample rate, 44100 to 192000 (default 44100)\n"
         "  --block N           process block size, 1 to 8192 (default 512; the audio does not\n"
         "                      depend on it)\n"
-        "  --tail SECONDS      time rendered after the last note, 0 to 60 (default 2)\n"
-        "  --level L           the plug-in's \"Output Level\", a linear gain from 0 to 240\n"
-        "                      (default: the plug-in's own, 12); halve it to lower by 6 dB\n"
+        "  --tail SECONDS      time rendered after the song's last event, 0 to 30 (default: until\n"
+        "                      every instance is silent, at most 30)\n"
+        "  --level L           the plug-in's \"Output Level\", a linear gain from 0 to 240, and no\n"
+        "                      normalising (the plug-in's own level is 12; halve it for 6 dB less)\n"
+        "  --no-normalise      keep the plug-in's level instead of normalising the mix\n"
         "  --plugin PATH       the .vst3 bundle to load (default: the build tree's bundle,\n"
         "                      then ~/.vst3, /usr/local/lib/vst3, /usr/lib/vst3)\n"
         "  -q, --quiet         no progress bar and no summary\n"
         "  -h, --help          this text\n"
         "      --version       the version\n"
         "\n"
+        "By default the mix is rendered in float and normalised to a peak of -1 dBFS.\n"
         "Exit status: 0 done, 2 bad options, 3 SoundFont or preset problem, 4 MIDI file problem,\n"
-        "5 output file problem, 6 plug-in problem, 7 the render produced no sound.\n";
+        "5 output file problem, 6 plug-in problem, 7 the render produced no sound,\n"
+        "130 interrupted (an existing output file is left as it was).\n";
 }
 
 } // namespace render

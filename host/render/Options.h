@@ -3,7 +3,7 @@
 // renderer only ever sees usable settings.
 //
 // Threads: any (no shared state). Not real-time safe (allocates).
-#include "WavOutput.h"
+#include "OutputFormat.h"
 
 #include <cstdint>
 #include <string>
@@ -24,13 +24,18 @@ struct Options {
     int32_t program = 0;
     bool listPresets = false;
     std::string midiPath;           // empty: the built-in demo
+    bool single = false;            // --single (or a preset option): one instance for the piece
+    int32_t channel = -1;           // --channel N (0-based here): that channel alone
     std::string outputPath = "out.wav";
+    bool formatGiven = false;       // --format
     SampleFormat format = SampleFormat::Pcm24;
     int32_t sampleRate = 44100;
     int32_t blockSize = 512;
-    double tailSeconds = 2.0;
+    bool tailGiven = false;         // --tail: exactly this long; else until silent, at most the limit
+    double tailSeconds = 30.0;
     bool levelGiven = false;        // --level: the plug-in's "Output Level" (linear gain, 0..240)
     double level = 12.0;
+    bool normalise = true;          // off with --no-normalise or --level
     std::string bundlePath;         // empty: look in the usual places
     bool quiet = false;             // no progress bar and no summary
     bool showHelp = false;
@@ -41,10 +46,11 @@ struct Options {
 constexpr int32_t kMinSampleRate = 44100;
 constexpr int32_t kMaxSampleRate = 192000;
 constexpr int32_t kMaxBlockSize = 8192;
-constexpr double kMaxTailSeconds = 60.0;
+constexpr double kMaxTailSeconds = 30.0;
 constexpr double kMaxLevel = 240.0;
 
 // Parses argv[1..argc-1]. False with a readable reason for unknown options, missing or bad values.
+// A preset option (--preset, --bank/--program) implies --single; --level implies --no-normalise.
 bool parseOptions(int argc, const char* const* argv, Options& options, std::string& error);
 
 std::string usageText();

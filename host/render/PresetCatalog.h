@@ -26,6 +26,8 @@ public:
     // False with a reason (and the kind of fault) when the file cannot serve as a SoundFont.
     bool load(const std::string& path, std::string& error);
     SoundFontFault fault() const { return fault_; }
+    // Takes the given presets as the catalog's own (for callers that read them elsewhere).
+    void assign(std::vector<PresetEntry> entries) { presets = std::move(entries); }
 
     const std::vector<PresetEntry>& presetsInFileOrder() const { return presets; }
     // Rows sorted byte-wise by their text; equal texts keep file order.

@@ -9,13 +9,6 @@ namespace render {
 
 namespace {
 
-// Positions are capped far beyond any render length the renderer accepts, so that the
-// conversion to an integer stays defined even for absurd times.
-int64_t sampleAt(double seconds, double sampleRate) {
-    const double position = std::min(std::max(0.0, seconds) * sampleRate, 1.0e15);
-    return static_cast<int64_t>(std::llround(position));
-}
-
 std::string describeProgram(const ScoreEvent& event) {
     char text[96];
     std::snprintf(text, sizeof text, "program %d on channel %d at %.3f s", event.number,
@@ -29,6 +22,11 @@ constexpr int kPercussionBank = 128;
 constexpr uint8_t kBankSelect = 0;
 
 } // namespace
+
+int64_t sampleAt(double seconds, double sampleRate) {
+    const double position = std::min(std::max(0.0, seconds) * sampleRate, 1.0e15);
+    return static_cast<int64_t>(std::llround(position));
+}
 
 double pitchBendToNormalized(uint16_t value) {
     if (value >= 16383) return 1.0;

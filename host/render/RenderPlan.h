@@ -52,6 +52,10 @@ using ControllerMapping = std::function<bool(int16_t channel, int16_t controller
 constexpr int16_t kChannelPressureController = 128;
 constexpr int16_t kPitchBendController = 129;
 
+// The sample nearest to a time, capped far beyond any render length the renderer accepts so
+// that the conversion stays defined even for absurd times.
+int64_t sampleAt(double seconds, double sampleRate);
+
 // Normalised value of a 14-bit pitch bend: 0 -> 0.0, 8192 (centre) -> 0.5, 16383 -> 1.0.
 double pitchBendToNormalized(uint16_t value);
 

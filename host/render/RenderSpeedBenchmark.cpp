@@ -1,11 +1,11 @@
 // Speed of the whole render path: a generated 60-second General MIDI piece (four melodic
-// channels, controllers and pitch bend) played with TimGM6mb through the built bundle, exactly
-// as zephra-render plays it. Reports how many times faster than real time the render runs.
+// channels, controllers and pitch bend; and one on all sixteen channels, drums included) played
+// with TimGM6mb through the built bundle, one instance per channel, exactly as zephra-render
+// plays it. Reports how many times faster than real time the render runs.
 #include "BundleLocator.h"
 #include "MidiFile.h"
 #include "PresetCatalog.h"
-#include "RenderPlan.h"
-#include "Renderer.h"
+#include "RenderSession.h"
 #include "Score.h"
 #include "support/MidiWriter.h"
 
@@ -30,7 +30,7 @@ public:
     bool consume(const float*, const float*, int32_t, std::string&) override { return true; }
 };
 
-void renderGeneralMidiPiece(benchmark::State& state, double pieceSeconds) {
+void renderGeneralMidiPiece(benchmark::State& state, double pieceSeconds, bool sixteenChannels) {
     const int32_t blockSize = static_cast<int32_t>(state.range(0));
     std::string error, bundle;
     PresetCatalog catalog;
@@ -42,39 +42,33 @@ void renderGeneralMidiPiece(benchmark::State& state, double pieceSeconds) {
         state.SkipWithError(error.c_str());
         return;
     }
-    const std::vector<uint8_t> bytes = zephra::test::makeGeneralMidiPiece(pieceSeconds);
+    const std::vector<uint8_t> bytes = sixteenChannels ? zephra::test::makeSixteenChannelPiece(pieceSeconds)
+                                                       : zephra::test::makeGeneralMidiPiece(pieceSeconds);
     MidiSequence sequence;
     if (!parseMidiFile(bytes.data(), bytes.size(), sequence, error)) {
         state.SkipWithError(error.c_str());
         return;
     }
     const Score score = scoreFromMidi(sequence);
-    auto module = zephra::host::Module::load(bundle, error);
-    if (!module) {
-        state.SkipWithError(error.c_str());
-        return;
-    }
 
+    Options options;
+    options.sampleRate = static_cast<int32_t>(kSampleRate);
+    options.blockSize = blockSize;
+    options.tailGiven = true;
+    options.tailSeconds = 2.0;
     double renderedSeconds = 0.0, wallSeconds = 0.0, cpuSeconds = 0.0;
     int32_t voices = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        auto plugin = zephra::host::Plugin::create(*module, error);
-        if (!plugin || !plugin->setup(kSampleRate, blockSize, &error)) {
-            state.SkipWithError(error.c_str());
-            return;
-        }
-        const RenderPlan plan = planRender(score, kSampleRate, 2.0, midiMappingOf(*plugin));
-        int32_t preset = plan.program.present ? catalog.find(plan.program.bank, plan.program.program) : 0;
-        uint64_t used = 0;
-        if (!loadSoundFont(*plugin, kSoundFont, preset < 0 ? 0 : preset, used, error)) {
+        auto session = std::make_unique<RenderSession>();
+        if (session->prepare(options, catalog, -1, bundle, score, error) != SessionResult::Ready) {
             state.SkipWithError(error.c_str());
             return;
         }
         NullSink sink;
-        RenderStats stats;
+        MixStats stats;
         state.ResumeTiming();
-        if (!renderPlan(*plugin, plan, blockSize, sink, {}, stats, error)) {
+        if (!session->render(sink, {}, {}, stats, error)) {
             state.SkipWithError(error.c_str());
             return;
         }
@@ -83,7 +77,7 @@ void renderGeneralMidiPiece(benchmark::State& state, double pieceSeconds) {
         wallSeconds += stats.wallSeconds;
         cpuSeconds += stats.cpuSeconds;
         voices = std::max(voices, stats.maxVoices);
-        plugin.reset();
+        session.reset();
         state.ResumeTiming();
     }
     state.counters["x_realtime"] = wallSeconds > 0.0 ? renderedSeconds / wallSeconds : 0.0;
@@ -93,12 +87,16 @@ void renderGeneralMidiPiece(benchmark::State& state, double pieceSeconds) {
 
 } // namespace
 
-// "--write-piece PATH" writes the generated piece as a MIDI file instead, so the same figure
-// can be taken with the command-line tool: zephra-render --midi PATH -o out.wav.
+// "--write-piece PATH" (or "--write-piece16 PATH" for the sixteen-channel one) writes the
+// generated piece as a MIDI file instead, so the same figure can be taken with the command-line
+// tool: zephra-render --midi PATH -o out.wav.
 // "--smoke" renders a 5-second piece once per block size, as a quick check that it all runs.
 int main(int argc, char** argv) {
-    if (argc == 3 && std::string(argv[1]) == "--write-piece") {
-        const bool written = zephra::test::writeMidiFile(argv[2], zephra::test::makeGeneralMidiPiece(kPieceSeconds));
+    if (argc == 3 && (std::string(argv[1]) == "--write-piece" || std::string(argv[1]) == "--write-piece16")) {
+        const bool sixteen = std::string(argv[1]) == "--write-piece16";
+        const bool written = zephra::test::writeMidiFile(
+            argv[2], sixteen ? zephra::test::makeSixteenChannelPiece(kPieceSeconds)
+                             : zephra::test::makeGeneralMidiPiece(kPieceSeconds));
         if (!written) std::fprintf(stderr, "cannot write %s\n", argv[2]);
         return written ? 0 : 1;
     }
@@ -109,10 +107,15 @@ int main(int argc, char** argv) {
     }
     const double seconds = smoke ? 5.0 : kPieceSeconds;
     benchmark::RegisterBenchmark(smoke ? "renderGeneralMidiPiece5s" : "renderGeneralMidiPiece60s",
-                                 [seconds](benchmark::State& state) { renderGeneralMidiPiece(state, seconds); })
+                                 [seconds](benchmark::State& state) { renderGeneralMidiPiece(state, seconds, false); })
         ->Arg(64)
         ->Arg(512)
         ->Arg(4096)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(smoke ? 1 : 3);
+    benchmark::RegisterBenchmark(smoke ? "renderSixteenChannels5s" : "renderSixteenChannels60s",
+                                 [seconds](benchmark::State& state) { renderGeneralMidiPiece(state, seconds, true); })
+        ->Arg(512)
         ->Unit(benchmark::kMillisecond)
         ->Iterations(smoke ? 1 : 3);
     benchmark::Initialize(&argc, argv);

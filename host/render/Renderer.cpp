@@ -7,12 +7,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <thread>
 #include <cmath>
 #include <cstdlib>
-#include <ctime>
 #include <cstring>
 #include <limits.h>
-#include <thread>
 
 namespace zephra {
 namespace render {
@@ -20,31 +19,11 @@ namespace render {
 namespace {
 
 constexpr const char* kUsedMemoryMessage = "USEDMEM";
-constexpr const char* kVoiceCountMessage = "VOICENUM";
-// Notes handed over in one block at most; a denser stretch is cut into more blocks.
-constexpr size_t kMaxNotesPerBlock = 512;
-// How often (in frames) the recorded processor messages are read and dropped.
-constexpr int64_t kMessagePollFrames = 44100;
 
 std::string absolutePath(const std::string& path) {
     char resolved[PATH_MAX];
     if (::realpath(path.c_str(), resolved) != nullptr) return resolved;
     return path;
-}
-
-// Reads the voice counts of the recorded "VOICENUM" messages, then forgets all records.
-void collectVoiceCounts(host::Plugin& plugin, int32_t& maxVoices) {
-    for (const host::MessageRecord& message : plugin.messages()) {
-        if (message.direction != host::MessageDirection::ToController || message.id != kVoiceCountMessage)
-            continue;
-        auto it = message.binaries.find("voiceNum");
-        if (it == message.binaries.end() || it->second.size() < 4) continue;
-        const auto& b = it->second;
-        const int32_t count = static_cast<int32_t>(uint32_t(b[0]) | (uint32_t(b[1]) << 8) |
-                                                   (uint32_t(b[2]) << 16) | (uint32_t(b[3]) << 24));
-        maxVoices = std::max(maxVoices, count);
-    }
-    plugin.clearMessages();
 }
 
 } // namespace
@@ -129,81 +108,18 @@ bool normalizedParameter(host::Plugin& plugin, const std::u16string& title, doub
     return false;
 }
 
-bool renderPlan(host::Plugin& plugin, const RenderPlan& plan, int32_t blockSize, AudioSink& sink,
-                const ProgressFunction& progress, RenderStats& stats, std::string& error) {
-    stats = RenderStats{};
-    if (blockSize < 1 || blockSize > plugin.maxBlock()) {
-        error = "block size " + std::to_string(blockSize) + " does not fit the plug-in's set-up";
-        return false;
-    }
-    std::vector<host::ParameterChange> changes;
-    std::vector<host::NoteEvent> notes;
-    changes.reserve(16);
-    notes.reserve(kMaxNotesPerBlock);
-    size_t nextParameter = 0;
-    size_t nextNote = 0;
-    int64_t position = 0;
-    int64_t lastPoll = 0;
-
-    const auto started = std::chrono::steady_clock::now();
-    const std::clock_t cpuStarted = std::clock();
-    while (position < plan.endSample) {
-        // Parameter changes due now go at the start of this block; the last value of an ID wins.
-        changes.clear();
-        while (nextParameter < plan.parameters.size() && plan.parameters[nextParameter].sample <= position) {
-            const PlannedParameter& p = plan.parameters[nextParameter++];
-            auto same = std::find_if(changes.begin(), changes.end(),
-                                     [&](const host::ParameterChange& c) { return c.id == p.id; });
-            if (same != changes.end()) same->value = p.normalized;
-            else changes.push_back({p.id, 0, p.normalized});
-        }
-
-        int64_t blockEnd = std::min<int64_t>(position + blockSize, plan.endSample);
-        if (nextParameter < plan.parameters.size())
-            blockEnd = std::min(blockEnd, plan.parameters[nextParameter].sample);
-        if (nextNote + kMaxNotesPerBlock < plan.notes.size() &&
-            plan.notes[nextNote + kMaxNotesPerBlock].sample > position)
-            blockEnd = std::min(blockEnd, plan.notes[nextNote + kMaxNotesPerBlock].sample);
-
-        notes.clear();
-        while (nextNote < plan.notes.size() && plan.notes[nextNote].sample < blockEnd) {
-            const PlannedNote& n = plan.notes[nextNote++];
-            const int32_t offset = static_cast<int32_t>(n.sample - position);
-            notes.push_back(n.on ? host::NoteEvent::on(offset, n.pitch, n.velocity, n.channel)
-                                 : host::NoteEvent::off(offset, n.pitch, n.velocity, n.channel));
-        }
-
-        const int32_t frames = static_cast<int32_t>(blockEnd - position);
-        const host::StereoBuffer& out = plugin.process(frames, changes, notes);
-        if (out.left.size() < static_cast<size_t>(frames) || out.right.size() < static_cast<size_t>(frames)) {
-            error = "the host returned fewer samples than asked for";
-            return false;
-        }
-        for (int32_t i = 0; i < frames; ++i) {
-            if (!std::isfinite(out.left[i]) || !std::isfinite(out.right[i])) {
-                ++stats.nonFiniteSamples;
-                continue;
-            }
-            stats.peak = std::max(stats.peak, std::max(std::fabs(out.left[i]), std::fabs(out.right[i])));
-        }
-        if (!sink.consume(out.left.data(), out.right.data(), frames, error)) return false;
-
-        position = blockEnd;
-        stats.frames = position;
-        ++stats.blocks;
-        if (position - lastPoll >= kMessagePollFrames) {
-            collectVoiceCounts(plugin, stats.maxVoices);
-            lastPoll = position;
-        }
-        if (progress) progress(position);
-    }
-    // The render is over: deactivating sends the processor's last reports at once.
-    plugin.setProcessing(false);
-    plugin.setActive(false);
-    collectVoiceCounts(plugin, stats.maxVoices);
-    stats.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    stats.cpuSeconds = double(std::clock() - cpuStarted) / CLOCKS_PER_SEC;
-    return true;
+BendRangeParameter bendRangeOf(host::Plugin& plugin) {
+    BendRangeParameter bend;
+    double top = 0.0;
+    if (!normalizedParameter(plugin, u"Bend Range", 0.0, bend.id, top)) return bend;
+    Steinberg::Vst::IEditController* controller = plugin.controller();
+    bend.present = true;
+    bend.maxSemitones = std::floor(controller->normalizedParamToPlain(bend.id, 1.0));
+    const uint32_t id = bend.id;
+    bend.normalized = [controller, id](double semitones) {
+        return std::clamp(controller->plainParamToNormalized(id, semitones), 0.0, 1.0);
+    };
+    return bend;
 }
 
 } // namespace render

@@ -1,23 +1,20 @@
-// zephra-render: plays a MIDI file (or the built-in demo) through the Zephra SF2 Player bundle
-// and writes a WAV file, using the plug-in exactly as a DAW does.
+// zephra-render: plays a MIDI file (or the built-in demo) through the Zephra SF2 Player bundle as
+// a DAW would, one plug-in instance per MIDI channel, and writes the mix to an audio file.
 #include "BundleLocator.h"
 #include "DemoPiece.h"
 #include "ExitCodes.h"
+#include "Interruption.h"
 #include "MidiFile.h"
 #include "Options.h"
+#include "OutputGuard.h"
 #include "PresetCatalog.h"
 #include "ProgressBar.h"
-#include "RenderPlan.h"
-#include "Renderer.h"
-#include "WavOutput.h"
-
-#include "host/PluginHost.h"
+#include "RenderSession.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
-#include <sys/stat.h>
 
 using namespace zephra::render;
 
@@ -30,26 +27,6 @@ int fail(int code, const std::string& message) {
 
 void note(const std::string& message) {
     std::fprintf(stderr, "zephra-render: %s\n", message.c_str());
-}
-
-class WavSink : public AudioSink {
-public:
-    explicit WavSink(WavOutput& output) : output(output) {}
-    bool consume(const float* left, const float* right, int32_t frameCount, std::string& error) override {
-        return output.write(left, right, frameCount, error);
-    }
-
-private:
-    WavOutput& output;
-};
-
-const char* formatName(SampleFormat format) {
-    return format == SampleFormat::Pcm16 ? "16-bit" : format == SampleFormat::Pcm24 ? "24-bit" : "32-bit float";
-}
-
-std::string describePreset(const PresetCatalog& catalog, int32_t index) {
-    const PresetEntry* entry = catalog.entry(index);
-    return "preset " + std::to_string(index) + (entry ? " (" + entry->row + ")" : std::string());
 }
 
 // The command line's choice of preset, checked against the SoundFont (-1: none given).
@@ -75,41 +52,8 @@ bool presetFromCommandLine(const Options& options, const PresetCatalog& catalog,
     return true;
 }
 
-// Which preset plays: the command line's choice, else the score's program change, else the
-// preset the editor would load first (its top row: bank 0, program 0 in a General MIDI set).
-int32_t choosePreset(int32_t commandLinePreset, const PresetCatalog& catalog, const RenderPlan& plan) {
-    if (commandLinePreset >= 0) {
-        if (plan.program.present)
-            note("the piece's program change on channel " + std::to_string(plan.program.channel + 1) +
-                 " is overridden by the command line");
-        return commandLinePreset;
-    }
-    if (!plan.program.present) return catalog.topRowPreset();
-    int32_t preset = catalog.find(plan.program.bank, plan.program.program);
-    if (preset < 0 && plan.program.bank != 0) preset = catalog.find(0, plan.program.program);
-    if (preset < 0) {
-        note("the piece asks for bank " + std::to_string(plan.program.bank) + " program " +
-             std::to_string(plan.program.program) + ", which the SoundFont lacks; playing the first row's preset");
-        preset = catalog.topRowPreset();
-    }
-    return preset;
-}
-
-// True when both paths name one existing file (so writing one would destroy the other).
-bool sameFile(const std::string& a, const std::string& b) {
-    struct stat first, second;
-    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
-           first.st_ino == second.st_ino;
-}
-
-void reportIgnoredPrograms(const RenderPlan& plan) {
-    if (plan.ignoredPrograms.empty()) return;
-    note(std::to_string(plan.ignoredPrograms.size()) +
-         " program change(s) ignored (the instrument plays one preset at a time):");
-    const size_t shown = std::min<size_t>(plan.ignoredPrograms.size(), 8);
-    for (size_t i = 0; i < shown; ++i) std::fprintf(stderr, "  %s\n", plan.ignoredPrograms[i].c_str());
-    if (shown < plan.ignoredPrograms.size())
-        std::fprintf(stderr, "  ... and %zu more\n", plan.ignoredPrograms.size() - shown);
+double decibels(double gain) {
+    return 20.0 * std::log10(gain);
 }
 
 } // namespace
@@ -117,10 +61,7 @@ void reportIgnoredPrograms(const RenderPlan& plan) {
 int main(int argc, char** argv) {
     Options options;
     std::string error;
-    if (!parseOptions(argc, argv, options, error)) {
-        std::fprintf(stderr, "zephra-render: error: %s\n", error.c_str());
-        return kExitUsage;
-    }
+    if (!parseOptions(argc, argv, options, error)) return fail(kExitUsage, error);
     if (options.showHelp) {
         std::fputs(usageText().c_str(), stdout);
         return kExitDone;
@@ -129,6 +70,7 @@ int main(int argc, char** argv) {
         std::puts("zephra-render 1.5 (Zephra SF2 Player)");
         return kExitDone;
     }
+    installInterruptionHandlers();
 
     PresetCatalog catalog;
     if (!catalog.load(options.soundFontPath, error)) return fail(kExitSoundFont, error);
@@ -136,7 +78,6 @@ int main(int argc, char** argv) {
         for (const PresetEntry& row : catalog.sortedRows()) std::printf("%5d  %s\n", row.index, row.row.c_str());
         return kExitDone;
     }
-
     int32_t commandLinePreset = -1;
     if (!presetFromCommandLine(options, catalog, commandLinePreset, error)) return fail(kExitSoundFont, error);
 
@@ -150,84 +91,113 @@ int main(int argc, char** argv) {
         for (const std::string& warning : sequence.warnings) note(options.midiPath + ": " + warning);
         score = scoreFromMidi(sequence);
     }
-    if (std::none_of(score.events.begin(), score.events.end(),
-                     [](const ScoreEvent& e) { return e.kind == ScoreEventKind::NoteOn; }))
-        return fail(kExitMidi, "\"" + options.midiPath + "\" has no notes to play");
+    const std::string pieceName = options.midiPath.empty() ? std::string("the demo piece") : "\"" + options.midiPath + "\"";
+    if (std::none_of(score.events.begin(), score.events.end(), [&](const ScoreEvent& e) {
+            return e.kind == ScoreEventKind::NoteOn && (options.channel < 0 || e.channel == options.channel);
+        }))
+        return fail(kExitMidi, pieceName + " has no notes to play" +
+                                   (options.channel >= 0 ? " on channel " + std::to_string(options.channel + 1) : ""));
     constexpr double kMaxRenderSeconds = 4.0 * 3600.0;
     if (score.events.back().seconds + options.tailSeconds > kMaxRenderSeconds)
-        return fail(kExitMidi, "\"" + options.midiPath + "\" lasts longer than 4 hours");
+        return fail(kExitMidi, pieceName + " lasts longer than 4 hours");
 
-    // The output file is opened before the long work starts, so a bad path fails at once; it
-    // must not be one of the inputs, which opening it would wipe out.
-    for (const std::string& input : {options.soundFontPath, options.midiPath})
-        if (!input.empty() && sameFile(options.outputPath, input))
-            return fail(kExitOutput, "the output \"" + options.outputPath + "\" is an input file; choose another name");
-    WavOutput output;
-    if (!output.open(options.outputPath, options.sampleRate, options.format, error)) return fail(kExitOutput, error);
-
-    // The plug-in, set up as a DAW would for an offline export.
+    // The output: its format, and a path whose writing destroys nothing. The temporary file is
+    // made before the long work starts, so a folder that cannot be written fails at once.
     std::string bundlePath;
     if (!locateBundle(options.bundlePath, bundlePath, error)) return fail(kExitPlugin, error);
-    auto module = zephra::host::Module::load(bundlePath, error);
-    if (!module) return fail(kExitPlugin, "cannot load \"" + bundlePath + "\": " + error);
-    auto plugin = zephra::host::Plugin::create(*module, error);
-    if (!plugin) return fail(kExitPlugin, "cannot create the plug-in: " + error);
-    if (!plugin->setup(options.sampleRate, options.blockSize, &error))
-        return fail(kExitPlugin, "cannot set the plug-in up: " + error);
+    if (!checkOutputPath(options.outputPath, bundlePath, {options.soundFontPath, options.midiPath}, error))
+        return fail(kExitOutput, error);
+    Container container = Container::Wav;
+    if (!containerForPath(options.outputPath, container, error) ||
+        !checkSampleFormat(container, options.format, error))
+        return fail(kExitUsage, error);
+    if (options.formatGiven && !containerHasSampleType(container))
+        note("--format does not apply to " + std::string(describeFormat(container, options.format)) + "; ignored");
+    OutputFile output;
+    if (!output.prepare(options.outputPath, error)) return fail(kExitOutput, error);
 
-    RenderPlan plan = planRender(score, options.sampleRate, options.tailSeconds, midiMappingOf(*plugin));
-    if (options.levelGiven) {
-        // Set from the first sample on, as a DAW user would set the knob before playing.
-        PlannedParameter level;
-        if (!normalizedParameter(*plugin, u"Output Level", options.level, level.id, level.normalized))
-            return fail(kExitPlugin, "the plug-in has no \"Output Level\" parameter");
-        plan.parameters.insert(plan.parameters.begin(), level);
+    // The instances, set up as a DAW sets up its tracks for an offline export.
+    RenderSession session;
+    const SessionResult prepared = session.prepare(options, catalog, commandLinePreset, bundlePath, score, error);
+    if (prepared != SessionResult::Ready) {
+        if (prepared == SessionResult::Interrupted) return kExitInterrupted;
+        return fail(prepared == SessionResult::SoundFontProblem ? kExitSoundFont : kExitPlugin, error);
     }
-    const int32_t preset = choosePreset(commandLinePreset, catalog, plan);
-    reportIgnoredPrograms(plan);
-    if (plan.unmappedControllerCount > 0 && !options.quiet)
-        note(std::to_string(plan.unmappedControllerCount) +
-             " controller event(s) skipped: the plug-in's MIDI mapping assigns them no parameter");
-
-    uint64_t usedMemory = 0;
-    if (!loadSoundFont(*plugin, options.soundFontPath, preset, usedMemory, error)) return fail(kExitSoundFont, error);
+    for (const std::string& remark : session.remarks()) note(remark);
     if (!options.quiet) {
         note("plug-in: " + bundlePath);
-        note("playing " + describePreset(catalog, preset) + " of " + options.soundFontPath + " (" +
-             std::to_string(usedMemory / 1024) + " K sample points)");
+        for (const std::string& line : session.describeInstances()) note(line);
     }
 
-    const double totalSeconds = double(plan.endSample) / options.sampleRate;
-    ProgressBar bar(!options.quiet, totalSeconds);
-    WavSink sink(output);
-    RenderStats stats;
-    const bool rendered = renderPlan(
-        *plugin, plan, options.blockSize, sink,
-        [&](int64_t done) { bar.update(double(done) / options.sampleRate); }, stats, error);
+    // First pass: the whole mix, in float, into the spool.
+    FloatSpool spool;
+    if (!spool.open(error)) return fail(kExitOutput, error);
+    ProgressBar bar(!options.quiet, double(session.songEnd()) / options.sampleRate + 1.0);
+    MixStats stats;
+    const bool rendered = session.render(
+        spool, [&](int64_t done) { bar.update(double(done) / options.sampleRate); },
+        [] { return interruptionSignal() != 0; }, stats, error);
     bar.finish();
     if (!rendered) return fail(kExitOutput, error);
-    if (stats.nonFiniteSamples > 0)
-        note("warning: the plug-in produced " + std::to_string(stats.nonFiniteSamples) +
-             " frame(s) that are not numbers; the file holds them as they came");
-    if (stats.peak <= 0.f) {
-        output.discard();
+    if (stats.interrupted) return kExitInterrupted;
+    for (const std::string& problem : session.problems()) note("warning: " + problem);
+    if (stats.nonFiniteSamples > 0 || spool.nonFinite() > 0)
+        note("warning: the plug-in produced " + std::to_string(stats.nonFiniteSamples + spool.nonFinite()) +
+             " sample(s) that are not numbers; they were written as silence");
+    if (stats.tailCapped)
+        note("the sound still rang " + std::to_string(int(options.tailSeconds)) +
+             " s after the song's end; it was faded out there");
+    // Below the smallest step of a 24-bit file there is nothing to hear or to normalise.
+    constexpr float kSilentPeak = 1.0f / 16777216.0f;
+    if (spool.peak() < kSilentPeak)
         return fail(kExitSilent, "the render is silent, so nothing was written (check the piece's volume, "
-                                 "--level, and that the preset covers the piece's notes)");
-    }
-    if (!output.close(error)) return fail(kExitOutput, error);
+                                 "--level, and that the presets cover the piece's notes)");
 
+    // Second pass: through the gain into the output, which then replaces the old file.
+    const double gain = options.normalise ? normalisingGain(spool.peak()) : 1.0;
+    MixdownStats mixdown;
+    if (!output.begin(options.sampleRate, libsndfileFormat(container, options.format, spool.frames()), error))
+        return fail(kExitOutput, error);
+    if (!writeMixdown(spool, output, gain, sampleAt(kEndFadeSeconds, options.sampleRate),
+                      [] { return interruptionSignal() != 0; }, mixdown, error)) {
+        output.abandon();
+        if (interruptionSignal() != 0) return kExitInterrupted;
+        return fail(kExitOutput, error);
+    }
+    if (!output.commit(error)) return fail(kExitOutput, error);
+
+    const bool toStdout = options.outputPath == "-";
+    if (mixdown.aboveFullScale > 0) {
+        const double share = 100.0 * double(mixdown.aboveFullScale) / (2.0 * double(spool.frames()));
+        char text[256];
+        std::snprintf(text, sizeof text, "%lld sample(s) (%.3f %%) above full scale, peak %+.1f dBFS",
+                      static_cast<long long>(mixdown.aboveFullScale), share, decibels(spool.peak() * gain));
+        note("warning: " + std::string(text) +
+             (containerHasSampleType(container) && options.format == SampleFormat::Float32
+                  ? "; the float file keeps them, but most players will clip them"
+                  : "; they were clipped. Leave out --level and --no-normalise to normalise the mix"));
+    }
     if (!options.quiet) {
         const double seconds = double(stats.frames) / options.sampleRate;
         const double speed = stats.wallSeconds > 0.0 ? seconds / stats.wallSeconds : 0.0;
-        const double peakDb = 20.0 * std::log10(double(stats.peak));
         const double cpuSpeed = stats.cpuSeconds > 0.0 ? seconds / stats.cpuSeconds : 0.0;
-        std::printf("rendered %.2f s in %.3f s (%.0fx real time; %.0fx on CPU time), peak %.1f dBFS, at most %d "
-                    "voices -> %s (%s, %d Hz)\n",
-                    seconds, stats.wallSeconds, speed, cpuSpeed, peakDb, stats.maxVoices,
-                    options.outputPath.c_str(), formatName(options.format), options.sampleRate);
-        if (stats.peak > 1.f && options.format != SampleFormat::Float32)
-            note("warning: the signal went above full scale and was clipped; lower it with --level (for "
-                 "example --level 6 for 6 dB less) or keep it with --format float");
+        std::FILE* out = toStdout ? stderr : stdout;
+        char level[96];
+        if (options.normalise)
+            std::snprintf(level, sizeof level, "normalised to %.1f dBFS with a gain of %+.1f dB", kNormalisedPeakDb,
+                          decibels(gain));
+        else
+            std::snprintf(level, sizeof level, "not normalised");
+        std::fprintf(out,
+                     "rendered %.2f s (song %.2f s, tail %.2f s) in %.3f s (%.0fx real time; %.0fx on CPU time) with "
+                     "%zu instance(s), at most %d voices; mix peak %.1f dBFS (%lld samples above full scale), %s "
+                     "-> %s (%s, %d Hz)\n",
+                     seconds, double(stats.songFrames) / options.sampleRate,
+                     double(stats.frames - stats.songFrames) / options.sampleRate, stats.wallSeconds, speed, cpuSpeed,
+                     session.instanceCount(), stats.maxVoices, decibels(spool.peak()),
+                     static_cast<long long>(spool.aboveFullScale()), level,
+                     toStdout ? "standard output" : options.outputPath.c_str(),
+                     describeFormat(container, options.format), options.sampleRate);
     }
     return kExitDone;
 }

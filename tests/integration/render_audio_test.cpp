@@ -228,17 +228,18 @@ TEST_F(RenderAudio, LevelOptionScalesTheOutputLinearly) {
     track.note(0, 480, 0, 69, 100);
     const std::string midi = writeMidi("level.mid", {track});
     const std::string plain = folder + "/plain.wav", half = folder + "/half.wav";
-    ASSERT_EQ(render("--sf2 " + sineFont + " --midi " + midi + " --format float -o " + plain), 0) << lastErrors;
+    ASSERT_EQ(render("--sf2 " + sineFont + " --midi " + midi + " --format float --no-normalise -o " + plain), 0)
+        << lastErrors;
     ASSERT_EQ(render("--sf2 " + sineFont + " --midi " + midi + " --format float --level 6 -o " + half), 0)
         << lastErrors;
     EXPECT_NEAR(rms(readFloatWav(half).left, 0.1, 0.4) / rms(readFloatWav(plain).left, 0.1, 0.4), 0.5, 0.01);
 }
 
-TEST_F(RenderAudio, ProgramChangeBeforeTheFirstNoteChoosesThePreset) {
+TEST_F(RenderAudio, SingleInstanceTakesTheProgramChangeBeforeTheFirstNote) {
     zephra::test::MidiTrack track;
     track.program(0, 0, 1).note(0, 480, 0, 69, 100).program(960, 0, 0);
     const std::string wav = folder + "/program.wav";
-    ASSERT_EQ(render("--sf2 " + sineFont + " --midi " + writeMidi("program.mid", {track}) +
+    ASSERT_EQ(render("--single --sf2 " + sineFont + " --midi " + writeMidi("program.mid", {track}) +
                      " --format float -o " + wav), 0) << lastErrors;
     EXPECT_EQ(lastErrors.find("error"), std::string::npos) << lastErrors;
     EXPECT_NE(lastErrors.find("program change(s) ignored"), std::string::npos) << lastErrors;
@@ -298,4 +299,126 @@ TEST_F(RenderAudio, DemoWithTheDefaultSoundFontIsAudiblyMusic) {
     // The held C5 of bar 7, bent up a whole tone: D5 sounds where C5 was struck.
     EXPECT_GT(toneLevel(x.left, 15.65, 16.0, 587.33), 4.0 * toneLevel(x.left, 15.65, 16.0, 523.25));
     EXPECT_GT(toneLevel(x.left, 14.55, 15.2, 523.25), 4.0 * toneLevel(x.left, 14.55, 15.2, 587.33));
+}
+
+namespace {
+
+const double kFifth = 441.0 * std::pow(2.0, 7.0 / 12.0);   // program 1 of the tuned font
+const double kOctave = 882.0;                                // its drum kit, 128:000
+
+// Program 0 plays the sine at 441 Hz, program 1 a fifth higher, the drum kit an octave higher.
+std::vector<uint8_t> tunedFont() {
+    zephra::test::SineFontOptions options;
+    options.tunedPresets = {{0, 0, 0}, {0, 1, 7}, {128, 0, 12}};
+    return zephra::test::makeSineSoundFont(options);
+}
+
+} // namespace
+
+// Guards against every channel sounding through one preset: drums became pitched notes, and a
+// bank select 0 on channel 10 turned the kit into a melodic preset.
+TEST_F(RenderAudio, EachChannelPlaysItsOwnProgramAndChannelTenTheDrumKit) {
+    ASSERT_TRUE(zephra::test::writeFile(sineFont, tunedFont()));
+    zephra::test::MidiTrack melody, drums;
+    melody.program(0, 0, 1).note(0, 960, 0, 69, 100);
+    drums.controller(0, 9, 0, 0).program(0, 9, 0).note(0, 960, 9, 69, 100);
+    const std::string midi = writeMidi("two.mid", {melody, drums});
+    for (const char* channel : {"", "--channel 1", "--channel 10"}) {
+        const std::string wav = folder + "/two.wav";
+        ASSERT_EQ(render("--sf2 " + sineFont + " --midi " + midi + " --format float " + channel + " -o " + wav), 0)
+            << lastErrors;
+        const Stereo x = readFloatWav(wav);
+        const double fifth = toneLevel(x.left, 0.2, 0.8, kFifth), octave = toneLevel(x.left, 0.2, 0.8, kOctave);
+        const double unison = toneLevel(x.left, 0.2, 0.8, 441.0);
+        const std::string which = *channel ? channel : "both channels";
+        EXPECT_LT(unison, 0.01 * std::max(fifth, octave)) << which;
+        if (std::string(channel) != "--channel 10") EXPECT_GT(fifth, 0.05) << which;
+        else EXPECT_LT(fifth, 0.01 * octave) << which;
+        if (std::string(channel) != "--channel 1") EXPECT_GT(octave, 0.05) << which;
+        else EXPECT_LT(octave, 0.01 * fifth) << which;
+    }
+}
+
+// Guards against a controller of one channel reaching every channel: a volume fade to 0 on one
+// channel silenced the whole render.
+TEST_F(RenderAudio, VolumeFadeOnOneChannelLeavesTheOthersSounding) {
+    ASSERT_TRUE(zephra::test::writeFile(sineFont, tunedFont()));
+    zephra::test::MidiTrack track;
+    track.note(0, 1920, 0, 69, 100).program(0, 1, 1).note(0, 1920, 1, 69, 100);
+    for (uint32_t step = 0; step <= 8; ++step)
+        track.controller(480 + 60 * step, 1, 7, static_cast<uint8_t>(127 - 15 * step - (step == 8 ? 7 : 0)));
+    const std::string wav = folder + "/fade.wav";
+    ASSERT_EQ(render("--sf2 " + sineFont + " --midi " + writeMidi("fade.mid", {track}) + " --format float -o " + wav), 0)
+        << lastErrors;
+    const Stereo x = readFloatWav(wav);
+    EXPECT_NEAR(toneLevel(x.left, 1.2, 1.9, 441.0) / toneLevel(x.left, 0.1, 0.45, 441.0), 1.0, 0.05);
+    EXPECT_GT(toneLevel(x.left, 0.1, 0.45, kFifth), 0.05);
+    EXPECT_LT(toneLevel(x.left, 1.2, 1.9, kFifth), 1e-4);
+}
+
+TEST_F(RenderAudio, RpnZeroOfTwelveMakesAFullBendAnOctave) {
+    zephra::test::MidiTrack track;
+    track.controller(0, 0, 101, 0).controller(0, 0, 100, 0).controller(0, 0, 6, 12).controller(0, 0, 38, 0);
+    track.note(0, 1920, 0, 69, 100).pitchBend(960, 0, 16383);
+    const std::string wav = folder + "/rpn.wav";
+    ASSERT_EQ(render("--sf2 " + sineFont + " --midi " + writeMidi("rpn.mid", {track}) + " --format float -o " + wav), 0)
+        << lastErrors;
+    const Stereo x = readFloatWav(wav);
+    EXPECT_NEAR(zeroCrossingFrequency(x.left, 0.3, 0.9), 441.0, 1.0);
+    EXPECT_NEAR(zeroCrossingFrequency(x.left, 1.2, 1.9), 882.0, 2.0);
+}
+
+// A preset change in mid-song plays the note struck on the same tick with the new preset, from
+// its first sample, and leaves the other channel undisturbed.
+TEST_F(RenderAudio, ProgramChangeInMidSongLandsOnItsTick) {
+    ASSERT_TRUE(zephra::test::writeFile(sineFont, tunedFont()));
+    zephra::test::MidiTrack track;
+    track.note(0, 960, 0, 69, 100).program(960, 0, 1).note(960, 960, 0, 69, 100);
+    track.controller(0, 1, 7, 20).note(0, 1920, 1, 57, 100);   // a quiet A3 all through on channel 2
+    const std::string wav = folder + "/change.wav";
+    ASSERT_EQ(render("--sf2 " + sineFont + " --midi " + writeMidi("change.mid", {track}) + " --format float -o " + wav),
+              0)
+        << lastErrors;
+    const Stereo x = readFloatWav(wav);
+    EXPECT_GT(toneLevel(x.left, 0.5, 0.99, 441.0), 10.0 * toneLevel(x.left, 0.5, 0.99, kFifth));
+    // The new tone fills the first 10 ms after the tick (one second) already.
+    EXPECT_GT(toneLevel(x.left, 1.0, 1.01, kFifth), 0.3 * toneLevel(x.left, 1.2, 1.8, kFifth));
+    EXPECT_LT(toneLevel(x.left, 1.0, 1.01, 441.0), 0.1 * toneLevel(x.left, 1.0, 1.01, kFifth));
+    EXPECT_NEAR(toneLevel(x.left, 1.2, 1.8, 220.5) / toneLevel(x.left, 0.2, 0.8, 220.5), 1.0, 0.05);
+}
+
+TEST_F(RenderAudio, NormalisedMixPeaksAtMinusOneDbfsWhateverTheLevel) {
+    zephra::test::MidiTrack track;
+    for (uint8_t key : {57, 60, 64, 69, 72, 76}) track.note(0, 960, 0, key, 127);   // far above full scale
+    const std::string midi = writeMidi("loud.mid", {track});
+    for (const char* format : {"float", "24"}) {
+        const std::string wav = folder + "/loud.wav";
+        ASSERT_EQ(render("--sf2 " + sineFont + " --midi " + midi + " --format " + format + " -o " + wav), 0)
+            << lastErrors;
+        EXPECT_EQ(lastErrors.find("above full scale"), std::string::npos) << lastErrors;
+        const std::string converted = folder + "/loud-float.wav";
+        ASSERT_EQ(std::system(("sox -q '" + wav + "' -e floating-point -b 32 '" + converted + "'").c_str()), 0);
+        const Stereo x = readFloatWav(converted);
+        float peak = 0.f;
+        for (size_t i = 0; i < x.left.size(); ++i) peak = std::max({peak, std::fabs(x.left[i]), std::fabs(x.right[i])});
+        EXPECT_NEAR(20.0 * std::log10(double(peak)), -1.0, 0.1) << format;
+    }
+}
+
+// Guards against a real song going silent while other channels play: in linns_basket.mid two
+// channels fade their volume to 0, which silenced the whole render for 13 s.
+TEST_F(RenderAudio, RealGeneralMidiSongSoundsAllThroughAndPeaksAtMinusOneDbfs) {
+    const std::string song = "/usr/share/games/openttd/baseset/openmsx/linns_basket.mid";
+    if (!fileExists(song) || !fileExists(kTimGM))
+        GTEST_SKIP() << "needs the packages openttd-openmsx and timgm6mb-soundfont";
+    const std::string wav = folder + "/song.wav";
+    ASSERT_EQ(render("--midi " + song + " --format float -o " + wav), 0) << lastErrors;
+    const Stereo x = readFloatWav(wav);
+    const double seconds = double(x.left.size()) / kRate;
+    ASSERT_GT(seconds, 200.0);
+    for (double t = 0.0; t + 2.0 < seconds - 3.0; t += 2.0)
+        EXPECT_GT(rms(x.left, t, t + 2.0) + rms(x.right, t, t + 2.0), 1e-3) << "silent from " << t << " s";
+    float peak = 0.f;
+    for (size_t i = 0; i < x.left.size(); ++i) peak = std::max({peak, std::fabs(x.left[i]), std::fabs(x.right[i])});
+    EXPECT_NEAR(20.0 * std::log10(double(peak)), -1.0, 0.1);
 }

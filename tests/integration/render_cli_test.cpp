@@ -5,13 +5,19 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
+#include <dirent.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -35,6 +41,20 @@ std::string slurp(const std::string& path) {
 bool fileExists(const std::string& path) {
     struct stat info;
     return ::stat(path.c_str(), &info) == 0;
+}
+
+// The names in a folder, leaving out "." and ".." and the captured output of run().
+std::vector<std::string> namesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    if (DIR* dir = ::opendir(folder.c_str())) {
+        while (const dirent* entry = ::readdir(dir)) {
+            const std::string name = entry->d_name;
+            if (name != "." && name != ".." && name != "stdout.txt" && name != "stderr.txt") names.push_back(name);
+        }
+        ::closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 class RenderCli : public ::testing::Test {
@@ -182,7 +202,7 @@ TEST_F(RenderCli, RenderPrintsASummaryAndNoProgressBarIntoAPipe) {
     track.note(0, 2400, 0, 69, 100);  // 2.5 s: long enough for a bar on a terminal
     const std::string piece = folder + "/long.mid";
     ASSERT_TRUE(zephra::test::writeFile(piece, zephra::test::buildMidiFile({track})));
-    const RunResult r = run("--sf2 " + sineFont + " --midi " + piece + " -o " + folder + "/out.wav");
+    const RunResult r = run("--sf2 " + sineFont + " --midi " + piece + " --tail 2 -o " + folder + "/out.wav");
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.err.find('\r'), std::string::npos);
     EXPECT_NE(r.out.find("rendered 4.50 s"), std::string::npos) << r.out;
@@ -255,6 +275,77 @@ TEST_F(RenderCli, HelpListsEveryOption) {
     const RunResult r = run("--help");
     EXPECT_EQ(r.exitCode, 0);
     for (const char* option : {"--sf2", "--preset", "--bank", "--program", "--list-presets", "--midi", "--output",
-                               "--format", "--rate", "--block", "--tail", "--level", "--plugin"})
+                               "--format", "--rate", "--block", "--tail", "--level", "--plugin", "--channel",
+                               "--single", "--no-normalise"})
         EXPECT_NE(r.out.find(option), std::string::npos) << option;
+}
+
+// Guards against data loss: a failed render deleted an existing output, and an output path
+// inside the bundle truncated the plug-in's own binary.
+TEST_F(RenderCli, FailedOrRefusedRenderLeavesTheExistingOutputAsItWas) {
+    const std::string wav = folder + "/out.wav";
+    ASSERT_TRUE(zephra::test::writeFile(wav, {'k', 'e', 'e', 'p'}));
+    zephra::test::MidiTrack track;
+    track.note(0, 480, 0, 69, 100).controller(0, 0, 7, 0);
+    const std::string muted = folder + "/muted.mid";
+    ASSERT_TRUE(zephra::test::writeFile(muted, zephra::test::buildMidiFile({track})));
+    const std::vector<std::string> before = namesIn(folder);
+    EXPECT_EQ(run("--sf2 " + sineFont + " --midi " + muted + " -o " + wav).exitCode, 7);
+    EXPECT_EQ(run("--plugin " + folder + "/none.vst3 --sf2 " + sineFont + " --midi " + midi + " -o " + wav).exitCode, 6);
+    EXPECT_EQ(run("--sf2 " + sineFont + " --midi " + midi + " -o " + folder + "/out.xyz").exitCode, 2);
+    EXPECT_EQ(slurp(wav), "keep");
+    EXPECT_EQ(namesIn(folder), before);   // no temporary file left behind
+
+    const std::string library = std::string(ZEPHRA_BUNDLE_PATH) + "/Contents/x86_64-linux/Zephra SF2 Player.so";
+    const std::string size = std::to_string(slurp(library).size());
+    const RunResult r = run("--sf2 " + sineFont + " --midi " + midi + " -o '" + library + "'");
+    EXPECT_EQ(r.exitCode, 5);
+    EXPECT_NE(r.err.find("inside the plug-in bundle"), std::string::npos) << r.err;
+    EXPECT_EQ(std::to_string(slurp(library).size()), size);
+}
+
+// Guards against Ctrl-C leaving a WAV whose header says 0 bytes.
+TEST_F(RenderCli, InterruptedRenderLeavesNoPartialFile) {
+    zephra::test::MidiTrack track;
+    for (uint32_t i = 0; i < 2000; ++i) track.note(480 * i, 470, 0, static_cast<uint8_t>(50 + i % 30), 100);
+    const std::string piece = folder + "/long.mid", wav = folder + "/out.wav";
+    ASSERT_TRUE(zephra::test::writeFile(piece, zephra::test::buildMidiFile({track})));
+    ASSERT_TRUE(zephra::test::writeFile(wav, {'k', 'e', 'e', 'p'}));
+    const std::vector<std::string> before = namesIn(folder);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Blocks of one sample make the 1000-second piece last long enough to be interrupted.
+        ::execl(kRenderer.c_str(), kRenderer.c_str(), "-q", "--block", "1", "--sf2", sineFont.c_str(), "--midi",
+                piece.c_str(), "-o", wav.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    // Interrupt once the render is under way: its temporary output file exists by then.
+    for (int i = 0; i < 500 && namesIn(folder).size() == before.size(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    ::kill(child, SIGINT);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+    EXPECT_EQ(slurp(wav), "keep");
+    EXPECT_EQ(namesIn(folder), before);
+}
+
+TEST_F(RenderCli, OutputFormatFollowsTheExtensionAndFloatWavHasTheExtensibleHeader) {
+    EXPECT_EQ(run("--sf2 " + sineFont + " --midi " + midi + " -o " + folder + "/out.flac").exitCode, 0);
+    EXPECT_EQ(slurp(folder + "/out.flac").substr(0, 4), "fLaC");
+    EXPECT_EQ(run("--sf2 " + sineFont + " --midi " + midi + " --format float -o " + folder + "/out.wav").exitCode, 0);
+    const std::string wav = slurp(folder + "/out.wav");
+    ASSERT_GT(wav.size(), 44u);
+    EXPECT_EQ(wav.substr(12, 8), std::string("fmt \x28\0\0\0", 8));   // a 40-byte fmt chunk ...
+    EXPECT_EQ(wav.substr(20, 2), std::string("\xFE\xFF", 2));        // ... of WAVE_FORMAT_EXTENSIBLE
+    const RunResult piped = run("--sf2 " + sineFont + " --midi " + midi + " -o -");
+    EXPECT_EQ(piped.exitCode, 0) << piped.err;
+    EXPECT_EQ(piped.out.substr(0, 4), "RIFF");
+    EXPECT_NE(piped.err.find("rendered"), std::string::npos);   // the summary goes to stderr then
+    const RunResult bad = run("--sf2 " + sineFont + " --midi " + midi + " --format float -o " + folder + "/x.flac");
+    EXPECT_EQ(bad.exitCode, 2);
+    EXPECT_NE(bad.err.find("FLAC holds 16 or 24-bit"), std::string::npos) << bad.err;
 }

@@ -151,5 +151,37 @@ std::vector<uint8_t> makeGeneralMidiPiece(double seconds) {
     return buildMidiFile({conductor, bass, chords, melody, pad});
 }
 
+std::vector<uint8_t> makeSixteenChannelPiece(double seconds) {
+    constexpr uint32_t kQuarter = 480;
+    constexpr uint32_t kBar = 4 * kQuarter;
+    const uint32_t bars = static_cast<uint32_t>(std::ceil(seconds / 2.0));
+    const uint8_t roots[4] = {48, 45, 41, 43};
+    std::vector<MidiTrack> tracks(17);
+    tracks[0].trackName(0, "Conductor").tempo(0, 500000);
+    for (uint8_t channel = 0; channel < 16; ++channel) {
+        MidiTrack& track = tracks[channel + 1u];
+        if (channel == 9) {
+            for (uint32_t bar = 0; bar < bars; ++bar)
+                for (uint32_t eighth = 0; eighth < 8; ++eighth) {
+                    const uint32_t at = bar * kBar + eighth * kQuarter / 2;
+                    track.note(at, 60, 9, 42, 70);                                         // closed hi-hat
+                    if (eighth % 4 == 0) track.note(at, 60, 9, 36, 110);                   // kick
+                    if (eighth % 4 == 2) track.note(at, 60, 9, 38, 100);                   // snare
+                }
+            continue;
+        }
+        // One program from each family of eight; longer notes for the higher families.
+        track.program(0, channel, static_cast<uint8_t>(channel * 8)).controller(0, channel, 7, 70);
+        const uint32_t step = kQuarter / 2 * (1u + channel % 4);
+        for (uint32_t bar = 0; bar < bars; ++bar)
+            for (uint32_t at = 0; at < kBar; at += step) {
+                const uint8_t octave = static_cast<uint8_t>(12 * (channel % 3));
+                const uint8_t key = static_cast<uint8_t>(roots[bar % 4] + octave + ((at / step) % 3) * 4);
+                track.note(bar * kBar + at, step - 10, channel, key, static_cast<uint8_t>(70 + channel));
+            }
+    }
+    return buildMidiFile(tracks);
+}
+
 } // namespace test
 } // namespace zephra

@@ -55,8 +55,12 @@ std::vector<uint8_t> variableLength(uint32_t value);
 // A General MIDI piece of the given length at 120 beats per minute (480 ticks per quarter):
 // a conductor track with tempo, then bass, chords, melody and a pad on channels 1 to 4, each
 // with its program change, expression and pan controllers, and pitch bend in the melody.
-// No percussion channel, since the instrument plays one preset at a time.
 std::vector<uint8_t> makeGeneralMidiPiece(double seconds);
+
+// A General MIDI piece on all sixteen channels at 120 beats per minute: fifteen melodic parts,
+// each with its own program (one from every instrument family) and rhythm, and drums on
+// channel 10.
+std::vector<uint8_t> makeSixteenChannelPiece(double seconds);
 
 } // namespace test
 } // namespace zephra

@@ -222,6 +222,18 @@ std::vector<uint8_t> makeSineSoundFont(const SineFontOptions& options)
         preset.zones.push_back(presetZone);
         spec.presets.push_back(preset);
     }
+    if (!options.tunedPresets.empty()) spec.presets.clear();
+    for (const SineFontOptions::TunedPreset& tuned : options.tunedPresets) {
+        PresetSpec preset;
+        preset.name = "Sine " + std::to_string(tuned.bank) + ":" + std::to_string(tuned.program);
+        preset.bank = tuned.bank;
+        preset.program = tuned.program;
+        ZoneSpec presetZone;
+        presetZone.generators.push_back(GeneratorSpec{51, tuned.semitones});   // coarse tune
+        presetZone.link = 0;
+        preset.zones.push_back(presetZone);
+        spec.presets.push_back(preset);
+    }
     return buildSoundFont(spec);
 }
 

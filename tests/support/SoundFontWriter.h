@@ -101,6 +101,13 @@ struct SineFontOptions {
     int volEnvReleaseTimecents = -12000;
     std::vector<GeneratorSpec> instrumentGenerators;   // added to the instrument zone
     std::vector<GeneratorSpec> presetGenerators;       // added to every preset zone
+    // When not empty: these presets instead of "Sine i", each transposing the sine.
+    struct TunedPreset {
+        uint16_t bank = 0;
+        uint16_t program = 0;
+        int16_t semitones = 0;
+    };
+    std::vector<TunedPreset> tunedPresets;
 };
 // Every preset plays the same sine (full-scale amplitude 16384, about half scale).
 std::vector<uint8_t> makeSineSoundFont(const SineFontOptions& options = {});

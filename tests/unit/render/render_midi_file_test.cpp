@@ -282,3 +282,16 @@ TEST(MidiFileRefusal, FolderIsNotReadAsAFile) {
     EXPECT_FALSE(readMidiFile("/tmp", sequence, error));
     EXPECT_FALSE(error.empty());
 }
+
+// Guards against refusing a whole file that other players play for one bad byte.
+TEST(MidiFileLeniency, ChannelMessageWithADataByteAbove127IsSkippedWithOneWarning) {
+    MidiTrack track;
+    track.noteOn(0, 0, 60, 100).raw(10, {0x90, 62, 0xC8}).raw(20, {0xB0, 0x87, 5}).noteOff(30, 0, 60);
+    const MidiSequence sequence = parseOk(buildMidiFile({track}));
+    ASSERT_EQ(sequence.events.size(), 2u);   // the two good messages, in step after the bad ones
+    EXPECT_EQ(sequence.events[1].tick, 30);
+    EXPECT_EQ(sequence.events[1].status, 0x80);
+    ASSERT_EQ(sequence.warnings.size(), 1u);
+    EXPECT_NE(sequence.warnings[0].find("2 channel message(s) with a data byte above 127"), std::string::npos)
+        << sequence.warnings[0];
+}

@@ -30,8 +30,12 @@ TEST(RenderOptions, DefaultsPlayTheDemoWithTheDebianSoundFont) {
     EXPECT_TRUE(options.midiPath.empty());
     EXPECT_EQ(options.blockSize, 512);
     EXPECT_EQ(options.sampleRate, 44100);
-    EXPECT_DOUBLE_EQ(options.tailSeconds, 2.0);
+    EXPECT_FALSE(options.tailGiven);   // until every instance is silent ...
+    EXPECT_DOUBLE_EQ(options.tailSeconds, 30.0);   // ... at most this long
     EXPECT_EQ(options.outputPath, "out.wav");
+    EXPECT_FALSE(options.single);
+    EXPECT_EQ(options.channel, -1);
+    EXPECT_TRUE(options.normalise);
 }
 
 TEST(RenderOptions, ValuesAreTakenFromTheNextArgumentOrAfterAnEqualsSign) {
@@ -53,6 +57,20 @@ TEST(RenderOptions, ValuesAreTakenFromTheNextArgumentOrAfterAnEqualsSign) {
     EXPECT_TRUE(options.programGiven);
     EXPECT_TRUE(options.levelGiven);
     EXPECT_DOUBLE_EQ(options.level, 6.0);
+    // A preset of its own means one instance; a level of its own means no normalising.
+    EXPECT_TRUE(options.single);
+    EXPECT_FALSE(options.normalise);
+}
+
+TEST(RenderOptions, ChannelIsCountedFromOneAndNormalisingCanBeSwitchedOff) {
+    Options options;
+    std::string error;
+    ASSERT_TRUE(parse({"--channel", "10", "--no-normalise"}, options, error)) << error;
+    EXPECT_EQ(options.channel, 9);
+    EXPECT_FALSE(options.single);
+    EXPECT_FALSE(options.normalise);
+    EXPECT_NE(errorOf({"--channel", "17"}).find("1 to 16"), std::string::npos);
+    EXPECT_NE(errorOf({"--tail", "31"}).find("0 to 30"), std::string::npos);
 }
 
 TEST(RenderOptions, BadValuesAreRefusedWithTheirReason) {

@@ -1,0 +1,36 @@
+#include "Interruption.h"
+
+#include <csignal>
+#include <initializer_list>
+#include <signal.h>
+
+namespace zephra {
+namespace render {
+
+namespace {
+
+volatile std::sig_atomic_t requestedBy = 0;
+
+void onInterruption(int signal) {
+    requestedBy = signal;
+    std::signal(signal, SIG_DFL);   // a second request ends the process
+}
+
+} // namespace
+
+void installInterruptionHandlers() {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction action = {};
+        action.sa_handler = onInterruption;
+        action.sa_flags = SA_RESTART;   // file I/O in progress goes on undisturbed
+        sigemptyset(&action.sa_mask);
+        sigaction(signal, &action, nullptr);
+    }
+}
+
+int interruptionSignal() {
+    return requestedBy;
+}
+
+} // namespace render
+} // namespace zephra

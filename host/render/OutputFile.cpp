@@ -1,0 +1,162 @@
+#include "OutputFile.h"
+
+#include <sndfile.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zephra {
+namespace render {
+
+namespace {
+
+bool toStandardOutput(const std::string& path) {
+    return path == "-";
+}
+
+// Copies the whole file behind fd to standard output.
+bool copyToStandardOutput(int fd, std::string& error) {
+    if (::lseek(fd, 0, SEEK_SET) != 0) {
+        error = std::string("cannot read the finished file back: ") + std::strerror(errno);
+        return false;
+    }
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got == 0) return true;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            error = std::string("cannot read the finished file back: ") + std::strerror(errno);
+            return false;
+        }
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put = ::write(STDOUT_FILENO, buffer + done, static_cast<size_t>(got - done));
+            if (put < 0 && errno == EINTR) continue;
+            if (put <= 0) {
+                error = std::string("writing to standard output failed: ") + std::strerror(errno);
+                return false;
+            }
+            done += put;
+        }
+    }
+}
+
+} // namespace
+
+OutputFile::~OutputFile() {
+    abandon();
+}
+
+bool OutputFile::prepare(const std::string& path, std::string& error) {
+    abandon();
+    path_ = path;
+    if (toStandardOutput(path)) {
+        const char* folder = std::getenv("TMPDIR");
+        temporary_ = std::string(folder != nullptr && *folder != '\0' ? folder : "/tmp") + "/zephra-render-out-XXXXXX";
+    } else {
+        const size_t slash = path.find_last_of('/');
+        const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+        const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+        temporary_ = folder + "." + name + ".part-XXXXXX";
+    }
+    fd_ = ::mkstemp(&temporary_[0]);
+    if (fd_ < 0) {
+        error = "cannot write \"" + path + "\": " + std::strerror(errno);
+        temporary_.clear();
+        return false;
+    }
+    // mkstemp makes the file private; the output gets the permissions a new file would get.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd_, 0666 & ~mask);
+    return true;
+}
+
+bool OutputFile::begin(int sampleRate, int format, std::string& error) {
+    if (fd_ < 0 || file_ != nullptr) {
+        error = "no output file is prepared";
+        return false;
+    }
+    SF_INFO info = {};
+    info.samplerate = sampleRate;
+    info.channels = 2;
+    info.format = format;
+    file_ = sf_open_fd(fd_, SFM_WRITE, &info, SF_FALSE);
+    if (file_ == nullptr) {
+        error = "cannot write \"" + path_ + "\": " + sf_strerror(nullptr);
+        return false;
+    }
+    // Without this, libsndfile wraps samples beyond full scale around to the other sign.
+    sf_command(file_, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    // The PEAK chunk of float files carries a time stamp; without it equal audio gives equal files.
+    sf_command(file_, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
+    return true;
+}
+
+bool OutputFile::write(const float* interleaved, int32_t frameCount, std::string& error) {
+    if (file_ == nullptr) {
+        error = "no output file is open";
+        return false;
+    }
+    if (sf_writef_float(file_, interleaved, frameCount) != frameCount) {
+        error = "writing \"" + path_ + "\" failed: " + sf_strerror(file_);
+        return false;
+    }
+    return true;
+}
+
+bool OutputFile::commit(std::string& error) {
+    if (file_ == nullptr) {
+        error = "no output file is open";
+        return false;
+    }
+    const int closed = sf_close(file_);
+    file_ = nullptr;
+    if (closed != 0) {
+        error = "finishing \"" + path_ + "\" failed: " + sf_error_number(closed);
+        abandon();
+        return false;
+    }
+    if (::fsync(fd_) != 0) {
+        error = "finishing \"" + path_ + "\" failed: " + std::strerror(errno);
+        abandon();
+        return false;
+    }
+    if (toStandardOutput(path_)) {
+        const bool copied = copyToStandardOutput(fd_, error);
+        abandon();
+        return copied;
+    }
+    ::close(fd_);
+    fd_ = -1;
+    if (::rename(temporary_.c_str(), path_.c_str()) != 0) {
+        error = "cannot put the finished file in place as \"" + path_ + "\": " + std::strerror(errno);
+        abandon();
+        return false;
+    }
+    temporary_.clear();
+    return true;
+}
+
+void OutputFile::abandon() {
+    if (file_ != nullptr) {
+        sf_close(file_);
+        file_ = nullptr;
+    }
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (!temporary_.empty()) {
+        ::unlink(temporary_.c_str());
+        temporary_.clear();
+    }
+}
+
+} // namespace render
+} // namespace zephra

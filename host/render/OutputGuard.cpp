@@ -1,0 +1,63 @@
+#include "OutputGuard.h"
+
+#include <climits>
+#include <cstdlib>
+#include <sys/stat.h>
+
+namespace zephra {
+namespace render {
+
+namespace {
+
+bool resolved(const std::string& path, std::string& out) {
+    char buffer[PATH_MAX];
+    if (::realpath(path.c_str(), buffer) == nullptr) return false;
+    out = buffer;
+    return true;
+}
+
+// Where writing path would land: the file itself when it exists, else its folder's real path
+// plus its name. Empty when the folder does not exist (writing then fails on its own).
+std::string landingPlace(const std::string& path) {
+    std::string place;
+    if (resolved(path, place)) return place;
+    const size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    if (!resolved(folder, place)) return {};
+    return place + (place.back() == '/' ? "" : "/") + path.substr(slash == std::string::npos ? 0 : slash + 1);
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat first, second;
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
+} // namespace
+
+bool checkOutputPath(const std::string& path, const std::string& bundlePath, const std::vector<std::string>& inputs,
+                     std::string& error) {
+    if (path == "-") return true;
+    struct stat info;
+    if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        error = "the output \"" + path + "\" is a folder; give a file name";
+        return false;
+    }
+    for (const std::string& input : inputs)
+        if (!input.empty() && sameFile(path, input)) {
+            error = "the output \"" + path + "\" is an input file; choose another name";
+            return false;
+        }
+    std::string bundle;
+    const std::string place = landingPlace(path);
+    if (!place.empty() && resolved(bundlePath, bundle) &&
+        (place == bundle || place.compare(0, bundle.size() + 1, bundle + "/") == 0)) {
+        error = "the output \"" + path + "\" lies inside the plug-in bundle \"" + bundlePath +
+                "\"; choose a place outside it";
+        return false;
+    }
+    return true;
+}
+
+} // namespace render
+} // namespace zephra

@@ -1,0 +1,185 @@
+#include "RenderSession.h"
+
+#include "ChannelPlan.h"
+#include "Interruption.h"
+#include "RenderPlan.h"
+#include "Renderer.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace zephra {
+namespace render {
+
+namespace {
+
+// Which preset the single instance plays: the command line's choice, else the score's program
+// change, else the preset the editor would load first (its top row).
+int32_t singlePreset(int32_t commandLinePreset, const PresetCatalog& catalog, const RenderPlan& plan,
+                     std::vector<std::string>& remarks) {
+    if (commandLinePreset >= 0) {
+        if (plan.program.present)
+            remarks.push_back("the piece's program change on channel " + std::to_string(plan.program.channel + 1) +
+                              " is overridden by the command line");
+        return commandLinePreset;
+    }
+    if (!plan.program.present) return catalog.topRowPreset();
+    int32_t preset = catalog.find(plan.program.bank, plan.program.program);
+    if (preset < 0 && plan.program.bank != 0) preset = catalog.find(0, plan.program.program);
+    if (preset < 0) {
+        remarks.push_back("the piece asks for bank " + std::to_string(plan.program.bank) + " program " +
+                          std::to_string(plan.program.program) +
+                          ", which the SoundFont lacks; playing the first row's preset");
+        preset = catalog.topRowPreset();
+    }
+    return preset;
+}
+
+void reportIgnoredPrograms(const RenderPlan& plan, std::vector<std::string>& remarks) {
+    if (plan.ignoredPrograms.empty()) return;
+    std::string text = std::to_string(plan.ignoredPrograms.size()) +
+                       " program change(s) ignored (--single plays one preset):";
+    const size_t shown = std::min<size_t>(plan.ignoredPrograms.size(), 8);
+    for (size_t i = 0; i < shown; ++i) text += "\n  " + plan.ignoredPrograms[i];
+    if (shown < plan.ignoredPrograms.size())
+        text += "\n  ... and " + std::to_string(plan.ignoredPrograms.size() - shown) + " more";
+    remarks.push_back(text);
+}
+
+} // namespace
+
+std::vector<TrackPlan> RenderSession::planTracks(const Options& options, const PresetCatalog& catalog,
+                                                 int32_t commandLinePreset, const Score& score, host::Plugin& first) {
+    const ControllerMapping mapping = midiMappingOf(first);
+    std::vector<TrackPlan> tracks;
+    if (options.single) {
+        Score part = score;
+        if (options.channel >= 0)
+            part.events.erase(std::remove_if(part.events.begin(), part.events.end(),
+                                             [&](const ScoreEvent& e) { return e.channel != options.channel; }),
+                              part.events.end());
+        TrackPlan track;
+        track.channel = options.channel;
+        track.plan = planRender(part, sampleRate_, 0.0, mapping);
+        track.firstPreset = singlePreset(commandLinePreset, catalog, track.plan, remarks_);
+        reportIgnoredPrograms(track.plan, remarks_);
+        tracks.push_back(std::move(track));
+    } else {
+        ChannelPlanning planning = planChannels(score, sampleRate_, mapping, bendRangeOf(first), catalog, options.channel);
+        remarks_.insert(remarks_.end(), planning.remarks.begin(), planning.remarks.end());
+        tracks = std::move(planning.tracks);
+    }
+
+    songEnd_ = 1;
+    int64_t unmapped = 0;
+    for (const TrackPlan& track : tracks) {
+        songEnd_ = std::max(songEnd_, track.plan.endSample);
+        unmapped += track.plan.unmappedControllerCount;
+    }
+    PlannedParameter level;
+    const bool setLevel = options.levelGiven &&
+                          normalizedParameter(first, u"Output Level", options.level, level.id, level.normalized);
+    for (TrackPlan& track : tracks) {
+        endHeldNotes(track.plan, songEnd_ - 1, mapping);
+        // Set from the first sample on, as a DAW user sets the knob before playing.
+        if (setLevel) track.plan.parameters.insert(track.plan.parameters.begin(), level);
+    }
+    if (options.levelGiven && !setLevel) remarks_.push_back("the plug-in has no \"Output Level\" parameter; --level ignored");
+    if (unmapped > 0 && !options.quiet)
+        remarks_.push_back(std::to_string(unmapped) +
+                           " controller event(s) skipped: the plug-in's MIDI mapping assigns them no parameter");
+    return tracks;
+}
+
+SessionResult RenderSession::prepare(const Options& options, const PresetCatalog& catalog, int32_t commandLinePreset,
+                                     const std::string& bundlePath, const Score& score, std::string& error) {
+    sampleRate_ = options.sampleRate;
+    blockSize_ = options.blockSize;
+    tail_ = TailRule{!options.tailGiven, options.tailSeconds};
+    soundFontPath_ = options.soundFontPath;
+
+    module_ = host::Module::load(bundlePath, error);
+    if (!module_) {
+        error = "cannot load \"" + bundlePath + "\": " + error;
+        return SessionResult::PluginProblem;
+    }
+    auto createInstance = [&]() -> std::unique_ptr<host::Plugin> {
+        auto plugin = host::Plugin::create(*module_, error);
+        if (!plugin) {
+            error = "cannot create the plug-in: " + error;
+            return nullptr;
+        }
+        if (!plugin->setup(options.sampleRate, options.blockSize, &error)) {
+            error = "cannot set the plug-in up: " + error;
+            return nullptr;
+        }
+        return plugin;
+    };
+    std::unique_ptr<host::Plugin> first = createInstance();
+    if (!first) return SessionResult::PluginProblem;
+
+    std::vector<TrackPlan> tracks = planTracks(options, catalog, commandLinePreset, score, *first);
+    if (tracks.empty()) {
+        error = "nothing in the piece can be played with \"" + options.soundFontPath + "\"";
+        for (const std::string& remark : remarks_) error += "\n  " + remark;
+        return SessionResult::SoundFontProblem;
+    }
+    std::string failures;
+    for (TrackPlan& track : tracks) {
+        if (interruptionSignal() != 0) return SessionResult::Interrupted;
+        std::unique_ptr<host::Plugin> plugin = first ? std::move(first) : createInstance();
+        if (!plugin) return SessionResult::PluginProblem;
+        uint64_t usedMemory = 0;
+        if (!loadSoundFont(*plugin, options.soundFontPath, track.firstPreset, usedMemory, error)) {
+            // A DAW track whose preset has nothing to play stays silent; the others play on.
+            failures += (failures.empty() ? "" : "\n  ") + error;
+            if (track.channel >= 0 && !options.single)
+                remarks_.push_back("channel " + std::to_string(track.channel + 1) + " is left out: " + error);
+            first = std::move(plugin);   // the next track's preset replaces what it holds
+            continue;
+        }
+        const PresetEntry* entry = catalog.entry(track.firstPreset);
+        presetRows_.push_back("preset " + std::to_string(track.firstPreset) + (entry ? " (" + entry->row + ")" : ""));
+        players_.push_back(std::make_unique<TrackPlayer>(std::move(plugin), std::move(track), options.soundFontPath,
+                                                         usedMemory));
+    }
+    if (players_.empty()) {
+        error = failures;
+        return SessionResult::SoundFontProblem;
+    }
+    return SessionResult::Ready;
+}
+
+bool RenderSession::render(AudioSink& sink, const ProgressFunction& progress, const StopRequest& stop,
+                           MixStats& stats, std::string& error) {
+    return renderMix(players_, songEnd_, blockSize_, sampleRate_, tail_, sink, progress, stop, stats, error);
+}
+
+std::vector<std::string> RenderSession::describeInstances() const {
+    std::vector<std::string> lines;
+    uint64_t total = 0;
+    for (size_t i = 0; i < players_.size(); ++i) {
+        const TrackPlayer& player = *players_[i];
+        total += player.usedMemory();
+        const int channel = player.track().channel;
+        std::string line = channel < 0 ? "playing " : "channel " + std::to_string(channel + 1) + ": ";
+        line += presetRows_[i] + " of " + soundFontPath_ + " (" + std::to_string(player.usedMemory() / 1024) +
+                " K sample points)";
+        if (!player.track().programs.empty())
+            line += ", then " + std::to_string(player.track().programs.size()) + " preset change(s)";
+        lines.push_back(line);
+    }
+    if (players_.size() > 1)
+        lines.push_back(std::to_string(players_.size()) + " instances holding " + std::to_string(total / 1024) +
+                        " K sample points in all");
+    return lines;
+}
+
+std::vector<std::string> RenderSession::problems() const {
+    std::vector<std::string> all;
+    for (const auto& player : players_) all.insert(all.end(), player->problems().begin(), player->problems().end());
+    return all;
+}
+
+} // namespace render
+} // namespace zephra

@@ -1,0 +1,60 @@
+#pragma once
+// One render as a DAW project for an offline export: the bundle loaded once, one plug-in
+// instance per track plan (one per MIDI channel with notes, or one for the whole piece with
+// --single), each set up and given its first preset, then played and mixed.
+//
+// Threads: the thread that creates it (it stands in for both the UI and the audio thread).
+// Not real-time safe (loads the bundle and SoundFonts, allocates).
+#include "FloatSpool.h"
+#include "Mixdown.h"
+#include "MixRenderer.h"
+#include "Options.h"
+#include "PresetCatalog.h"
+#include "Score.h"
+#include "TrackPlayer.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zephra {
+namespace render {
+
+enum class SessionResult { Ready, SoundFontProblem, PluginProblem, Interrupted };
+
+class RenderSession {
+public:
+    // commandLinePreset: the preset --preset or --bank/--program chose, else -1. False results
+    // come with a reason in error (none for Interrupted).
+    SessionResult prepare(const Options& options, const PresetCatalog& catalog, int32_t commandLinePreset,
+                          const std::string& bundlePath, const Score& score, std::string& error);
+    bool render(AudioSink& sink, const ProgressFunction& progress, const StopRequest& stop, MixStats& stats,
+                std::string& error);
+
+    int64_t songEnd() const { return songEnd_; }
+    size_t instanceCount() const { return players_.size(); }
+    // Notes on what the plan could not follow exactly (fallback presets, ignored programs ...).
+    const std::vector<std::string>& remarks() const { return remarks_; }
+    // One line per instance: its channel, preset and sample memory.
+    std::vector<std::string> describeInstances() const;
+    // Preset changes that failed during the render.
+    std::vector<std::string> problems() const;
+
+private:
+    std::vector<TrackPlan> planTracks(const Options& options, const PresetCatalog& catalog, int32_t commandLinePreset,
+                                      const Score& score, host::Plugin& first);
+
+    std::shared_ptr<host::Module> module_;
+    std::vector<std::unique_ptr<TrackPlayer>> players_;
+    std::vector<std::string> remarks_;
+    std::vector<std::string> presetRows_;   // per instance, its first preset's row
+    std::string soundFontPath_;
+    int64_t songEnd_ = 0;
+    double sampleRate_ = 44100.0;
+    int32_t blockSize_ = 512;
+    TailRule tail_;
+};
+
+} // namespace render
+} // namespace zephra

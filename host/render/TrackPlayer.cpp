@@ -1,0 +1,114 @@
+#include "TrackPlayer.h"
+
+#include "Renderer.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace zephra {
+namespace render {
+
+namespace {
+
+// Notes handed over in one block at most (the host's event list holds 1024); a denser
+// stretch is cut into more blocks.
+constexpr size_t kMaxNotesPerBlock = 512;
+constexpr const char* kVoiceCountMessage = "VOICENUM";
+
+} // namespace
+
+TrackPlayer::TrackPlayer(std::unique_ptr<host::Plugin> plugin, TrackPlan track, std::string soundFontPath,
+                         uint64_t usedMemory)
+    : plugin_(std::move(plugin)), track_(std::move(track)), soundFontPath_(std::move(soundFontPath)),
+      usedMemory_(usedMemory) {
+    changes_.reserve(16);
+    notes_.reserve(kMaxNotesPerBlock);
+}
+
+void TrackPlayer::changePreset(int32_t preset) {
+    std::string error;
+    uint64_t used = 0;
+    if (loadSoundFont(*plugin_, soundFontPath_, preset, used, error)) {
+        usedMemory_ = used;
+        return;
+    }
+    usedMemory_ = 0;
+    if (problems_.size() < 8)
+        problems_.push_back("channel " + std::to_string(track_.channel + 1) + ", preset change at " +
+                            std::to_string(position_) + " samples: " + error);
+}
+
+void TrackPlayer::readVoiceCount() {
+    bool found = false;
+    for (const host::MessageRecord& message : plugin_->messages()) {
+        if (message.direction != host::MessageDirection::ToController || message.id != kVoiceCountMessage) continue;
+        auto it = message.binaries.find("voiceNum");
+        if (it == message.binaries.end() || it->second.size() < 4) continue;
+        const auto& b = it->second;
+        voiceCount_ = static_cast<int32_t>(uint32_t(b[0]) | (uint32_t(b[1]) << 8) | (uint32_t(b[2]) << 16) |
+                                           (uint32_t(b[3]) << 24));
+        found = true;
+    }
+    plugin_->clearMessages();
+    if (found) voiceCountReadAt_ = position_;
+}
+
+bool TrackPlayer::renderAdd(int32_t frames, float* mixLeft, float* mixRight, std::string& error) {
+    const RenderPlan& plan = track_.plan;
+    const int64_t end = position_ + frames;
+    while (position_ < end) {
+        while (nextProgram_ < track_.programs.size() && track_.programs[nextProgram_].sample <= position_)
+            changePreset(track_.programs[nextProgram_++].preset);
+
+        // Parameter changes due now go at the start of this block; the last value of an ID wins.
+        changes_.clear();
+        while (nextParameter_ < plan.parameters.size() && plan.parameters[nextParameter_].sample <= position_) {
+            const PlannedParameter& p = plan.parameters[nextParameter_++];
+            auto same = std::find_if(changes_.begin(), changes_.end(),
+                                     [&](const host::ParameterChange& c) { return c.id == p.id; });
+            if (same != changes_.end()) same->value = p.normalized;
+            else changes_.push_back({p.id, 0, p.normalized});
+        }
+
+        int64_t blockEnd = std::min<int64_t>(end, position_ + plugin_->maxBlock());
+        if (nextParameter_ < plan.parameters.size())
+            blockEnd = std::min(blockEnd, plan.parameters[nextParameter_].sample);
+        if (nextProgram_ < track_.programs.size()) blockEnd = std::min(blockEnd, track_.programs[nextProgram_].sample);
+        if (nextNote_ + kMaxNotesPerBlock < plan.notes.size() &&
+            plan.notes[nextNote_ + kMaxNotesPerBlock].sample > position_)
+            blockEnd = std::min(blockEnd, plan.notes[nextNote_ + kMaxNotesPerBlock].sample);
+
+        notes_.clear();
+        while (nextNote_ < plan.notes.size() && plan.notes[nextNote_].sample < blockEnd) {
+            const PlannedNote& n = plan.notes[nextNote_++];
+            const int32_t offset = static_cast<int32_t>(n.sample - position_);
+            notes_.push_back(n.on ? host::NoteEvent::on(offset, n.pitch, n.velocity, n.channel)
+                                  : host::NoteEvent::off(offset, n.pitch, n.velocity, n.channel));
+        }
+
+        const int32_t count = static_cast<int32_t>(blockEnd - position_);
+        const host::StereoBuffer& out = plugin_->process(count, changes_, notes_);
+        ++processCalls_;
+        if (out.left.size() < static_cast<size_t>(count) || out.right.size() < static_cast<size_t>(count)) {
+            error = "the host returned fewer samples than asked for";
+            return false;
+        }
+        for (int32_t i = 0; i < count; ++i) {
+            const float l = out.left[static_cast<size_t>(i)], r = out.right[static_cast<size_t>(i)];
+            if (!std::isfinite(l) || !std::isfinite(r)) {
+                ++nonFinite_;
+                continue;
+            }
+            mixLeft[i] += l;
+            mixRight[i] += r;
+        }
+        mixLeft += count;
+        mixRight += count;
+        position_ = blockEnd;
+    }
+    readVoiceCount();
+    return true;
+}
+
+} // namespace render
+} // namespace zephra

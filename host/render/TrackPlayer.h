@@ -1,0 +1,63 @@
+#pragma once
+// One plug-in instance playing one track plan, as a DAW plays one instrument track during an
+// offline export: blocks are cut at every parameter change (the plug-in applies parameter
+// changes at the start of a block), so the audio does not depend on the block size; a preset
+// change restores a controller state naming the new preset between two blocks and lets an
+// empty block adopt it, so it lands on its sample.
+//
+// Threads: the thread that owns the Plugin (it stands in for both the UI and the audio thread).
+// Not real-time safe (allocates between blocks, reads the SoundFont on a preset change).
+#include "ChannelPlan.h"
+#include "host/PluginHost.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zephra {
+namespace render {
+
+class TrackPlayer {
+public:
+    // plugin: set up, with the track's first preset already loaded from soundFontPath.
+    TrackPlayer(std::unique_ptr<host::Plugin> plugin, TrackPlan track, std::string soundFontPath,
+                uint64_t usedMemory);
+
+    // Renders the next frames (at most the plug-in's maximum block per process call) and adds
+    // them to mixLeft/mixRight. Samples that are not numbers are counted and left out.
+    bool renderAdd(int32_t frames, float* mixLeft, float* mixRight, std::string& error);
+
+    int64_t position() const { return position_; }
+    const TrackPlan& track() const { return track_; }
+    // The latest voice count the processor reported, and the position at which it was read.
+    int32_t voiceCount() const { return voiceCount_; }
+    int64_t voiceCountReadAt() const { return voiceCountReadAt_; }
+    int64_t nonFiniteSamples() const { return nonFinite_; }
+    int64_t processCalls() const { return processCalls_; }
+    // Sample points of the sound the processor holds now (its "USEDMEM" report).
+    uint64_t usedMemory() const { return usedMemory_; }
+    // Preset changes that failed (the instance then plays nothing until the next one).
+    const std::vector<std::string>& problems() const { return problems_; }
+
+private:
+    void changePreset(int32_t preset);
+    void readVoiceCount();
+
+    std::unique_ptr<host::Plugin> plugin_;
+    TrackPlan track_;
+    std::string soundFontPath_;
+    uint64_t usedMemory_ = 0;
+    size_t nextNote_ = 0, nextParameter_ = 0, nextProgram_ = 0;
+    int64_t position_ = 0;
+    int32_t voiceCount_ = 0;
+    int64_t voiceCountReadAt_ = -1;
+    int64_t nonFinite_ = 0;
+    int64_t processCalls_ = 0;
+    std::vector<std::string> problems_;
+    std::vector<host::ParameterChange> changes_;
+    std::vector<host::NoteEvent> notes_;
+};
+
+} // namespace render
+} // namespace zephra
