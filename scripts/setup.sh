@@ -22,8 +22,8 @@ cat <<MSG
 
 Demo rendered: $ROOT/demo.wav
 Plug-in installed: $DEST/$BUNDLE_NAME
-Open it in a DAW: rescan VST3 plug-ins (Ardour, REAPER, Bitwig and Carla look in ~/.vst3)
-and add "Zephra SF2 Player" by Norvane to an instrument track. The plug-in has no editor
-window yet, so inside a DAW it plays the SoundFont named in a restored project state; to hear
-any SoundFont and preset now, use the renderer ("$BUILD/host/render/zephra-render --help").
+Open it in a DAW: rescan VST3 plug-ins (Ardour, REAPER, Bitwig and Carla look in ~/.vst3),
+add "Zephra SF2 Player" by Norvane to an instrument track and open its editor: click the
+folder icon to choose a SoundFont (/usr/share/sounds/sf2 holds the installed ones) and pick a
+preset in the list. From the command line: "$BUILD/host/render/zephra-render --help".
 MSG

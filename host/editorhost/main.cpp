@@ -1,18 +1,27 @@
 // zephra-editorhost: opens a plug-in's editor, or the built-in widget test frame, in a
 // top-level X11 window and runs its event loop, as a Linux DAW does.
 //
-//   zephra-editorhost --bundle "<path>/Zephra SF2 Player.vst3"
+//   zephra-editorhost --bundle "<path>/Zephra SF2 Player.vst3" [--font <file.sf2> [--preset <n>]]
 //   zephra-editorhost --test-frame [--resources <folder>]
-// Options: --scale <factor>  content scale for HiDPI screens
+// Options: --font <file>     restore a project naming this SoundFont before the editor opens
+//          --preset <n>      the preset index of that project (default 0)
+//          --commands        read commands from standard input: "play <key>" renders the key
+//                            through the plug-in and prints "played key=<k> freq=<Hz> peak=<p>";
+//                            the editor closes when standard input ends
+//          --scale <factor>  content scale for HiDPI screens
 //          --quit-after <ms> close after this time (default: when the window is closed)
 //          --cycles <n>      attach and remove the editor n times, then report what is left
-//          --screenshot <file.png>  (test frame) write the frame drawn off screen, then run
+//          --screenshot <file.png>  write the editor drawn off screen (at --scale); the test
+//                                   frame then runs on screen, a plug-in's editor does not
 //          --until-stdin-closes     close when standard input ends (for scripted tests)
 #include "HostWindow.h"
 #include "PollRunLoop.h"
 #include "TestFrameEditor.h"
 
+#include "editor/IOffscreenEditor.h"
 #include "host/PluginHost.h"
+#include "host/render/ControllerStateBytes.h"
+#include "platform/Text.h"
 #include "ui/CBitmap.h"
 #include "ui/CFrame.h"
 #include "ui/OffscreenImage.h"
@@ -21,15 +30,23 @@
 #include "public.sdk/source/vst/vsteditcontroller.h"
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unistd.h>
 
 using namespace Steinberg;
 using namespace zephra::editorhost;
+
+namespace Steinberg {
+namespace Vst {
+DEF_CLASS_IID(IOffscreenEditor)
+}
+}
 
 namespace {
 
@@ -39,6 +56,9 @@ struct Options
     bool testFrame = false;
     std::string resources;
     std::string screenshot;
+    std::string font;
+    long preset = 0;
+    bool commands = false;
     double scale = 1.0;
     long quitAfterMs = -1;
     long cycles = 0;
@@ -50,7 +70,8 @@ int usage(const char* message)
     std::fprintf(stderr,
                  "%s\nusage: zephra-editorhost (--bundle <plugin.vst3> | --test-frame) "
                  "[--resources <folder>] [--scale <f>] [--quit-after <ms>] [--cycles <n>] "
-                 "[--screenshot <file.png>] [--until-stdin-closes]\n",
+                 "[--screenshot <file.png>] [--until-stdin-closes] [--font <file.sf2>] "
+                 "[--preset <n>] [--commands]\n",
                  message);
     return 2;
 }
@@ -71,6 +92,11 @@ bool parse(int argc, char** argv, Options& options, std::string& error)
         if (arg == "--bundle") {
             if (!value(options.bundle))
                 return false;
+        } else if (arg == "--font") {
+            if (!value(options.font))
+                return false;
+        } else if (arg == "--commands") {
+            options.commands = true;
         } else if (arg == "--until-stdin-closes") {
             options.untilStdinCloses = true;
         } else if (arg == "--test-frame") {
@@ -81,7 +107,8 @@ bool parse(int argc, char** argv, Options& options, std::string& error)
         } else if (arg == "--screenshot") {
             if (!value(options.screenshot))
                 return false;
-        } else if (arg == "--scale" || arg == "--quit-after" || arg == "--cycles") {
+        } else if (arg == "--scale" || arg == "--quit-after" || arg == "--cycles" ||
+                   arg == "--preset") {
             if (!value(text))
                 return false;
             char* end = nullptr;
@@ -94,6 +121,8 @@ bool parse(int argc, char** argv, Options& options, std::string& error)
                 options.scale = number;
             else if (arg == "--quit-after")
                 options.quitAfterMs = long(number);
+            else if (arg == "--preset")
+                options.preset = long(number);
             else
                 options.cycles = long(number);
         } else {
@@ -119,8 +148,11 @@ int openDescriptors()
     return count;
 }
 
-// Attaches the view to the window, runs the loop, removes it again.
-int runView(IPlugView* view, const Options& options)
+using CommandHandler = std::function<void(const std::string&)>;
+
+// Attaches the view to the window, runs the loop, removes it again. With a command handler,
+// each line of standard input goes to it and the end of input closes the editor.
+int runView(IPlugView* view, const Options& options, const CommandHandler& onCommand = {})
 {
     // The scale comes first: the view's size is in physical pixels.
     IPlugViewContentScaleSupport* scaling = nullptr;
@@ -141,11 +173,23 @@ int runView(IPlugView* view, const Options& options)
     auto* plugFrame = new HostPlugFrame(window, *loop);
     bool open = true;
     loop->addHostDescriptor(window.descriptor(), [&] { open = window.processEvents(); });
-    if (options.untilStdinCloses) {
+    std::string pending;
+    if (options.untilStdinCloses || onCommand) {
         loop->addHostDescriptor(STDIN_FILENO, [&] {
             char buffer[256];
-            if (read(STDIN_FILENO, buffer, sizeof buffer) <= 0)
+            const ssize_t got = read(STDIN_FILENO, buffer, sizeof buffer);
+            if (got <= 0) {
                 open = false;
+                return;
+            }
+            pending.append(buffer, size_t(got));
+            for (size_t end; onCommand && (end = pending.find('\n')) != std::string::npos;) {
+                const std::string line = pending.substr(0, end);
+                pending.erase(0, end + 1);
+                onCommand(line);
+            }
+            if (!onCommand)
+                pending.clear();
         });
     }
 
@@ -217,6 +261,63 @@ int runTestFrame(const Options& options)
     return result;
 }
 
+constexpr int32_t kCommandBlock = 512;
+
+// "play <key>": half a second of the key through the plug-in, its pitch and peak printed.
+void playCommand(zephra::host::Plugin& plugin, const std::string& line)
+{
+    int key = 0;
+    if (std::sscanf(line.c_str(), "play %d", &key) != 1 || key < 0 || key > 127)
+        return;
+    plugin.process(kCommandBlock);   // a sound chosen meanwhile is adopted in this block
+    std::vector<float> left;
+    for (int block = 0; block < 44; ++block) {
+        std::vector<zephra::host::NoteEvent> notes;
+        if (block == 0)
+            notes.push_back(zephra::host::NoteEvent::on(0, int16_t(key)));
+        if (block == 43)
+            notes.push_back(zephra::host::NoteEvent::off(0, int16_t(key)));
+        const auto& out = plugin.process(kCommandBlock, {}, notes);
+        left.insert(left.end(), out.left.begin(), out.left.end());
+    }
+    // Pitch from the rising zero crossings after the attack.
+    double first = -1, last = -1, peak = 0;
+    int crossings = 0;
+    for (size_t i = 4096; i < left.size(); ++i) {
+        peak = std::max(peak, double(std::fabs(left[i])));
+        if (left[i - 1] < 0 && left[i] >= 0) {
+            const double at = double(i - 1) + left[i - 1] / double(left[i - 1] - left[i]);
+            if (first < 0)
+                first = at;
+            last = at;
+            ++crossings;
+        }
+    }
+    const double freq = crossings > 2 ? (crossings - 1) * 44100.0 / (last - first) : 0.0;
+    std::printf("played key=%d freq=%.1f peak=%.4f\n", key, freq, peak);
+    std::fflush(stdout);
+}
+
+// Opens the editor off screen, lets one timer tick update its displays and draws it.
+int writeEditorScreenshot(IPlugView* view, const Options& options)
+{
+    Vst::IOffscreenEditor* offscreen = nullptr;
+    if (view->queryInterface(Vst::IOffscreenEditor::iid, reinterpret_cast<void**>(&offscreen)) !=
+            kResultTrue || !offscreen) {
+        std::fprintf(stderr, "zephra-editorhost: the editor cannot be drawn off screen\n");
+        return 3;
+    }
+    bool written = false;
+    if (offscreen->openOffscreen() == kResultOk) {
+        offscreen->tick();
+        written = offscreen->writeScreenshot(options.screenshot.c_str(), options.scale) == kResultOk;
+        offscreen->closeOffscreen();
+    }
+    offscreen->release();
+    std::printf("screenshot %s %s\n", options.screenshot.c_str(), written ? "written" : "failed");
+    return written ? 0 : 1;
+}
+
 int runBundle(const Options& options)
 {
     std::string error;
@@ -230,17 +331,52 @@ int runBundle(const Options& options)
         std::fprintf(stderr, "zephra-editorhost: %s\n", error.c_str());
         return 1;
     }
+    if (!options.font.empty() || options.commands) {
+        // As a DAW opening a project: set up processing, then restore the remembered font.
+        if (!plugin->setup(44100.0, kCommandBlock, &error)) {
+            std::fprintf(stderr, "zephra-editorhost: %s\n", error.c_str());
+            return 1;
+        }
+        std::u16string fontPath;
+        try {
+            std::string absolute = options.font;
+            if (!absolute.empty() && absolute[0] != '/')
+                if (char* cwd = getcwd(nullptr, 0)) {
+                    absolute = std::string(cwd) + "/" + absolute;
+                    std::free(cwd);
+                }
+            fontPath = Vst::fromUtf8(absolute);
+        } catch (const std::exception&) {
+            std::fprintf(stderr, "zephra-editorhost: the font path is no valid text\n");
+            return 1;
+        }
+        if (!options.font.empty() &&
+            plugin->setControllerState(zephra::render::soundFontControllerState(
+                fontPath, int32_t(options.preset))) != kResultOk) {
+            std::fprintf(stderr, "zephra-editorhost: the plug-in refused the project state\n");
+            return 1;
+        }
+        plugin->process(kCommandBlock);   // the restored sound is adopted and reported here
+    }
     IPlugView* view = plugin->controller()->createView(Vst::ViewType::kEditor);
     if (!view) {
         std::fprintf(stderr, "zephra-editorhost: the plug-in has no editor\n");
         return 3;
+    }
+    if (!options.screenshot.empty()) {
+        const int result = writeEditorScreenshot(view, options);
+        view->release();
+        return result;
     }
     if (view->isPlatformTypeSupported(kPlatformTypeX11EmbedWindowID) != kResultTrue) {
         view->release();
         std::fprintf(stderr, "zephra-editorhost: the editor cannot embed in an X11 window\n");
         return 3;
     }
-    const int result = runView(view, options);
+    CommandHandler play;
+    if (options.commands)
+        play = [&plugin](const std::string& line) { playCommand(*plugin, line); };
+    const int result = runView(view, options, play);
     view->release();
     return result;
 }

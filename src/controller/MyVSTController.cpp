@@ -59,11 +59,32 @@ tresult PLUGIN_API MyVSTController::initialize(FUnknown* context)
     return kResultOk;
 }
 
-IPlugView* PLUGIN_API MyVSTController::createView(FIDString /*name*/)
+IPlugView* PLUGIN_API MyVSTController::createView(FIDString name)
 {
-    // This build has no editor view: every request, "editor" included, is answered with none
-    // rather than with a view that cannot show anything.
-    return nullptr;
+    if (!name || std::strcmp(name, ViewType::kEditor) != 0 || !editorMaker) return nullptr;
+    try {
+        return editorMaker(*this);
+    } catch (const std::exception&) {
+        return nullptr;   // no view rather than an exception into the host
+    }
+}
+
+tresult MyVSTController::beginEdit(ParamID tag)
+{
+    if (!getParameterObject(tag)) return kInvalidArgument;
+    return EditController::beginEdit(tag);
+}
+
+tresult MyVSTController::performEdit(ParamID tag, ParamValue valueNormalized)
+{
+    if (!getParameterObject(tag)) return kInvalidArgument;
+    return EditController::performEdit(tag, valueNormalized);
+}
+
+tresult MyVSTController::endEdit(ParamID tag)
+{
+    if (!getParameterObject(tag)) return kInvalidArgument;
+    return EditController::endEdit(tag);
 }
 
 tresult PLUGIN_API MyVSTController::getParamStringByValue(ParamID tag, ParamValue valueNormalized,

@@ -16,6 +16,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <thread>
@@ -36,7 +37,12 @@ public:
     tresult PLUGIN_API setComponentState(IBStream* state) override;
     tresult PLUGIN_API setState(IBStream* state) override;
     tresult PLUGIN_API getState(IBStream* state) override;
+    // The view named "editor" from the editor maker, or null (no maker, another name).
     IPlugView* PLUGIN_API createView(FIDString name) override;
+    // Edits of tags that name no parameter stay here: the host hears only of its parameters.
+    tresult beginEdit(ParamID tag) override;
+    tresult performEdit(ParamID tag, ParamValue valueNormalized) override;
+    tresult endEdit(ParamID tag) override;
     // Guarded versions of the SDK's: values outside 0..1 are clamped before formatting and no
     // text conversion error leaves the call.
     tresult PLUGIN_API getParamStringByValue(ParamID tag, ParamValue valueNormalized,
@@ -66,6 +72,10 @@ public:
     void sendSoundFont(int32_t fileId, const std::u16string& path, int32_t presetIndex);
 
     // --- the editor link (UI thread) ---
+    // Makes the editor view for createView; the module sets it, so the controller itself
+    // knows nothing of the widget layer.
+    using EditorMaker = std::function<IPlugView*(MyVSTController&)>;
+    void setEditorMaker(EditorMaker maker) { editorMaker = std::move(maker); }
     // The editor registers when it opens and unregisters when it closes; closing an editor
     // that is no longer the registered one changes nothing.
     void editorOpened(ControllerEditor* opened);
@@ -95,6 +105,7 @@ private:
     bool onUiThread() const { return std::this_thread::get_id() == uiThread; }
 
     const PluginDescription& description;
+    EditorMaker editorMaker;
     std::thread::id uiThread;   // the thread that created the controller (the host's UI thread)
 };
 

@@ -1,8 +1,9 @@
 // The two classes this module's factory creates: the SoundFont player's processor and the
-// framework's edit controller.
+// framework's edit controller, which makes the player's editor when the host asks for it.
 #include "shell/ClassFactory.h"
 
 #include "controller/MyVSTController.h"
+#include "editor/VSTGUI.h"
 #include "synth/VSTDSP.h"
 
 #include <new>
@@ -20,7 +21,11 @@ FUnknown* createProcessorInstance(void*)
 FUnknown* createControllerInstance(void*)
 {
     auto* controller = new (std::nothrow) MyVSTController();
-    return controller ? static_cast<IEditController*>(controller) : nullptr;
+    if (!controller) return nullptr;
+    controller->setEditorMaker([](MyVSTController& owner) -> IPlugView* {
+        return new VSTGUI(&owner);
+    });
+    return static_cast<IEditController*>(controller);
 }
 
 } // namespace Vst

@@ -16,9 +16,28 @@ const Rgb kCaption{0.76, 0.84, 0.60};   // matches the editor's accent colour
 const Rgb kDimCaption{0.50, 0.56, 0.44};
 const Rgb kTitle{0.90, 0.93, 0.86};
 
-bool writePng(cairo_surface_t* surface, const std::string& folder, const char* name)
+// A picture drawn in editor pixels at `scale` device pixels each: scale 1 gives "<name>.png",
+// scale 2 the HiDPI "<name>_2x.png".
+struct Canvas
 {
-    const std::string path = folder + "/" + name;
+    cairo_surface_t* surface;
+    cairo_t* cr;
+};
+
+Canvas makeCanvas(int width, int height, int scale)
+{
+    cairo_surface_t* surface =
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width * scale, height * scale);
+    cairo_t* cr = cairo_create(surface);
+    cairo_scale(cr, scale, scale);
+    return {surface, cr};
+}
+
+bool writePng(Canvas canvas, const std::string& folder, const char* stem, int scale)
+{
+    cairo_destroy(canvas.cr);
+    cairo_surface_t* surface = canvas.surface;
+    const std::string path = folder + "/" + stem + (scale == 2 ? "_2x.png" : ".png");
     const bool ok = cairo_surface_write_to_png(surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
     if (!ok)
         std::fprintf(stderr, "cannot write %s\n", path.c_str());
@@ -40,10 +59,10 @@ void sectionPanel(cairo_t* cr, double x, double y, double w, double h, const cha
 
 // The panel behind the controls; every caption sits beside the place where the editor puts
 // the matching control or value label.
-bool drawBackground(const std::string& folder)
+bool drawBackground(const std::string& folder, int scale)
 {
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 681, 441);
-    cairo_t* cr = cairo_create(surface);
+    const Canvas canvas = makeCanvas(681, 441, scale);
+    cairo_t* cr = canvas.cr;
 
     cairo_pattern_t* base = cairo_pattern_create_linear(0, 0, 0, 441);
     cairo_pattern_add_color_stop_rgb(base, 0, 0.13, 0.14, 0.15);
@@ -52,12 +71,12 @@ bool drawBackground(const std::string& folder)
     cairo_paint(cr);
     cairo_pattern_destroy(base);
 
-    // Fine horizontal brushing for a metal look.
-    cairo_set_line_width(cr, 1);
-    for (int y = 0; y < 441; y += 3) {
+    // Fine horizontal brushing for a metal look (one device pixel thick at every scale).
+    cairo_set_line_width(cr, 1.0 / scale);
+    for (int y = 0; y < 441 * scale; y += 3) {
         setColour(cr, {1, 1, 1}, (y % 9 == 0) ? 0.018 : 0.008);
-        cairo_move_to(cr, 0, y + 0.5);
-        cairo_line_to(cr, 681, y + 0.5);
+        cairo_move_to(cr, 0, (y + 0.5) / scale);
+        cairo_line_to(cr, 681, (y + 0.5) / scale);
         cairo_stroke(cr);
     }
 
@@ -75,9 +94,10 @@ bool drawBackground(const std::string& folder)
 
     // Engine status.
     sectionPanel(cr, 240, 100, 431, 90, "ENGINE");
-    text(cr, "Memory", 330, 145, 11, kCaption, 1.0);
+    // The figure counts the sample points the engine holds, in thousands (of 1024).
+    text(cr, "Sample data", 330, 145, 11, kCaption, 1.0);
     insetField(cr, 338, 128, 64, 24);
-    text(cr, "KB", 408, 145, 10, kDimCaption);
+    text(cr, "k points", 408, 145, 10, kDimCaption);
     text(cr, "Voices", 330, 175, 11, kCaption, 1.0);
     insetField(cr, 338, 158, 64, 24);
     text(cr, "/ 64", 408, 175, 10, kDimCaption);
@@ -104,8 +124,7 @@ bool drawBackground(const std::string& folder)
     text(cr, "Output Level", 605, 412, 11, kCaption, 0.5);
     text(cr, "Norvane", 455, 380, 10, kDimCaption, 0.5, true);
 
-    cairo_destroy(cr);
-    return writePng(surface, folder, "background.png");
+    return writePng(canvas, folder, "background", scale);
 }
 
 void folderIcon(cairo_t* cr, double y, bool pressed)
@@ -129,25 +148,21 @@ void folderIcon(cairo_t* cr, double y, bool pressed)
     cairo_fill(cr);
 }
 
-bool drawLoadIcon(const std::string& folder)
+bool drawLoadIcon(const std::string& folder, int scale)
 {
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 25, 50);
-    cairo_t* cr = cairo_create(surface);
-    folderIcon(cr, 0, false);
-    folderIcon(cr, 25, true);
-    cairo_destroy(cr);
-    return writePng(surface, folder, "icon_load.png");
+    const Canvas canvas = makeCanvas(25, 50, scale);
+    folderIcon(canvas.cr, 0, false);
+    folderIcon(canvas.cr, 25, true);
+    return writePng(canvas, folder, "icon_load", scale);
 }
 
-bool drawKnobStrip(const std::string& folder)
+bool drawKnobStrip(const std::string& folder, int scale)
 {
     constexpr int kFrames = 31;
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 50, 50 * kFrames);
-    cairo_t* cr = cairo_create(surface);
+    const Canvas canvas = makeCanvas(50, 50 * kFrames, scale);
     for (int frame = 0; frame < kFrames; ++frame)
-        knobFrame(cr, 0, 50.0 * frame, 50, frame / double(kFrames - 1));
-    cairo_destroy(cr);
-    return writePng(surface, folder, "animeknob.png");
+        knobFrame(canvas.cr, 0, 50.0 * frame, 50, frame / double(kFrames - 1));
+    return writePng(canvas, folder, "animeknob", scale);
 }
 
 // Frame 0: upper half pressed, 1: at rest, 2: lower half pressed.
@@ -177,15 +192,13 @@ void rockerFrame(cairo_t* cr, double y, int pressedHalf)
     }
 }
 
-bool drawRockerStrip(const std::string& folder)
+bool drawRockerStrip(const std::string& folder, int scale)
 {
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 21, 63);
-    cairo_t* cr = cairo_create(surface);
-    rockerFrame(cr, 0, -1);
-    rockerFrame(cr, 21, 0);
-    rockerFrame(cr, 42, +1);
-    cairo_destroy(cr);
-    return writePng(surface, folder, "r_switch_v.png");
+    const Canvas canvas = makeCanvas(21, 63, scale);
+    rockerFrame(canvas.cr, 0, -1);
+    rockerFrame(canvas.cr, 21, 0);
+    rockerFrame(canvas.cr, 42, +1);
+    return writePng(canvas, folder, "r_switch_v", scale);
 }
 
 }  // namespace
@@ -197,9 +210,12 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::string folder = argv[1];
-    bool ok = drawBackground(folder);
-    ok = drawLoadIcon(folder) && ok;
-    ok = drawKnobStrip(folder) && ok;
-    ok = drawRockerStrip(folder) && ok;
+    bool ok = true;
+    for (int scale : {1, 2}) {
+        ok = drawBackground(folder, scale) && ok;
+        ok = drawLoadIcon(folder, scale) && ok;
+        ok = drawKnobStrip(folder, scale) && ok;
+        ok = drawRockerStrip(folder, scale) && ok;
+    }
     return ok ? 0 : 1;
 }

@@ -6,6 +6,8 @@
 
 #include <cairo.h>
 
+#include <cmath>
+
 namespace VSTGUI {
 
 namespace {
@@ -50,6 +52,19 @@ CBitmap::CBitmap(const CResourceDescription& description) : description(descript
     surface = loaded;
     width = cairo_image_surface_get_width(surface);
     height = cairo_image_surface_get_height(surface);
+
+    // The HiDPI picture counts only when it is exactly twice the size.
+    const size_t dot = path.rfind('.');
+    if (dot == UTF8String::npos || dot < folder.size())
+        return;
+    const UTF8String path2x = path.substr(0, dot) + "_2x" + path.substr(dot);
+    cairo_surface_t* loaded2x = cairo_image_surface_create_from_png(path2x.c_str());
+    if (cairo_surface_status(loaded2x) == CAIRO_STATUS_SUCCESS &&
+        cairo_image_surface_get_width(loaded2x) == 2 * width &&
+        cairo_image_surface_get_height(loaded2x) == 2 * height)
+        surface2x = loaded2x;
+    else
+        cairo_surface_destroy(loaded2x);
 }
 
 CBitmap::CBitmap(cairo_surface_t* source) : description("")
@@ -65,6 +80,8 @@ CBitmap::~CBitmap()
 {
     if (surface)
         cairo_surface_destroy(surface);
+    if (surface2x)
+        cairo_surface_destroy(surface2x);
 }
 
 void CBitmap::draw(CDrawContext* context, const CRect& rect, const CPoint& offset, float alpha)
@@ -75,7 +92,16 @@ void CBitmap::draw(CDrawContext* context, const CRect& rect, const CPoint& offse
     cairo_save(cr);
     cairo_rectangle(cr, rect.left, rect.top, rect.getWidth(), rect.getHeight());
     cairo_clip(cr);
-    cairo_set_source_surface(cr, surface, rect.left - offset.x, rect.top - offset.y);
+    double deviceX = 1, deviceY = 1;
+    cairo_user_to_device_distance(cr, &deviceX, &deviceY);
+    if (surface2x && std::fabs(deviceX) >= 1.5) {
+        // Half-size user units over the double picture: one picture pixel per device pixel.
+        cairo_translate(cr, rect.left - offset.x, rect.top - offset.y);
+        cairo_scale(cr, 0.5, 0.5);
+        cairo_set_source_surface(cr, surface2x, 0, 0);
+    } else {
+        cairo_set_source_surface(cr, surface, rect.left - offset.x, rect.top - offset.y);
+    }
     cairo_paint_with_alpha(cr, alpha * context->getGlobalAlpha());
     cairo_restore(cr);
 }

@@ -1,4 +1,6 @@
-// PNG images loaded by resource name from the plug-in bundle's Resources folder.
+// PNG images loaded by resource name from the plug-in bundle's Resources folder. A picture
+// twice the size named "<name>_2x.png" beside "<name>.png" is drawn instead where the screen
+// has two or more physical pixels per pixel (HiDPI), so the image stays sharp there.
 // UI thread only; not real-time safe (loading reads a file).
 #pragma once
 
@@ -33,6 +35,7 @@ public:
     CCoord getWidth() const { return width; }
     CCoord getHeight() const { return height; }
     bool isLoaded() const { return surface != nullptr; }
+    bool hasDoubleResolution() const { return surface2x != nullptr; }
     const CResourceDescription& getResourceDescription() const { return description; }
     cairo_surface_t* getSurface() const { return surface; }
 
@@ -43,6 +46,7 @@ public:
 private:
     CResourceDescription description;
     cairo_surface_t* surface = nullptr;
+    cairo_surface_t* surface2x = nullptr;   // the same picture at twice the size, or null
     CCoord width = 0;
     CCoord height = 0;
 };

@@ -100,6 +100,22 @@ bool GenericStringListDataBrowserSource::dbGetLineWidthAndColor(CCoord& width, C
     return true;
 }
 
+namespace {
+// Relative luminance of a colour (sRGB weights on the byte values), 0..1.
+double luminance(const CColor& colour)
+{
+    return (0.2126 * colour.red + 0.7152 * colour.green + 0.0722 * colour.blue) / 255.0;
+}
+}  // namespace
+
+CColor readableOn(const CColor& back, const CColor& text)
+{
+    // Text too close in brightness to an opaque selection would vanish into it.
+    if (back.alpha < 128 || std::fabs(luminance(back) - luminance(text)) >= 0.35)
+        return text;
+    return luminance(back) > 0.5 ? CColor(0, 0, 0, 255) : CColor(255, 255, 255, 255);
+}
+
 void GenericStringListDataBrowserSource::dbDrawCell(CDrawContext* context, const CRect& size,
                                                     int32_t row, int32_t, int32_t flags,
                                                     CDataBrowser*)
@@ -117,7 +133,7 @@ void GenericStringListDataBrowserSource::dbDrawCell(CDrawContext* context, const
     CRect textRect = size;
     textRect.inset(textInset, 0);
     context->setFont(font.get());
-    context->setFontColor(fontColour);
+    context->setFontColor((flags & kRowSelected) ? readableOn(selectionColour, fontColour) : fontColour);
     context->drawString((*strings)[size_t(row)].c_str(), textRect, kLeftText);
 }
 

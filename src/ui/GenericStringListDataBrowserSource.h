@@ -12,6 +12,10 @@ namespace VSTGUI {
 
 class GenericStringListDataBrowserSource;
 
+// The text colour for a selected row: `text` itself, unless it is too close in brightness to
+// the selection colour `back` to be read; then black or white, whichever stands out.
+CColor readableOn(const CColor& back, const CColor& text);
+
 class IGenericStringListDataBrowserSourceSelectionChanged
 {
 public:

@@ -2,6 +2,7 @@
 // the MIDI mapping and the fresh controller state.
 #include "unit/controller/BundleSupport.h"
 
+#include "pluginterfaces/gui/iplugview.h"
 #include "pluginterfaces/vst/ivstmidicontrollers.h"
 
 #include <gtest/gtest.h>
@@ -105,8 +106,11 @@ TEST_F(ControllerThroughBundle, FreshControllerStateIs27Bytes)
     EXPECT_EQ(bytes, expected);
 }
 
-TEST_F(ControllerThroughBundle, NoEditorViewIsOffered)
+TEST_F(ControllerThroughBundle, OnlyTheViewNamedEditorIsOffered)
 {
-    EXPECT_EQ(plugin->controller()->createView("editor"), nullptr);
+    IPlugView* view = plugin->controller()->createView("editor");
+    ASSERT_NE(view, nullptr);
+    view->release();
     EXPECT_EQ(plugin->controller()->createView("other"), nullptr);
+    EXPECT_EQ(plugin->controller()->createView(nullptr), nullptr);
 }

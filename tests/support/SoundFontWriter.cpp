@@ -222,6 +222,23 @@ std::vector<uint8_t> makeSineSoundFont(const SineFontOptions& options)
     return buildSoundFont(spec);
 }
 
+std::vector<uint8_t> makePianoDrumsOrganFont()
+{
+    SoundFontSpec spec;
+    SampleSpec sine;
+    for (int k = 0; k < 500; ++k)
+        sine.points.push_back(static_cast<int16_t>(std::lround(16384 * std::sin(2 * M_PI * k / 100.0))));
+    sine.rootKey = 69;
+    sine.loopStart = 100;
+    sine.loopEnd = 400;
+    spec.samples.push_back(sine);
+    spec.instruments.push_back({"Sine", {{{{54, 1}, {38, -12000}}, {}, 0}}});
+    spec.presets.push_back({"Piano", 0, 0, {{{}, {}, 0}}});
+    spec.presets.push_back({"Drums", 0, 128, {{{{51, 12}}, {}, 0}}});
+    spec.presets.push_back({"Organ", 5, 0, {{{}, {}, 0}}});
+    return buildSoundFont(spec);
+}
+
 bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -103,6 +103,11 @@ struct SineFontOptions {
 // Every preset plays the same sine (full-scale amplitude 16384, about half scale).
 std::vector<uint8_t> makeSineSoundFont(const SineFontOptions& options = {});
 
+// Presets in file order (bank:program "name"): 0:0 "Piano", 128:0 "Drums", 0:5 "Organ". Each
+// plays a looped 441 Hz sine at key 69; Drums sounds an octave higher, so a test can hear
+// which preset plays.
+std::vector<uint8_t> makePianoDrumsOrganFont();
+
 bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 
 } // namespace test

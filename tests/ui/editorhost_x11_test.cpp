@@ -1,6 +1,8 @@
 // The widget layer in a real X server: the editor host embeds the test frame in a window,
 // xdotool delivers clicks and keys, ImageMagick takes the screenshot that is checked, and
 // repeated opening leaves no windows or descriptors behind.
+#include "support/SoundFontWriter.h"
+
 #include <cairo.h>
 #include <gtest/gtest.h>
 
@@ -100,6 +102,7 @@ public:
         return -1;
     }
 
+    int input() const { return inFd; }
     std::vector<std::string> lines;
 
 private:
@@ -268,4 +271,42 @@ TEST_F(EditorHostX11, ScreenshotOptionWritesTheFrameDrawnOffScreen)
     EXPECT_EQ(panel.r, 30);
     EXPECT_EQ(panel.g, 34);
     EXPECT_EQ(panel.b, 40);
+}
+
+// The player's editor in a real window: a stand-in for the dialog program chooses a generated
+// font, the list fills, and a click on its last row changes the preset that sounds.
+TEST_F(EditorHostX11, PlayerEditorPicksAFontAndTheClickedRowSounds)
+{
+    const std::string scratch = std::string(ZEPHRA_X11_SCRATCH) + "/player_" + std::to_string(getpid());
+    const std::string font = scratch + "/three.sf2";
+    ASSERT_EQ(run("mkdir -p '" + scratch + "/bin'"), 0);
+    ASSERT_TRUE(zephra::test::writeFile(font, zephra::test::makePianoDrumsOrganFont()));
+    // zenity is the first dialog program looked for; this one answers at once.
+    ASSERT_EQ(run("printf '#!/bin/sh\\necho \"%s\"\\n' '" + font + "' > '" + scratch +
+                  "/bin/zenity' && chmod +x '" + scratch + "/bin/zenity'"), 0);
+    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin";
+    setenv("PATH", (scratch + "/bin:" + path).c_str(), 1);
+
+    for (int scale : {1, 2}) {
+        EditorHost host({"--bundle", ZEPHRA_BUNDLE_PATH, "--commands", "--scale", std::to_string(scale)});
+        const std::string ready = host.waitForLine("ready window=");
+        ASSERT_FALSE(ready.empty()) << "the plug-in's editor did not open at scale " << scale;
+        const std::string window = windowOf(ready);
+        auto at = [&](int x, int y) { return std::to_string(x * scale) + " " + std::to_string(y * scale); };
+        auto played = [&] {
+            EXPECT_EQ(write(host.input(), "play 69\n", 8), 8);
+            const std::string line = host.waitForLine("played");
+            return std::atof(line.substr(line.find("freq=") + 5).c_str());
+        };
+        ASSERT_EQ(run("sleep 0.5; xdotool mousemove --window " + window + " " + at(30, 30) + " click 1"), 0);
+        ASSERT_EQ(run("sleep 1"), 0);   // the dialog program ends; the selector polls it
+        EXPECT_NEAR(played(), 441.0, 3.0) << "the top row's preset, Piano, plays";
+        // Rows start at y 126 and are under 22 pixels high: y 172 lies in the third row.
+        ASSERT_EQ(run("xdotool mousemove --window " + window + " " + at(100, 172) + " click 1"), 0);
+        ASSERT_EQ(run("sleep 0.3"), 0);
+        EXPECT_NEAR(played(), 882.0, 6.0) << "the third row (128:000 - Drums) plays at scale " << scale;
+        EXPECT_EQ(host.stop(), 0);
+    }
+    setenv("PATH", path.c_str(), 1);
+    run("rm -rf '" + scratch + "'");
 }

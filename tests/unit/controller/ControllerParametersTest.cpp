@@ -181,7 +181,16 @@ TEST(ControllerLifecycle, TerminateKeepsMidiMapAndRemovesParameters)
     EXPECT_EQ(fixture.controller->getMidiControllerAssignment(0, 0, 7, id), kResultOk);
 }
 
-TEST(ControllerLifecycle, CreateViewGivesNoViewForAnyName)
+TEST(ControllerLifecycle, EditsOfTagsWithoutParameterNeverReachTheHost)
+{
+    ControllerFixture fixture;
+    for (ParamID tag : {10000u, 10001u, 2u})
+        EXPECT_EQ(fixture.controller->performEdit(tag, 0.5), kInvalidArgument) << tag;
+    EXPECT_EQ(fixture.controller->beginEdit(10000), kInvalidArgument);
+    EXPECT_EQ(fixture.controller->endEdit(10000), kInvalidArgument);
+}
+
+TEST(ControllerLifecycle, CreateViewWithoutEditorMakerGivesNoView)
 {
     ControllerFixture fixture;
     EXPECT_EQ(fixture.controller->createView("editor"), nullptr);

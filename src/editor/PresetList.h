@@ -1,0 +1,39 @@
+#pragma once
+// The preset list of a SoundFont as the editor shows it: one "BBB:PPP - Name" row per preset,
+// sorted by text, each row mapped to the preset's index in the file's preset table; and what
+// to tell the user when the file cannot be listed.
+// Threads: the host's UI thread (reads the file). Not real-time safe.
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace Steinberg {
+namespace Vst {
+
+enum class FontStatus {
+    noPath,          // nothing chosen
+    listed,          // a SoundFont 2 file (possibly with no presets)
+    missing,         // nothing at the path: moved or deleted
+    notSoundFont,    // something at the path that does not load as a SoundFont 2 file
+};
+
+struct PresetList {
+    std::vector<std::string> rows;           // sorted row texts, top row first
+    std::map<int32_t, int32_t> rowToPreset;  // row -> preset index in file order
+    FontStatus status = FontStatus::noPath;
+};
+
+// "%03d:%03d - %s" of bank, program and the name up to its first zero byte (20 at most).
+std::string presetRowText(uint16_t bank, uint16_t program, const char (&name)[20]);
+
+// Lists the presets of the file at path (the terminal header is not listed). Equal rows map
+// to the later preset of the first of them; an empty path gives an empty list.
+PresetList buildPresetList(const std::u16string& path);
+
+// The file-name label: the path, followed by why nothing is listed when the file is gone or
+// is not a SoundFont.
+std::string fileLabelText(const std::string& path, FontStatus status);
+
+} // namespace Vst
+} // namespace Steinberg

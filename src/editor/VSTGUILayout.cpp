@@ -1,0 +1,148 @@
+// The player editor's layout: every control in drawing order, with its rectangle and colours.
+#include "editor/VSTGUI.h"
+
+#include "controller/MyVSTController.h"
+#include "editor/BendRangeText.h"
+#include "editor/CListBox.h"
+#include "platform/Text.h"
+#include "ui/CAnimKnob.h"
+#include "ui/CFrame.h"
+#include "ui/CKickButton.h"
+#include "ui/CRockerSwitch.h"
+#include "ui/CTextEdit.h"
+
+#include <cstdio>
+
+namespace Steinberg {
+namespace Vst {
+
+using namespace ::VSTGUI;
+
+namespace {
+constexpr CColor kTransparent{255, 255, 255, 0};
+constexpr CColor kBlack{0, 0, 0, 255};
+} // namespace
+
+VSTGUI::VSTGUI(MyVSTController* controller) : MyVSTGUIEditor(controller)
+{
+    editorWidth = 681;
+    editorHeight = 441;
+    backgroundImage = "background.png";
+}
+
+VSTGUI::~VSTGUI()
+{
+    // The frame and its views go before the fields that point at them.
+    if (frame)
+        close();
+    rowToPreset.clear();
+}
+
+void VSTGUI::createControls()
+{
+    const std::u16string path = loadedPath();
+    std::string pathText;
+    try {
+        pathText = toUtf8(path);
+    } catch (const std::range_error&) {
+        pathText.clear();   // a remembered path that is no valid text shows as none
+    }
+
+    loadButton = addKickButton(kLoadTag, "icon_load.png", 20, 20);
+    loadArea = addKickButton(kLoadTag, nullptr, 50, 20, 80, 30);
+    fileNameLabel = addLabel(110, 60, pathText, 550, textColour);
+
+    const std::vector<std::string> rows = buildPresetList(path);
+    if (fileNameLabel) {
+        fileNameLabel->setHoriAlign(kLeftText);
+        fileNameLabel->setText(fileLabelText(pathText, fontStatus).c_str());
+    }
+
+    presetList = addListBox(CRect(25, 125, 220, 425), rows);
+    if (presetList) {
+        presetList->source->setupUI(accentColour, textColour, kTransparent, kTransparent,
+                                    kTransparent, nullptr, -1, 2);
+        presetList->browser->recalculateLayout(false);
+        presetList->drawer.backColour = kTransparent;
+        presetList->drawer.frameColour = kTransparent;
+        presetList->drawer.scrollerColour = accentColour;
+    }
+    showStoredSelection();
+
+    memoryLabel = addLabel(340, 130, "0", 60, textColour);
+    voiceCountLabel = addLabel(340, 160, "0", 60, textColour);
+    pitchBendLabel = addLabel(370, 220, "0", 60, textColour);
+    modWheelLabel = addLabel(370, 250, "0", 60, textColour);
+    expressionLabel = addLabel(580, 250, "0", 60, textColour);
+    sustainLabel = addLabel(370, 280, "off", 60, textColour);
+
+    bendRangeEdit = new CTextEdit(CRect(580, 220, 640, 240), this, 1000, "0", nullptr, 0);
+    bendRangeEdit->setFont(kNormalFont);
+    bendRangeEdit->setFontColor(kBlack);
+    bendRangeEdit->setBackColor(kTransparent);
+    bendRangeEdit->setFrameColor(kTransparent);
+    bendRangeEdit->setStringToValueFunction([](UTF8StringPtr text, float& result, CTextEdit*) {
+        result = bendRangeFromText(text);
+        return true;
+    });
+    frame->addView(bendRangeEdit);
+
+    bendRangeRocker = addRockerSwitch(kRockerTag, 640, 220);
+    if (bendRangeRocker) {
+        bendRangeRocker->setValueNormalized(0.5f);
+        bendRangeRocker->setDirty(true);
+    }
+    volumeKnob = addAnimKnob(7, 280, 345);
+    outputKnob = addAnimKnob(1001, 580, 345);
+}
+
+namespace {
+std::string valueText(const CControl* control)
+{
+    if (!control)
+        return "none";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6g", double(control->getValueNormalized()));
+    return text;
+}
+
+std::string labelText(const CTextLabel* label)
+{
+    return label ? label->getText() : std::string("none");
+}
+} // namespace
+
+void VSTGUI::describeControls(std::string& out) const
+{
+    out += "fileName=" + labelText(fileNameLabel) + "\n";
+    out += "memory=" + labelText(memoryLabel) + "\n";
+    out += "voices=" + labelText(voiceCountLabel) + "\n";
+    out += "pitchBend=" + labelText(pitchBendLabel) + "\n";
+    out += "modWheel=" + labelText(modWheelLabel) + "\n";
+    out += "expression=" + labelText(expressionLabel) + "\n";
+    out += "sustain=" + labelText(sustainLabel) + "\n";
+    out += "bendRangeText=" + labelText(bendRangeEdit) + "\n";
+    out += "bendRangeValue=" + valueText(bendRangeEdit) + "\n";
+    out += "rocker=" + valueText(bendRangeRocker) + "\n";
+    out += "volumeKnob=" + valueText(volumeKnob) + "\n";
+    out += "outputKnob=" + valueText(outputKnob) + "\n";
+    out += "loadButtonValue=" + valueText(loadButton) + "\n";
+    if (presetList && presetList->browser) {
+        const CDataBrowser* browser = presetList->browser;
+        const CRect size = browser->getViewSize();
+        out += "listRows=" + std::to_string(presetList->strings.size()) + "\n";
+        out += "listSelected=" + std::to_string(browser->getSelectedRow()) + "\n";
+        out += "listRowHeight=" + std::to_string(int(browser->getRowHeight())) + "\n";
+        out += "listTop=" + std::to_string(int(size.top)) + "\n";
+        out += "listLeft=" + std::to_string(int(size.left)) + "\n";
+        out += "listVisibleHeight=" + std::to_string(int(browser->getVisibleSize().getHeight())) + "\n";
+        out += "listScroll=" + std::to_string(int(browser->getScrollOffset().y)) + "\n";
+        for (size_t row = 0; row < presetList->strings.size(); ++row)
+            out += "row" + std::to_string(row) + "=" + presetList->strings[row] + "\n";
+    }
+    for (const auto& entry : rowToPreset)
+        out += "rowToPreset" + std::to_string(entry.first) + "=" + std::to_string(entry.second) + "\n";
+}
+
+} // namespace Vst
+} // namespace Steinberg

@@ -1,0 +1,346 @@
+// The player's editor as a DAW opens it, off screen: the built bundle's view, driven through
+// its off-screen interface with mouse, keys, timer ticks and scripted file dialogs, with the
+// processor playing what the editor chose.
+#include "editor/IOffscreenEditor.h"
+#include "host/MessageObjects.h"
+#include "host/PluginHost.h"
+#include "support/SignalAnalysis.h"
+#include "support/SoundFontWriter.h"
+#include "support/StateBytes.h"
+
+#include "pluginterfaces/gui/iplugview.h"
+#include "pluginterfaces/vst/ivstmessage.h"
+
+#include <cairo.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <unistd.h>
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+using namespace zephra::host;
+using zephra::test::controllerStateNaming;
+
+namespace Steinberg {
+namespace Vst {
+DEF_CLASS_IID(IOffscreenEditor)
+}
+}
+
+namespace {
+
+constexpr int32_t kBlock = 512;
+
+class PlayerEditor : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string error;
+        module = Module::load(ZEPHRA_BUNDLE_PATH, error);
+        ASSERT_NE(module, nullptr) << error;
+        plugin = Plugin::create(*module, error);
+        ASSERT_NE(plugin, nullptr) << error;
+        ASSERT_TRUE(plugin->setup(44100.0, kBlock, &error)) << error;
+        fontPath = scratch("font.sf2");
+        ASSERT_TRUE(zephra::test::writeFile(fontPath, zephra::test::makePianoDrumsOrganFont()));
+    }
+    void TearDown() override
+    {
+        closeEditor();
+        plugin.reset();
+        module.reset();
+        std::remove(fontPath.c_str());
+    }
+    static std::string scratch(const std::string& name)
+    {
+        return std::string(ZEPHRA_BINARY_DIR) + "/editor_" + std::to_string(getpid()) + "_" + name;
+    }
+
+    void openEditor()
+    {
+        view = plugin->controller()->createView("editor");
+        ASSERT_NE(view, nullptr);
+        ASSERT_EQ(view->queryInterface(IOffscreenEditor::iid, reinterpret_cast<void**>(&editor)), kResultOk);
+        ASSERT_EQ(editor->openOffscreen(), kResultOk);
+    }
+    void closeEditor()
+    {
+        if (editor) {
+            editor->closeOffscreen();
+            editor->release();
+        }
+        if (view)
+            view->release();
+        editor = nullptr;
+        view = nullptr;
+    }
+    std::map<std::string, std::string> shown()
+    {
+        std::string text(size_t(editor->describe(nullptr, 0)), '\0');
+        editor->describe(text.data(), int32(text.size()));
+        std::map<std::string, std::string> values;
+        for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+            const std::string line = text.substr(start, end - start);
+            values[line.substr(0, line.find('='))] = line.substr(line.find('=') + 1);
+        }
+        return values;
+    }
+    void click(double x, double y)
+    {
+        editor->mouse(kOffscreenMouseDown, x, y);
+        editor->mouse(kOffscreenMouseUp, x, y);
+    }
+    void clickRow(int row)
+    {
+        auto s = shown();
+        const double height = std::stod(s["listRowHeight"]);
+        click(std::stod(s["listLeft"]) + 40,
+              std::stod(s["listTop"]) + 1 + (row + 0.5) * height - std::stod(s["listScroll"]));
+    }
+    void type(const std::string& text)
+    {
+        click(600, 230);   // the bend-range field: replace what it shows
+        editor->key(kOffscreenKeyEnd, 0);
+        for (int i = 0; i < 8; ++i)
+            editor->key(kOffscreenKeyBackspace, 0);
+        for (char c : text)
+            editor->key(kOffscreenKeyNone, c);
+        editor->key(kOffscreenKeyReturn, 0);
+    }
+    // The pitch the instrument plays for key 69 now.
+    double playedFrequency()
+    {
+        plugin->process(kBlock);   // a sound sent meanwhile is adopted at the end of this block
+        std::vector<float> left;
+        for (int b = 0; b < 12; ++b) {
+            std::vector<NoteEvent> notes;
+            if (b == 0)
+                notes.push_back(NoteEvent::on(0, 69));
+            if (b == 11)
+                notes.push_back(NoteEvent::off(kBlock - 1, 69));
+            const StereoBuffer& out = plugin->process(kBlock, {}, notes);
+            left.insert(left.end(), out.left.begin(), out.left.end());
+        }
+        return zephra::test::estimateFrequency(left, 44100.0, 2048);
+    }
+    void sendToController(const char* id, const char* key, const std::vector<uint8_t>& bytes)
+    {
+        auto* message = new Message;
+        message->setMessageID(id);
+        message->getAttributes()->setBinary(key, bytes.data(), uint32(bytes.size()));
+        IConnectionPoint* point = nullptr;
+        ASSERT_EQ(plugin->controller()->queryInterface(IConnectionPoint::iid, reinterpret_cast<void**>(&point)), kResultOk);
+        point->notify(message);
+        point->release();
+        message->release();
+    }
+
+    std::shared_ptr<Module> module;
+    std::unique_ptr<Plugin> plugin;
+    IPlugView* view = nullptr;
+    IOffscreenEditor* editor = nullptr;
+    std::string fontPath;
+};
+
+} // namespace
+
+TEST_F(PlayerEditor, ChosenFontListsSortedPresetsAndTheChosenRowPlays)
+{
+    openEditor();
+    EXPECT_EQ(view->isPlatformTypeSupported(kPlatformTypeX11EmbedWindowID), kResultTrue);
+    EXPECT_EQ(view->isPlatformTypeSupported(kPlatformTypeHWND), kResultFalse);
+    auto s = shown();
+    EXPECT_EQ(s["background"], "681x441") << "the image is looked up in the bundle's Resources";
+    EXPECT_EQ(s["listRows"], "0");
+
+    editor->scriptFileDialogs(fontPath.c_str(), true);
+    click(30, 30);   // the load icon; the dialog stays open
+    click(90, 35);   // the area beside it, while the user is still choosing
+    EXPECT_EQ(editor->fileDialogsStarted(), 1) << "a second dialog while one is open";
+    s = shown();
+    EXPECT_EQ(s["dialogTitle"], "ファイルの選択");
+    EXPECT_EQ(s["dialogFilters"], "ALL Files:*|SoundFont2 File:sf2");
+    EXPECT_EQ(s["listRows"], "0") << "the list fills when the dialog ends, not before";
+    editor->finishFileDialogs();
+
+    s = shown();
+    EXPECT_EQ(s["row0"], "000:000 - Piano");
+    EXPECT_EQ(s["row1"], "000:005 - Organ");
+    EXPECT_EQ(s["row2"], "128:000 - Drums");
+    EXPECT_EQ(s["rowToPreset0"] + s["rowToPreset1"] + s["rowToPreset2"], "021");
+    EXPECT_EQ(s["listSelected"], "0");
+    EXPECT_EQ(s["fileName"], fontPath);
+    EXPECT_EQ(s["loadButtonValue"], "0") << "the load button must not carry the Mod Wheel";
+    EXPECT_NEAR(playedFrequency(), 441.0, 2.5);
+
+    clickRow(2);
+    EXPECT_NEAR(playedFrequency(), 882.0, 5.0) << "row 2 is preset index 1, an octave up";
+    EXPECT_EQ(plugin->controllerState(), controllerStateNaming(fontPath, 1));
+    editor->key(kOffscreenKeyUp, 0);   // the list has the keyboard after the click
+    EXPECT_EQ(shown()["listSelected"], "1");
+    EXPECT_EQ(plugin->controllerState(), controllerStateNaming(fontPath, 2)) << "Up loads the row above";
+    for (const EditRecord& edit : plugin->edits())
+        EXPECT_TRUE(edit.id != 1 && edit.id < 10000) << "the host heard of tag " << edit.id;
+
+    // Reopening shows the stored preset's row; the dialog starts in the font's folder.
+    closeEditor();
+    openEditor();
+    s = shown();
+    EXPECT_EQ(s["listSelected"], "1");
+    EXPECT_EQ(s["fileName"], fontPath);
+    editor->scriptFileDialogs(nullptr, false);
+    click(30, 30);
+    EXPECT_EQ(shown()["dialogFolder"], fontPath.substr(0, fontPath.rfind('/') + 1));
+}
+
+TEST_F(PlayerEditor, DialogStartsInThePresetFolderElseTheSystemFontsElseHome)
+{
+    const std::string home = scratch("home/");
+    const std::string presets = home + ".vst3/presets/Norvane/Zephra SF2 Player/";
+    ASSERT_EQ(std::system(("mkdir -p '" + presets + "'").c_str()), 0);
+    const char* previousHome = std::getenv("HOME");
+    const std::string savedHome = previousHome ? previousHome : "";
+    setenv("HOME", home.c_str(), 1);
+    openEditor();
+    editor->scriptFileDialogs(nullptr, false);
+    click(30, 30);
+    EXPECT_EQ(shown()["dialogFolder"], presets);
+    ASSERT_EQ(std::system(("rm -rf '" + home + ".vst3'").c_str()), 0);
+    click(30, 30);
+    const bool systemFonts = access("/usr/share/sounds/sf2", F_OK) == 0;
+    EXPECT_EQ(shown()["dialogFolder"], systemFonts ? "/usr/share/sounds/sf2" : home);
+    setenv("HOME", savedHome.c_str(), 1);
+    std::system(("rm -rf '" + home + "'").c_str());
+}
+
+TEST_F(PlayerEditor, BendRangeFieldAndRockerEditTheParameter)
+{
+    openEditor();
+    IEditController* controller = plugin->controller();
+    const std::vector<std::pair<std::string, double>> typed = {
+        {"15", 1.0}, {"2.5", 3.0 / 12}, {"abc", 0.0}, {"-3", 0.0}};
+    for (const auto& entry : typed) {
+        type(entry.first);
+        EXPECT_NEAR(controller->getParamNormalized(1000), entry.second, 1e-6) << entry.first;
+    }
+    type("15");
+    editor->tick();
+    EXPECT_EQ(shown()["bendRangeText"], "12") << "a limited value shows as the parameter has it";
+
+    auto pressRocker = [&](double y) {
+        editor->mouse(kOffscreenMouseDown, 650, y);
+        editor->mouse(kOffscreenMouseUp, 650, y);
+    };
+    pressRocker(224);   // upper half at the top of the range
+    EXPECT_NEAR(controller->getParamNormalized(1000), 1.0, 1e-6);
+    type("0");
+    editor->tick();
+    pressRocker(238);   // lower half at the bottom
+    EXPECT_NEAR(controller->getParamNormalized(1000), 0.0, 1e-6);
+    pressRocker(224);
+    pressRocker(224);   // twice within one tick: the field has not caught up yet
+    EXPECT_NEAR(controller->getParamNormalized(1000), 1.0 / 12, 1e-6);
+    editor->tick();
+    pressRocker(224);
+    EXPECT_NEAR(controller->getParamNormalized(1000), 2.0 / 12, 1e-6);
+    EXPECT_EQ(shown()["rocker"], "0.5") << "the rocker springs back to rest";
+}
+
+TEST_F(PlayerEditor, DisplaysFollowReportsAndHostChangesOnTheNextTick)
+{
+    openEditor();
+    sendToController("USEDMEM", "usedMem", {0, 0, 16, 0, 0, 0, 0, 0});   // 1,048,576
+    sendToController("VOICENUM", "voiceNum", {0xFD, 0xFF, 0xFF, 0xFF});    // -3
+    EXPECT_EQ(shown()["memory"], "0") << "labels change only on the timer tick";
+    plugin->controller()->setParamNormalized(7, 0.25);
+    plugin->controller()->setParamNormalized(1001, 0.25);
+    editor->tick();
+    auto s = shown();
+    EXPECT_EQ(s["memory"], "1024");
+    EXPECT_EQ(s["voices"], "-3");
+    EXPECT_EQ(s["volumeKnob"], "0.25");
+    EXPECT_NE(s["outputKnob"], "0.25") << "the output knob shows only the user's own changes";
+    EXPECT_EQ(s["sustain"], "off");
+    sendToController("USEDMEM", "usedMem", {0xFF, 3, 0, 0, 0, 0, 0, 0});   // 1023
+    editor->tick();
+    EXPECT_EQ(shown()["memory"], "0");
+}
+
+TEST_F(PlayerEditor, MissingOrForeignFontIsNamedAndTheProjectKeepsIt)
+{
+    const std::string missing = scratch("moved.sf2");
+    const std::vector<uint8_t> project = controllerStateNaming(missing, 2);
+    ASSERT_EQ(plugin->setControllerState(project), kResultOk);
+    openEditor();
+    auto s = shown();
+    EXPECT_EQ(s["fileName"], missing + " (not found)");
+    EXPECT_EQ(s["listRows"], "0");
+    EXPECT_EQ(plugin->controllerState(), project) << "saving the project keeps path and preset";
+
+    const std::string foreign = scratch("notes.sf2");
+    ASSERT_TRUE(zephra::test::writeFile(foreign, {'R', 'I', 'F', 'F', 0, 0, 0, 0}));
+    editor->scriptFileDialogs(foreign.c_str(), false);
+    click(30, 30);
+    EXPECT_EQ(shown()["fileName"], foreign + " (not a SoundFont 2 file)");
+    EXPECT_EQ(plugin->controllerState(), controllerStateNaming(foreign, 0));
+    std::remove(foreign.c_str());
+
+    editor->scriptFileDialogs(nullptr, false);   // a cancelled dialog changes nothing
+    click(30, 30);
+    EXPECT_EQ(plugin->controllerState(), controllerStateNaming(foreign, 0));
+}
+
+TEST_F(PlayerEditor, DoubleScalePictureMatchesTheSingleScaleLayout)
+{
+    ASSERT_EQ(plugin->setControllerState(controllerStateNaming(fontPath, 0)), kResultOk);
+    openEditor();
+    const std::string one = scratch("x1.png"), two = scratch("x2.png");
+    ASSERT_EQ(editor->writeScreenshot(one.c_str(), 1.0), kResultOk);
+    ASSERT_EQ(editor->writeScreenshot(two.c_str(), 2.0), kResultOk);
+    cairo_surface_t* small = cairo_image_surface_create_from_png(one.c_str());
+    cairo_surface_t* large = cairo_image_surface_create_from_png(two.c_str());
+    ASSERT_EQ(cairo_image_surface_get_width(large), 2 * 681);
+    // Each 2x2 block of the HiDPI picture averages to the same pixel at scale 1: every
+    // caption and control sits in the same place at both scales.
+    auto channel = [](cairo_surface_t* image, int x, int y, int shift) {
+        const auto* row = cairo_image_surface_get_data(image) + y * cairo_image_surface_get_stride(image);
+        return int((reinterpret_cast<const uint32_t*>(row)[x] >> shift) & 0xFF);
+    };
+    double difference = 0;
+    for (int y = 0; y < 441; ++y)
+        for (int x = 0; x < 681; ++x)
+            for (int shift : {0, 8, 16}) {
+                const int average = (channel(large, 2 * x, 2 * y, shift) + channel(large, 2 * x + 1, 2 * y, shift) +
+                                     channel(large, 2 * x, 2 * y + 1, shift) + channel(large, 2 * x + 1, 2 * y + 1, shift)) / 4;
+                difference += std::abs(average - channel(small, x, y, shift));
+            }
+    EXPECT_LT(difference / (681.0 * 441 * 3), 6.0) << "mean difference per channel";
+    cairo_surface_destroy(small);
+    cairo_surface_destroy(large);
+    std::remove(one.c_str());
+    std::remove(two.c_str());
+}
+
+TEST_F(PlayerEditor, StoredPresetRowIsInViewWhereverItLiesInALongList)
+{
+    // Guards against a scroll target past the end: rows are shorter than the 22 pixels the
+    // scroll arithmetic counts, so the target could fall beyond the last row.
+    zephra::test::SineFontOptions options;
+    options.presetCount = 40;
+    ASSERT_TRUE(zephra::test::writeFile(fontPath, zephra::test::makeSineSoundFont(options)));
+    for (int preset : {0, 20, 37, 39}) {
+        ASSERT_EQ(plugin->setControllerState(controllerStateNaming(fontPath, preset)), kResultOk);
+        openEditor();
+        auto s = shown();
+        const double height = std::stod(s["listRowHeight"]), scroll = std::stod(s["listScroll"]);
+        EXPECT_EQ(s["listSelected"], std::to_string(preset));
+        EXPECT_GE(preset * height, scroll) << preset;
+        EXPECT_LE((preset + 1) * height, scroll + std::stod(s["listVisibleHeight"])) << preset;
+        closeEditor();
+    }
+}
