@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Benchmarks: the SoundFont reader, the engine beside libfluidsynth in the same run, the
-# renderer's real-time factor, and the memory and load time of a preset beside libfluidsynth's.
+# renderer's real-time factor, the memory and load time of a preset beside libfluidsynth's, and
+# the same for the largest preset of a compressed (.sf3) font beside its .sf2.
 # --smoke runs each briefly (used by the test command).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,10 +21,12 @@ if [ $SMOKE = 1 ]; then
   "$BUILD/bench/synth_bench" --smoke
   [ -x "$BUILD/bench/render_bench" ] && "$BUILD/bench/render_bench" --smoke
   [ -x "$BUILD/bench/memory_bench" ] && "$BUILD/bench/memory_bench" --smoke
+  [ -x "$BUILD/bench/compressed_bench" ] && "$BUILD/bench/compressed_bench" --smoke
 else
   "$BUILD/bench/bench_soundfont"
   "$BUILD/bench/synth_bench"
   [ -x "$BUILD/bench/render_bench" ] && "$BUILD/bench/render_bench"
   [ -x "$BUILD/bench/memory_bench" ] && "$BUILD/bench/memory_bench"
+  [ -x "$BUILD/bench/compressed_bench" ] && "$BUILD/bench/compressed_bench"
 fi
 exit 0
