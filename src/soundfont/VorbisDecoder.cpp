@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 
@@ -77,6 +78,11 @@ VorbisOutcome decodeVorbis(const uint8_t* stream, size_t size, uint64_t maxPoint
     }
     if (layout.haveLength && layout.lastGranule < points.size())
         points.resize(static_cast<size_t>(layout.lastGranule));
+    // A crafted codebook can scale points to infinity; the engine must never be handed one.
+    if (!std::all_of(points.begin(), points.end(), [](float v) { return std::isfinite(v); })) {
+        points = {};
+        return VorbisOutcome::malformed;
+    }
     if (points.empty())
         return VorbisOutcome::empty;
     return VorbisOutcome::ok;

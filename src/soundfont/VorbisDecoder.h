@@ -15,7 +15,7 @@ namespace Vst {
 
 enum class VorbisOutcome {
     ok,
-    malformed,   // not one well-formed single-stream Ogg Vorbis stream (or the decoder failed)
+    malformed,   // not one well-formed Ogg Vorbis stream, the decoder failed, or a point is not finite
     notMono,     // more than one channel: a SoundFont sample is mono
     empty,       // decodes to no points
     tooLong,     // decodes to more points than the cap
