@@ -6,6 +6,7 @@
 #include "support/SoundFontWriter.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 using namespace zephra::test;
@@ -38,6 +39,19 @@ SoundFontSpec layeredFont()
     spec.presets.push_back(PresetSpec{"Drums", 0, 128, {ZoneSpec{{}, {}, 0}}});
     spec.extraInfoChunks.push_back(RawChunk{"ICMT", {'o', 'd', 'd'}, -1, false});
     return spec;
+}
+
+// A chunk's data inside a RIFF file in memory (the first occurrence of its ID).
+bool findChunk(const std::vector<uint8_t>& file, const char* id, size_t& offset, uint32_t& size)
+{
+    for (size_t at = 12; at + 8 <= file.size(); ++at) {
+        if (std::memcmp(file.data() + at, id, 4) != 0)
+            continue;
+        size = file[at + 4] | (file[at + 5] << 8) | (file[at + 6] << 16) | (static_cast<uint32_t>(file[at + 7]) << 24);
+        offset = at + 8;
+        return true;
+    }
+    return false;
 }
 
 void write(const std::string& dir, const std::string& name, const std::vector<uint8_t>& bytes)

@@ -1,8 +1,7 @@
-// SoundFont 3: fonts generated here and compressed by sf3convert play like the .sf2 they came
-// from; each compressed sample is decoded once into a shared buffer; a stream that does not
-// decode drops only its zones; the decoder refuses what it cannot bound.
+// SoundFont 3: a font generated here and compressed by sf3convert plays like the .sf2 it came
+// from, each compressed sample decoded once into a shared buffer; a stream that does not decode
+// drops only its zones; the decoder refuses what it cannot bound.
 #include "TestFiles.h"
-#include "soundfont/SampleCache.h"
 #include "soundfont/SoundFontReader.h"
 #include "soundfont/VorbisDecoder.h"
 #include "support/SignalAnalysis.h"
@@ -14,33 +13,18 @@ using namespace Steinberg::Vst;
 using namespace zephra::test;
 
 namespace {
-
-uint32_t le32At(const std::vector<uint8_t>& b, size_t at)
-{
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
-}
-void putLe32(std::vector<uint8_t>& b, size_t at, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-class CompressedFont : public ::testing::Test {
-protected:
+struct Converted : ::testing::Test {
     void SetUp() override
     {
         if (!haveSf3convert())
             GTEST_SKIP() << "sf3convert not installed (apt-get install sf3convert): compressed fonts untested";
-        sf2 = buildSoundFont(tonesFont());
-        sf3 = convertToSf3(sf2, tempPath("convert"));
-        ASSERT_FALSE(sf3.empty()) << "sf3convert failed";
-        ASSERT_TRUE(findChunk(sf3, "shdr", shdr, shdrSize));
-        ASSERT_TRUE(findChunk(sf3, "smpl", smpl, smplSize));
+        ASSERT_FALSE((sf3 = convertToSf3(sf2, tempPath("convert"))).empty()) << "sf3convert failed";
+        sf2Path = writeTemp(sf2, "font.sf2");
+        RiffFile riff(sf3Path = writeTemp(sf3, "font.sf3"));
+        smpl = size_t(riff.chunkIndex().at(RiffFile::id("smpl"))) + 4;
+        shdr = size_t(riff.chunkIndex().at(RiffFile::id("shdr"))) + 4;
+        headers = SoundFontReader(sf3Path).sampleHeaders;
     }
-    // Byte range of sample i's stream inside the file.
-    size_t streamStart(size_t i) const { return smpl + le32At(sf3, shdr + 46 * i + 20); }
-    size_t streamEnd(size_t i) const { return smpl + le32At(sf3, shdr + 46 * i + 24); }
-
     SFSynthList build(const std::u16string& path, int32_t preset, std::string* log = nullptr)
     {
         SoundFontReader reader(path);
@@ -50,113 +34,63 @@ protected:
             *log = reader.log;
         return reader.synths;
     }
-
-    std::vector<uint8_t> sf2, sf3;
-    size_t shdr = 0, smpl = 0;
-    uint32_t shdrSize = 0, smplSize = 0;
+    const std::vector<uint8_t> sf2 = buildSoundFont(tonesFont());
+    std::vector<uint8_t> sf3;
+    std::u16string sf2Path, sf3Path;
+    std::vector<SampleHeader> headers;
+    size_t smpl = 0, shdr = 0;
 };
-
-std::vector<float> pointsOf(const SFSynth& r) { return std::vector<float>(r.samples.begin(), r.samples.end() - 1); }
-
 } // namespace
 
-TEST_F(CompressedFont, EveryPresetPlaysLikeTheSoundFont2ItCameFrom)
+TEST_F(Converted, EveryPresetPlaysLikeTheSoundFont2ItCameFromFromOneSharedBufferPerSample)
 {
-    SoundFontReader header(writeTemp(sf3, "font.sf3"));
-    EXPECT_EQ(header.versionMajor, 3);
-    for (size_t i = 0; i + 1 < header.sampleHeaders.size(); ++i)
-        EXPECT_EQ(header.sampleHeaders[i].sampleType & 0x10, 0x10) << "sample " << i << " not compressed";
-    const std::u16string original = writeTemp(sf2, "font.sf2"), compressed = writeTemp(sf3, "font.sf3");
     for (int32_t p = 0; p < 4; ++p) {
         std::string log;
-        const SFSynthList want = build(original, p), got = build(compressed, p, &log);
+        const SFSynthList want = build(sf2Path, p), got = build(sf3Path, p, &log);
         ASSERT_EQ(got.size(), want.size()) << log;
         for (size_t z = 0; z < got.size(); ++z) {
-            SCOPED_TRACE("preset " + std::to_string(p) + " zone " + std::to_string(z));
-            const SFSynth &a = want[z], &b = got[z];
-            const std::vector<float> wantPoints = pointsOf(a), gotPoints = pointsOf(b);
-            ASSERT_EQ(gotPoints.size(), wantPoints.size());
-            EXPECT_EQ(b.samples.back(), 0.0f);
-            EXPECT_NEAR(estimateFrequency(gotPoints, 44100) / estimateFrequency(wantPoints, 44100), 1.0, 0.005);
-            EXPECT_NEAR(20 * std::log10(rmsLevel(gotPoints) / rmsLevel(wantPoints)), 0.0, 1.0);
-            // Loop points count decoded points: the same points of the waveform as in the original.
-            EXPECT_EQ(b.loopStart, a.loopStart);
-            EXPECT_EQ(b.loopEnd, a.loopEnd);
-            EXPECT_EQ(b.end, a.end);
-            const double peak = peakLevel(wantPoints);
-            for (int32_t at : {a.loopStart, a.loopStart + 7, a.loopEnd - 7, a.loopEnd})
-                EXPECT_NEAR(gotPoints[static_cast<size_t>(at)], wantPoints[static_cast<size_t>(at)], 0.05 * peak) << at;
-            EXPECT_EQ(b.rootKey, a.rootKey);
-            EXPECT_EQ(b.sampleModes, a.sampleModes);
-            EXPECT_EQ(b.attenuation, a.attenuation);
-            EXPECT_EQ(b.pan, a.pan);
-            EXPECT_EQ(b.velocityLow, a.velocityLow);
+            const std::vector<float> a(want[z].samples.begin(), want[z].samples.end() - 1), b(got[z].samples.begin(), got[z].samples.end() - 1);
+            ASSERT_EQ(b.size(), a.size()) << "preset " << p << " zone " << z;
+            EXPECT_NEAR(estimateFrequency(b, 44100) / estimateFrequency(a, 44100), 1.0, 0.005);
+            EXPECT_NEAR(20 * std::log10(rmsLevel(b) / rmsLevel(a)), 0.0, 1.0);
+            // Loop points count decoded points and land on the same points of the waveform.
+            EXPECT_EQ(got[z].loopStart, want[z].loopStart);
+            EXPECT_EQ(got[z].loopEnd, want[z].loopEnd);
+            for (int32_t k : {want[z].loopStart, want[z].loopStart + 7, want[z].loopEnd - 7, want[z].loopEnd})
+                EXPECT_NEAR(b[size_t(k)], a[size_t(k)], 0.05 * peakLevel(a)) << k;
         }
     }
+    const SFSynthList first = build(sf3Path, 0), second = build(sf3Path, 0);   // a second instance
+    EXPECT_TRUE(first[0].samples.sharesBufferWith(first[1].samples) && second[0].samples.sharesBufferWith(first[0].samples));
 }
 
-TEST_F(CompressedFont, EachCompressedSampleIsDecodedOnceIntoOneSharedBuffer)
+TEST_F(Converted, StreamThatDoesNotDecodeDropsOnlyItsZones)
 {
-    const std::u16string path = writeTemp(sf3, "font.sf3");
-    const SFSynthList layers = build(path, 0);
-    ASSERT_EQ(layers.size(), 2u);
-    EXPECT_TRUE(layers[0].samples.sharesBufferWith(layers[1].samples));
-    // Another reader of the same file (a second instance) gets the buffer already held.
-    const SFSynthList again = build(path, 0);
-    ASSERT_EQ(again.size(), 2u);
-    EXPECT_TRUE(again[0].samples.sharesBufferWith(layers[0].samples));
-    // The same points stored plainly in another file are not taken for the decoded ones.
-    const SFSynthList plain = build(writeTemp(sf2, "font.sf2"), 0);
-    EXPECT_FALSE(plain[0].samples.sharesBufferWith(layers[0].samples));
-}
-
-TEST_F(CompressedFont, StreamThatDoesNotDecodeDropsOnlyItsZones)
-{
-    // Guards against a hostile stream taking down the preset (or the process): garbage in one
-    // stream and another running past "smpl" skip their samples with a log line each, and the
-    // rest of the preset still plays.
+    // Guards against a hostile stream taking down the preset (or the process).
     std::vector<uint8_t> broken = sf3;
-    for (size_t at = streamStart(1); at < streamStart(1) + 64; ++at)
-        broken[at] ^= 0x5A;
-    putLe32(broken, shdr + 46 * 2 + 24, smplSize + 1);
+    for (size_t k = smpl + headers[1].start; k < smpl + headers[1].start + 64; ++k)
+        broken[k] ^= 0x5A;                    // garbage in "Mid"
+    broken[shdr + 46 * 2 + 27] = 0x7F;       // "High" ends past "smpl"
     std::string log;
-    const SFSynthList all = build(writeTemp(broken, "broken.sf3"), 3, &log);
-    ASSERT_EQ(all.size(), 2u) << log;
-    EXPECT_EQ(all[0].velocityHigh, 63);
-    EXPECT_EQ(all[1].velocityLow, 64);
+    ASSERT_EQ(build(writeTemp(broken, "broken.sf3"), 3, &log).size(), 2u) << log;   // "Low" still plays
     EXPECT_NE(log.find("No.2 : shdrが指定する圧縮波形を展開できない\n"), std::string::npos) << log;
     EXPECT_NE(log.find("No.3 : shdrが指定する波形サイズがSMPLチャンクサイズより大きい\n"), std::string::npos) << log;
 }
 
-TEST_F(CompressedFont, DecoderRefusesStreamsItCannotBound)
+TEST_F(Converted, DecoderRefusesStreamsItCannotBound)
 {
-    const std::vector<uint8_t> good(sf3.begin() + static_cast<long>(streamStart(1)), sf3.begin() + static_cast<long>(streamEnd(1)));
-    std::vector<float> points;
-    ASSERT_EQ(decodeVorbis(good.data(), good.size(), 1u << 20, points), VorbisOutcome::ok);
-    EXPECT_EQ(points.size(), 44100u);
-    EXPECT_GE(points.capacity(), points.size() + 1);   // room for the guard point
-    EXPECT_EQ(decodeVorbis(good.data(), good.size(), 1000, points), VorbisOutcome::tooLong);
-    EXPECT_TRUE(points.empty());
-    EXPECT_EQ(decodeVorbis(good.data(), good.size() / 2, 1u << 20, points), VorbisOutcome::malformed);
-    EXPECT_EQ(decodeVorbis(good.data(), 0, 1u << 20, points), VorbisOutcome::malformed);
-
-    std::vector<uint8_t> stereo = good;
-    stereo[28 + 11] = 2;   // channel count of the identification header (after the 28-byte page header)
-    EXPECT_EQ(decodeVorbis(stereo.data(), stereo.size(), 1u << 20, points), VorbisOutcome::notMono);
-
-    // A comment header whose vendor length runs past its packet: the library would write by it.
-    const size_t second = 28 + 30;   // the second page
-    ASSERT_EQ(std::string(good.begin() + second, good.begin() + second + 4), "OggS");
-    std::vector<uint8_t> lying = good;
-    const size_t comment = second + 27 + good[second + 26];
-    putLe32(lying, comment + 7, 0xFFFFFFFFu);
-    EXPECT_EQ(decodeVorbis(lying.data(), lying.size(), 1u << 20, points), VorbisOutcome::malformed);
-
-    // Only the header pages: a stream without audio decodes to nothing.
-    size_t firstAudioPage = second;
-    firstAudioPage += 27 + good[second + 26];
-    for (size_t s = 0; s < good[second + 26]; ++s)
-        firstAudioPage += good[second + 27 + s];
-    std::vector<uint8_t> headersOnly(good.begin(), good.begin() + static_cast<long>(firstAudioPage));
-    EXPECT_EQ(decodeVorbis(headersOnly.data(), headersOnly.size(), 1u << 20, points), VorbisOutcome::empty);
+    std::vector<uint8_t> good(sf3.begin() + long(smpl + headers[1].start), sf3.begin() + long(smpl + headers[1].end)), bad = good;
+    std::vector<float> out;
+    ASSERT_EQ(decodeVorbis(good.data(), good.size(), 44100, out), VorbisOutcome::ok);
+    EXPECT_EQ(decodeVorbis(good.data(), good.size(), 44099, out), VorbisOutcome::tooLong);
+    const size_t comment = 58 + 27 + good[58 + 26];   // after the 58-byte first page, the second
+    size_t audio = comment;                           // page's header, then its packets
+    for (size_t s = 0; s < good[58 + 26]; ++s)
+        audio += good[58 + 27 + s];
+    EXPECT_EQ(decodeVorbis(good.data(), audio, 1u << 20, out), VorbisOutcome::empty);
+    bad[28 + 11] = 2;   // the identification header's channel count
+    EXPECT_EQ(decodeVorbis(bad.data(), bad.size(), 1u << 20, out), VorbisOutcome::notMono);
+    bad = good;         // a vendor text longer than the comment packet: the library would write by it
+    std::fill_n(bad.begin() + long(comment + 7), 4, 0xFF);
+    EXPECT_EQ(decodeVorbis(bad.data(), bad.size(), 1u << 20, out), VorbisOutcome::malformed);
 }
