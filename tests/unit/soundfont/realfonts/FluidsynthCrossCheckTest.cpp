@@ -19,7 +19,6 @@
 #endif
 
 using namespace Steinberg::Vst;
-using zephra::test::estimateFrequency;
 
 namespace {
 
@@ -84,10 +83,10 @@ std::pair<double, double> frequencies(const std::string& path, int program, int 
         if (key >= r.keyLow && key <= r.keyHigh && 100 >= r.velocityLow && 100 <= r.velocityHigh) {
             const std::vector<float> points(r.samples.begin() + r.loopStart, r.samples.begin() + r.loopEnd);
             const double cents = (key - r.rootKey + r.coarseTune) * 100.0 + r.fineTune + r.pitchCorrection;
-            return {estimateFrequency(left, 44100, 8820), estimateFrequency(points, r.sampleRate) * std::pow(2.0, cents / 1200.0)};
+            return {zephra::test::estimateFrequency(left, 44100, 8820), zephra::test::estimateFrequency(points, r.sampleRate) * std::pow(2.0, cents / 1200.0)};
         }
     }
-    return {estimateFrequency(left, 44100, 8820), 0.0};
+    return {zephra::test::estimateFrequency(left, 44100, 8820), 0.0};
 }
 #endif
 
