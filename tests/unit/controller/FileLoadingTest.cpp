@@ -23,6 +23,24 @@ TEST(LoadFile, SoundFontIsSentWithTheChosenPresetAndRemembered)
     EXPECT_EQ(fixture.controller->fileOptions.at(1), (std::vector<uint8_t>{4, 0, 0, 0}));
 }
 
+// Two plug-in instances in one process that play the same preset hold its samples once.
+TEST(LoadFile, TwoInstancesWithTheSamePresetShareTheirSampleBuffers)
+{
+    TempFile font("tones.sf2", makePitchedPresetsFont(3));
+    ControllerFixture first;
+    ControllerFixture second;
+    const int32_t preset = 2;
+    first.controller->loadFile(font.widePath(), &preset);
+    second.controller->loadFile(font.widePath(), &preset);
+    ASSERT_EQ(first.peer->messages.size(), 1u);
+    ASSERT_EQ(second.peer->messages.size(), 1u);
+    const SFSynthList& one = first.peer->messages[0].records;
+    const SFSynthList& other = second.peer->messages[0].records;
+    ASSERT_EQ(one.size(), 1u);
+    ASSERT_EQ(other.size(), 1u);
+    EXPECT_TRUE(other[0].samples.sharesBufferWith(one[0].samples));
+}
+
 TEST(LoadFile, SamePathAndPresetAgainSendsNothing)
 {
     TempFile font("tones.sf2", makePitchedPresetsFont(3));
