@@ -1,5 +1,7 @@
 #include "host/MessageObjects.h"
 
+#include <atomic>
+
 #include "host/HostAllocationScope.h"
 #include "host/HostRecords.h"
 
@@ -130,13 +132,21 @@ uint32 PLUGIN_API AttributeList::release() {
     return left;
 }
 
+namespace {
+std::atomic<long> liveMessages{0};
+}
+
+long Message::liveCount() noexcept { return liveMessages.load(); }
+
 Message::Message() : attributes_(nullptr) {
     HostAllocationScope scope;
     attributes_ = new AttributeList;
+    ++liveMessages;
 }
 
 Message::~Message() {
     attributes_->release();
+    --liveMessages;
 }
 
 const char* PLUGIN_API Message::getMessageID() { return hasId_ ? id_.c_str() : nullptr; }

@@ -61,6 +61,8 @@ public:
 
     // The attributes as our own class (never null).
     const AttributeList& attributes() const noexcept { return *attributes_; }
+    // Messages alive in the process now (tests check that none is lost or leaked).
+    static long liveCount() noexcept;
 
     Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override;
     Steinberg::uint32 PLUGIN_API addRef() override;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is needed, builds, runs the unit and integration suites
 # (X11 tests under Xvfb), the same suites under AddressSanitizer and UndefinedBehaviorSanitizer,
-# a short fuzzing smoke run of each fuzz target and a smoke run of each benchmark.
+# the concurrency tests under ThreadSanitizer, a short fuzzing smoke run of each fuzz target and a
+# smoke run of each benchmark.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
@@ -43,6 +44,15 @@ cmake --build "$ROOT/build-asan" -j"$JOBS"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 run_ctest "$ROOT/build-asan" --timeout 900
 unset ASAN_OPTIONS UBSAN_OPTIONS
+
+echo "== Concurrency tests under ThreadSanitizer"
+cmake -S "$ROOT" -B "$ROOT/build-tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHRA_TSAN=ON -DZEPHRA_BENCH=OFF
+cmake --build "$ROOT/build-tsan" -j"$JOBS" --target unit_processor_test unit_synth unit_controller_test zephra_plugin \
+  integration_foundation_timing_test integration_engine_playback_test
+export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+run_ctest "$ROOT/build-tsan" --timeout 900 \
+  -R 'StateHandOver|SoundHandOver|SoundMailbox|InFlightRegistry|Reports\.|EnginePlayback\.Reports|ControllerMessagesOffTheUiThread|BundleTiming'
+unset TSAN_OPTIONS
 
 echo "== Fuzzing smoke run"
 fuzz/run.sh 30

@@ -12,6 +12,7 @@
 #include <ctime>
 #include <cstring>
 #include <limits.h>
+#include <thread>
 
 namespace zephra {
 namespace render {
@@ -68,16 +69,23 @@ bool loadSoundFont(host::Plugin& plugin, const std::string& path, int32_t preset
 
     bool sent = false;
     bool adopted = false;
-    for (const host::MessageRecord& message : plugin.messages()) {
-        if (message.direction == host::MessageDirection::ToProcessor && message.id == "SF2DATA") sent = true;
-        if (message.direction == host::MessageDirection::ToController && message.id == kUsedMemoryMessage) {
-            auto it = message.binaries.find("usedMem");
-            if (it == message.binaries.end() || it->second.size() < 8) continue;
-            uint64_t value = 0;
-            for (int i = 7; i >= 0; --i) value = (value << 8) | it->second[static_cast<size_t>(i)];
-            usedMemory = value;
-            adopted = true;
+    // The processor's report of the adopted sound comes from its report thread, within about
+    // 100 ms of the adopting block.
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    while (true) {
+        for (const host::MessageRecord& message : plugin.messages()) {
+            if (message.direction == host::MessageDirection::ToProcessor && message.id == "SF2DATA") sent = true;
+            if (message.direction == host::MessageDirection::ToController && message.id == kUsedMemoryMessage) {
+                auto it = message.binaries.find("usedMem");
+                if (it == message.binaries.end() || it->second.size() < 8) continue;
+                uint64_t value = 0;
+                for (int i = 7; i >= 0; --i) value = (value << 8) | it->second[static_cast<size_t>(i)];
+                usedMemory = value;
+                adopted = true;
+            }
         }
+        if (!sent || adopted || std::chrono::steady_clock::now() >= giveUp) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     plugin.clearMessages();
     if (!sent) {
@@ -189,6 +197,9 @@ bool renderPlan(host::Plugin& plugin, const RenderPlan& plan, int32_t blockSize,
         }
         if (progress) progress(position);
     }
+    // The render is over: deactivating sends the processor's last reports at once.
+    plugin.setProcessing(false);
+    plugin.setActive(false);
     collectVoiceCounts(plugin, stats.maxVoices);
     stats.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     stats.cpuSeconds = double(std::clock() - cpuStarted) / CLOCKS_PER_SEC;

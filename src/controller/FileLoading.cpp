@@ -54,6 +54,22 @@ void MyVSTController::loadFile(const std::u16string& path, const int32_t* preset
     loadByExtension(editorFileId, path, presetIndex ? presetBytes : nullptr, 4);
 }
 
+tresult PLUGIN_API MyVSTController::connect(IConnectionPoint* other)
+{
+    const tresult result = EditController::connect(other);
+    if (result != kResultOk)
+        return result;
+    for (const auto& [fileId, path] : filePaths) {
+        if (path.empty())
+            continue;
+        const auto options = fileOptions.find(fileId);
+        const bool haveOptions = options != fileOptions.end() && !options->second.empty();
+        loadByExtension(fileId, path, haveOptions ? options->second.data() : nullptr,
+                        haveOptions ? static_cast<int32_t>(options->second.size()) : 0);
+    }
+    return result;
+}
+
 void MyVSTController::loadByExtension(int32_t fileId, const std::u16string& path,
                                       const uint8_t* optionData, int32_t optionSize)
 {

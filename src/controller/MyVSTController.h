@@ -52,6 +52,9 @@ public:
 
     // --- IConnectionPoint --- (any thread; see the header comment)
     tresult PLUGIN_API notify(IMessage* message) override;
+    // UI thread. Once connected, the remembered files are sent again: a load made before the
+    // connection (or while the host gave no message object) never reached the processor.
+    tresult PLUGIN_API connect(IConnectionPoint* other) override;
 
     // --- IMidiMapping --- (any thread; reads midiMap only)
     tresult PLUGIN_API getMidiControllerAssignment(int32 busIndex, int16 channel,

@@ -33,8 +33,15 @@ std::u16string fromUtf8(const std::string& bytes)
             if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)) badConversion();
             out.push_back(static_cast<char16_t>(cp));
             i += 3;
+        } else if ((b0 & 0xF8) == 0xF0) {
+            // Outside the Basic Multilingual Plane: one surrogate pair.
+            const unsigned cp = ((b0 & 0x07u) << 18) | (cont(1) << 12) | (cont(2) << 6) | cont(3);
+            if (cp < 0x10000 || cp > 0x10FFFF) badConversion();   // overlong or beyond Unicode
+            out.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+            i += 4;
         } else {
-            badConversion();   // 4-byte sequences (outside the BMP) and stray bytes
+            badConversion();   // stray continuation or invalid lead bytes
         }
     }
     return out;
@@ -49,10 +56,19 @@ std::string toUtf8(const std::u16string& wide)
 {
     std::string out;
     out.reserve(wide.size());
-    for (char16_t u : wide) {
-        const unsigned cp = u;
-        if (cp >= 0xD800 && cp <= 0xDFFF) badConversion();
-        if (cp < 0x80) {
+    for (size_t i = 0; i < wide.size(); ++i) {
+        unsigned cp = wide[i];
+        if (cp >= 0xDC00 && cp <= 0xDFFF) badConversion();   // a low surrogate without its high one
+        if (cp >= 0xD800 && cp <= 0xDBFF) {
+            const unsigned low = i + 1 < wide.size() ? wide[i + 1] : 0;
+            if (low < 0xDC00 || low > 0xDFFF) badConversion();
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+            ++i;
+            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else if (cp < 0x80) {
             out.push_back(static_cast<char>(cp));
         } else if (cp < 0x800) {
             out.push_back(static_cast<char>(0xC0 | (cp >> 6)));

@@ -9,12 +9,12 @@
 namespace Steinberg {
 namespace Vst {
 
-// UTF-8 bytes to UTF-16 units, one unit per character (characters outside the Basic
-// Multilingual Plane and invalid input throw std::range_error("bad conversion")).
+// UTF-8 bytes to UTF-16 units; characters outside the Basic Multilingual Plane become
+// surrogate pairs (invalid input throws std::range_error("bad conversion")).
 std::u16string fromUtf8(const std::string& bytes);
 std::u16string fromUtf8(const char* bytes);
-// UTF-16 units to UTF-8, each unit written as a 1..3 byte sequence (lone or paired
-// surrogates are not combined and throw std::range_error("bad conversion")).
+// UTF-16 units to UTF-8, a surrogate pair as one 4-byte sequence (a lone surrogate throws
+// std::range_error("bad conversion")).
 std::string toUtf8(const std::u16string& wide);
 std::string toUtf8(const char16_t* wide);
 

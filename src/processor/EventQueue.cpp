@@ -27,6 +27,21 @@ bool EventQueue::push_back(const TimedEvent& event) noexcept
     return true;
 }
 
+bool EventQueue::pushKeeping(const TimedEvent& event) noexcept
+{
+    if (size() >= slots) {
+        TimedEvent* victim = end();
+        while (victim != begin() && (victim - 1)->kind == NoteOff)
+            --victim;
+        if (victim == begin())
+            return false;
+        --victim;
+        std::memmove(victim, victim + 1, size_t(end() - victim - 1) * sizeof(TimedEvent));
+        --tail;
+    }
+    return push_back(event);
+}
+
 void EventQueue::pop_front() noexcept
 {
     if (head == tail)

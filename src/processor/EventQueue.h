@@ -22,6 +22,10 @@ public:
 
     // Appends at the back; false (and nothing stored) when the queue is full.
     bool push_back(const TimedEvent& event) noexcept;
+    // Appends a record that must not be lost (a note-off, so no key hangs): a full queue makes
+    // room by dropping its newest record that is not a note-off. False only when every record
+    // is a note-off.
+    bool pushKeeping(const TimedEvent& event) noexcept;
     // Front record; only valid when !empty().
     const TimedEvent& front() const noexcept { return storage[head]; }
     void pop_front() noexcept;

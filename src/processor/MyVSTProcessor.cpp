@@ -17,7 +17,11 @@ MyVSTProcessor::MyVSTProcessor()
     changedIds.reserve(kChangedIdCapacity);
 }
 
-MyVSTProcessor::~MyVSTProcessor() = default;
+MyVSTProcessor::~MyVSTProcessor()
+{
+    // A host that releases without terminating: the sender must not outlive the processor.
+    reportSender.halt();
+}
 
 tresult PLUGIN_API MyVSTProcessor::initialize(FUnknown* context)
 {

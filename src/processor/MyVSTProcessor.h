@@ -6,6 +6,8 @@
 // Threads: initialize/terminate/setState/getState/setBusArrangements/setupProcessing come from
 // the host's UI thread; process and every engine operation it calls run on the audio thread;
 // notify runs on the thread that delivers the controller's message (the UI thread).
+// The reports to the controller ("USEDMEM", "VOICENUM") are published by the audio thread and
+// sent by the processor's report sender thread while the processor is active.
 // process() and everything it calls are real-time safe: no locks, no allocation in steady state.
 //
 // This header is the contract between the framework and the engine: the engine may use the
@@ -13,6 +15,8 @@
 #include "processor/TimedEvent.h"
 #include "processor/EventQueue.h"
 #include "processor/ParameterValues.h"
+#include "processor/PublishedReports.h"
+#include "processor/ReportSender.h"
 #include "processor/StagedState.h"
 #include "processor/StateHandOver.h"
 #include "sdk/AudioEffect.h"
@@ -38,6 +42,9 @@ public:
     tresult PLUGIN_API setState(IBStream* state) override;
     tresult PLUGIN_API getState(IBStream* state) override;
     tresult PLUGIN_API notify(IMessage* message) override;
+    // Starts or stops the report sender (UI thread, or the audio thread between offline renders).
+    tresult PLUGIN_API setActive(TBool state) override;
+    tresult PLUGIN_API terminate() override;
 
     // --- framework operations, in the order of the per-block sequence (audio thread) ---
     virtual tresult processParameterChanges(ProcessData& data);
@@ -66,13 +73,21 @@ public:
                                  int32 sampleRate);
     // UI thread (inside notify). The receiver owns the records and leaves the vector empty.
     virtual void soundFontReceived(int32 fileId, SFSynthList& list);
-    // Audio thread: sends "USEDMEM" with the amount to the connected controller.
+    // Audio thread, once per bypassed block after its due notes: the engine is not rendered,
+    // but may take over what it must not miss (a newly received sound).
+    virtual void bypassed() {}
+    // Report sender thread: sends "USEDMEM" with the amount to the connected controller.
     virtual tresult sendUsedMemory(int64 amount);
+    // Report sender thread: sends "VOICENUM" with the number of busy voices.
+    tresult sendVoiceCount(int32 count);
 
 protected:
     // Plain value of a parameter as the engine should see it (0.0 when the ID is unknown).
     // Audio thread; real-time safe.
     double paramValue(int32 id) const noexcept { return paramValues.get(id); }
+    // Audio thread, real-time safe: the reports the sender thread passes on to the controller.
+    void publishUsedMemory(int64 amount) noexcept { reports.publishUsedMemory(amount); }
+    void publishVoiceCount(int32 count) noexcept { reports.publishVoiceCount(count); }
 
     ParameterValues paramValues;   // plain values by ID, ascending
     EventQueue eventQueue;         // events waiting for their sample offset (fixed capacity)
@@ -91,10 +106,17 @@ private:
     void dispatchEvent(const TimedEvent& event);
     // Audio thread: zeroes every output channel the host gave (blocks we cannot render).
     static void silenceOutputs(ProcessData& data) noexcept;
+    // Audio thread: replaces any NaN or infinite output sample by 0.
+    static void replaceNonFiniteOutput(ProcessData& data) noexcept;
     // UI thread: validated entries on top of base become the next state for the audio thread.
     void stageState(bool restoredBypass, const std::vector<std::pair<int32, double>>& entries,
                     const ParameterValues& base);
 
+    // Report sender thread: sends what the audio thread published since the last call.
+    void sendPublishedReports();
+
+    PublishedReports reports;
+    ReportSender reportSender{[this] { sendPublishedReports(); }};
     StateHandOver stateHandOver;
     StagedState uiStaged;                  // UI thread: last state published, until applied
     std::atomic<bool> publishedBypass{false};  // bypass as the audio thread last set it

@@ -59,6 +59,36 @@ void ParameterValues::set(int32 id, double value)
     values.insert(values.begin() + index, Value(value));
 }
 
+void ParameterValues::setAll(const std::vector<std::pair<int32, double>>& entries)
+{
+    struct Entry {
+        int32 id;
+        size_t order;   // present values first, then the entries in stream order
+        double value;
+    };
+    std::vector<Entry> all;
+    all.reserve(ids.size() + entries.size());
+    for (size_t i = 0; i < ids.size(); ++i)
+        all.push_back({ids[i], i, valueAt(i)});
+    for (const auto& [id, value] : entries)
+        all.push_back({id, all.size(), value});
+    std::sort(all.begin(), all.end(), [](const Entry& a, const Entry& b) {
+        return a.id != b.id ? a.id < b.id : a.order < b.order;
+    });
+    std::vector<int32> newIds;
+    std::vector<Value> newValues;
+    newIds.reserve(all.size());
+    newValues.reserve(all.size());
+    for (size_t i = 0; i < all.size(); ++i) {
+        if (i + 1 < all.size() && all[i + 1].id == all[i].id)
+            continue;   // a later value for the same ID follows
+        newIds.push_back(all[i].id);
+        newValues.emplace_back(all[i].value);
+    }
+    ids.swap(newIds);
+    values.swap(newValues);
+}
+
 void ParameterValues::clear() noexcept
 {
     ids.clear();

@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 namespace Steinberg {
@@ -28,6 +29,9 @@ public:
     bool assign(int32 id, double value) noexcept;
     // Stores value for id, inserting the id in order when absent. Allocates.
     void set(int32 id, double value);
+    // Stores every (id, value) in order (a later entry for the same id wins): one sort and one
+    // merge, however many entries. Allocates.
+    void setAll(const std::vector<std::pair<int32, double>>& entries);
     void clear() noexcept;
     void reserve(size_t count);
 

@@ -1,5 +1,6 @@
 #include "processor/MyVSTProcessor.h"
 
+#include "platform/FloatingPointMode.h"
 #include "processor/ClockTicks.h"
 #include "shell/ParameterConversion.h"
 #include "shell/PluginDescription.h"
@@ -17,16 +18,42 @@ namespace Vst {
 
 tresult PLUGIN_API MyVSTProcessor::process(ProcessData& data)
 {
+    // Subnormal numbers cost the engine many times their weight: flushed to zero for this
+    // call, the host's own mode restored on return.
+    const DenormalsOff denormalsOff;
     applyStagedState();
-    // A block longer than the set-up maximum or with a negative length is refused untouched:
-    // the engine sizes its buffers by the maximum.
-    if (data.numSamples < 0 || data.numSamples > processSetup.maxSamplesPerBlock)
+    // A block longer than the set-up maximum or with a negative length is refused: the engine
+    // is not run, and the host gets silence rather than whatever its buffers held.
+    if (data.numSamples < 0 || data.numSamples > processSetup.maxSamplesPerBlock) {
+        silenceOutputs(data);
         return kInvalidArgument;
+    }
     processParameterChanges(data);
     processEvents(data);
     processClock(data);
     processAudio(data);
+    replaceNonFiniteOutput(data);
     return kResultOk;
+}
+
+void MyVSTProcessor::replaceNonFiniteOutput(ProcessData& data) noexcept
+{
+    // The last guard: whatever went wrong above, no NaN or infinity reaches the host's mix.
+    if (!data.outputs || data.numSamples <= 0 || data.symbolicSampleSize != kSample32)
+        return;
+    for (int32 bus = 0; bus < data.numOutputs; ++bus) {
+        AudioBusBuffers& buffers = data.outputs[bus];
+        if (!buffers.channelBuffers32)
+            continue;
+        for (int32 c = 0; c < buffers.numChannels; ++c) {
+            float* samples = buffers.channelBuffers32[c];
+            if (!samples)
+                continue;
+            for (int32 i = 0; i < data.numSamples; ++i)
+                if (!std::isfinite(samples[i]))
+                    samples[i] = 0.0f;
+        }
+    }
 }
 
 tresult MyVSTProcessor::processParameterChanges(ProcessData& data)
@@ -267,6 +294,7 @@ tresult MyVSTProcessor::processBypass(float* inL, float* inR, float* outL, float
     takeDueEvents(count);
     for (const TimedEvent& event : dueEvents)
         dispatchEvent(event);
+    bypassed();
     return kResultOk;
 }
 

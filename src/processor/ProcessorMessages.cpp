@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <new>
 #include <vector>
 
 namespace Steinberg {
@@ -69,9 +70,13 @@ tresult PLUGIN_API MyVSTProcessor::notify(IMessage* message)
         // The left channel must hold as many samples as the right one says.
         if (leftSize / 4 < frames)
             return kResultFalse;
-        std::vector<float> leftCopy, rightCopy;
-        wavDataReceived(readInt32(idData), floatSamples(leftData, frames, leftCopy),
-                        floatSamples(rightData, frames, rightCopy), frames, readInt32(rateData));
+        try {   // an unaligned block is copied: running out of memory refuses the message
+            std::vector<float> leftCopy, rightCopy;
+            wavDataReceived(readInt32(idData), floatSamples(leftData, frames, leftCopy),
+                            floatSamples(rightData, frames, rightCopy), frames, readInt32(rateData));
+        } catch (const std::bad_alloc&) {
+            return kResultFalse;
+        }
         return kResultOk;
     }
 
@@ -89,10 +94,16 @@ tresult PLUGIN_API MyVSTProcessor::notify(IMessage* message)
         const auto* last = reinterpret_cast<const SFSynth*>(static_cast<uintptr_t>(addresses[1]));
         // Only a list the controller is sending right now is read; anything else (stale,
         // foreign or delivered late) is refused without touching the addresses.
-        SFSynthList records;
-        if (!InFlightSynthLists::copyIfInFlight(first, last, records))
+        // Running out of memory while copying or taking over the records refuses the list; the
+        // sound playing now stays, and nothing is thrown into the host.
+        try {
+            SFSynthList records;
+            if (!InFlightSynthLists::copyIfInFlight(first, last, records))
+                return kResultFalse;
+            soundFontReceived(readInt32(idData), records);
+        } catch (const std::bad_alloc&) {
             return kResultFalse;
-        soundFontReceived(readInt32(idData), records);
+        }
         return kResultOk;
     }
 
@@ -106,6 +117,47 @@ void MyVSTProcessor::wavDataReceived(int32, const float*, const float*, uint32, 
 void MyVSTProcessor::soundFontReceived(int32, SFSynthList& list)
 {
     SFSynthList().swap(list);
+}
+
+tresult MyVSTProcessor::sendVoiceCount(int32 count)
+{
+    IMessage* message = allocateMessage();
+    if (!message)
+        return kResultFalse;
+    tresult result = kResultFalse;
+    message->setMessageID("VOICENUM");
+    if (IAttributeList* attributes = message->getAttributes()) {
+        attributes->setBinary("voiceNum", &count, sizeof(count));
+        result = sendMessage(message);
+    }
+    message->release();
+    return result;
+}
+
+void MyVSTProcessor::sendPublishedReports()
+{
+    int64_t points = 0;
+    if (reports.takeUsedMemory(points))
+        sendUsedMemory(points);
+    int32_t voices = 0;
+    if (reports.takeVoiceCount(voices))
+        sendVoiceCount(voices);
+}
+
+tresult PLUGIN_API MyVSTProcessor::setActive(TBool state)
+{
+    if (state)
+        reportSender.start();
+    else
+        reportSender.stop();
+    return AudioEffect::setActive(state);
+}
+
+tresult PLUGIN_API MyVSTProcessor::terminate()
+{
+    // No report may be sent once the connection is being taken down.
+    reportSender.halt();
+    return AudioEffect::terminate();
 }
 
 tresult MyVSTProcessor::sendUsedMemory(int64 amount)

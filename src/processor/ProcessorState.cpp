@@ -1,5 +1,6 @@
 #include "processor/ProcessorState.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -83,7 +84,7 @@ StateReadResult readProcessorState(IBStream* stream, const std::string& header, 
     int32 count = 0;
     if (!readInt32(stream, count))
         return StateReadResult::Truncated;
-    if (count < 0)
+    if (count < 0 || count > kMaxStateEntries)
         return StateReadResult::BadCount;
 
     ParsedState parsed;
@@ -93,6 +94,9 @@ StateReadResult readProcessorState(IBStream* stream, const std::string& header, 
         double value = 0.0;
         if (!readInt32(stream, id) || !readDouble(stream, value))
             return StateReadResult::Truncated;
+        // The controller refuses such a stream too; a NaN level would silence every sample.
+        if (!std::isfinite(value))
+            return StateReadResult::NonFinite;
         parsed.entries.emplace_back(id, value);
     }
     out = std::move(parsed);

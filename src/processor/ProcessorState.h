@@ -16,6 +16,9 @@ namespace Vst {
 
 // Longest header length accepted when reading; the real one is 11 bytes.
 constexpr int32 kMaxStateHeaderLength = 256;
+// Most entries accepted when reading; the plug-in has 7 parameters, so a larger count is not a
+// state of ours (and applying it would cost the audio thread time).
+constexpr int32 kMaxStateEntries = 4096;
 
 struct ParsedState {
     bool bypass = false;
@@ -27,7 +30,8 @@ enum class StateReadResult {
     Unreadable,      // the length could not be read, or is negative, zero or too long
     WrongHeader,     // another version's header
     Truncated,       // the stream ended inside the bypass byte, the count or an entry
-    BadCount,        // a negative entry count
+    BadCount,        // a negative entry count, or more than kMaxStateEntries
+    NonFinite,       // a value that is not a finite number
 };
 
 // Reads header, bypass and entries. Memory grows only with entries actually read, so a huge

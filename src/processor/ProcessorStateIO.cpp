@@ -55,11 +55,10 @@ void MyVSTProcessor::stageState(bool restoredBypass,
     staged->bypass = restoredBypass;
     staged->entries = entries;
     staged->merged = base;
+    staged->merged.setAll(entries);
     staged->ids.reserve(entries.size());
-    for (const auto& [id, value] : entries) {
-        staged->merged.set(id, value);
-        staged->ids.push_back(id);
-    }
+    for (const auto& entry : entries)
+        staged->ids.push_back(entry.first);
     staged->streamIdsSorted = staged->ids;
     std::sort(staged->streamIdsSorted.begin(), staged->streamIdsSorted.end());
     staged->streamIdsSorted.erase(

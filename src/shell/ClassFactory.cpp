@@ -17,8 +17,10 @@ PClassInfo2 makeProcessorClassInfo(const PluginDescription& description)
     TUID cid;
     description.processorClassId.toTUID(cid);
     const std::string version = description.combinedVersion();
+    // Not distributable: the sound reaches the processor by address, so processor and
+    // controller must share one process.
     return PClassInfo2(cid, PClassInfo::kManyInstances, kVstAudioEffectClass,
-                       description.name.c_str(), kDistributable, description.category.c_str(),
+                       description.name.c_str(), 0, description.category.c_str(),
                        "", version.c_str(), kClassSdkVersion);
 }
 

@@ -59,7 +59,7 @@ ModuleFactory::~ModuleFactory()
 
 ZEPHRA_EXPORT bool InitDll()
 {
-    return fillDescription();
+    return fillDescriptionOnce();
 }
 
 ZEPHRA_EXPORT bool ExitDll()
@@ -70,7 +70,7 @@ ZEPHRA_EXPORT bool ExitDll()
 ZEPHRA_EXPORT bool ModuleEntry(void* sharedLibraryHandle)
 {
     enterModule(sharedLibraryHandle);
-    return fillDescription();
+    return fillDescriptionOnce();
 }
 
 ZEPHRA_EXPORT bool ModuleExit()

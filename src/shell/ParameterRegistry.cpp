@@ -1,5 +1,7 @@
 #include "shell/ParameterRegistry.h"
 
+#include <mutex>
+
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -109,6 +111,14 @@ bool fillDescription(PluginDescription& description)
 bool fillDescription()
 {
     return fillDescription(pluginDescription());
+}
+
+bool fillDescriptionOnce()
+{
+    static std::once_flag once;
+    static bool filled = false;
+    std::call_once(once, [] { filled = fillDescription(); });
+    return filled;
 }
 
 } // namespace Vst

@@ -15,6 +15,9 @@ namespace Vst {
 // instrument parameters. Always returns true.
 bool fillDescription(PluginDescription& description);
 bool fillDescription();   // the module's own description
+// The module's own description, filled on the first call only: a host entering the module
+// again must not rewrite it while other instances read it. Any thread.
+bool fillDescriptionOnce();
 
 // "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}" -> FUID: drops every "-", "{" and "}" and parses the
 // remaining 32 hex digits (an unparsable text gives an invalid, all-zero FUID).

@@ -1,5 +1,6 @@
 // Resolution of one preset into zone generator sets: defaults, instrument global and local
 // zones replacing, preset global and local zones merged on top.
+#include "soundfont/GeneratorRanges.h"
 #include "soundfont/SoundFontReader.h"
 
 #include <algorithm>
@@ -79,8 +80,7 @@ void mergeGenerator(GeneratorSet& set, const GeneratorRecord& generator)
         const unsigned high = std::min<unsigned>(current >> 8, preset >> 8);
         value = static_cast<int16_t>(static_cast<uint16_t>(low | (high << 8)));
     } else {
-        value = static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint16_t>(value) +
-                                                           static_cast<uint16_t>(generator.amount)));
+        value = addGenerator(generator.op, value, generator.amount);   // no wrap-around
     }
 }
 

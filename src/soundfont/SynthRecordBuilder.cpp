@@ -1,6 +1,7 @@
 // Conversion of resolved zone generator sets into SFSynth records: each zone's samples read
 // from "smpl" or decoded from its Ogg Vorbis stream (or shared with records that play the same
 // points), every parameter converted into engine units, and the load log.
+#include "soundfont/GeneratorRanges.h"
 #include "soundfont/SoundFontReader.h"
 
 #include "soundfont/SampleCache.h"
@@ -299,10 +300,12 @@ void SoundFontReader::buildSynthRecords()
         }
         const auto length = static_cast<uint32_t>(record.samples.size() - 1);
         const SampleHeader& header = sampleHeaders[static_cast<uint16_t>(g[53])];
+        auto inRange = g;   // the file's values as the format allows them
+        clampToSoundFontRanges(inRange);
         if (range.compressed)
-            fillParameters(g, header, 0, length, record);
+            fillParameters(inRange, header, 0, length, record);
         else
-            fillParameters(g, header, header.start, header.end, record);
+            fillParameters(inRange, header, header.start, header.end, record);
         keepLoopInsideSamples(record, length);
         synths.push_back(std::move(record));
         log += "エラーなし\n";

@@ -1,5 +1,6 @@
 #include "synth/Envelope.h"
 
+#include "synth/Bounded.h"
 #include "synth/NeutralValues.h"
 #include "synth/SynthTables.h"
 
@@ -57,7 +58,7 @@ void Envelope::start(const EnvelopeSources& newSources, bool volumeEnvelope) noe
 void Envelope::setUp() noexcept
 {
     const float u = float(128.0 / sampleRate) * 1000000.0f;
-    const float sustain = *sources.sustain;
+    const float sustain = boundedGain(*sources.sustain);   // a level, never above full
     increment[0] = stageIncrement(u, *sources.delay);
     increment[1] = stageIncrement(u, *sources.attack);
     increment[2] = stageIncrement(u, *sources.hold);
@@ -82,7 +83,7 @@ void Envelope::release() noexcept
 {
     stage = kReleaseStage;
     counter = kReleaseStage * kUnitsPerStage;
-    scale[kReleaseStage] = output;
+    scale[kReleaseStage] = output < 1e-30f ? 0.0f : output;   // no subnormal release level
 }
 
 void Envelope::addToCounter(int64_t units) noexcept

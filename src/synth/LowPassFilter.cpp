@@ -52,14 +52,23 @@ void LowPassFilter::useCutoff(float cutoff) noexcept
         computeCoefficients(cutoff);
 }
 
+void LowPassFilter::flushTinyHistory() noexcept
+{
+    if (std::fabs(x1) < kTinyHistory && std::fabs(x2) < kTinyHistory && std::fabs(y1) < kTinyHistory &&
+        std::fabs(y2) < kTinyHistory)
+        x1 = x2 = y1 = y2 = 0.0f;
+}
+
 void LowPassFilter::computeCoefficients(float cutoff) noexcept
 {
     const float w = float(double(cutoff * 6.2831855f) / sampleRate);
     const double s = std::sin(double(w));
     const double c = std::cos(double(w));
-    // A Q that is not a positive number would make the filter blow up and poison the slot.
-    const float safeQ = q > 1e-3f ? q : 1e-3f;
-    const double alpha = s / (2.0 * double(safeQ));
+    // A Q that is not a positive number would make the filter blow up and poison the slot; one
+    // beyond the SoundFont range or the float coefficients' precision would ring without end.
+    const float safeQ = q > kMinQ ? std::min(q, kMaxQ) : kMinQ;
+    const double alpha = std::max(s / (2.0 * double(safeQ)), kMinAlpha);
+    const double usedQ = s / (2.0 * alpha);
     a0 = float(1.0 + alpha);
     a1 = float(-2.0 * c);
     a2 = float(1.0 - alpha);
@@ -70,6 +79,13 @@ void LowPassFilter::computeCoefficients(float cutoff) noexcept
     nb0 = b0 * inverse;
     nb1 = b1 * inverse;
     nb2 = b2 * inverse;
+    if (safeQ > 1.0f) {
+        // Half the resonance peak in dB comes off the gain.
+        const float gain = float(1.0 / std::sqrt(std::max(usedQ, 1.0)));
+        nb0 *= gain;
+        nb1 *= gain;
+        nb2 *= gain;
+    }
     na1 = a1 * inverse;
     na2 = a2 * inverse;
     madeForCutoff = cutoff;

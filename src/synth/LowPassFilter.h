@@ -2,6 +2,10 @@
 // Two-pole resonant low-pass of the audio-equalizer cookbook form, with its cutoff modulated by
 // the mod envelope and the mod LFO. Coefficients are recomputed only when the cutoff, Q or sample
 // rate they were made for changes (the result is the same as recomputing every sample).
+// Resonance: Q is kept within what a SoundFont can ask for (0 to 96 dB) and within what the
+// float coefficients can hold stably, and a resonant filter lowers its gain by half the
+// resonance in dB (1/sqrt(Q)), so a resonant preset is not louder than the same preset without
+// resonance by more than half its peak. A Q of 1 or less is left without gain change.
 // Threads: audio thread (setSampleRate: UI thread while processing is stopped). Real-time safe.
 
 namespace Steinberg {
@@ -11,6 +15,14 @@ class LowPassFilter {
 public:
     static constexpr float kMinCutoff = 50.0f;
     static constexpr float kMaxCutoff = 22000.0f;
+    static constexpr float kMinQ = 1e-3f;
+    static constexpr float kMaxQ = 63095.734f;       // 960 cB, the SoundFont maximum
+    // Smallest bandwidth term: keeps a2 = (1 - alpha) / (1 + alpha) clearly below 1 in float,
+    // so the poles stay inside the unit circle at every cutoff, Q and sample rate.
+    static constexpr double kMinAlpha = 1e-6;
+    // History values this small (-400 dB) are cleared, so a filter fed with zeros after its
+    // sample has ended never keeps working on subnormal numbers.
+    static constexpr float kTinyHistory = 1e-20f;
 
     // Starts a note: velocity scaling, cutoff and Q sources and the modulation depth sources.
     // The history carries over from the previous note of the slot.
@@ -47,6 +59,8 @@ public:
         }
     };
     State state() const noexcept { return State{nb0, nb1, nb2, na1, na2, x1, x2, y1, y2}; }
+    // Clears a history that has decayed below kTinyHistory.
+    void flushTinyHistory() noexcept;
     void keepHistory(const State& s) noexcept
     {
         x1 = s.x1;

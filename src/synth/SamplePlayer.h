@@ -33,6 +33,8 @@ struct SamplePlayer {
             return 0.0f;
         if (j < loopStart)
             return points[j];
+        if (loopLast == loopStart)
+            return points[loopStart];   // a one-shot past its end holds one point: no division
         const int64_t length = int64_t(loopLast) - loopStart + 1;
         const int64_t intoLoop = int64_t(j) - loopStart;
         int64_t wrapped = intoLoop - wrap;

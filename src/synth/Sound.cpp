@@ -19,6 +19,9 @@ std::unique_ptr<Sound> Sound::make(SFSynthList& list, double rate)
         sound->players.push_back(SamplePlayer::forRecord(record, rate));
         if (!record.samples.empty())
             buffers.emplace_back(record.samples.data(), record.samples.size());
+        // The host's tail: a release longer than two minutes (or not a number) counts as two.
+        if (record.volEnvRelease > sound->longestRelease)
+            sound->longestRelease = std::min(record.volEnvRelease, 120.0f);
     }
     std::sort(buffers.begin(), buffers.end());
     buffers.erase(std::unique(buffers.begin(), buffers.end()), buffers.end());

@@ -20,6 +20,7 @@ struct Sound {
     std::vector<SamplePlayer> players;   // one per record, same order
     int64_t pointCount = 0;              // sample points held: each shared buffer once, guard points included
     double madeForRate = 0.0;            // processing sample rate the players were made for
+    float longestRelease = 0.0f;         // longest volume envelope release of the records, s
 
     // Takes the records over (leaving `list` empty) and makes their players for `rate`.
     static std::unique_ptr<Sound> make(SFSynthList& list, double rate);

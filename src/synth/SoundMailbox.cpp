@@ -5,42 +5,49 @@ namespace Vst {
 
 SoundMailbox::~SoundMailbox() { drain(); }
 
-bool SoundMailbox::canPost() const noexcept
-{
-    return pending.load(std::memory_order_acquire) == nullptr;
-}
-
 void SoundMailbox::collectRetired() noexcept
 {
     delete retired.exchange(nullptr, std::memory_order_acq_rel);
 }
 
-bool SoundMailbox::post(std::unique_ptr<Sound>& sound) noexcept
+void SoundMailbox::post(std::unique_ptr<Sound>& sound) noexcept
 {
+    // Whoever exchanges a pointer out of the pending slot owns it: an untaken older sound is
+    // ours to free.
+    delete pending.exchange(sound.release(), std::memory_order_acq_rel);
+}
+
+bool SoundMailbox::hasPending() const noexcept
+{
+    return pending.load(std::memory_order_acquire) != nullptr;
+}
+
+Sound* SoundMailbox::take() noexcept
+{
+    if (holding) {
+        Sound* expected = nullptr;
+        if (!retired.compare_exchange_strong(expected, holding, std::memory_order_acq_rel))
+            return nullptr;   // the message side has not freed the last one yet
+        holding = nullptr;
+    }
+    return pending.exchange(nullptr, std::memory_order_acq_rel);
+}
+
+void SoundMailbox::retire(Sound* replaced) noexcept
+{
+    if (!replaced)
+        return;
     Sound* expected = nullptr;
-    if (!pending.compare_exchange_strong(expected, sound.get(), std::memory_order_acq_rel))
-        return false;
-    sound.release();
-    return true;
-}
-
-Sound* SoundMailbox::peek() const noexcept
-{
-    return pending.load(std::memory_order_acquire);
-}
-
-void SoundMailbox::finishTake(Sound* replaced) noexcept
-{
-    // Retire first: whoever sees the pending slot empty afterwards also sees the retired sound.
-    // The retired slot is empty here (see the header), so nothing is overwritten.
-    retired.store(replaced, std::memory_order_release);
-    pending.store(nullptr, std::memory_order_release);
+    if (!retired.compare_exchange_strong(expected, replaced, std::memory_order_acq_rel))
+        holding = replaced;
 }
 
 void SoundMailbox::drain() noexcept
 {
     delete pending.exchange(nullptr, std::memory_order_acq_rel);
     delete retired.exchange(nullptr, std::memory_order_acq_rel);
+    delete holding;
+    holding = nullptr;
 }
 
 } // namespace Vst

@@ -1,12 +1,13 @@
 #pragma once
 // Lock-free hand-over of a new Sound from the message thread to the audio thread.
 //
-// One pending slot: the message side fills it only when it is empty (a second sound while one
-// is pending is refused); the audio side takes it when it adopts and, before freeing the slot,
-// puts the sound it replaced into a retired slot. The message side frees that retired sound the
-// next time it posts (or the owner at destruction), so the audio thread never frees memory.
-// The retired slot is always empty when the audio side fills it: every post first empties it,
-// and a post can only follow the audio side's release of the pending slot.
+// One pending slot: the message side puts the newest sound there, replacing (and freeing) one
+// the audio side has not taken yet, so the sound chosen last is the one that plays. The audio
+// side takes the pending sound out of the slot with one exchange, so a sound it holds can never
+// be freed under it, and hands the sound it replaced back through a retired slot; the message
+// side frees that one the next time it posts (or the owner at destruction), so the audio thread
+// never frees memory. If the retired slot is still full, the audio side keeps the replaced sound
+// and takes no new one until it could hand it back.
 //
 // Threads: post/collectRetired/drain: the message (UI) thread; take/retire: the audio thread,
 // real-time safe (atomic loads, stores and exchanges only).
@@ -25,17 +26,18 @@ public:
     SoundMailbox(const SoundMailbox&) = delete;
     SoundMailbox& operator=(const SoundMailbox&) = delete;
 
-    // Message side. Whether the slot is free for a new sound now.
-    bool canPost() const noexcept;
-    // Frees the sound the audio side retired, if any.
+    // Message side. Frees the sound the audio side retired, if any.
     void collectRetired() noexcept;
-    // Puts `sound` into the empty slot; false (sound left with the caller) when one is pending.
-    bool post(std::unique_ptr<Sound>& sound) noexcept;
+    // Makes `sound` the pending one (taking it over); a sound still pending is freed here.
+    void post(std::unique_ptr<Sound>& sound) noexcept;
+    // Whether a sound waits to be taken.
+    bool hasPending() const noexcept;
 
-    // Audio side. The pending sound, or null; it stays pending until finishTake().
-    Sound* peek() const noexcept;
-    // Hands back the sound that the pending one replaced (may be null) and empties the slot.
-    void finishTake(Sound* replaced) noexcept;
+    // Audio side. Takes the pending sound out of the slot (null when there is none, or while
+    // the last replaced sound could not be handed back yet).
+    Sound* take() noexcept;
+    // Hands back the sound that a taken one replaced (may be null).
+    void retire(Sound* replaced) noexcept;
 
     // Owner at destruction (no audio thread running): frees what the slots hold.
     void drain() noexcept;
@@ -43,6 +45,7 @@ public:
 private:
     std::atomic<Sound*> pending{nullptr};
     std::atomic<Sound*> retired{nullptr};
+    Sound* holding = nullptr;   // audio side only: replaced, waiting for the retired slot
 };
 
 } // namespace Vst

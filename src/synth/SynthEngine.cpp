@@ -27,19 +27,29 @@ void SynthEngine::setSampleRate(double newRate) noexcept
     rate = newRate;
     for (Voice& v : voices)
         v.setSampleRate(newRate);
+    // The sound playing now follows the new rate as a pending one will at adoption, or every
+    // note would sound at the old rate's pitch.
+    if (current && current->madeForRate != rate)
+        current->retune(rate);
 }
 
 bool SynthEngine::receiveSound(SFSynthList& list)
 {
-    // An empty list leaves nothing pending, so the sound playing now stays; a full slot
-    // refuses the newcomer. Either way the received records are released here.
-    if (list.empty() || !mailbox.canPost()) {
+    // An empty list leaves nothing pending, so the sound playing now stays.
+    if (list.empty()) {
         SFSynthList().swap(list);
         return false;
     }
     mailbox.collectRetired();
     std::unique_ptr<Sound> sound = Sound::make(list, rate);
-    return mailbox.post(sound);   // only this thread posts, so the slot is still empty
+    mailbox.post(sound);   // the newest sound replaces one still pending
+    return true;
+}
+
+uint32_t SynthEngine::tailSamples() const noexcept
+{
+    const double samples = double(tailSeconds.load(std::memory_order_relaxed)) * rate;
+    return samples < 4294967295.0 ? uint32_t(std::ceil(samples)) : UINT32_MAX;
 }
 
 void SynthEngine::setWheel(double value) noexcept
@@ -167,12 +177,17 @@ void SynthEngine::refreshVoices() noexcept
             v.refresh();
 }
 
-void SynthEngine::mix(float* outL, float* outR, int32_t count, float gain) noexcept
+void SynthEngine::mix(float* outL, float* outR, int32_t count) noexcept
 {
     for (int32_t done = 0; done < count;) {
         const int32_t n = std::min<int32_t>(kChunk, count - done);
         std::fill(mixLeft, mixLeft + n, 0.0f);
         std::fill(mixRight, mixRight + n, 0.0f);
+        // A filter left decaying on zeros (a one-shot sample that has ended) is cleared once it
+        // is inaudible, so it never works on subnormal numbers for the rest of the note.
+        for (Voice& v : voices)
+            if (v.state != Free)
+                v.filter.flushTinyHistory();
         // Voice by voice (two at a time): each sample still sums the voices in index order.
         Voice* waiting = nullptr;
         for (Voice& v : voices) {
@@ -187,7 +202,17 @@ void SynthEngine::mix(float* outL, float* outR, int32_t count, float gain) noexc
         }
         if (waiting != nullptr)
             renderVoice(*waiting, mixLeft, mixRight, n);
-        for (int32_t i = 0; i < n; ++i) {
+        int32_t i = 0;
+        // A changed gain moves there in a straight line over kGainRamp samples, reaching it
+        // exactly, so automated levels do not step (whatever the block size).
+        for (; i < n && gainRampDone < kGainRamp; ++i) {
+            ++gainRampDone;
+            gainNow = gainRampDone == kGainRamp ? gainTarget : gainRampFrom + gainRampStep * float(gainRampDone);
+            outL[done + i] = gainNow * (mixLeft[i] * 0.25f);
+            outR[done + i] = gainNow * (mixRight[i] * 0.25f);
+        }
+        const float gain = gainTarget;
+        for (; i < n; ++i) {
             outL[done + i] = gain * (mixLeft[i] * 0.25f);
             outR[done + i] = gain * (mixRight[i] * 0.25f);
         }
@@ -197,7 +222,7 @@ void SynthEngine::mix(float* outL, float* outR, int32_t count, float gain) noexc
 
 bool SynthEngine::adoptPending(int64_t& usedPoints) noexcept
 {
-    Sound* next = mailbox.peek();
+    Sound* next = mailbox.take();
     if (next == nullptr)
         return false;
     for (Voice& v : voices)
@@ -206,8 +231,9 @@ bool SynthEngine::adoptPending(int64_t& usedPoints) noexcept
         next->retune(rate);   // players follow the rate current at adoption
     Sound* replaced = current;
     current = next;
-    mailbox.finishTake(replaced);
+    mailbox.retire(replaced);
     usedPoints = next->pointCount;
+    tailSeconds.store(next->longestRelease, std::memory_order_relaxed);
     return true;
 }
 
@@ -216,8 +242,20 @@ SynthEngine::RenderReport SynthEngine::render(float* outL, float* outR, int32_t 
 {
     RenderReport report;
     const int32_t n = std::max<int32_t>(count, 0);
+    // A gain that is not a number or below 0 is silence.
+    const float target = std::isfinite(gain) && gain > 0.0f ? gain : 0.0f;
+    if (gainNow < 0.0f || busyVoiceCount() == 0) {
+        // Nothing sounds (or nothing has yet): the new level holds at once.
+        gainNow = gainTarget = target;
+        gainRampDone = kGainRamp;
+    } else if (target != gainTarget) {
+        gainRampFrom = gainNow;
+        gainTarget = target;
+        gainRampStep = (target - gainNow) / float(kGainRamp);
+        gainRampDone = 0;
+    }
     refreshVoices();
-    mix(outL, outR, n, gain);
+    mix(outL, outR, n);
     report.adopted = adoptPending(report.usedPoints);
     reportCounter += n;
     if (reportCounter >= kVoiceReportInterval) {

@@ -11,6 +11,7 @@
 #include "synth/SoundMailbox.h"
 #include "synth/Voice.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -22,6 +23,7 @@ public:
     static constexpr int kVoiceCount = 64;
     static constexpr int32_t kVoiceReportInterval = 4410;   // samples between voice counts
     static constexpr int kChunk = 256;                      // samples mixed at a time
+    static constexpr int32_t kGainRamp = 256;               // samples a gain change takes
 
     // What one render call has to report to the controller.
     struct RenderReport {
@@ -39,10 +41,13 @@ public:
     void setSampleRate(double rate) noexcept;
     double sampleRate() const noexcept { return rate; }
 
-    // Message thread: takes the records (leaving `list` empty) as the pending sound when none
-    // is pending; otherwise, or when the list is empty, they are dropped and the current sound
-    // stays. Returns whether they were taken.
+    // Message thread: takes the records (leaving `list` empty) as the pending sound, replacing
+    // one that is still pending; an empty list is dropped and the current sound stays.
+    // Returns whether they were taken. Throws std::bad_alloc when memory runs out (nothing
+    // changes then).
     bool receiveSound(SFSynthList& list);
+    // Any thread: the current sound's longest volume release in samples (0 without a sound).
+    uint32_t tailSamples() const noexcept;
 
     // Controllers.
     void setWheel(double value) noexcept;
@@ -53,8 +58,13 @@ public:
     void noteOff(int16_t key) noexcept;
 
     // Renders `count` samples of gain x mix into the outputs, then adopts a pending sound and
-    // counts samples towards the voice report.
+    // counts samples towards the voice report. A gain that differs from the last call's is
+    // ramped to over kGainRamp samples while voices sound (at once while none does); a gain
+    // that is not a finite positive number is 0.
     RenderReport render(float* outL, float* outR, int32_t count, float gain) noexcept;
+    // Adopts a pending sound without rendering (blocks the plug-in is bypassed in); true and
+    // its point count when one was adopted.
+    bool adoptPendingSound(int64_t& usedPoints) noexcept { return adoptPending(usedPoints); }
 
     // Observers for the plug-in and for tests.
     const Voice& voice(int index) const noexcept { return voices[index]; }
@@ -71,7 +81,7 @@ private:
     void markPedalHeld(int32_t serial) noexcept;
     void pedalReleased() noexcept;
     void refreshVoices() noexcept;
-    void mix(float* outL, float* outR, int32_t count, float gain) noexcept;
+    void mix(float* outL, float* outR, int32_t count) noexcept;
     bool adoptPending(int64_t& usedPoints) noexcept;
 
     Sound* current = nullptr;   // owned; freed by the mailbox's retired slot or the destructor
@@ -83,6 +93,12 @@ private:
     float wheel = 1.0f;
     int64_t reportCounter = 0;   // wide, so a huge block cannot overflow it
     double rate = 44100.0;
+    float gainNow = -1.0f;                  // output gain reached; -1 before the first call
+    float gainTarget = 0.0f;                // the gain asked for last
+    float gainRampFrom = 0.0f;
+    float gainRampStep = 0.0f;
+    int32_t gainRampDone = kGainRamp;       // samples of the ramp done; kGainRamp: none running
+    std::atomic<float> tailSeconds{0.0f};   // longest release of the current sound
     float mixLeft[kChunk];
     float mixRight[kChunk];
 };

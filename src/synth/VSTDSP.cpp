@@ -1,5 +1,6 @@
 #include "synth/VSTDSP.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace Steinberg {
@@ -58,7 +59,8 @@ void VSTDSP::clockTick(double) {}
 
 // Notes wait in the framework's queue until their sample offset falls due.
 void VSTDSP::noteOnReceived(const TimedEvent& event) { eventQueue.push_back(event); }
-void VSTDSP::noteOffReceived(const TimedEvent& event) { eventQueue.push_back(event); }
+// A note-off is never dropped for lack of room, or its key would hang.
+void VSTDSP::noteOffReceived(const TimedEvent& event) { eventQueue.pushKeeping(event); }
 
 void VSTDSP::noteOn(int16, int16 pitch, float velocity) { engine.noteOn(pitch, velocity); }
 void VSTDSP::noteOff(int16, int16 pitch, float) { engine.noteOff(pitch); }
@@ -69,22 +71,24 @@ void VSTDSP::render(float*, float*, float* outL, float* outR, int32 count)
                        float(paramValue(kExpression));
     const SynthEngine::RenderReport report = engine.render(outL, outR, count, gain);
     if (report.adopted)
-        sendUsedMemory(report.usedPoints);
+        publishUsedMemory(report.usedPoints);
     if (report.voiceCountDue)
-        sendVoiceCount(report.voiceCount);
+        publishVoiceCount(report.voiceCount);
 }
 
-void VSTDSP::sendVoiceCount(int32 count) noexcept
+void VSTDSP::bypassed()
 {
-    IMessage* message = allocateMessage();
-    if (!message)
-        return;
-    message->setMessageID("VOICENUM");
-    if (IAttributeList* attributes = message->getAttributes()) {
-        attributes->setBinary("voiceNum", &count, sizeof(count));
-        sendMessage(message);
-    }
-    message->release();
+    // A sound chosen while bypassed is taken over now, so it is the one heard afterwards.
+    int64_t usedPoints = 0;
+    if (engine.adoptPendingSound(usedPoints))
+        publishUsedMemory(usedPoints);
+}
+
+uint32 PLUGIN_API VSTDSP::getTailSamples()
+{
+    // The longest release of the current sound, and never less than one block, so a host
+    // rendering offline keeps the notes' release tails.
+    return std::max<uint32>(engine.tailSamples(), uint32(std::max(processSetup.maxSamplesPerBlock, 1)));
 }
 
 // The processor state carries nothing beyond the framework's parameter values.

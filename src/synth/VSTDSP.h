@@ -1,10 +1,11 @@
 #pragma once
 // The SoundFont player's audio processor: the framework's processor with the 64-voice engine
-// behind its engine operations. It reports the busy voice count ("VOICENUM", every 4410
-// samples) and the adopted sound's sample points ("USEDMEM") from the audio thread.
+// behind its engine operations. It publishes the busy voice count ("VOICENUM", every 4410
+// samples) and the adopted sound's sample points ("USEDMEM"); the framework's report sender
+// thread sends them.
 // Threads: as MyVSTProcessor: setupProcessing on the UI thread while processing is stopped,
-// soundFontReceived on the message (UI) thread, the engine operations on the audio thread,
-// real-time safe (the two reports use the host's message objects).
+// soundFontReceived on the message (UI) thread, getTailSamples on any host thread, the engine
+// operations on the audio thread, real-time safe.
 #include "processor/MyVSTProcessor.h"
 #include "synth/SynthEngine.h"
 
@@ -17,6 +18,7 @@ public:
     ~VSTDSP() override;
 
     tresult PLUGIN_API setupProcessing(ProcessSetup& setup) override;
+    uint32 PLUGIN_API getTailSamples() override;
 
     void parametersChanged(const std::vector<int32>& ids) override;
     void transportStarted(double position) override;
@@ -30,13 +32,12 @@ public:
     void writeExtraState(IBStream* stream) override;
     void readExtraState(IBStream* stream) override;
     void soundFontReceived(int32 fileId, SFSynthList& list) override;
+    void bypassed() override;
 
     // Read access for tests.
     const SynthEngine& synthEngine() const noexcept { return engine; }
 
 private:
-    void sendVoiceCount(int32 count) noexcept;
-
     SynthEngine engine;
 };
 

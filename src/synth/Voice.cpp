@@ -1,5 +1,6 @@
 #include "synth/Voice.h"
 
+#include "synth/Bounded.h"
 #include "synth/FixedPoint.h"
 #include "synth/NeutralValues.h"
 #include "synth/SynthTables.h"
@@ -81,7 +82,7 @@ void Voice::start(int32_t noteSerial, const SFSynth& r, const SamplePlayer& p, i
     bendRatioSource = bend;
 
     attenuationSource = &r.attenuation;
-    attenuation = r.attenuation;
+    attenuation = boundedGain(r.attenuation);
     modLfoToVolumeSource = &r.modLfoToVolume;
     velocityGain = std::clamp(v, 0.0f, 1.0f);
 
@@ -113,8 +114,9 @@ void Voice::refresh() noexcept
     wheelRatio = *wheelRatioSource;
     bendRatio = *bendRatioSource;
     filter.refresh();
-    attenuation = *attenuationSource;
-    modLfoToVolume = *modLfoToVolumeSource;
+    attenuation = boundedGain(*attenuationSource);
+    // The tremolo depth: at most full attenuation, at most doubling at the LFO's peak.
+    modLfoToVolume = bounded(*modLfoToVolumeSource, -1.0f, 1.0f);
 }
 
 void Voice::setSampleRate(double rate) noexcept

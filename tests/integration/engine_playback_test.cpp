@@ -1,16 +1,19 @@
 // The instrument as a DAW hears it: a generated looped sine font handed over the way the
 // controller does it (a controller state naming the file), played through the built bundle.
 #include "host/PluginHost.h"
+#include "support/MessageWait.h"
 #include "support/SignalAnalysis.h"
 #include "support/SoundFontWriter.h"
 #include "support/StateBytes.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <unistd.h>
 
 using namespace Steinberg;
@@ -143,11 +146,12 @@ TEST_F(EnginePlayback, NoteOffWithoutPedalReleasesAtOnce)
     EXPECT_EQ(peakLevel(after.left), 0.0);
 }
 
-TEST_F(EnginePlayback, VolumeZeroIsSilence)
+// A level change fades in over 256 samples (no zipper noise), then holds exactly.
+TEST_F(EnginePlayback, VolumeZeroIsSilenceAfterItsFade)
 {
     load();
     const std::vector<float> left = playNote(69, 8, {{7, 0, 0.0}});
-    EXPECT_EQ(peakLevel(left), 0.0);
+    EXPECT_EQ(peakLevel(left, 256), 0.0);
 }
 
 TEST_F(EnginePlayback, ExpressionZeroIsSilenceAndOutputLevelScales)
@@ -202,12 +206,14 @@ TEST_F(EnginePlayback, NoteAtOffset300AddsNothingBeforeItToASoundingNote)
 TEST_F(EnginePlayback, ReportsSamplePointsAfterAdoptionAndBusyVoicesEvery4410Samples)
 {
     load();
+    ASSERT_EQ(waitForMessages(*plugin, "USEDMEM", 1), 1);
     int usedMemoryReports = 0;
     for (const MessageRecord& m : plugin->messages()) {
         if (m.id != "USEDMEM")
             continue;
         ++usedMemoryReports;
         EXPECT_EQ(m.direction, MessageDirection::ToController);
+        EXPECT_NE(m.thread, std::this_thread::get_id());   // not from the audio thread
         ASSERT_EQ(m.binaries.at("usedMem").size(), 8u);
         int64_t points = 0;
         std::memcpy(&points, m.binaries.at("usedMem").data(), 8);
@@ -217,6 +223,7 @@ TEST_F(EnginePlayback, ReportsSamplePointsAfterAdoptionAndBusyVoicesEvery4410Sam
 
     plugin->clearMessages();
     playNote(69, 9);   // 4608 samples: past 4410 counted from the adoption block's 512
+    ASSERT_EQ(waitForMessages(*plugin, "VOICENUM", 1), 1);
     int voiceReports = 0;
     for (const MessageRecord& m : plugin->messages()) {
         if (m.id != "VOICENUM")
@@ -226,6 +233,7 @@ TEST_F(EnginePlayback, ReportsSamplePointsAfterAdoptionAndBusyVoicesEvery4410Sam
         int32_t count = 0;
         std::memcpy(&count, m.binaries.at("voiceNum").data(), 4);
         EXPECT_EQ(count, 1);
+        EXPECT_NE(m.thread, std::this_thread::get_id());
     }
     EXPECT_EQ(voiceReports, 1);
 }
@@ -241,4 +249,67 @@ TEST_F(EnginePlayback, SampleRateThatIsNotPositiveIsRefused)
     ASSERT_EQ(plugin->setActive(true), kResultOk);
     const std::vector<float> left = playNote(69, 16);
     EXPECT_NEAR(estimateFrequency(left, 44100.0, 2048), 441.0, within(441.0));
+}
+
+// Guards against crafted fonts putting +58 dBFS, NaN or infinity on the host's mix bus, and a
+// NaN "Output Level" in a stored state making every sample NaN.
+TEST_F(EnginePlayback, CraftedFontsAndANonFiniteStateGiveFiniteOutputNoLouderThanThePlainFont)
+{
+    const auto peakOf = [this](std::vector<zephra::test::GeneratorSpec> instrument,
+                               std::vector<zephra::test::GeneratorSpec> preset = {}) {
+        zephra::test::SineFontOptions options;
+        options.instrumentGenerators = std::move(instrument);
+        options.presetGenerators = std::move(preset);
+        load(options);
+        const std::vector<float> left = playNote(69, 24);
+        EXPECT_TRUE(std::all_of(left.begin(), left.end(), [](float x) { return std::isfinite(x); }));
+        return peakLevel(left);
+    };
+    const double plain = peakOf({});
+    EXPECT_LE(peakOf({{48, -600}}), plain);   // -600 cB (and -32768) play as 0 cB
+    EXPECT_LE(peakOf({{37, -32768}}), plain);   // sustain
+    EXPECT_LE(peakOf({{13, -32768}, {22, 4000}}), 2.0 * plain);   // mod LFO to volume: at most doubled
+    EXPECT_LE(peakOf({{9, 32767}, {8, 6000}}), plain);   // resonance far beyond 96 dB
+    EXPECT_LE(peakOf({{36, -32768}, {34, -32768}, {38, 32767}}), plain);
+    EXPECT_LT(peakOf({{48, 30000}}, {{48, 30000}}), 1e-6);   // a sum past 16 bits is silence, not a wrap
+    load();
+    EXPECT_EQ(plugin->setProcessorState(zephra::test::processorStateBytes("1.5-fw 2.1", 0, {{1001, std::nan("")}})), kResultFalse);
+    EXPECT_NEAR(peakLevel(playNote(69, 24)), plain, plain * 1e-3);
+}
+
+// Guards against a project sounding different after reloading: bypassed, font A then font B
+// restored; B is taken over while still bypassed (251 points) and is what plays afterwards.
+TEST_F(EnginePlayback, TheLastSoundChosenWhileBypassedIsTheOneHeardAfterwards)
+{
+    load();
+    plugin->process(kBlock, {{0x7FFFFFFF, 0, 1.0}});
+    zephra::test::SineFontOptions second;
+    second.frequency = 882.0;
+    const std::string secondPath = fontPath + ".second.sf2";
+    ASSERT_TRUE(zephra::test::writeFile(secondPath, zephra::test::makeSineSoundFont(second)));
+    for (const std::string& path : {fontPath, secondPath})
+        ASSERT_EQ(plugin->setControllerState(controllerStateNaming(path, 0)), kResultOk);
+    std::remove(secondPath.c_str());
+    plugin->clearMessages();
+    plugin->process(kBlock);
+    ASSERT_EQ(waitForMessages(*plugin, "USEDMEM", 1), 1);
+    EXPECT_EQ(plugin->messages().back().binaries.at("usedMem")[0], 251);
+    const std::vector<float> left = playNote(69, 16, {{0x7FFFFFFF, 0, 0.0}});
+    EXPECT_NEAR(estimateFrequency(left, 44100.0, 2048), 882.0, within(882.0));
+}
+
+// Guards against the current sound keeping the old rate's tuning (480 Hz for 441 Hz at 48 kHz),
+// and against hosts cutting release tails in an offline export.
+TEST_F(EnginePlayback, ARateChangeKeepsThePitchAndTheTailIsTheLongestRelease)
+{
+    zephra::test::SineFontOptions options;
+    options.frequency = 440.0;
+    options.volEnvReleaseTimecents = 1200;   // two seconds
+    load(options);
+    EXPECT_NEAR(double(plugin->processor()->getTailSamples()), 88200.0, 10.0);
+    playNote(69, 4);
+    ASSERT_EQ(plugin->setActive(false), kResultOk);
+    ASSERT_EQ(plugin->setupProcessing(48000.0, kBlock), kResultOk);
+    ASSERT_EQ(plugin->setActive(true), kResultOk);
+    EXPECT_NEAR(estimateFrequency(playNote(69, 16), 48000.0, 2048), 440.0, within(440.0));
 }

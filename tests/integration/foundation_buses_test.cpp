@@ -110,9 +110,11 @@ TEST_F(BundleBuses, OnlyThirtyTwoBitSamplesAreProcessed) {
     EXPECT_NE(processor->setupProcessing(setup), kResultOk);
 }
 
-TEST_F(BundleBuses, NoLatencyAndNoTail) {
+// No latency; the tail is the sound's longest release and never less than one block, so hosts
+// keep release tails in an offline export.
+TEST_F(BundleBuses, NoLatencyAndATailOfAtLeastOneBlock) {
     EXPECT_EQ(plugin->processor()->getLatencySamples(), 0u);
-    EXPECT_EQ(plugin->processor()->getTailSamples(), 0u);
+    EXPECT_GE(plugin->processor()->getTailSamples(), 1u);   // no sound yet: one block
 }
 
 TEST_F(BundleBuses, TheFullHostSetUpSucceeds) {

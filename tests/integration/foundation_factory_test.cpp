@@ -63,7 +63,7 @@ TEST(FactoryRecords, ProcessorClassRecord) {
     EXPECT_EQ(processor.classId, kProcessorClassId);
     EXPECT_EQ(processor.cardinality, 0x7FFFFFFF);
     EXPECT_EQ(processor.name, "Zephra SF2 Player");
-    EXPECT_EQ(processor.classFlags, 1u);   // kDistributable
+    EXPECT_EQ(processor.classFlags, 0u);   // not distributable: the sound travels by address
     EXPECT_EQ(processor.subCategories, "Instrument");
     EXPECT_EQ(processor.vendor, "");
     EXPECT_EQ(processor.version, "1.5-fw 2.1");

@@ -3,6 +3,7 @@
 // and the processor's "USEDMEM" report.
 #include "host/PluginHost.h"
 #include "soundfont/SFSynth.h"
+#include "support/MessageWait.h"
 #include "support/SoundFontWriter.h"
 
 #include "pluginterfaces/vst/ivsthostapplication.h"
@@ -97,6 +98,7 @@ TEST_F(BundleMessages, ASoundFontIsHandedOverInsideTheSendAndReportedBack) {
         }
     }
     EXPECT_TRUE(playsANote());
+    ASSERT_EQ(waitForMessages(*plugin, "USEDMEM", 1), 1);
     ASSERT_EQ(count("USEDMEM", MessageDirection::ToController), 1);
     for (const MessageRecord& record : plugin->messages()) {
         if (record.id == "USEDMEM") {
@@ -233,7 +235,7 @@ TEST_F(BundleMessages, WithoutMessageObjectsTheMemoryReportIsLeftOut) {
     ASSERT_EQ(plugin->setControllerState(controllerStateNaming(fontPath, 0)), kResultOk);
     plugin->refuseMessageObjects(true);
     EXPECT_TRUE(playsANote());
-    EXPECT_EQ(count("USEDMEM", MessageDirection::ToController), 0);
+    EXPECT_EQ(waitForMessages(*plugin, "USEDMEM", 1, 300), 0);
     plugin->refuseMessageObjects(false);
 }
 

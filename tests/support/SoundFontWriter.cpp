@@ -207,6 +207,8 @@ std::vector<uint8_t> makeSineSoundFont(const SineFontOptions& options)
     ZoneSpec zone;
     zone.generators.push_back(GeneratorSpec{38, static_cast<int16_t>(options.volEnvReleaseTimecents)});
     zone.generators.push_back(GeneratorSpec{54, static_cast<int16_t>(options.looped ? 1 : 0)});
+    zone.generators.insert(zone.generators.end(), options.instrumentGenerators.begin(),
+                           options.instrumentGenerators.end());
     zone.link = 0;
     instrument.zones.push_back(zone);
     spec.instruments.push_back(instrument);
@@ -215,6 +217,7 @@ std::vector<uint8_t> makeSineSoundFont(const SineFontOptions& options)
         preset.name = "Sine " + std::to_string(i);
         preset.program = static_cast<uint16_t>(i);
         ZoneSpec presetZone;
+        presetZone.generators = options.presetGenerators;
         presetZone.link = 0;
         preset.zones.push_back(presetZone);
         spec.presets.push_back(preset);

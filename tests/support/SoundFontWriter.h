@@ -99,6 +99,8 @@ struct SineFontOptions {
     int8_t pitchCorrection = 0;
     bool looped = true;             // loop over whole cycles, so it is seamless
     int volEnvReleaseTimecents = -12000;
+    std::vector<GeneratorSpec> instrumentGenerators;   // added to the instrument zone
+    std::vector<GeneratorSpec> presetGenerators;       // added to every preset zone
 };
 // Every preset plays the same sine (full-scale amplitude 16384, about half scale).
 std::vector<uint8_t> makeSineSoundFont(const SineFontOptions& options = {});

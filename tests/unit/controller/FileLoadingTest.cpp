@@ -193,3 +193,17 @@ TEST(SendSoundFont, RegistrationEndsWithTheSend)
     EXPECT_FALSE(InFlightSynthLists::copyIfInFlight(range[0], range[1], late));
     EXPECT_TRUE(late.empty());
 }
+
+// Guards against an instrument left silent for good: a load made before the connection existed
+// never reached the processor, so connecting sends the remembered sound again.
+TEST(LoadFileBeforeTheConnection, IsSentOnceTheConnectionIsMade)
+{
+    TempFile font("tones.sf2", makePitchedPresetsFont(3));
+    ControllerFixture fixture;
+    fixture.controller->disconnect(fixture.peer);
+    const int32_t preset = 2;
+    fixture.controller->loadFile(font.widePath(), &preset);   // no peer: nothing can arrive
+    ASSERT_EQ(fixture.controller->connect(fixture.peer), kResultOk);
+    ASSERT_EQ(fixture.peer->messages.size(), 1u);
+    EXPECT_EQ(fixture.peer->messages[0].records.at(0).coarseTune, presetTransposition(2));
+}

@@ -52,12 +52,18 @@ TEST(TextConversionBadInput, StrayContinuationAndOverlongFormsAreRefused)
     EXPECT_THROW(fromUtf8(std::string("\xFF")), std::range_error);
 }
 
-TEST(TextConversionBadInput, CharactersOutsideTheBasicPlaneAreRefused)
+// Guards against folders named with an emoji being impossible to load.
+TEST(TextConversion, CharactersOutsideTheBasicPlaneTravelAsSurrogatePairsBothWays)
 {
-    EXPECT_THROW(fromUtf8(std::string("\xF0\x9F\x8E\xB9")), std::range_error);  // 4-byte form
+    const std::string keyboard = "Songs \xF0\x9F\x8E\xB9";   // U+1F3B9, a musical keyboard
+    EXPECT_EQ(fromUtf8(keyboard), std::u16string(u"Songs \xD83C\xDFB9"));
+    EXPECT_EQ(toUtf8(fromUtf8(keyboard)), keyboard);
+    EXPECT_EQ(toUtf8(std::u16string(u"\U0010FFFF")), "\xF4\x8F\xBF\xBF");
     EXPECT_THROW(fromUtf8(std::string("\xED\xA0\x80")), std::range_error);      // encoded surrogate
-    const std::u16string pair = u"\U0001F3B9";
-    EXPECT_THROW(toUtf8(pair), std::range_error);
+    EXPECT_THROW(fromUtf8(std::string("\xF0\x8F\xBF\xBF")), std::range_error);  // overlong
+    EXPECT_THROW(fromUtf8(std::string("\xF4\x90\x80\x80")), std::range_error);  // beyond U+10FFFF
+    for (char16_t lone : {char16_t(0xD83C), char16_t(0xDFB9)})
+        EXPECT_THROW(toUtf8(std::u16string(1, lone)), std::range_error);
 }
 
 TEST(TextConversionBadInput, TheErrorSaysBadConversion)

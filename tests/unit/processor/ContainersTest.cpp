@@ -93,3 +93,17 @@ TEST(ParameterValues, CopyAndSwapCarryEveryValue)
     EXPECT_EQ(b.size(), 2u);
     EXPECT_DOUBLE_EQ(a.get(3), 3.0);
 }
+
+// Guards against a hanging key: a full queue makes room for a note-off by dropping the newest
+// note-on, never another note-off.
+TEST(EventQueue, AFullQueueDropsTheNewestNoteOnToKeepANoteOff)
+{
+    EventQueue queue(3);
+    TimedEvent off = at(2, 61), last = at(3, 62);
+    off.kind = last.kind = NoteOff;
+    for (const TimedEvent& e : {at(1, 60), at(0, 59), off})   // two note-ons, then a note-off
+        ASSERT_TRUE(queue.push_back(e));
+    ASSERT_TRUE(queue.pushKeeping(last));
+    EXPECT_TRUE(queue.front().pitch == 60 && queue.begin()[1].pitch == 61 && queue.begin()[2].pitch == 62);
+    EXPECT_TRUE(queue.pushKeeping(off) && !queue.pushKeeping(off));   // drops key 60, then nothing is left to drop
+}

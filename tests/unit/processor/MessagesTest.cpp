@@ -7,7 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
+#include <new>
+#include <thread>
 
 using namespace zephra::test;
 
@@ -286,4 +290,73 @@ TEST(UsedMemory, WithoutAHostMessageNothingIsSent)
     EXPECT_NE(processor->sendUsedMemory(5), kResultOk);
     EXPECT_TRUE(peer.ids.empty());
     processor->disconnect(&peer);
+}
+
+// Guards against an allocation failure escaping notify into the host.
+TEST(SoundFontMessages, RunningOutOfMemoryRefusesTheListInsteadOfThrowing)
+{
+    struct Starved : ReceivingProcessor {
+        void soundFontReceived(int32, SFSynthList&) override { throw std::bad_alloc(); }
+    };
+    useFilledDescription();
+    IPtr<Starved> processor = owned(new Starved);
+    processor->initialize(nullptr);
+    SFSynthList list = twoRecords();
+    auto m = message("SF2DATA");
+    setInt32(m, "fileID", 1);
+    setList(m, list);
+    InFlightSynthLists::Scope sending(list.data(), list.data() + list.size());
+    EXPECT_EQ(processor->notify(m), kResultFalse);
+}
+
+// The reports leave from the processor's sender thread while it is active, never from the
+// audio thread; the newest unsent figure wins, and deactivating sends what is left.
+TEST(Reports, PublishedReportsAreSentFromTheSenderThreadWhileActive)
+{
+    struct Publisher : ReceivingProcessor {
+        void publish(int64 points, int32 voices) { publishUsedMemory(points), publishVoiceCount(voices); }
+    };
+    struct CountingPeer : RecordingPeer {
+        std::atomic<int> received{0};
+        tresult PLUGIN_API notify(IMessage* message) override { return RecordingPeer::notify(message), ++received, kResultOk; }
+    } peer;
+    useFilledDescription();
+    HostApplication host;
+    IPtr<Publisher> processor = owned(new Publisher);
+    processor->initialize(&host);
+    processor->connect(&peer);
+    processor->setActive(true);
+    processor->publish(1000, 3);
+    processor->publish(2000, 5);
+    for (int i = 0; i < 300 && peer.received < 2; ++i)   // this thread never sends
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(peer.received, 2);
+    processor->publish(3000, 7);
+    processor->setActive(false);
+    EXPECT_EQ(peer.amounts, (std::vector<int64>{2000, 3000}));
+    EXPECT_EQ(peer.ids, (std::vector<std::string>{"USEDMEM", "VOICENUM", "USEDMEM", "VOICENUM"}));
+    processor->publish(4000, 9);
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    EXPECT_EQ(peer.received, 4);   // inactive: nothing more
+}
+
+// Guards against a copy reading a list whose send has ended: a copy sees all of it or nothing.
+TEST(InFlightRegistry, ConcurrentSendsAndCopiesNeverReadAnEndedSend)
+{
+    std::atomic<bool> done{false};
+    std::atomic<const SFSynth*> first{nullptr}, last{nullptr};
+    std::thread sender([&] {
+        for (int i = 0; i < 400; ++i) {
+            SFSynthList list = twoRecords();
+            InFlightSynthLists::Scope sending(list.data(), list.data() + list.size());
+            last = list.data() + list.size(), first = list.data();
+            std::this_thread::yield();
+        }
+        done = true;
+    });
+    for (SFSynthList copy; !done; copy.clear()) {
+        const SFSynth* a = first;
+        EXPECT_TRUE(!a || !InFlightSynthLists::copyIfInFlight(a, last, copy) || copy.size() == 2u);
+    }
+    sender.join();
 }

@@ -1,7 +1,10 @@
 // Per-block dispatch: parameter changes, sample-accurate note events, bypass and block shapes.
 #include "ProcessorTestSupport.h"
+#include "platform/FloatingPointMode.h"
 
 #include <gtest/gtest.h>
+
+#include <limits>
 
 #include <algorithm>
 #include <cmath>
@@ -338,10 +341,14 @@ TEST_F(Dispatch, NullChannelPointerOrSixtyFourBitBlockProducesNoAudio)
     EXPECT_TRUE(processor->names().empty());
 }
 
-TEST_F(Dispatch, BlocksLongerThanTheSetUpMaximumOrNegativeAreRefused)
+// Guards against a too-long block handing the host back whatever its buffers held.
+TEST_F(Dispatch, BlocksLongerThanTheSetUpMaximumOrNegativeAreRefusedWithSilence)
 {
     StereoBlock block(8193);
+    std::fill(block.outL.begin(), block.outL.end(), 0.7f);
     EXPECT_EQ(processor->process(block.data), kInvalidArgument);
+    EXPECT_TRUE(block.outL == std::vector<float>(8193, 0.0f) && block.outR == block.outL);
+    EXPECT_EQ(block.outBus.silenceFlags, 3u);
     StereoBlock negative(16);
     negative.data.numSamples = -1;
     EXPECT_EQ(processor->process(negative.data), kInvalidArgument);
@@ -391,4 +398,25 @@ TEST_F(Dispatch, FullQueueDropsNewEventsInsteadOfGrowing)
     processor->process(block.data);
     EXPECT_EQ(queue.size(), capacity);
     EXPECT_EQ(processor->names(), (std::vector<std::string>{"render"}));
+}
+
+// Guards against subnormal stalls and against NaN or infinity from the engine reaching the mix.
+TEST(DispatchGuards, ProcessFlushesSubnormalsAndLetsNoNonFiniteSampleOut)
+{
+    struct Broken : RecordingProcessor {
+        bool flushed = false;
+        void render(float*, float*, float* outL, float* outR, int32 count) override
+        {
+            flushed = DenormalsOff::active();
+            std::fill(outL, outL + count, std::nanf("")), std::fill(outR, outR + count, HUGE_VALF);
+        }
+    };
+    IPtr<Broken> engine = owned(new Broken);
+    prepare(*engine);
+    const bool hostFlushes = DenormalsOff::active();
+    StereoBlock block(64);
+    EXPECT_EQ(engine->process(block.data), kResultOk);
+    EXPECT_TRUE(engine->flushed);
+    EXPECT_EQ(DenormalsOff::active(), hostFlushes);
+    EXPECT_TRUE(block.outL == std::vector<float>(64, 0.0f) && block.outR == block.outL);
 }

@@ -1,8 +1,10 @@
 // The component state stream: exact bytes, round trips and refusal of damaged streams.
 #include "ProcessorTestSupport.h"
+#include "processor/ProcessorState.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <limits>
 
@@ -247,4 +249,23 @@ TEST_F(State, BypassPersistsThroughStateAndActivation)
     EXPECT_TRUE(other->isBypassed());
     EXPECT_EQ(next.outL, next.inL);
     EXPECT_EQ(stateBytes(*other), saved);
+}
+
+// Guards against a NaN "Output Level" making every sample NaN (the controller already refused
+// such a stream), and a 1.2 MB state taking most of a second: the count is capped, the entries
+// sorted once, a later entry for an ID winning.
+TEST_F(State, NonFiniteValuesAndTooManyEntriesAreRefusedAndUpToTheCapSortedOnce)
+{
+    for (double bad : {std::nan(""), HUGE_VAL, -HUGE_VAL})
+        EXPECT_EQ(setStateBytes(*processor, withEntry(withEntry(headerAndBypass(), 7, 0.5), 1001, bad)), kResultFalse);
+    std::vector<uint8_t> bytes = headerAndBypass();
+    for (int32 i = 0; i < kMaxStateEntries - 1; ++i)
+        bytes = withEntry(bytes, 100000 - i, double(i));
+    bytes = withEntry(bytes, 100000, -1.0);
+    EXPECT_EQ(setStateBytes(*processor, withEntry(bytes, 7, 0.5)), kResultFalse);   // one too many
+    ASSERT_EQ(setStateBytes(*processor, bytes), kResultOk);
+    runBlock();
+    EXPECT_TRUE(processor->values().size() == size_t(kMaxStateEntries - 1 + 7) && processor->value(100000) == -1.0);
+    for (size_t i = 1; i < processor->values().size(); ++i)
+        ASSERT_LT(processor->values().idAt(i - 1), processor->values().idAt(i));
 }

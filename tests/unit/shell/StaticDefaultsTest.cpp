@@ -16,3 +16,10 @@ TEST(ModuleDescription, StartsNeutralAndIsFilledByTheEntry)
     EXPECT_EQ(pluginDescription().combinedVersion(), "1.5-fw 2.1");
     EXPECT_EQ(pluginDescription().parameters.size(), 7u);
 }
+
+// Guards against a second module entry rewriting the description other instances are reading.
+TEST(ModuleDescription, TheModuleEntryFillsItOnlyOnce)
+{
+    EXPECT_TRUE(fillDescriptionOnce() && (pluginDescription().vendor = "read by a running instance", fillDescriptionOnce()));
+    EXPECT_EQ(pluginDescription().vendor, "read by a running instance");
+}

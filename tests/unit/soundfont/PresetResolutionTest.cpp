@@ -119,12 +119,14 @@ TEST(ResolveMerging, DisjointVelocityRangesLeaveAnEmptyRangeUnchecked)
     EXPECT_EQ(static_cast<uint16_t>(reader.zoneGenerators[0][44]), range(80, 40));
 }
 
-TEST(ResolveMerging, PresetAmountsAreAddedInSixteenBitsToAnyGenerator)
+// Guards against a preset amount wrapping a sum past 16 bits (+32000 cB becoming -32536, a
+// gain of 10^163): sums of quantities stop at the generator's range.
+TEST(ResolveMerging, PresetAmountsAreAddedWithinTheGeneratorRangeToAnyGenerator)
 {
     SoundFontReader reader =
         resolved(singleZoneFont({{48, 32000}, {8, 9000}}, {{48, 1000}, {54, 1}, {8, -1200}}));
     ASSERT_EQ(reader.zoneGenerators.size(), 1u);
-    EXPECT_EQ(reader.zoneGenerators[0][48], static_cast<int16_t>(-32536));  // wraps in 16 bits
+    EXPECT_EQ(reader.zoneGenerators[0][48], 1440);  // 144 dB, the end of the attenuation range
     EXPECT_EQ(reader.zoneGenerators[0][54], 1);  // an instrument-only generator, added anyway
     EXPECT_EQ(reader.zoneGenerators[0][8], 7800);
 }

@@ -17,8 +17,8 @@ SoundFontReader built(const SoundFontSpec& spec, int32_t preset = 0)
     reader.buildSynthRecords();
     return reader;
 }
-float timecents(int v) { return static_cast<float>(std::pow(2.0, static_cast<double>(v * 0.00083333335f))); }
-float centibels(int v) { return static_cast<float>(std::pow(10.0, static_cast<double>(v * -0.0050000004f))); }
+// Worked values, not the code's own formulas: within float rounding of the exact figure.
+#define EXPECT_WORKED(actual, exact) EXPECT_NEAR((actual), (exact), 2e-6 * std::fabs(double(exact)))
 } // namespace
 
 TEST(RecordConversions, EveryFieldFollowsItsConversion)
@@ -51,39 +51,38 @@ TEST(RecordConversions, EveryFieldFollowsItsConversion)
     EXPECT_EQ(r.pitchCorrection, -12);
     EXPECT_EQ(r.coarseTune, -3);
     EXPECT_EQ(r.fineTune, 25);
-    EXPECT_EQ(r.attenuation, centibels(60));
+    EXPECT_WORKED(r.attenuation, 0.5011872);      // 6 dB
     EXPECT_EQ(r.pan, -250 * 0.1f);
     EXPECT_EQ(r.volEnvDelay, 0.5f);
-    EXPECT_EQ(r.volEnvAttack, timecents(1200));
+    EXPECT_WORKED(r.volEnvAttack, 2.0);
     EXPECT_EQ(r.volEnvHold, 1.0f);
-    EXPECT_EQ(r.volEnvDecay, timecents(2400));
-    EXPECT_EQ(r.volEnvSustain, centibels(200));
-    EXPECT_EQ(r.volEnvRelease, timecents(-2400));
+    EXPECT_WORKED(r.volEnvDecay, 4.0);
+    EXPECT_WORKED(r.volEnvSustain, 0.1);            // 20 dB
+    EXPECT_WORKED(r.volEnvRelease, 0.25);
     EXPECT_EQ(r.keyToVolEnvHold, 50 * 0.01f);
     EXPECT_EQ(r.keyToVolEnvDecay, -50 * 0.01f);
-    EXPECT_EQ(r.modEnvToFilterCutoff, timecents(600));
-    EXPECT_EQ(r.modEnvToPitch, timecents(-600));
-    EXPECT_EQ(r.filterCutoff, static_cast<float>(8.175999641418457 * std::pow(2.0, static_cast<double>(6900 * 0.00083333335f))));
+    EXPECT_WORKED(r.modEnvToFilterCutoff, 1.4142136);  // half an octave
+    EXPECT_WORKED(r.modEnvToPitch, 0.7071068);
     EXPECT_NEAR(r.filterCutoff, 440.0f, 0.05f);
-    EXPECT_EQ(r.filterResonance, static_cast<float>(std::pow(10.0, static_cast<double>(120 * 0.0050000004f))));
-    EXPECT_EQ(r.modEnvDelay, timecents(100));
-    EXPECT_EQ(r.modEnvAttack, timecents(200));
-    EXPECT_EQ(r.modEnvHold, timecents(300));
-    EXPECT_EQ(r.modEnvDecay, timecents(400));
-    EXPECT_EQ(r.modEnvSustain, 1.0f - 250 * 0.001f);
-    EXPECT_EQ(r.modEnvRelease, timecents(500));
+    EXPECT_WORKED(r.filterResonance, 3.9810717);   // 12 dB
+    EXPECT_WORKED(r.modEnvDelay, 1.0594631);       // a semitone's ratio
+    EXPECT_WORKED(r.modEnvAttack, 1.1224620);
+    EXPECT_WORKED(r.modEnvHold, 1.1892071);
+    EXPECT_WORKED(r.modEnvDecay, 1.2599210);
+    EXPECT_WORKED(r.modEnvSustain, 0.75);
+    EXPECT_WORKED(r.modEnvRelease, 1.3348399);
     EXPECT_EQ(r.keyToModEnvHold, 10 * 0.01f);
     EXPECT_EQ(r.keyToModEnvDecay, 20 * 0.01f);
     EXPECT_NEAR(r.modLfoFrequency, 16.352f, 0.001f);
-    EXPECT_EQ(r.modLfoDelay, timecents(-600));
-    EXPECT_EQ(r.modLfoToVolume, 1.0f - centibels(30));
-    EXPECT_EQ(r.modLfoToFilterCutoff, timecents(700));
-    EXPECT_EQ(r.modLfoToPitch, timecents(50));
+    EXPECT_WORKED(r.modLfoDelay, 0.7071068);
+    EXPECT_WORKED(r.modLfoToVolume, 0.2920542);     // 1 - 3 dB
+    EXPECT_WORKED(r.modLfoToFilterCutoff, 1.4983071);
+    EXPECT_WORKED(r.modLfoToPitch, 1.0293022);
     EXPECT_NEAR(r.vibLfoFrequency, 32.704f, 0.001f);
     EXPECT_EQ(r.vibLfoDelay, 1.0f);
     EXPECT_EQ(r.reserved[0], 0.0f);
     EXPECT_EQ(r.reserved[1], 0.0f);
-    EXPECT_EQ(r.vibLfoToPitch, timecents(-50));
+    EXPECT_WORKED(r.vibLfoToPitch, 0.9715319);
     EXPECT_EQ(r.chorusSend, 200 * 0.1f);
     EXPECT_EQ(r.reverbSend, 300 * 0.1f);
 }
@@ -96,7 +95,7 @@ TEST(RecordConversions, DefaultsGiveTheNeutralRecord)
     EXPECT_EQ(r.rootKey, 60);  // the sample's recorded pitch, gen 58 being -1
     EXPECT_EQ(r.attenuation, 1.0f);
     EXPECT_EQ(r.volEnvSustain, 1.0f);
-    EXPECT_EQ(r.volEnvAttack, timecents(-12000));
+    EXPECT_WORKED(r.volEnvAttack, 0.0009765625);   // 2^-10 s
     EXPECT_EQ(r.modEnvSustain, 1.0f);
     EXPECT_EQ(r.modLfoToVolume, 0.0f);
     EXPECT_EQ(r.modEnvToPitch, 1.0f);
@@ -113,10 +112,10 @@ TEST(RecordConversions, AttenuationBeyondHundredDecibelsIsSilence)
     ASSERT_EQ(reader.synths.size(), 1u);
     EXPECT_EQ(reader.synths[0].attenuation, 0.0f);
     EXPECT_EQ(reader.synths[0].volEnvSustain, 0.0f);
-    EXPECT_EQ(reader.synths[0].modLfoToVolume, 0.0f);
+    EXPECT_WORKED(reader.synths[0].modLfoToVolume, 0.99998415);   // kept to 960 cB: full depth
     EXPECT_EQ(reader.synths[0].modEnvSustain, 0.0f);
     SoundFontReader edge = built(singleZoneFont({{48, 1000}, {29, 1000}}));
-    EXPECT_EQ(edge.synths[0].attenuation, centibels(1000));
+    EXPECT_WORKED(edge.synths[0].attenuation, 1e-5);   // 100 dB
     EXPECT_EQ(edge.synths[0].modEnvSustain, 0.0f);  // 1 - 1.0
 }
 
@@ -298,4 +297,19 @@ TEST(RecordReading, ZonesSharingASampleShareOneBufferReadOnce)
     ASSERT_EQ(reader.synths.size(), 6u);
     EXPECT_TRUE(reader.synths[5].samples.sharesBufferWith(reader.synths[0].samples));
     EXPECT_LT(reader.bytesReadFromFile(), 2u * 100000u + 4096u);
+}
+
+// Guards against crafted fonts reaching the engine with values the format does not allow
+// (-600 cB is +60 dB) and against preset plus instrument sums wrapping past 16 bits.
+TEST(RecordConversions, GeneratorsAreKeptWithinTheSoundFontRangesWithoutWrapping)
+{
+    const SFSynth r = built(singleZoneFont({{48, -600}, {37, -32768}, {13, -32768}, {9, 32767}, {8, 20000},
+                                            {38, 32767}, {51, 500}})).synths.at(0);
+    EXPECT_TRUE(r.attenuation == 1.0f && r.volEnvSustain == 1.0f);   // 0 cB at most
+    EXPECT_WORKED(r.modLfoToVolume, 1.0 - 63095.734);   // -96 dB, the range's end
+    EXPECT_WORKED(r.filterResonance, 63095.734);        // 96 dB
+    EXPECT_NEAR(r.filterCutoff, 19912.6f, 0.1f);        // 13500 cents
+    EXPECT_WORKED(r.volEnvRelease, 101.593667);         // 8000 timecents
+    EXPECT_EQ(r.coarseTune, 120);
+    EXPECT_EQ(built(singleZoneFont({{48, 30000}}, {{48, 30000}})).synths.at(0).attenuation, 0.0f);   // 1440 cB
 }

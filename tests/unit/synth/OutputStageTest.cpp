@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 using namespace Steinberg::Vst;
 using namespace zephra::test;
@@ -67,9 +68,12 @@ TEST(OutputStage, CentrePanSplitsEqually)
 TEST(OutputStage, GainScalesTheOutputLinearly)
 {
     SynthEngine a, b, c;
-    for (SynthEngine* e : {&a, &b, &c}) {
-        adopt(*e, {neutralSineRecord()});
-        e->noteOn(69, 1.0f);
+    const float gains[3] = {1.0f, 2.0f, 0.0f};
+    SynthEngine* engines[3] = {&a, &b, &c};
+    for (int k = 0; k < 3; ++k) {
+        adopt(*engines[k], {neutralSineRecord()});
+        renderLeft(*engines[k], 0, gains[k]);   // the level is set before the note: no fade
+        engines[k]->noteOn(69, 1.0f);
     }
     const std::vector<float> unit = renderLeft(a, 2000, 1.0f);
     const std::vector<float> doubled = renderLeft(b, 2000, 2.0f);
@@ -78,6 +82,20 @@ TEST(OutputStage, GainScalesTheOutputLinearly)
         ASSERT_EQ(doubled[i], 2.0f * unit[i]);
         ASSERT_EQ(silent[i], 0.0f);
     }
+}
+
+// Guards against zipper noise: a level changed while a note sounds ramps over 256 samples.
+TEST(OutputStage, AGainChangeWhileSoundingIsRampedOver256Samples)
+{
+    SynthEngine ramped, steady;
+    for (SynthEngine* e : {&ramped, &steady}) {
+        adopt(*e, {neutralSineRecord()});
+        e->noteOn(69, 1.0f);
+        renderLeft(*e, 1000, 1.0f);
+    }
+    const std::vector<float> unit = renderLeft(steady, 600, 1.0f), changed = renderLeft(ramped, 600, 3.0f);
+    for (size_t i = 0; i < unit.size(); ++i)   // exact once the ramp is over
+        ASSERT_NEAR(changed[i], (i < 255 ? 1.0f + 2.0f / 256.0f * float(i + 1) : 3.0f) * unit[i], i < 255 ? 1e-6f : 0.0f) << i;
 }
 
 TEST(Controllers, WheelStartsNeutralAndReachesAQuarterTone)
@@ -114,4 +132,40 @@ TEST(Controllers, BendReachesSoundingVoicesAtTheNextRenderCall)
     renderLeft(engine, 100);
     const double bent = engine.voice(0).position - before - plain;
     EXPECT_NEAR(bent / plain, std::pow(2.0, 2.0 / 12.0), 1e-6);
+}
+
+// Guards against held one-shot notes stalling the audio thread: past the sample's end the filter
+// history must reach exactly 0, never stay subnormal (here without flush-to-zero).
+TEST(OutputStage, AHeldOneShotPastItsEndLeavesNoSubnormalFilterHistory)
+{
+    SFSynth record = neutralSineRecord(400, false);
+    std::fill(record.samples.end() - 40, record.samples.end(), 0.0f);
+    std::tie(record.filterCutoff, record.filterResonance) = std::make_tuple(300.0f, 20.0f);   // slow decay
+    SynthEngine engine;
+    adopt(engine, {record});
+    engine.noteOn(69, 1.0f);
+    for (int block = 0; block < 400; ++block) {
+        renderLeft(engine, 256);
+        const LowPassFilter& f = engine.voice(0).filter;
+        for (float h : {f.x1, f.x2, f.y1, f.y2})
+            ASSERT_NE(std::fpclassify(h), FP_SUBNORMAL) << block;
+    }
+    EXPECT_TRUE(engine.voice(0).state == Sounding && engine.voice(0).filter.y1 == 0.0f);
+}
+
+// Guards against +100 dBFS presets: at most sqrt(Q) at the cutoff, stable at every cutoff, Q, rate.
+TEST(OutputStage, ResonanceIsHalvedAndStableAtEveryCutoffQAndRate)
+{
+    const float one = 1.0f;
+    for (double rate : {22050.0, 44100.0, 192000.0})
+        for (float cutoff : {50.0f, 1000.0f, 22000.0f})
+            for (float q : {1.0f, 100.0f, 63095.734f, 1e30f}) {
+                LowPassFilter f;
+                f.setSampleRate(rate);
+                f.start(1.0f, &cutoff, &q, &one, &one);   // velocity 1: the cutoff as given
+                float peak = 0.0f;
+                for (int i = 0; i < 88200; ++i)
+                    peak = std::max(peak, std::fabs(f.process(float(std::sin(2.0 * M_PI * f.clampCutoff(cutoff) / rate * i)))));
+                ASSERT_LE(peak, 1.1f * std::sqrt(std::clamp(q, 1.0f, 63095.734f)) + 0.5f) << rate << " " << cutoff << " " << q;
+            }
 }

@@ -104,6 +104,7 @@ double runScenario(uint32_t seed)
     std::vector<float> el(1000), er(1000), rl(1000), rr(1000);
     engine.render(el.data(), er.data(), 0, 1.0f);
     reference.adopt(records);
+    reference.render(rl.data(), rr.data(), 0, 1.0f);
 
     std::vector<int> held;
     int64_t sample = 0;

@@ -171,8 +171,10 @@ void ReferenceSynth::coefficients(Voice& v, float cutoff)
 {
     const float w = float(double(cutoff * 6.2831855f) / v.rate);
     const double s = std::sin(double(w)), c = std::cos(double(w));
-    const float q = v.q > 1e-3f ? v.q : 1e-3f;
-    const double alpha = s / (2.0 * double(q));
+    const float q = v.q > 1e-3f ? std::min(v.q, 63095.734f) : 1e-3f;
+    const double alpha = std::max(s / (2.0 * double(q)), 1e-6);
+    // A resonant filter gives up half its peak in dB.
+    v.resonanceGain = q > 1.0f ? float(1.0 / std::sqrt(std::max(s / (2.0 * alpha), 1.0))) : 1.0f;
     v.a0 = float(1.0 + alpha);
     v.a1 = float(-2.0 * c);
     v.a2 = float(1.0 - alpha);
@@ -238,7 +240,7 @@ void ReferenceSynth::release(int32_t serial)
         for (Envelope* e : {&v.modEnv, &v.volEnv}) {
             e->stage = 5;
             e->counter = 640000000;
-            e->scale[5] = e->output;
+            e->scale[5] = e->output < 1e-30f ? 0.0f : e->output;
         }
     }
 }
@@ -319,6 +321,15 @@ int ReferenceSynth::busyVoices() const
 
 void ReferenceSynth::render(float* outL, float* outR, int32_t count, float gain)
 {
+    const float target = std::isfinite(gain) && gain > 0.0f ? gain : 0.0f;
+    const bool silent = gainNow < 0.0f || busyVoices() == 0;   // nothing to ramp: the level holds
+    if (silent || target != gainTarget) {
+        rampFrom = gainNow;
+        rampStep = (target - gainNow) / 256.0f;
+        gainNow = silent ? target : gainNow;
+        rampDone = silent ? 256 : 0;
+        gainTarget = target;
+    }
     for (Voice& v : voices) {
         if (v.state == 2)
             continue;
@@ -352,22 +363,29 @@ void ReferenceSynth::render(float* outL, float* outR, int32_t count, float gain)
                     j = p.loopStart + int32_t((int64_t(j) - p.loopStart) % (int64_t(p.loopLast) - p.loopStart + 1));
                 x = p.points[j];
             }
+            if (i % 256 == 0 && std::fabs(v.x1) < 1e-20f && std::fabs(v.x2) < 1e-20f &&
+                std::fabs(v.y1) < 1e-20f && std::fabs(v.y2) < 1e-20f)
+                v.x1 = v.x2 = v.y1 = v.y2 = 0.0f;   // an inaudible tail is cleared every 256 samples
             const float inv = 1.0f / v.a0;
-            const float y = (v.b0 * inv) * x + (v.b1 * inv) * v.x1 + (v.b2 * inv) * v.x2 -
+            const float g = v.resonanceGain;
+            const float y = ((v.b0 * inv) * g) * x + ((v.b1 * inv) * g) * v.x1 + ((v.b2 * inv) * g) * v.x2 -
                             (v.a1 * inv) * v.y1 - (v.a2 * inv) * v.y2;
             v.x2 = v.x1;
             v.x1 = x;
             v.y2 = v.y1;
             v.y1 = y;
-            const float g = (1.0f - v.lfoToVolume * v.modLfo.output) * v.velocityGain;
-            const float a = g * (y * v.volEnv.output * v.attenuation);
+            const float vg = (1.0f - v.lfoToVolume * v.modLfo.output) * v.velocityGain;
+            const float a = vg * (y * v.volEnv.output * v.attenuation);
             left += a * v.panLeft;
             right += a * v.panRight;
         }
         left *= 0.25f;
         right *= 0.25f;
-        outL[i] = gain * left;
-        outR[i] = gain * right;
+        // A changed gain is ramped to in a straight line over 256 samples.
+        if (rampDone < 256 && ++rampDone)
+            gainNow = rampDone == 256 ? gainTarget : rampFrom + rampStep * float(rampDone);
+        outL[i] = (rampDone < 256 ? gainNow : gainTarget) * left;
+        outR[i] = (rampDone < 256 ? gainNow : gainTarget) * right;
         for (Voice& v : voices) {
             if (v.state == 2)
                 continue;

@@ -63,7 +63,7 @@ private:
         float velocityGain = 1.0f, velocityScale = 1.0f;
         // per-block caches
         float modEnvToPitch = 1, modLfoToPitch = 1, vibLfoToPitch = 1, wheel = 1, bend = 1;
-        float baseCutoff = 0, q = 1, envToCutoff = 1, lfoToCutoff = 1, attenuation = 1, lfoToVolume = 0;
+        float baseCutoff = 0, q = 1, resonanceGain = 1, envToCutoff = 1, lfoToCutoff = 1, attenuation = 1, lfoToVolume = 0;
         float a0 = 1, a1 = 0, a2 = 0, b0 = 1, b1 = 0, b2 = 0;
         float x1 = 0, x2 = 0, y1 = 0, y2 = 0;
         double rate = 44100.0;
@@ -88,6 +88,8 @@ private:
     bool pedal = false;
     int32_t serialCounter = 0;
     float wheelRatio = 1.0f, bendRatio = 1.0f;
+    float gainNow = -1.0f, gainTarget = 0.0f, rampFrom = 0.0f, rampStep = 0.0f;   // output gain ramp
+    int rampDone = 256;
     double rate = 44100.0;
 };
 
