@@ -139,7 +139,9 @@ TEST(Controllers, BendReachesSoundingVoicesAtTheNextRenderCall)
 TEST(OutputStage, AHeldOneShotPastItsEndLeavesNoSubnormalFilterHistory)
 {
     SFSynth record = neutralSineRecord(400, false);
-    std::fill(record.samples.end() - 40, record.samples.end(), 0.0f);
+    std::vector<float> points(record.samples.begin(), record.samples.end());   // buffers are immutable
+    std::fill(points.end() - 40, points.end(), 0.0f);
+    record.samples = SharedSamples(std::move(points));
     std::tie(record.filterCutoff, record.filterResonance) = std::make_tuple(300.0f, 20.0f);   // slow decay
     SynthEngine engine;
     adopt(engine, {record});
