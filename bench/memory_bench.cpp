@@ -12,8 +12,8 @@
 // Without --font: FluidR3_GM 000:003 (when installed) and a generated font with many layered
 // zones over few samples. --smoke: the generated font, small, once.
 #include "BundleLocator.h"
+#include "ControllerStateBytes.h"
 #include "PresetCatalog.h"
-#include "Renderer.h"
 #include "host/PluginHost.h"
 #include "soundfont/SoundFontReader.h"
 #include "support/SoundFontWriter.h"
@@ -30,6 +30,7 @@
 #include <set>
 #include <string>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -150,6 +151,36 @@ std::unique_ptr<zephra::host::Plugin> readyInstance(zephra::host::Module& module
     return plugin;
 }
 
+// Loads the preset as a DAW restoring a project does and waits for the processor's report of
+// the adopted sound. uiSeconds: the time the controller's state restore takes on the UI thread
+// (read, resolve, convert, hand over), without the wait for the report, which the processor
+// sends from its own report thread some time after the adopting block.
+bool loadPreset(zephra::host::Plugin& plugin, const Font& font, double& uiSeconds, uint64_t& usedPoints)
+{
+    const std::vector<uint8_t> state = zephra::render::soundFontControllerState(
+        std::u16string(font.path.begin(), font.path.end()), presetIndex(font));
+    plugin.clearMessages();
+    const auto start = std::chrono::steady_clock::now();
+    if (plugin.setControllerState(state) != Steinberg::kResultOk)
+        return false;
+    uiSeconds = secondsSince(start);
+    plugin.process(0);   // the processor adopts the sound at the end of a render call
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (std::chrono::steady_clock::now() < giveUp) {
+        for (const zephra::host::MessageRecord& message : plugin.messages()) {
+            const auto it = message.binaries.find("usedMem");
+            if (message.id != "USEDMEM" || it == message.binaries.end() || it->second.size() < 8)
+                continue;
+            std::memcpy(&usedPoints, it->second.data(), 8);
+            plugin.clearMessages();
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    std::fprintf(stderr, "memory_bench: no report of an adopted sound for %s\n", font.path.c_str());
+    return false;
+}
+
 std::shared_ptr<zephra::host::Module> loadBundle()
 {
     std::string error, bundle;
@@ -172,13 +203,8 @@ void measureOneInstance(const Font& font, Figures& f)
     const double empty = residentBytes();
     resetPeak();
     uint64_t used = 0;
-    std::string error;
-    const auto start = std::chrono::steady_clock::now();
-    if (!zephra::render::loadSoundFont(*plugin, font.path, presetIndex(font), used, error)) {
-        std::fprintf(stderr, "memory_bench: %s\n", error.c_str());
+    if (!loadPreset(*plugin, font, f.loadSeconds, used))
         return;
-    }
-    f.loadSeconds = secondsSince(start);
     f.peak = peakBytes() - empty;
     f.steady = residentBytes() - empty;
     f.usedMem = double(used);
@@ -195,15 +221,12 @@ void measureTwoInstances(const Font& font, Figures& f)
     malloc_trim(0);
     const double empty = residentBytes();
     uint64_t used = 0;
-    std::string error;
-    const int32_t preset = presetIndex(font);
-    if (!zephra::render::loadSoundFont(*first, font.path, preset, used, error))
+    double seconds = 0.0;
+    if (!loadPreset(*first, font, seconds, used))
         return;
     f.oneInstance = residentBytes() - empty;
-    const auto start = std::chrono::steady_clock::now();
-    if (!zephra::render::loadSoundFont(*second, font.path, preset, used, error))
+    if (!loadPreset(*second, font, f.reloadSeconds, used))
         return;
-    f.reloadSeconds = secondsSince(start);
     f.twoInstances = residentBytes() - empty;
 }
 
@@ -278,7 +301,7 @@ void report(const Font& font, const Figures& f)
                 f.steady / kMiB, allowed / kMiB, verdict(f.steady <= allowed));
     std::printf("peak during load and hand-over     %.1f MiB   target <= steady + 10 %% = %.1f MiB: %s\n",
                 f.peak / kMiB, 1.1 * f.steady / kMiB, verdict(f.peak <= 1.1 * f.steady));
-    std::printf("load time                          %.3f s     (target for FluidR3 Honky Tonk <= 0.1 s)\n",
+    std::printf("load time on the UI thread         %.3f s     (target for FluidR3 Honky Tonk <= 0.1 s)\n",
                 f.loadSeconds);
     const double ratio = f.twoInstances / f.oneInstance;
     std::printf("two instances, same preset         %.1f MiB against %.1f MiB for one: x%.3f   target <= x1.1: %s\n",

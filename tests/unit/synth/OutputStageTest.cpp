@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 using namespace Steinberg::Vst;
 using namespace zephra::test;
@@ -139,7 +142,7 @@ TEST(Controllers, BendReachesSoundingVoicesAtTheNextRenderCall)
 TEST(OutputStage, AHeldOneShotPastItsEndLeavesNoSubnormalFilterHistory)
 {
     SFSynth record = neutralSineRecord(400, false);
-    std::vector<float> points(record.samples.begin(), record.samples.end());   // buffers are immutable
+    std::vector<float> points(record.samples.begin(), record.samples.end());   // samples are immutable
     std::fill(points.end() - 40, points.end(), 0.0f);
     record.samples = SharedSamples(std::move(points));
     std::tie(record.filterCutoff, record.filterResonance) = std::make_tuple(300.0f, 20.0f);   // slow decay
