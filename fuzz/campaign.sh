@@ -1,7 +1,7 @@
 #!/bin/sh
-# The long fuzz campaign: builds the targets (as fuzz/run.sh does) and runs both at once at
+# The long fuzz campaign: builds the targets (as fuzz/run.sh does) and runs them all at once at
 # low priority for the given number of seconds each (default 1800), logging to
-# <log dir>/zephra-fuzz-{soundfont,wav}.log (default /tmp). Waits for both to finish and
+# <log dir>/zephra-fuzz-{soundfont,wav,vorbis}.log (default /tmp). Waits for all to finish and
 # prints their final statistics.
 # Usage: fuzz/campaign.sh [seconds] [log dir] [build dir]
 set -eu
@@ -15,7 +15,7 @@ build=${3:-$root/build-fuzz}
 
 "$root/fuzz/run.sh" 0 "$build"   # build and seed only
 pids=""
-for target in soundfont wav; do
+for target in soundfont wav vorbis; do
   nice -n 19 "$build/fuzz/${target}_fuzz" "$build/corpus/$target" \
     -max_total_time="$seconds" -rss_limit_mb=2048 -timeout="$timeout" -max_len=16384 \
     -detect_leaks=1 -print_final_stats=1 -artifact_prefix="$build/artifacts/${target}-" \
@@ -26,7 +26,7 @@ status=0
 for pid in $pids; do
   wait "$pid" || status=1
 done
-for target in soundfont wav; do
+for target in soundfont wav vorbis; do
   echo "== ${target}_fuzz"
   grep -E '^(Done|stat::)|ERROR|SUMMARY' "$logs/zephra-fuzz-$target.log" || true
 done

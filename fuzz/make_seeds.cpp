@@ -1,9 +1,12 @@
 // Writes the seed corpora of the fuzz targets: SoundFonts and WAV files from the test writers,
-// covering global and local zones, layers, splits, odd INFO chunks and every WAV format.
-// Usage: make_seeds <soundfont corpus dir> <wav corpus dir>
+// covering global and local zones, layers, splits, odd INFO chunks and every WAV format; and,
+// when sf3convert is installed, those fonts compressed (.sf3) and their Ogg Vorbis streams.
+// Usage: make_seeds <soundfont corpus dir> <wav corpus dir> <vorbis corpus dir>
+#include "support/Sf3Convert.h"
 #include "support/SoundFontWriter.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 using namespace zephra::test;
@@ -38,6 +41,19 @@ SoundFontSpec layeredFont()
     return spec;
 }
 
+// A chunk's data inside a RIFF file in memory (the first occurrence of its ID).
+bool findChunk(const std::vector<uint8_t>& file, const char* id, size_t& offset, uint32_t& size)
+{
+    for (size_t at = 12; at + 8 <= file.size(); ++at) {
+        if (std::memcmp(file.data() + at, id, 4) != 0)
+            continue;
+        size = file[at + 4] | (file[at + 5] << 8) | (file[at + 6] << 16) | (static_cast<uint32_t>(file[at + 7]) << 24);
+        offset = at + 8;
+        return true;
+    }
+    return false;
+}
+
 void write(const std::string& dir, const std::string& name, const std::vector<uint8_t>& bytes)
 {
     if (!writeFile(dir + "/" + name, bytes))
@@ -48,11 +64,11 @@ void write(const std::string& dir, const std::string& name, const std::vector<ui
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s <soundfont corpus dir> <wav corpus dir>\n", argv[0]);
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: %s <soundfont corpus dir> <wav corpus dir> <vorbis corpus dir>\n", argv[0]);
         return 2;
     }
-    const std::string sf = argv[1], wav = argv[2];
+    const std::string sf = argv[1], wav = argv[2], vorbis = argv[3];
     SineFontOptions three;
     three.presetCount = 3;
     write(sf, "sine.sf2", makeSineSoundFont());
@@ -78,5 +94,35 @@ int main(int argc, char** argv)
         wide.push_back(v * 256 + 0x5A);
     write(wav, "stereo24.wav", makeWav(2, 24, 44100, wide));
     write(wav, "mono48k.wav", makeWav(1, 16, 48000, mono));
+
+    if (!haveSf3convert()) {
+        std::fprintf(stderr, "sf3convert not installed: no compressed seeds (apt-get install sf3convert)\n");
+        return 0;
+    }
+    const std::string work = vorbis + "/convert";
+    SineFontOptions short1;
+    short1.frequency = 882.0;
+    for (const auto& [name, font] : {std::make_pair(std::string("tones"), buildSoundFont(tonesFont())),
+                                      std::make_pair(std::string("sine"), makeSineSoundFont(short1))}) {
+        const std::vector<uint8_t> sf3 = convertToSf3(font, work);
+        size_t shdr = 0, smpl = 0;
+        uint32_t shdrSize = 0, smplSize = 0;
+        if (sf3.empty() || !findChunk(sf3, "shdr", shdr, shdrSize) || !findChunk(sf3, "smpl", smpl, smplSize)) {
+            std::fprintf(stderr, "sf3convert failed on %s\n", name.c_str());
+            continue;
+        }
+        if (sf3.size() <= 16384)   // the fuzzing runs' input length limit
+            write(sf, name + ".sf3", sf3);
+        const auto le32 = [&](size_t at) {
+            return sf3[at] | (sf3[at + 1] << 8) | (sf3[at + 2] << 16) | (static_cast<uint32_t>(sf3[at + 3]) << 24);
+        };
+        for (size_t i = 0; (i + 2) * 46 <= shdrSize; ++i) {
+            const uint32_t start = le32(shdr + 46 * i + 20), end = le32(shdr + 46 * i + 24);
+            if (start < end && end <= smplSize)
+                write(vorbis, name + "-" + std::to_string(i) + ".ogg",
+                      std::vector<uint8_t>(sf3.begin() + static_cast<long>(smpl + start),
+                                           sf3.begin() + static_cast<long>(smpl + end)));
+        }
+    }
     return 0;
 }

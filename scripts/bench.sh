@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Benchmarks: the SoundFont reader, the engine beside libfluidsynth in the same run, held
 # percussive voices beside sustained ones, the resonance peak report over the Debian General
-# MIDI fonts, the renderer's real-time factor, and the memory and load time of a preset beside
-# libfluidsynth's. --smoke runs each briefly (used by the test command).
+# MIDI fonts, the renderer's real-time factor, the memory and load time of a preset beside
+# libfluidsynth's, and the same for the largest preset of a compressed (.sf3) font beside its
+# .sf2. --smoke runs each briefly (used by the test command).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
@@ -23,6 +24,7 @@ if [ $SMOKE = 1 ]; then
   "$BUILD/bench/resonance_report" --smoke
   [ -x "$BUILD/bench/render_bench" ] && "$BUILD/bench/render_bench" --smoke
   [ -x "$BUILD/bench/memory_bench" ] && "$BUILD/bench/memory_bench" --smoke
+  [ -x "$BUILD/bench/compressed_bench" ] && "$BUILD/bench/compressed_bench" --smoke
 else
   "$BUILD/bench/bench_soundfont"
   "$BUILD/bench/synth_bench"
@@ -30,5 +32,6 @@ else
   "$BUILD/bench/resonance_report"
   [ -x "$BUILD/bench/render_bench" ] && "$BUILD/bench/render_bench"
   [ -x "$BUILD/bench/memory_bench" ] && "$BUILD/bench/memory_bench"
+  [ -x "$BUILD/bench/compressed_bench" ] && "$BUILD/bench/compressed_bench"
 fi
 exit 0

@@ -11,11 +11,15 @@ PACKAGES=(
   juce-modules-source-data
   # libraries
   libcairo2-dev libxcb1-dev libsndfile1-dev libfluidsynth-dev
+  # stb_vorbis (one header) decodes the Ogg Vorbis samples of SoundFont 3 files
+  libstb-dev
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev fluidsynth
   xvfb xauth xdotool x11-apps imagemagick zenity sox
   # SoundFonts: TimGM6mb is the default for the demo, FluidR3_GM the large reference
   timgm6mb-soundfont fluid-soundfont-gm
+  # SoundFont 3: sf3convert makes compressed test fonts; Debian's own .sf3 fonts as real data
+  sf3convert musescore-general-soundfont-small fluidr3mono-gm-soundfont
 )
 
 export DEBIAN_FRONTEND=noninteractive

@@ -47,7 +47,7 @@ bool PresetCatalog::load(const std::string& path, std::string& error) {
     Steinberg::Vst::SoundFontReader reader;
     if (!reader.load(widePath) || reader.presets.empty()) {
         fault_ = SoundFontFault::NotASoundFont;
-        error = "\"" + path + "\" is not a SoundFont 2 file";
+        error = "\"" + path + "\" is not a SoundFont 2 or 3 file";
         return false;
     }
     // The last preset header is the file's terminal record, not a preset.

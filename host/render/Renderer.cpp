@@ -69,7 +69,7 @@ bool loadSoundFont(host::Plugin& plugin, const std::string& path, int32_t preset
     plugin.clearMessages();
     if (!sent) {
         error = "the plug-in did not load \"" + path + "\" (it takes SoundFonts only from file names "
-                "ending in .sf2 or .SF2)";
+                "ending in .sf2, .SF2, .sf3 or .SF3)";
         return false;
     }
     if (!adopted || usedMemory == 0) {

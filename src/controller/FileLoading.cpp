@@ -76,7 +76,7 @@ void MyVSTController::loadByExtension(int32_t fileId, const std::u16string& path
     const std::u16string extension = pathExtension(path);
     if (extension == u".wav") {
         sendWave(fileId, path);
-    } else if (extension == u".sf2" || extension == u".SF2") {
+    } else if (extension == u".sf2" || extension == u".SF2" || extension == u".sf3" || extension == u".SF3") {
         const int32_t preset = (optionData && optionSize == 4) ? decodeInt32(optionData) : 0;
         sendSoundFont(fileId, path, preset);
     }

@@ -65,7 +65,7 @@ public:
     // Remembers path (and the preset index, when given) as file 1 and loads it unless both
     // are unchanged.
     void loadFile(const std::u16string& path, const int32_t* presetIndex);
-    // ".wav" -> sendWave; ".sf2"/".SF2" -> sendSoundFont with the preset in the option blob
+    // ".wav" -> sendWave; ".sf2"/".SF2"/".sf3"/".SF3" -> sendSoundFont with the preset in the option blob
     // (when it is 4 bytes) or 0; any other extension is ignored.
     void loadByExtension(int32_t fileId, const std::u16string& path, const uint8_t* optionData,
                          int32_t optionSize);

@@ -58,7 +58,7 @@ std::string fileLabelText(const std::string& path, FontStatus status)
 {
     switch (status) {
         case FontStatus::missing: return path + " (not found)";
-        case FontStatus::notSoundFont: return path + " (not a SoundFont 2 file)";
+        case FontStatus::notSoundFont: return path + " (not a SoundFont 2 or 3 file)";
         default: return path;
     }
 }

@@ -13,9 +13,9 @@ namespace Vst {
 
 enum class FontStatus {
     noPath,          // nothing chosen
-    listed,          // a SoundFont 2 file (possibly with no presets)
+    listed,          // a SoundFont 2 or 3 file (possibly with no presets)
     missing,         // nothing at the path: moved or deleted
-    notSoundFont,    // something at the path that does not load as a SoundFont 2 file
+    notSoundFont,    // something at the path that does not load as a SoundFont 2 or 3 file
 };
 
 struct PresetList {

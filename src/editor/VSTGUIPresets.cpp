@@ -56,7 +56,8 @@ std::vector<std::string> VSTGUI::buildPresetList(const std::u16string& path)
 void VSTGUI::openSoundFontSelector()
 {
     openFileSelector(kSelectorId, {CFileExtension("ALL Files", "*"),
-                                   CFileExtension("SoundFont2 File", "sf2")});
+                                   CFileExtension("SoundFont2 File", "sf2"),
+                                   CFileExtension("SoundFont 3 File", "sf3")});
 }
 
 std::string VSTGUI::initialSelectorFolder() const

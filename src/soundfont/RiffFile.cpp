@@ -13,6 +13,12 @@ uint32_t le32(const unsigned char* p) noexcept
            (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 constexpr int64_t largestFile = std::numeric_limits<int32_t>::max();
+
+// Chunk identifiers are four printable ASCII characters; a pad byte is 0.
+bool looksLikeChunkId(const unsigned char* p) noexcept
+{
+    return std::all_of(p, p + 4, [](unsigned char c) { return c >= 0x20 && c <= 0x7E; });
+}
 } // namespace
 
 bool RiffFile::open(const std::u16string& path)
@@ -54,6 +60,13 @@ void RiffFile::walk()
         if (stated >= 0x80000000u || stated > size - position)
             break;
         position += stated;
+        if ((stated & 1) != 0 && position < size) {
+            unsigned char next[4];
+            const bool idFollows = size - position >= 4 && file.seek(position, File::Origin::begin) == position &&
+                                   file.read(next, 4) == 4 && looksLikeChunkId(next);
+            if (!idFollows)
+                position += 1;   // the pad byte
+        }
     }
 }
 

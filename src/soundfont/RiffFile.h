@@ -2,7 +2,9 @@
 // A RIFF file opened for reading with a flat index from chunk ID to the position of the
 // chunk's size field, built by one walk over the file. "RIFF" and "LIST" are entered, not
 // indexed; every other chunk of every list lands in the one index, the last occurrence of an
-// ID winning. Chunk sizes are used as stored (no padding to even sizes).
+// ID winning. After an odd-sized chunk a writer may or may not have put the standard's pad
+// byte: it is skipped only when no chunk identifier starts right after the data, so both
+// layouts are walked.
 //
 // Threads: UI thread (the readers); one object is used by one thread at a time.
 // Not real-time safe (file I/O).

@@ -9,7 +9,8 @@ bool SampleKey::operator<(const SampleKey& other) const noexcept
 {
     if (file < other.file) return true;
     if (other.file < file) return false;
-    return std::tie(firstByte, pointCount) < std::tie(other.firstByte, other.pointCount);
+    return std::tie(firstByte, pointCount, compressed) <
+           std::tie(other.firstByte, other.pointCount, other.compressed);
 }
 
 SampleCache& SampleCache::shared()

@@ -26,6 +26,9 @@ struct SampleKey {
     FileIdentity file;
     uint64_t firstByte = 0;    // offset of the first point in the "smpl" chunk's data
     uint32_t pointCount = 0;   // points read from the file (the guard point not counted)
+    // A compressed sample: firstByte is where its stream starts and pointCount is the number
+    // of stream bytes; its buffer holds the decoded points.
+    bool compressed = false;
 
     bool operator<(const SampleKey& other) const noexcept;
 };

@@ -129,7 +129,8 @@ bool SoundFontReader::load(const std::u16string& path)
     file.readChunk(RiffFile::id("ifil"), version, 4, 0);
     versionMajor = le16(version);
     versionMinor = le16(version + 2);
-    if (versionMajor != 2)
+    // 2: SoundFont 2; 3: the same layout with samples stored as Ogg Vorbis streams.
+    if (versionMajor != 2 && versionMajor != 3)
         return false;
 
     std::vector<uint8_t> text;

@@ -1,6 +1,8 @@
 #pragma once
-// Reads a SoundFont 2 file into its raw preset-data tables and resolves one preset into
-// SFSynth records. The file stays open for the reader's life: sample data is read per zone.
+// Reads a SoundFont 2 file (or a SoundFont 3 file: the same layout, with samples that may be
+// Ogg Vorbis streams) into its raw preset-data tables and resolves one preset into SFSynth
+// records. The file stays open for the reader's life: sample data is read (and compressed
+// samples decoded) per zone, only for the preset resolved.
 //
 // Threads: UI thread (controller, editor); one reader is used by one thread at a time.
 // Not real-time safe (file I/O, allocation).
@@ -66,6 +68,9 @@ public:
     // past the limit is refused as a whole, with a line in the log; no real font comes near it.
     static constexpr uint64_t samplePointBudgetFactor = 8;
     static constexpr uint64_t maxDistinctPointsPerPreset = uint64_t{1} << 31;
+    // Compressed samples: the distinct streams one preset decodes may together span at most the
+    // "smpl" data (in a real font each byte belongs to one stream), and each decodes to at most
+    // maxVorbisPointsPerByte points per byte, within the preset's limit of distinct points.
 
 private:
     void clear();

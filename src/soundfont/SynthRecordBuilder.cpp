@@ -1,13 +1,15 @@
 // Conversion of resolved zone generator sets into SFSynth records: each zone's samples read
-// from "smpl" (or shared with records that play the same points), every parameter converted
-// into engine units, and the load log.
+// from "smpl" or decoded from its Ogg Vorbis stream (or shared with records that play the same
+// points), every parameter converted into engine units, and the load log.
 #include "soundfont/GeneratorRanges.h"
 #include "soundfont/SoundFontReader.h"
 
 #include "soundfont/SampleCache.h"
+#include "soundfont/VorbisDecoder.h"
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <map>
 
 namespace Steinberg {
@@ -35,7 +37,10 @@ float absoluteCentsToHertz(int16_t value)
     return static_cast<float>(lowestFrequency * std::pow(2.0, static_cast<double>(value * perTimecent)));
 }
 
-void fillParameters(const std::array<int16_t, 61>& g, const SampleHeader& header, SFSynth& r)
+// firstPoint and endPoint place the sample's points: header start and end for a plain sample;
+// 0 and the decoded length for a compressed one, whose loop points count decoded points.
+void fillParameters(const std::array<int16_t, 61>& g, const SampleHeader& header, int64_t firstPoint,
+                    int64_t endPoint, SFSynth& r)
 {
     const auto range = [](int16_t v, uint8_t& low, uint8_t& high) {
         low = static_cast<uint8_t>(static_cast<uint16_t>(v) & 0xFF);
@@ -43,9 +48,9 @@ void fillParameters(const std::array<int16_t, 61>& g, const SampleHeader& header
     };
     range(g[43], r.keyLow, r.keyHigh);
     range(g[44], r.velocityLow, r.velocityHigh);
-    const int64_t start = header.start;
+    const int64_t start = firstPoint;
     r.startOffset = static_cast<int32_t>(32768 * g[4] + g[0]);
-    r.end = static_cast<int32_t>(header.end + 32768 * int64_t{g[12]} + g[1] - start);
+    r.end = static_cast<int32_t>(endPoint + 32768 * int64_t{g[12]} + g[1] - start);
     r.loopStart = static_cast<int32_t>(header.loopStart + 32768 * int64_t{g[45]} + g[2] - start);
     r.loopEnd = static_cast<int32_t>(header.loopEnd + 32768 * int64_t{g[50]} + g[3] - start);
     r.sampleRate = static_cast<int32_t>(header.sampleRate);
@@ -130,12 +135,17 @@ std::vector<float> readSamples(RiffFile& file, uint32_t smpl, uint32_t firstByte
 // Where a zone's points lie in "smpl", or why it has none.
 enum class ZoneCheck { ok, badSampleId, noSampleChunk, badSize };
 
+constexpr uint16_t compressedSampleType = 0x10;   // the samples are an Ogg Vorbis stream
+
 struct SampleRange {
     uint32_t firstByte = 0;
-    uint32_t pointCount = 0;
+    uint32_t pointCount = 0;     // a compressed sample: the bytes of its stream
+    bool compressed = false;
     bool operator<(const SampleRange& o) const noexcept
     {
-        return firstByte != o.firstByte ? firstByte < o.firstByte : pointCount < o.pointCount;
+        if (firstByte != o.firstByte)
+            return firstByte < o.firstByte;
+        return pointCount != o.pointCount ? pointCount < o.pointCount : compressed < o.compressed;
     }
 };
 
@@ -148,6 +158,15 @@ ZoneCheck checkZone(uint16_t sampleId, size_t headerCount, bool haveSamples, uin
         return ZoneCheck::badSampleId;
     if (!haveSamples)
         return ZoneCheck::noSampleChunk;
+    if ((header->sampleType & compressedSampleType) != 0) {
+        // start and end are byte offsets of the stream in "smpl", end excluded.
+        if (header->end <= header->start || header->end > smplSize || header->end > smplAvailable)
+            return ZoneCheck::badSize;
+        range.firstByte = header->start;
+        range.pointCount = header->end - header->start;
+        range.compressed = true;
+        return ZoneCheck::ok;
+    }
     const uint32_t d = header->end - header->start;
     const uint64_t firstByte = 2 * uint64_t{header->start};
     if (!(2 * uint64_t{d} < smplSize) || firstByte + 2 * uint64_t{d} > smplAvailable)
@@ -175,12 +194,14 @@ void SoundFontReader::buildSynthRecords()
     // Records that play the same points share one buffer, so what a preset costs is the sum
     // of its distinct ranges. Ranges may overlap, so a hostile file could still ask for far
     // more than it holds: past the limit the whole preset is refused before anything is read.
+    // Compressed streams count by their bytes here; their points are capped as they decode.
     std::map<SampleRange, SharedSamples> buffers;
     uint64_t distinctPoints = 0;
+    uint64_t distinctStreamBytes = 0;
     for (const auto& g : zoneGenerators) {
         SampleRange range;
         if (check(g, range) == ZoneCheck::ok && buffers.emplace(range, SharedSamples()).second)
-            distinctPoints += range.pointCount;
+            (range.compressed ? distinctStreamBytes : distinctPoints) += range.pointCount;
     }
     const uint64_t limit = std::min(maxDistinctPointsPerPreset, samplePointBudgetFactor * (smplAvailable / 2));
     if (distinctPoints > limit) {
@@ -188,21 +209,56 @@ void SoundFontReader::buildSynthRecords()
                std::to_string(limit) + " ポイントを超えるため読み込まない\n";
         return;
     }
+    if (distinctStreamBytes > smplAvailable) {
+        log += "プリセットの圧縮波形の合計 " + std::to_string(distinctStreamBytes) + " バイトが上限 " +
+               std::to_string(smplAvailable) + " バイトを超えるため読み込まない\n";
+        return;
+    }
 
-    // Each distinct range is converted at most once per build, and not at all when a buffer of
-    // the same points of the same file is still held (another instance, an earlier load).
+    // Each distinct range is converted (or decoded) at most once per build, and not at all
+    // when a buffer of the same points of the same file is still held (another instance, an
+    // earlier load). A stream that does not decode is tried once and its zones are skipped.
     FileIdentity identity;
     const bool identified = file.identity(identity);
     SampleCache& cache = SampleCache::shared();
-    const auto samplesFor = [&](const SampleRange& range) {
+    uint64_t decodedPoints = 0;
+    std::map<SampleRange, VorbisOutcome> undecodable;
+    const auto decode = [&](const SampleRange& range, VorbisOutcome& outcome) {
+        std::vector<uint8_t> stream(range.pointCount);
+        uint32_t got = 0;
+        file.readChunk(smpl, stream.data(), range.pointCount, range.firstByte, &got);
+        const uint64_t pointsLeft = maxDistinctPointsPerPreset - std::min(maxDistinctPointsPerPreset, distinctPoints + decodedPoints);
+        const uint64_t cap = std::min({maxVorbisPointsPerByte * range.pointCount, pointsLeft,
+                                       uint64_t{std::numeric_limits<int32_t>::max() - 1}});
+        std::vector<float> points;
+        outcome = got == range.pointCount ? decodeVorbis(stream.data(), got, cap, points) : VorbisOutcome::malformed;
+        if (outcome != VorbisOutcome::ok)
+            return SharedSamples();
+        decodedPoints += points.size();
+        points.push_back(0.0f);   // the guard point
+        return SharedSamples(std::move(points));
+    };
+    const auto samplesFor = [&](const SampleRange& range, VorbisOutcome& outcome) {
+        outcome = VorbisOutcome::ok;
         SharedSamples& held = buffers[range];
         if (!held.empty())
             return held;
-        const SampleKey key{identity, range.firstByte, range.pointCount};
+        const auto failed = undecodable.find(range);
+        if (failed != undecodable.end()) {
+            outcome = failed->second;
+            return held;
+        }
+        SampleKey key{identity, range.firstByte, range.pointCount};
+        key.compressed = range.compressed;
         if (identified)
             held = cache.find(key);
         if (held.empty()) {
-            SharedSamples made(readSamples(file, smpl, range.firstByte, range.pointCount));
+            SharedSamples made = range.compressed ? decode(range, outcome)
+                                                  : SharedSamples(readSamples(file, smpl, range.firstByte, range.pointCount));
+            if (made.empty()) {
+                undecodable[range] = outcome;
+                return held;
+            }
             held = identified ? cache.add(key, std::move(made)) : std::move(made);
         }
         return held;
@@ -226,11 +282,31 @@ void SoundFontReader::buildSynthRecords()
             break;
         }
         SFSynth record;
-        record.samples = samplesFor(range);
+        VorbisOutcome outcome = VorbisOutcome::ok;
+        record.samples = samplesFor(range, outcome);
+        switch (outcome) {
+        case VorbisOutcome::ok:
+            break;
+        case VorbisOutcome::empty:
+            log += "shdrが指定する圧縮波形が空\n";
+            continue;
+        case VorbisOutcome::tooLong:
+            log += "shdrが指定する圧縮波形が長すぎる\n";
+            continue;
+        case VorbisOutcome::malformed:
+        case VorbisOutcome::notMono:
+            log += "shdrが指定する圧縮波形を展開できない\n";
+            continue;
+        }
+        const auto length = static_cast<uint32_t>(record.samples.size() - 1);
+        const SampleHeader& header = sampleHeaders[static_cast<uint16_t>(g[53])];
         auto inRange = g;   // the file's values as the format allows them
         clampToSoundFontRanges(inRange);
-        fillParameters(inRange, sampleHeaders[static_cast<uint16_t>(g[53])], record);
-        keepLoopInsideSamples(record, range.pointCount);
+        if (range.compressed)
+            fillParameters(inRange, header, 0, length, record);
+        else
+            fillParameters(inRange, header, header.start, header.end, record);
+        keepLoopInsideSamples(record, length);
         synths.push_back(std::move(record));
         log += "エラーなし\n";
     }

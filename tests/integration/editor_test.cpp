@@ -164,7 +164,7 @@ TEST_F(PlayerEditor, ChosenFontListsSortedPresetsAndTheChosenRowPlays)
     EXPECT_EQ(editor->fileDialogsStarted(), 1) << "a second dialog while one is open";
     s = shown();
     EXPECT_EQ(s["dialogTitle"], "ファイルの選択");
-    EXPECT_EQ(s["dialogFilters"], "ALL Files:*|SoundFont2 File:sf2");
+    EXPECT_EQ(s["dialogFilters"], "ALL Files:*|SoundFont2 File:sf2|SoundFont 3 File:sf3");
     EXPECT_EQ(s["listRows"], "0") << "the list fills when the dialog ends, not before";
     editor->finishFileDialogs();
 
@@ -286,7 +286,7 @@ TEST_F(PlayerEditor, MissingOrForeignFontIsNamedAndTheProjectKeepsIt)
     ASSERT_TRUE(zephra::test::writeFile(foreign, {'R', 'I', 'F', 'F', 0, 0, 0, 0}));
     editor->scriptFileDialogs(foreign.c_str(), false);
     click(30, 30);
-    EXPECT_EQ(shown()["fileName"], foreign + " (not a SoundFont 2 file)");
+    EXPECT_EQ(shown()["fileName"], foreign + " (not a SoundFont 2 or 3 file)");
     EXPECT_EQ(plugin->controllerState(), controllerStateNaming(foreign, 0));
     std::remove(foreign.c_str());
 

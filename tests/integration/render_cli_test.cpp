@@ -114,7 +114,7 @@ TEST_F(RenderCli, FileThatIsNotASoundFontIsRefusedWithStatus3) {
     const std::string wav = folder + "/out.wav";
     const RunResult r = run("--sf2 " + midi + " --midi " + midi + " -o " + wav);
     EXPECT_EQ(r.exitCode, 3);
-    EXPECT_NE(r.err.find("is not a SoundFont 2 file"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("is not a SoundFont 2 or 3 file"), std::string::npos) << r.err;
     EXPECT_FALSE(fileExists(wav));
 }
 

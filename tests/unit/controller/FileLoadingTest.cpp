@@ -77,16 +77,19 @@ TEST(LoadFile, WithoutPresetAlwaysReloadsPresetZeroAndKeepsTheOptions)
     EXPECT_EQ(int32At(fixture.controller->fileOptions.at(1)), 2);
 }
 
-TEST(LoadFile, UpperCaseSf2LoadsMixedCaseIsRememberedButIgnored)
+TEST(LoadFile, UpperCaseSf2AndSf3LoadMixedCaseIsRememberedButIgnored)
 {
     TempFile upper("TONES.SF2", makePitchedPresetsFont(2));
     TempFile mixed("tones.Sf2", makePitchedPresetsFont(2));
+    TempFile lower3("tones.sf3", makePitchedPresetsFont(2)), upper3("TONES.SF3", makePitchedPresetsFont(2));
+    TempFile mixed3("tones.sF3", makePitchedPresetsFont(2));
     ControllerFixture fixture;
-    fixture.controller->loadFile(upper.widePath(), nullptr);
-    EXPECT_EQ(fixture.peer->messages.size(), 1u);
+    for (const TempFile* font : {&mixed3, &lower3, &upper3, &upper})
+        fixture.controller->loadFile(font->widePath(), nullptr);
+    EXPECT_EQ(fixture.peer->messages.size(), 3u);
     const int32_t preset = 1;
     fixture.controller->loadFile(mixed.widePath(), &preset);
-    EXPECT_EQ(fixture.peer->messages.size(), 1u);
+    EXPECT_EQ(fixture.peer->messages.size(), 3u);
     EXPECT_EQ(fixture.controller->filePaths.at(1), mixed.widePath());
     EXPECT_EQ(int32At(fixture.controller->fileOptions.at(1)), 1);
 }

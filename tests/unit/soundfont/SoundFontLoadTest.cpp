@@ -136,10 +136,10 @@ TEST(SoundFontBankName, MissingOrEmptyNameIsNoFailure)
     EXPECT_EQ(empty.presets.size(), 2u);
 }
 
-TEST(SoundFontRefusals, VersionThreeIsRefusedAndLeavesTheReaderEmpty)
+TEST(SoundFontRefusals, VersionFourIsRefusedAndLeavesTheReaderEmpty)   // 3 loads: a compressed font
 {
     SoundFontSpec spec = singleZoneFont();
-    spec.versionMajor = 3;
+    spec.versionMajor = 4;
     SoundFontReader reader(writeTemp(buildSoundFont(spec)));
     expectEmpty(reader);
     SoundFontReader second;

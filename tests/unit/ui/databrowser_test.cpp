@@ -62,7 +62,7 @@ std::vector<UTF8String> numberedRows(int count)
 {
     std::vector<UTF8String> rows;
     for (int i = 0; i < count; ++i) {
-        char text[32];
+        char text[48];   // room for any int twice
         std::snprintf(text, sizeof text, "000:%03d - Preset %d", i, i);
         rows.emplace_back(text);
     }
