@@ -9,6 +9,7 @@
 #include "ProgressBar.h"
 #include "RenderPlan.h"
 #include "Renderer.h"
+#include "SameFile.h"
 #include "WavOutput.h"
 
 #include "host/PluginHost.h"
@@ -17,7 +18,6 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
-#include <sys/stat.h>
 
 using namespace zephra::render;
 
@@ -93,13 +93,6 @@ int32_t choosePreset(int32_t commandLinePreset, const PresetCatalog& catalog, co
         preset = catalog.topRowPreset();
     }
     return preset;
-}
-
-// True when both paths name one existing file (so writing one would destroy the other).
-bool sameFile(const std::string& a, const std::string& b) {
-    struct stat first, second;
-    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
-           first.st_ino == second.st_ino;
 }
 
 void reportIgnoredPrograms(const RenderPlan& plan) {
