@@ -9,7 +9,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
-BUILD=${BUILD_DIR:-$ROOT/build-win}
+SMOKE=0
+[ "${1:-}" = "--smoke" ] && SMOKE=1
+if [ $SMOKE = 1 ]; then BUILD=${BUILD_DIR:-$ROOT/build-win-smoke}; else BUILD=${BUILD_DIR:-$ROOT/build-win}; fi
 LINUX_BUILD=${LINUX_BUILD_DIR:-$ROOT/build}
 JOBS=$(nproc)
 PASSED=0
@@ -29,9 +31,6 @@ run_ctest() {
   FAILED=$((FAILED + ${failed:-0}))
   if [ "$status" != 0 ] || [ -z "$total" ]; then FAILED=$((FAILED > 0 ? FAILED : 1)); fi
 }
-
-SMOKE=0
-[ "${1:-}" = "--smoke" ] && SMOKE=1
 
 scripts/deps.sh
 
