@@ -1,7 +1,7 @@
 // The WAV writer on Windows, where libsndfile has no build here: a small RIFF writer of our own
-// that converts samples exactly as the Linux writer's library does (16-bit: float times 32767;
-// 24-bit: times 2^31, top three bytes kept; rounded to nearest, clipped at full scale), so
-// both platforms write the same samples. Paths are UTF-8, opened as UTF-16.
+// that converts samples exactly as the Linux writer's library does (float times 2^31, rounded
+// to nearest and clipped at full scale; 16-bit keeps the top two bytes, 24-bit the top three),
+// so both platforms write the same samples. Paths are UTF-8, opened as UTF-16.
 #include "WavOutput.h"
 
 #include <windows.h>
@@ -29,18 +29,17 @@ std::wstring wide(const std::string& utf8) {
 void put16(unsigned char* p, uint32_t v) { p[0] = uint8_t(v); p[1] = uint8_t(v >> 8); }
 void put32(unsigned char* p, uint32_t v) { put16(p, v); put16(p + 2, v >> 16); }
 
-int16_t toPcm16(float sample) {
-    const float scaled = sample * float(0x7FFF);
-    if (scaled > 32767.0f) return 0x7FFF;
-    if (scaled < -32768.0f) return -0x8000;
-    return int16_t(std::lrintf(scaled));
-}
-
+// Full-scale 32-bit value: float times 2^31, rounded to nearest, clipped.
 int32_t toPcm32(float sample) {
     const float scaled = sample * (8.0f * float(0x10000000));
     if (scaled >= float(0x7FFFFFFF)) return 0x7FFFFFFF;
     if (scaled <= -8.0f * float(0x10000000)) return INT32_MIN;
     return int32_t(std::lrintf(scaled));
+}
+
+// The top 16 bits of the 32-bit value.
+int16_t toPcm16(float sample) {
+    return int16_t(toPcm32(sample) >> 16);
 }
 
 } // namespace
