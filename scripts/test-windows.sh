@@ -34,6 +34,10 @@ run_ctest() {
 
 scripts/deps.sh
 
+# The build already runs test programs under Wine (test discovery), so the prefix and the
+# server come first.
+. scripts/wine-env.sh "$BUILD"
+
 echo "== Windows build (mingw-w64)"
 start=$(date +%s)
 TARGETS=()
@@ -43,8 +47,6 @@ cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_6
   -DCMAKE_BUILD_TYPE=Release -DZEPHRA_BENCH=OFF -DZEPHRA_TESTS=$TESTS
 cmake --build "$BUILD" -j"$JOBS" "${TARGETS[@]}"
 echo "Windows build: $(( $(date +%s) - start )) s"
-
-. scripts/wine-env.sh "$BUILD"
 
 echo "== Exports of the Windows module"
 DLL="$BUILD/VST3/Zephra SF2 Player.vst3/Contents/x86_64-win/Zephra SF2 Player.vst3"
@@ -65,14 +67,20 @@ echo "Windows tests: $(( $(date +%s) - start )) s"
 fi
 
 echo "== zephra-render.exe under Wine against the Linux renderer"
+FORMATS=(24 16 float)
+[ $SMOKE = 1 ] && FORMATS=(24)
 if [ -x "$LINUX_BUILD/host/render/zephra-render" ]; then
-  "$LINUX_BUILD/host/render/zephra-render" -q -o "$LOGS/demo-linux.wav"
-  "$WINE" "$BUILD/host/render/zephra-render.exe" -q -o "$LOGS/demo-win.wav"
-  if python3 scripts/compare-wav.py "$LOGS/demo-linux.wav" "$LOGS/demo-win.wav"; then
-    PASSED=$((PASSED + 1))
-  else
-    FAILED=$((FAILED + 1))
-  fi
+  for format in "${FORMATS[@]}"; do
+    "$LINUX_BUILD/host/render/zephra-render" -q --format "$format" -o "$LOGS/demo-linux.wav"
+    "$WINE" "$BUILD/host/render/zephra-render.exe" -q --format "$format" -o "$LOGS/demo-win.wav"
+    echo -n "$format: "
+    if python3 scripts/compare-wav.py "$LOGS/demo-linux.wav" "$LOGS/demo-win.wav"; then
+      PASSED=$((PASSED + 1))
+    else
+      FAILED=$((FAILED + 1))
+    fi
+    rm -f "$LOGS/demo-linux.wav" "$LOGS/demo-win.wav"
+  done
 else
   echo "(no Linux build at $LINUX_BUILD: comparison skipped)"
 fi

@@ -1,5 +1,5 @@
-// The two POSIX path calls the renderer's portable files use, for the Windows build (forced
-// into each of its files by the build; Linux builds never see it): realpath on _fullpath.
+// The POSIX path call the renderer's portable files use, for the Windows build (forced into
+// each of its files by the build; Linux builds never see it): realpath, on _fullpath.
 // Threads: any. Not real-time safe.
 #pragma once
 
@@ -10,7 +10,5 @@
 #define PATH_MAX _MAX_PATH
 #endif
 
-inline char* realpath(const char* path, char* resolved)
-{
-    return _fullpath(resolved, path, PATH_MAX);
-}
+// The absolute form of path in resolved (PATH_MAX bytes); null when it cannot be formed.
+char* realpath(const char* path, char* resolved);

@@ -5,8 +5,6 @@
 #include "ui/CFrame.h"
 #include "ui/Win32Gdiplus.h"
 
-#include "platform/ModulePath.h"
-
 #include <windows.h>
 #include <windowsx.h>
 #include <gdiplus.h>
@@ -18,17 +16,6 @@
 namespace VSTGUI {
 
 namespace {
-
-HINSTANCE moduleInstance()
-{
-    if (void* handle = Steinberg::Vst::moduleHandle())
-        return static_cast<HINSTANCE>(handle);
-    HMODULE module = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&moduleInstance), &module);
-    return module;
-}
 
 int32_t modifiers()
 {
@@ -84,7 +71,7 @@ public:
     {
         if (!IsWindow(parent) || !ensureGdiplus())
             return false;
-        HINSTANCE instance = moduleInstance();
+        HINSTANCE instance = static_cast<HINSTANCE>(windowsModuleInstance());
         // One class per loaded copy of the module: two copies must not share a window procedure.
         className = L"ZephraSF2PlayerFrame" + std::to_wstring(reinterpret_cast<uintptr_t>(instance));
         WNDCLASSEXW windowClass{};

@@ -1,5 +1,7 @@
 #include "ui/Win32Gdiplus.h"
 
+#include "platform/ModulePath.h"
+
 #include <windows.h>
 #include <gdiplus.h>
 
@@ -44,6 +46,17 @@ UTF8String fromWide(const wchar_t* text)
     WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8.data(), length, nullptr, nullptr);
     utf8.resize(size_t(length - 1));
     return utf8;
+}
+
+void* windowsModuleInstance()
+{
+    if (void* handle = Steinberg::Vst::moduleHandle())
+        return handle;
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&windowsModuleInstance), &module);
+    return module;
 }
 
 }  // namespace VSTGUI

@@ -1,6 +1,5 @@
 #include "ui/Win32RunLoop.h"
-
-#include "platform/ModulePath.h"
+#include "ui/Win32Gdiplus.h"
 
 #include <windows.h>
 
@@ -11,23 +10,12 @@ namespace VSTGUI {
 
 namespace {
 
-HINSTANCE moduleInstance()
-{
-    if (void* handle = Steinberg::Vst::moduleHandle())
-        return static_cast<HINSTANCE>(handle);
-    HMODULE module = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&moduleInstance), &module);
-    return module;
-}
-
 class TimerWindowLoop final : public X11::IRunLoop
 {
 public:
     bool create()
     {
-        instance = moduleInstance();
+        instance = static_cast<HINSTANCE>(windowsModuleInstance());
         // One class per loaded copy of the module: two copies must not share a window procedure.
         className = L"ZephraSF2PlayerTimers" + std::to_wstring(reinterpret_cast<uintptr_t>(instance));
         WNDCLASSEXW windowClass{};
