@@ -17,7 +17,10 @@ JOBS=$(nproc)
 PASSED=0
 FAILED=0
 LOGS=$(mktemp -d)
-trap 'rm -rf "$LOGS"' EXIT
+WINESERVER=""
+# On the way out the prefix's Wine server (and every Wine process of it) ends too, so nothing
+# keeps running, or holds the caller's output pipe, after the script.
+trap 'rm -rf "$LOGS"; if [ -n "$WINESERVER" ]; then "$WINESERVER" -k || true; fi' EXIT
 
 RUNNER=()   # a prefix for ctest (xvfb-run for the window tests)
 run_ctest() {

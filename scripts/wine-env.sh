@@ -9,5 +9,6 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 WINE=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
 WINESERVER=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 mkdir -p "$WINEPREFIX"
-"$WINESERVER" -p
+# -p keeps the server running; it fails harmlessly when one already serves this prefix.
+"$WINESERVER" -p || true
 "$WINE" cmd /c exit
