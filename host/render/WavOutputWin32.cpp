@@ -115,8 +115,9 @@ bool WavOutput::open(const std::string& outputPath, int sampleRate, SampleFormat
     file = new sf_private_tag{out, format, sampleRate};
     path = outputPath;
     frames = 0;
-    const std::vector<unsigned char> placeholder = header(format, sampleRate, 0);
-    if (std::fwrite(placeholder.data(), 1, placeholder.size(), out) != placeholder.size()) {
+    // Sizes are filled in by close(); until then the header says zero frames.
+    const std::vector<unsigned char> initial = header(format, sampleRate, 0);
+    if (std::fwrite(initial.data(), 1, initial.size(), out) != initial.size()) {
         error = "writing \"" + path + "\" failed";
         discard();
         return false;
