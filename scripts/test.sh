@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is needed, builds, runs the unit and integration suites
 # (X11 tests under Xvfb), the same suites under AddressSanitizer and UndefinedBehaviorSanitizer,
-# the concurrency tests under ThreadSanitizer, a short fuzzing smoke run of each fuzz target and a
-# smoke run of each benchmark.
+# the concurrency tests under ThreadSanitizer, a short fuzzing smoke run of each fuzz target, a
+# smoke run of each benchmark and a Windows smoke run (the mingw-w64 bundle's exports, and
+# zephra-render.exe under Wine against the Linux render). The Windows suites in full:
+# scripts/test-windows.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
@@ -59,6 +61,18 @@ fuzz/run.sh 30
 
 echo "== Benchmark smoke run"
 scripts/bench.sh --smoke
+
+echo "== Windows smoke run (mingw-w64, Wine)"
+status=0
+LINUX_BUILD_DIR="$ROOT/build" scripts/test-windows.sh --smoke 2>&1 | tee "$LOGS/windows.log" || status=$?
+windowsPassed=$(sed -n 's/^windows tests: \([0-9]*\) passed.*/\1/p' "$LOGS/windows.log" | tail -n 1)
+windowsFailed=$(sed -n 's/^windows tests: [0-9]* passed, \([0-9]*\) failed.*/\1/p' "$LOGS/windows.log" | tail -n 1)
+PASSED=$((PASSED + ${windowsPassed:-0}))
+FAILED=$((FAILED + ${windowsFailed:-0}))
+if [ "$status" != 0 ] || [ -z "$windowsPassed" ]; then
+  echo "tests: $PASSED passed, $((FAILED > 0 ? FAILED : 1)) failed"
+  exit 1
+fi
 
 echo "== All tests passed"
 echo "tests: $PASSED passed, $FAILED failed"

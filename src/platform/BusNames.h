@@ -13,5 +13,15 @@ namespace Vst {
 void formatBusName(char16_t* out, size_t capacity, const char16_t* pattern,
                    int32_t number) noexcept;
 
+#ifdef _WIN32
+// The SDK's 16-bit text type is wchar_t on Windows (UTF-16 there too).
+inline void formatBusName(wchar_t* out, size_t capacity, const char16_t* pattern,
+                          int32_t number) noexcept
+{
+    static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t");
+    formatBusName(reinterpret_cast<char16_t*>(out), capacity, pattern, number);
+}
+#endif
+
 } // namespace Vst
 } // namespace Steinberg

@@ -2,8 +2,8 @@
 // The platform's file layer for the readers: open for reading by a UTF-16 path, seek
 // (absolute, relative, from the end), read, close. A File whose open failed holds a null
 // handle, and then every operation does nothing (seek yields -1, read yields 0).
-// This is the POSIX implementation's interface; a Win32 one (mmioOpenW and friends) would
-// implement the same class in its own .cpp.
+// File.cpp implements it on POSIX (a file descriptor), FileWin32.cpp on Windows (CreateFileW,
+// which keeps non-ASCII names; the handle value -1 is INVALID_HANDLE_VALUE there too).
 //
 // Threads: any; one File is used by one thread at a time. Not real-time safe (file I/O).
 #include "platform/FileIdentity.h"
@@ -44,7 +44,7 @@ public:
     uint64_t bytesRead() const noexcept { return totalRead; }
 
 private:
-    intptr_t handle = -1;  // POSIX: the file descriptor; -1 is the null handle
+    intptr_t handle = -1;  // the descriptor or HANDLE; -1 is the null handle on both
     uint64_t totalRead = 0;
 };
 

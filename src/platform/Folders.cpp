@@ -35,14 +35,6 @@ bool accountHome(std::u16string& out)
     return wideFromBytes(found->pw_dir, out) && out[0] == u'/';
 }
 
-// Windows reads each variable into a buffer of 260 units; longer values do not fit.
-std::u16string windowsPiece(const char16_t* value)
-{
-    if (!value) return {};
-    std::u16string piece(value);
-    return piece.size() < 260 ? piece : std::u16string();
-}
-
 } // namespace
 
 std::u16string homeFolder()
@@ -61,17 +53,6 @@ std::u16string presetFolder(const std::u16string& vendor, const std::u16string& 
     const std::u16string home = homeFolder();
     if (home.empty()) return {};
     return home + u".vst3/presets/" + vendor + u"/" + product + u"/";
-}
-
-std::u16string windowsHomeFolder(const char16_t* homeDrive, const char16_t* homePath)
-{
-    return windowsPiece(homeDrive) + windowsPiece(homePath) + u"\\";
-}
-
-std::u16string windowsPresetFolder(const std::u16string& home, const std::u16string& vendor,
-                                   const std::u16string& product)
-{
-    return home + u"Documents\\" + u"VST3 Presets\\" + vendor + u"\\" + product + u"\\";
 }
 
 } // namespace Vst

@@ -1,12 +1,14 @@
 // The plug-in view glue between a VST3 host and a widget-layer frame: IPlugView attach/remove
-// for X11 embedding, size, content scale, the 100 ms editor timer, and gesture/edit
-// forwarding to the edit controller. Events and timers run on the host's Linux::IRunLoop.
+// for X11 embedding (HWND on Windows), size, content scale, the 100 ms editor timer, and
+// gesture/edit forwarding to the edit controller. Events and timers run on the host's
+// Linux::IRunLoop (on Windows: Win32 timers of the UI thread, see EditorPlatform.h).
 // UI thread only (the host's UI thread); not real-time safe.
 #pragma once
 
 #include "ui/CBaseObject.h"
 #include "ui/CVSTGUITimer.h"
 #include "ui/IPlatformFrame.h"
+#include "ui/RunLoop.h"
 #include "ui/VSTGUIEditorInterface.h"
 
 #include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
@@ -16,8 +18,6 @@
 
 namespace Steinberg {
 namespace Vst {
-
-class HostRunLoopAdapter;
 
 class VSTGUIEditor : public EditorView,
                      public VSTGUI::VSTGUIEditorInterface,
@@ -50,7 +50,7 @@ public:
     tresult PLUGIN_API onSize(ViewRect* newSize) SMTG_OVERRIDE;
     tresult PLUGIN_API canResize() SMTG_OVERRIDE { return kResultFalse; }
     tresult PLUGIN_API checkSizeConstraint(ViewRect* rect) SMTG_OVERRIDE;
-    // Keys reach the frame through its own X window, not through the host.
+    // Keys reach the frame through its own window, not through the host.
     tresult PLUGIN_API onKeyDown(char16, int16, int16) SMTG_OVERRIDE { return kResultFalse; }
     tresult PLUGIN_API onKeyUp(char16, int16, int16) SMTG_OVERRIDE { return kResultFalse; }
     tresult PLUGIN_API onWheel(float) SMTG_OVERRIDE { return kResultFalse; }
@@ -69,7 +69,7 @@ protected:
     VSTGUI::CVSTGUITimer* timer;
 
 private:
-    std::unique_ptr<HostRunLoopAdapter> runLoop;
+    std::unique_ptr<VSTGUI::X11::IRunLoop> runLoop;
     float contentScale = 1.f;
 };
 

@@ -3,9 +3,8 @@
 // ModuleEntry/ModuleExit as Linux hosts call them, and GetPluginFactory.
 // Threads: the host's UI thread; GetPluginFactory may be called from several threads at once
 // (the one-time building of the factory is guarded). Not real-time safe.
+#include "platform/Export.h"
 #include "pluginterfaces/base/ipluginbase.h"
-
-#define ZEPHRA_EXPORT extern "C" __attribute__((visibility("default")))
 
 // Fills the plug-in description (every call refills it with the same values); true.
 ZEPHRA_EXPORT bool InitDll();

@@ -88,7 +88,7 @@ void CBitmap::draw(CDrawContext* context, const CRect& rect, const CPoint& offse
 {
     if (!surface || !context || rect.isEmpty())
         return;
-    cairo_t* cr = context->getCairo();
+    cairo_t* cr = context->getGraphics();
     cairo_save(cr);
     cairo_rectangle(cr, rect.left, rect.top, rect.getWidth(), rect.getHeight());
     cairo_clip(cr);

@@ -7,7 +7,7 @@
 #include "ui/CBaseObject.h"
 #include "ui/CGeometry.h"
 
-typedef struct _cairo_surface cairo_surface_t;
+#include "ui/NativeGraphics.h"
 
 namespace VSTGUI {
 
@@ -28,8 +28,8 @@ class CBitmap : public CBaseObject
 public:
     // An image that cannot be found or decoded counts as 0 x 0 pixels and draws nothing.
     explicit CBitmap(const CResourceDescription& description);
-    // Wraps an existing surface (takes one cairo reference of its own).
-    explicit CBitmap(cairo_surface_t* surface);
+    // Wraps an existing image (cairo: takes a reference of its own; GDI+: copies it).
+    explicit CBitmap(NativeImage* image);
     ~CBitmap() override;
 
     CCoord getWidth() const { return width; }
@@ -37,7 +37,7 @@ public:
     bool isLoaded() const { return surface != nullptr; }
     bool hasDoubleResolution() const { return surface2x != nullptr; }
     const CResourceDescription& getResourceDescription() const { return description; }
-    cairo_surface_t* getSurface() const { return surface; }
+    NativeImage* getSurface() const { return surface; }
 
     // Draws the image part that starts at `offset` into `rect`, unscaled, clipped to `rect`.
     void draw(CDrawContext* context, const CRect& rect, const CPoint& offset = CPoint(0, 0),
@@ -45,14 +45,14 @@ public:
 
 private:
     CResourceDescription description;
-    cairo_surface_t* surface = nullptr;
-    cairo_surface_t* surface2x = nullptr;   // the same picture at twice the size, or null
+    NativeImage* surface = nullptr;
+    NativeImage* surface2x = nullptr;   // the same picture at twice the size, or null
     CCoord width = 0;
     CCoord height = 0;
 };
 
 // Where bitmaps are looked up. By default the Resources folder of the bundle that holds this
-// code (<bundle>/Contents/Resources next to <bundle>/Contents/<arch>-linux/<name>.so, from the
+// code (<bundle>/Contents/Resources next to <bundle>/Contents/<arch>/<module>, from the
 // platform layer's module path); tests and tools may point it elsewhere. UI thread.
 void setResourceFolder(const UTF8String& folder);
 UTF8String getResourceFolder();

@@ -9,17 +9,17 @@ namespace VSTGUI {
 const CLineStyle kLineSolid{};
 const CLineStyle kLineOnOffDash{CLineStyle::kLineCapButt, {1.0, 1.0}};
 
-CDrawContext::CDrawContext(cairo_t* cairo) : cairo(cairo)
+CDrawContext::CDrawContext(NativeGraphics* graphics) : graphics(graphics)
 {
     state.font = kSystemFont;
-    cairo_save(cairo);
+    cairo_save(graphics);
 }
 
 CDrawContext::~CDrawContext()
 {
     while (!savedStates.empty())
         restoreGlobalState();
-    cairo_restore(cairo);
+    cairo_restore(graphics);
 }
 
 void CDrawContext::setFont(CFontRef font)
@@ -29,33 +29,33 @@ void CDrawContext::setFont(CFontRef font)
 
 void CDrawContext::applyColour(const CColor& colour)
 {
-    cairo_set_source_rgba(cairo, colour.red / 255.0, colour.green / 255.0, colour.blue / 255.0,
+    cairo_set_source_rgba(graphics, colour.red / 255.0, colour.green / 255.0, colour.blue / 255.0,
                           colour.alpha / 255.0 * state.globalAlpha);
 }
 
 void CDrawContext::applyLine()
 {
-    cairo_set_line_width(cairo, state.lineWidth);
-    cairo_set_antialias(cairo, state.drawMode.antiAliased() ? CAIRO_ANTIALIAS_DEFAULT
+    cairo_set_line_width(graphics, state.lineWidth);
+    cairo_set_antialias(graphics, state.drawMode.antiAliased() ? CAIRO_ANTIALIAS_DEFAULT
                                                             : CAIRO_ANTIALIAS_NONE);
     static const cairo_line_cap_t caps[] = {CAIRO_LINE_CAP_BUTT, CAIRO_LINE_CAP_ROUND,
                                             CAIRO_LINE_CAP_SQUARE};
-    cairo_set_line_cap(cairo, caps[state.lineStyle.getLineCap()]);
+    cairo_set_line_cap(graphics, caps[state.lineStyle.getLineCap()]);
     std::vector<double> dashes = state.lineStyle.getDashLengths();
     for (double& dash : dashes)
         dash *= state.lineWidth;
-    cairo_set_dash(cairo, dashes.empty() ? nullptr : dashes.data(), int(dashes.size()), 0);
+    cairo_set_dash(graphics, dashes.empty() ? nullptr : dashes.data(), int(dashes.size()), 0);
 }
 
 void CDrawContext::applyFont()
 {
     const CFontDesc* font = state.font ? state.font : kSystemFont;
-    cairo_select_font_face(cairo, font->getName().c_str(),
+    cairo_select_font_face(graphics, font->getName().c_str(),
                            (font->getStyle() & kItalicFace) ? CAIRO_FONT_SLANT_ITALIC
                                                             : CAIRO_FONT_SLANT_NORMAL,
                            (font->getStyle() & kBoldFace) ? CAIRO_FONT_WEIGHT_BOLD
                                                           : CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(cairo, font->getSize());
+    cairo_set_font_size(graphics, font->getSize());
 }
 
 CRect CDrawContext::pixelAligned(const CRect& rect) const
@@ -71,17 +71,17 @@ void CDrawContext::drawRect(const CRect& rect, CDrawStyle style)
     const CRect r = pixelAligned(rect);
     applyLine();
     if (style != kDrawStroked) {
-        cairo_rectangle(cairo, r.left, r.top, r.getWidth(), r.getHeight());
+        cairo_rectangle(graphics, r.left, r.top, r.getWidth(), r.getHeight());
         applyColour(state.fillColour);
-        cairo_fill(cairo);
+        cairo_fill(graphics);
     }
     if (style != kDrawFilled) {
         // The outline lies inside the rectangle, so a 1-pixel frame covers its edge pixels.
         const double half = state.lineWidth / 2;
-        cairo_rectangle(cairo, r.left + half, r.top + half, r.getWidth() - state.lineWidth,
+        cairo_rectangle(graphics, r.left + half, r.top + half, r.getWidth() - state.lineWidth,
                         r.getHeight() - state.lineWidth);
         applyColour(state.frameColour);
-        cairo_stroke(cairo);
+        cairo_stroke(graphics);
     }
 }
 
@@ -95,10 +95,10 @@ void CDrawContext::drawLine(const CPoint& start, const CPoint& end)
         a = {std::round(a.x) + shift, std::round(a.y) + shift};
         b = {std::round(b.x) + shift, std::round(b.y) + shift};
     }
-    cairo_move_to(cairo, a.x, a.y);
-    cairo_line_to(cairo, b.x, b.y);
+    cairo_move_to(graphics, a.x, a.y);
+    cairo_line_to(graphics, b.x, b.y);
     applyColour(state.frameColour);
-    cairo_stroke(cairo);
+    cairo_stroke(graphics);
 }
 
 void CDrawContext::drawEllipse(const CRect& rect, CDrawStyle style)
@@ -107,18 +107,18 @@ void CDrawContext::drawEllipse(const CRect& rect, CDrawStyle style)
     if (r.isEmpty())
         return;
     applyLine();
-    cairo_save(cairo);
-    cairo_translate(cairo, r.left + r.getWidth() / 2, r.top + r.getHeight() / 2);
-    cairo_scale(cairo, r.getWidth() / 2, r.getHeight() / 2);
-    cairo_arc(cairo, 0, 0, 1, 0, 2 * M_PI);
-    cairo_restore(cairo);
+    cairo_save(graphics);
+    cairo_translate(graphics, r.left + r.getWidth() / 2, r.top + r.getHeight() / 2);
+    cairo_scale(graphics, r.getWidth() / 2, r.getHeight() / 2);
+    cairo_arc(graphics, 0, 0, 1, 0, 2 * M_PI);
+    cairo_restore(graphics);
     if (style != kDrawStroked) {
         applyColour(state.fillColour);
-        style == kDrawFilled ? cairo_fill(cairo) : cairo_fill_preserve(cairo);
+        style == kDrawFilled ? cairo_fill(graphics) : cairo_fill_preserve(graphics);
     }
     if (style != kDrawFilled) {
         applyColour(state.frameColour);
-        cairo_stroke(cairo);
+        cairo_stroke(graphics);
     }
 }
 
@@ -128,7 +128,7 @@ CCoord CDrawContext::getStringWidth(UTF8StringPtr text)
         return 0;
     applyFont();
     cairo_text_extents_t extents;
-    cairo_text_extents(cairo, text, &extents);
+    cairo_text_extents(graphics, text, &extents);
     return extents.x_advance;
 }
 
@@ -136,7 +136,7 @@ CCoord CDrawContext::getFontHeight()
 {
     applyFont();
     cairo_font_extents_t extents;
-    cairo_font_extents(cairo, &extents);
+    cairo_font_extents(graphics, &extents);
     return extents.ascent + extents.descent;
 }
 
@@ -147,9 +147,9 @@ void CDrawContext::drawString(UTF8StringPtr text, const CRect& rect, CHoriTxtAli
         return;
     applyFont();
     cairo_font_extents_t font;
-    cairo_font_extents(cairo, &font);
+    cairo_font_extents(graphics, &font);
     cairo_text_extents_t extents;
-    cairo_text_extents(cairo, text, &extents);
+    cairo_text_extents(graphics, text, &extents);
 
     double x = rect.left;
     if (align == kCenterText)
@@ -159,24 +159,24 @@ void CDrawContext::drawString(UTF8StringPtr text, const CRect& rect, CHoriTxtAli
     const double baseline =
         rect.top + (rect.getHeight() + font.ascent - font.descent) / 2;
 
-    cairo_save(cairo);
-    cairo_rectangle(cairo, rect.left, rect.top, rect.getWidth(), rect.getHeight());
-    cairo_clip(cairo);
+    cairo_save(graphics);
+    cairo_rectangle(graphics, rect.left, rect.top, rect.getWidth(), rect.getHeight());
+    cairo_clip(graphics);
     cairo_font_options_t* options = cairo_font_options_create();
     cairo_font_options_set_antialias(options, antialias ? CAIRO_ANTIALIAS_GRAY
                                                         : CAIRO_ANTIALIAS_NONE);
-    cairo_set_font_options(cairo, options);
+    cairo_set_font_options(graphics, options);
     cairo_font_options_destroy(options);
     applyColour(state.fontColour);
-    cairo_move_to(cairo, std::round(x), std::round(baseline));
-    cairo_show_text(cairo, text);
-    cairo_restore(cairo);
+    cairo_move_to(graphics, std::round(x), std::round(baseline));
+    cairo_show_text(graphics, text);
+    cairo_restore(graphics);
 }
 
 void CDrawContext::saveGlobalState()
 {
     savedStates.push_back(state);
-    cairo_save(cairo);
+    cairo_save(graphics);
 }
 
 void CDrawContext::restoreGlobalState()
@@ -185,18 +185,18 @@ void CDrawContext::restoreGlobalState()
         return;
     state = savedStates.back();
     savedStates.pop_back();
-    cairo_restore(cairo);
+    cairo_restore(graphics);
 }
 
 void CDrawContext::clipRect(const CRect& rect)
 {
-    cairo_rectangle(cairo, rect.left, rect.top, rect.getWidth(), rect.getHeight());
-    cairo_clip(cairo);
+    cairo_rectangle(graphics, rect.left, rect.top, rect.getWidth(), rect.getHeight());
+    cairo_clip(graphics);
 }
 
 void CDrawContext::translate(CCoord dx, CCoord dy)
 {
-    cairo_translate(cairo, dx, dy);
+    cairo_translate(graphics, dx, dy);
 }
 
 }  // namespace VSTGUI

@@ -1,4 +1,4 @@
-// Drawing on a cairo surface with the draw modes, line styles, colours and text of the widget
+// Drawing through the back end's graphics (cairo, or GDI+ on Windows) with the draw modes, line styles, colours and text of the widget
 // layer. UI thread only; not real-time safe.
 #pragma once
 
@@ -6,9 +6,10 @@
 #include "ui/CFontDesc.h"
 #include "ui/CGeometry.h"
 
+#include <cstdint>
 #include <vector>
 
-typedef struct _cairo cairo_t;
+#include "ui/NativeGraphics.h"
 
 namespace VSTGUI {
 
@@ -70,13 +71,13 @@ enum CHoriTxtAlign
 class CDrawContext
 {
 public:
-    // Draws through `cairo` (not owned). Its current transform is the frame's origin.
-    explicit CDrawContext(cairo_t* cairo);
+    // Draws through `graphics` (not owned). Its current transform is the frame's origin.
+    explicit CDrawContext(NativeGraphics* graphics);
     ~CDrawContext();
     CDrawContext(const CDrawContext&) = delete;
     CDrawContext& operator=(const CDrawContext&) = delete;
 
-    cairo_t* getCairo() const { return cairo; }
+    NativeGraphics* getGraphics() const { return graphics; }
 
     void setDrawMode(CDrawMode mode) { state.drawMode = mode; }
     CDrawMode getDrawMode() const { return state.drawMode; }
@@ -128,9 +129,10 @@ private:
     void applyFont();
     CRect pixelAligned(const CRect& rect) const;
 
-    cairo_t* cairo;
+    NativeGraphics* graphics;
     State state;
     std::vector<State> savedStates;
+    std::vector<uint32_t> nativeStates;  // the back end's own save tokens, where it has them
 };
 
 }  // namespace VSTGUI

@@ -5,9 +5,6 @@
 #include "ui/CTextLabel.h"
 #include "ui/RunLoop.h"
 #include "ui/VSTGUIEditorInterface.h"
-#include "ui/X11Frame.h"
-
-#include <cairo.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -29,13 +26,9 @@ CFrame::~CFrame()
 
 bool CFrame::open(void* parent, PlatformType type, IPlatformFrameConfig* config)
 {
-    if (platformFrame || type != PlatformType::kX11EmbedWindowID || !parent)
+    if (platformFrame || !parent)
         return false;
-    X11::IRunLoop* loop = config && config->runLoop ? config->runLoop : X11::RunLoop::get();
-    if (!loop)
-        return false;
-    const auto parentWindow = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(parent));
-    platformFrame = X11Frame::create(*this, parentWindow, *loop);
+    platformFrame = createPlatformFrame(*this, parent, type, config);
     if (!platformFrame)
         return false;
     invalidRect(size);
@@ -208,13 +201,13 @@ bool CFrame::platformOnKeyUp(VstKeyCode& key)
     return false;
 }
 
-void CFrame::platformDrawRect(cairo_t* cairo, const CRect& area)
+void CFrame::platformDrawRect(NativeGraphics* graphics, const CRect& area)
 {
     CRect update = area;
     update.bound(CRect(0, 0, size.getWidth(), size.getHeight()));
     if (update.isEmpty())
         return;
-    CDrawContext context(cairo);
+    CDrawContext context(graphics);
     context.clipRect(update);
     // The frame's children are placed in frame coordinates, so the frame draws at the origin.
     CRect self(0, 0, size.getWidth(), size.getHeight());

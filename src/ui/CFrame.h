@@ -1,5 +1,5 @@
 // The top view of an editor: owns all views, tracks focus, mouse capture and dirty areas,
-// and lives either in an X11 child window (open) or off screen (drawn on request).
+// and lives either in a child window of the host's (X11 or HWND) or off screen (drawn on request).
 // UI thread only; not real-time safe.
 #pragma once
 
@@ -8,7 +8,7 @@
 
 #include <memory>
 
-typedef struct _cairo cairo_t;
+#include "ui/NativeGraphics.h"
 
 namespace VSTGUI {
 
@@ -23,7 +23,7 @@ public:
 
     // Shows the frame in the parent window. False when the window cannot be made (no display,
     // bad parent, unsupported type); the frame then stays usable off screen.
-    bool open(void* parent, PlatformType type = PlatformType::kX11EmbedWindowID,
+    bool open(void* parent, PlatformType type = kNativePlatformType,
               IPlatformFrameConfig* config = nullptr);
     bool isOpen() const { return platformFrame != nullptr; }
     // Removes every view and the window, then releases the creator's reference.
@@ -69,8 +69,8 @@ public:
     // Keys go to the focus view first, then to the frame's other keyboard users.
     bool platformOnKeyDown(VstKeyCode& key);
     bool platformOnKeyUp(VstKeyCode& key);
-    // Draws `area` (frame coordinates) through `cairo`, whose origin is the frame's top-left.
-    void platformDrawRect(cairo_t* cairo, const CRect& area);
+    // Draws `area` (frame coordinates) through `graphics`, whose origin is the frame's top-left.
+    void platformDrawRect(NativeGraphics* graphics, const CRect& area);
 
 protected:
     ~CFrame() override;

@@ -1,8 +1,7 @@
 #include "ui/CTextEdit.h"
 
 #include "ui/CFrame.h"
-
-#include <cairo.h>
+#include "ui/MeasureContext.h"
 
 namespace VSTGUI {
 
@@ -60,17 +59,9 @@ UTF8String encodeUtf8(int32_t codePoint)
 // Width of `text` in `font`, measured on a scratch surface (no view is drawing right now).
 CCoord measure(CFontRef font, const UTF8String& text)
 {
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
-    cairo_t* cairo = cairo_create(surface);
-    CCoord width = 0;
-    {
-        CDrawContext context(cairo);
-        context.setFont(font);
-        width = context.getStringWidth(text.c_str());
-    }
-    cairo_destroy(cairo);
-    cairo_surface_destroy(surface);
-    return width;
+    MeasureContext scratch;
+    scratch.context().setFont(font);
+    return scratch.context().getStringWidth(text.c_str());
 }
 
 }  // namespace

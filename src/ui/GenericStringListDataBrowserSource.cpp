@@ -3,25 +3,11 @@
 #include "ui/CDataBrowser.h"
 #include "ui/CDrawContext.h"
 
-#include <cairo.h>
+#include "ui/MeasureContext.h"
 
 #include <cmath>
 
 namespace VSTGUI {
-
-namespace {
-// Text metrics need a cairo context; a 1x1 scratch surface serves outside of drawing.
-struct ScratchContext
-{
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
-    cairo_t* cairo = cairo_create(surface);
-    ~ScratchContext()
-    {
-        cairo_destroy(cairo);
-        cairo_surface_destroy(surface);
-    }
-};
-}  // namespace
 
 GenericStringListDataBrowserSource::GenericStringListDataBrowserSource(
     const StringVector* stringList, IGenericStringListDataBrowserSourceSelectionChanged* delegate)
@@ -71,8 +57,8 @@ CCoord GenericStringListDataBrowserSource::dbGetCurrentColumnWidth(int32_t, CDat
     // As wide as the widest row, so long names can be scrolled into view sideways.
     CCoord widest = 0;
     if (strings && !strings->empty()) {
-        ScratchContext scratch;
-        CDrawContext context(scratch.cairo);
+        MeasureContext scratch;
+        CDrawContext& context = scratch.context();
         context.setFont(font.get());
         for (const UTF8String& text : *strings)
             widest = std::max(widest, context.getStringWidth(text.c_str()));
@@ -86,8 +72,8 @@ CCoord GenericStringListDataBrowserSource::dbGetRowHeight(CDataBrowser*)
     if (rowHeight > 0)
         return rowHeight;
     // Automatic: the font's line height plus the inset above and below.
-    ScratchContext scratch;
-    CDrawContext context(scratch.cairo);
+    MeasureContext scratch;
+    CDrawContext& context = scratch.context();
     context.setFont(font.get());
     return std::ceil(context.getFontHeight() + 2 * textInset);
 }

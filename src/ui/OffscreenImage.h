@@ -1,4 +1,4 @@
-// Draws a frame off screen into a cairo image surface, reads pixels back and writes PNG
+// Draws a frame off screen into an image of the drawing back end (cairo or GDI+), reads pixels back and writes PNG
 // files (tests, documentation screenshots). UI thread only; not real-time safe.
 #pragma once
 
@@ -7,7 +7,7 @@
 
 #include <string>
 
-typedef struct _cairo_surface cairo_surface_t;
+#include "ui/NativeGraphics.h"
 
 namespace VSTGUI {
 
@@ -29,11 +29,11 @@ public:
     // Un-premultiplied colour at physical pixel (x, y); transparent outside the image.
     CColor getPixel(int x, int y) const;
     bool writePng(const std::string& path) const;
-    cairo_surface_t* getSurface() const { return surface; }
+    NativeImage* getSurface() const { return surface; }
 
 private:
-    explicit OffscreenImage(cairo_surface_t* surface) : surface(surface) {}
-    cairo_surface_t* surface;
+    explicit OffscreenImage(NativeImage* surface) : surface(surface) {}
+    NativeImage* surface;
 };
 
 }  // namespace VSTGUI

@@ -286,6 +286,18 @@ private:
 
 }  // namespace
 
+std::unique_ptr<IPlatformFrame> createPlatformFrame(CFrame& frame, void* parent, PlatformType type,
+                                                    IPlatformFrameConfig* config)
+{
+    if (type != PlatformType::kX11EmbedWindowID || !parent)
+        return nullptr;
+    X11::IRunLoop* loop = config && config->runLoop ? config->runLoop : X11::RunLoop::get();
+    if (!loop)
+        return nullptr;
+    const auto parentWindow = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(parent));
+    return X11Frame::create(frame, parentWindow, *loop);
+}
+
 std::unique_ptr<X11Frame> X11Frame::create(CFrame& frame, uint32_t parentWindow,
                                            X11::IRunLoop& loop)
 {

@@ -73,7 +73,7 @@ TEST_F(ControllerThroughBundle, ValueStrings)
 TEST_F(ControllerThroughBundle, ValuesFromTextArePlainValues)
 {
     ParamValue value = 0.0;
-    TChar twentyFour[] = u"24";
+    TChar twentyFour[] = STR16("24");
     ASSERT_EQ(plugin->controller()->getParamValueByString(1001, twentyFour, value), kResultOk);
     EXPECT_NEAR(value, 0.5, 1e-6);
 }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 
 namespace zephra {
@@ -256,7 +257,8 @@ std::vector<uint8_t> makePianoDrumsOrganFont()
 
 bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    // The path is UTF-8 on every system (Windows would read plain bytes in its ANSI code page).
+    std::ofstream out(std::filesystem::u8path(path), std::ios::binary | std::ios::trunc);
     if (!out)
         return false;
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));

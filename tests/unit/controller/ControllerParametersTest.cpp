@@ -94,7 +94,7 @@ TEST(ControllerParameters, TextToValueUsesPlainValues)
 {
     ControllerFixture fixture;
     ParamValue value = -1.0;
-    TChar text[] = u"24";
+    TChar text[] = STR16("24");
     ASSERT_EQ(fixture.controller->getParamValueByString(1001, text, value), kResultOk);
     EXPECT_NEAR(value, 0.5, 1e-6);
 }

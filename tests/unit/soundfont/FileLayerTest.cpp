@@ -75,17 +75,6 @@ TEST(FileLayerNullHandle, DirectoriesEmptyAndUnconvertiblePathsAreRefused)
     EXPECT_FALSE(file.isOpen());
 }
 
-TEST(FileLayerNullHandle, FifoIsRefusedWithoutWaitingForAWriter)
-{
-    // Guards against a hang: opening a FIFO for reading would block until someone writes.
-    const std::string path = tempPath("pipe");
-    TempFileCleanup::remember(path);
-    std::remove(path.c_str());
-    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
-    File file;
-    EXPECT_FALSE(file.open(std::u16string(path.begin(), path.end())));
-}
-
 TEST(FileLayerNullHandle, ReopeningClosesThePreviousFile)
 {
     File file;

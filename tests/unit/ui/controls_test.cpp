@@ -3,11 +3,11 @@
 #include "UiTestSupport.h"
 
 #include "ui/CAnimKnob.h"
+#include "ui/CDrawContext.h"
 #include "ui/CKickButton.h"
 #include "ui/CRockerSwitch.h"
 #include "ui/OffscreenImage.h"
 
-#include <cairo.h>
 
 #include <cmath>
 
@@ -294,21 +294,30 @@ TEST(Control, RemovingAControlFromItsListenerDuringTheClickIsSafe)
 
 namespace {
 
+// A strip of `frames` grey frames, drawn off screen with the widget layer's own drawing.
 CBitmap* makeStrip(int width, int frameHeight, int frames)
 {
-    cairo_surface_t* surface =
-        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, frameHeight * frames);
-    cairo_t* cr = cairo_create(surface);
-    for (int i = 0; i < frames; ++i) {
-        const double grey = (i * 100 % 256) / 255.0;
-        cairo_set_source_rgb(cr, grey, grey, grey);
-        cairo_rectangle(cr, 0, i * frameHeight, width, frameHeight);
-        cairo_fill(cr);
-    }
-    cairo_destroy(cr);
-    auto* bitmap = new CBitmap(surface);
-    cairo_surface_destroy(surface);
-    return bitmap;
+    class Stripes : public CView
+    {
+    public:
+        Stripes(int width, int frameHeight, int frames)
+            : CView(CRect(0, 0, width, frameHeight * frames)), frameHeight(frameHeight), frames(frames)
+        {
+        }
+        void draw(CDrawContext* context) override
+        {
+            for (int i = 0; i < frames; ++i) {
+                const uint8_t grey = uint8_t(i * 100 % 256);
+                context->setFillColor(CColor(grey, grey, grey, 255));
+                context->drawRect(CRect(0, i * frameHeight, getWidth(), (i + 1) * frameHeight), kDrawFilled);
+            }
+        }
+        int frameHeight, frames;
+    };
+    TestFrame frame(nullptr, width, frameHeight * frames);
+    frame->addView(new Stripes(width, frameHeight, frames));
+    const OffscreenImage image = OffscreenImage::render(*frame);
+    return new CBitmap(image.getSurface());
 }
 
 }  // namespace

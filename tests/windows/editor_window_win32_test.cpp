@@ -1,0 +1,145 @@
+// The editor in a real window, as a Windows host shows it: a child HWND of the host's window,
+// drawn by GDI+ (a screenshot of the window is checked), and a click on the load icon opening
+// the system's open-file dialog with the editor's title. Needs a display (xvfb-run under Wine).
+#include "editor/IOffscreenEditor.h"
+#include "host/PluginHost.h"
+#include "unit/controller/BundleSupport.h"
+
+#include "base/source/fobject.h"
+#include "pluginterfaces/gui/iplugview.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <chrono>
+
+using namespace Steinberg;
+using namespace zephra::test;
+
+namespace Steinberg {
+namespace Vst {
+DEF_CLASS_IID(IOffscreenEditor)
+}
+}
+
+namespace {
+
+class HostFrame : public FObject, public IPlugFrame
+{
+public:
+    explicit HostFrame(HWND window) : window(window) {}
+    tresult PLUGIN_API resizeView(IPlugView*, ViewRect* size) SMTG_OVERRIDE
+    {
+        SetWindowPos(window, nullptr, 0, 0, size->getWidth(), size->getHeight(), SWP_NOMOVE | SWP_NOZORDER);
+        ++resizes;
+        return kResultTrue;
+    }
+    OBJ_METHODS(HostFrame, FObject)
+    REFCOUNT_METHODS(FObject)
+    DEFINE_INTERFACES
+        DEF_INTERFACE(IPlugFrame)
+    END_DEFINE_INTERFACES(FObject)
+
+    HWND window;
+    int resizes = 0;
+};
+
+// Runs the thread's messages (paint, timers, input) for a while, as a host's loop does.
+void pumpMessages(int milliseconds)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (std::chrono::steady_clock::now() < end) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        Sleep(5);
+    }
+}
+
+std::wstring dialogTitle;
+
+// Finds the open-file dialog while it runs its own modal loop, notes its title and cancels it.
+void CALLBACK closeDialog(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    EnumWindows(
+        [](HWND window, LPARAM) -> BOOL {
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            wchar_t title[256] = {};
+            GetWindowTextW(window, title, 256);
+            if (process != GetCurrentProcessId() || !IsWindowVisible(window) ||
+                std::wstring(title) != L"\u30d5\u30a1\u30a4\u30eb\u306e\u9078\u629e")
+                return TRUE;
+            dialogTitle = title;
+            PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+            return FALSE;
+        },
+        0);
+    if (!dialogTitle.empty())
+        KillTimer(nullptr, timer);
+}
+
+} // namespace
+
+TEST(WindowsEditorWindow, OpensAsChildWindowDrawsTheEditorAndTheLoadIconOpensTheFileDialog)
+{
+    WNDCLASSW hostClass{};
+    hostClass.lpfnWndProc = DefWindowProcW;
+    hostClass.hInstance = GetModuleHandleW(nullptr);
+    hostClass.lpszClassName = L"ZephraTestHost";
+    RegisterClassW(&hostClass);
+    HWND host = CreateWindowExW(0, L"ZephraTestHost", L"Host", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200,
+                                nullptr, nullptr, hostClass.hInstance, nullptr);
+    ASSERT_NE(host, nullptr);
+
+    auto module = loadBundle();
+    ASSERT_TRUE(module);
+    auto plugin = createPlugin(*module);
+    ASSERT_TRUE(plugin);
+    IPlugView* view = plugin->controller()->createView("editor");
+    ASSERT_NE(view, nullptr);
+    auto* frame = new HostFrame(host);
+    view->setFrame(frame);
+    ASSERT_EQ(view->attached(host, kPlatformTypeHWND), kResultTrue);
+    pumpMessages(500);
+
+    HWND child = GetWindow(host, GW_CHILD);
+    ASSERT_NE(child, nullptr);
+    RECT area{};
+    GetClientRect(child, &area);
+    EXPECT_EQ(area.right, 681);
+    EXPECT_EQ(area.bottom, 441);
+    EXPECT_GE(frame->resizes, 1);
+
+    // Screenshot of the window as the display shows it: dark panel, light bend-range plate.
+    HDC screen = GetDC(child);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP shot = CreateCompatibleBitmap(screen, 681, 441);
+    HGDIOBJ previous = SelectObject(memory, shot);
+    BitBlt(memory, 0, 0, 681, 441, screen, 0, 0, SRCCOPY);
+    const COLORREF panel = GetPixel(memory, 5, 430);
+    const COLORREF plate = GetPixel(memory, 585, 225);
+    SelectObject(memory, previous);
+    DeleteObject(shot);
+    DeleteDC(memory);
+    ReleaseDC(child, screen);
+    EXPECT_LT(GetRValue(panel) + GetGValue(panel) + GetBValue(panel), 3 * 80);
+    EXPECT_GT(GetRValue(plate) + GetGValue(plate) + GetBValue(plate), 3 * 150);
+
+    // A click on the load icon opens the system dialog, which the timer then cancels.
+    SetTimer(nullptr, 0, 100, closeDialog);
+    PostMessageW(child, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(32, 32));
+    PostMessageW(child, WM_LBUTTONUP, 0, MAKELPARAM(32, 32));
+    pumpMessages(3000);
+    EXPECT_EQ(dialogTitle, L"\u30d5\u30a1\u30a4\u30eb\u306e\u9078\u629e");
+
+    EXPECT_EQ(view->removed(), kResultOk);
+    EXPECT_EQ(GetWindow(host, GW_CHILD), nullptr);
+    view->setFrame(nullptr);
+    view->release();
+    frame->release();
+    DestroyWindow(host);
+}
