@@ -76,6 +76,13 @@ bool renderMix(std::vector<std::unique_ptr<TrackPlayer>>& players, int64_t songE
     stats.songFrames = std::min(position, songEnd);
     stats.tailCapped = !stats.interrupted && tail.untilSilent && position >= lastFrame &&
                        !allSilentSince(players, songEnd) && position - lastAudible < quietFrames;
+    // The processor reports voices from its own thread every 100 ms, so a render faster than
+    // that may have heard nothing yet: its last report comes when it is deactivated.
+    if (!stats.interrupted) {
+        int32_t reported = 0;
+        for (std::unique_ptr<TrackPlayer>& player : players) reported += player->finish();
+        stats.maxVoices = std::max(stats.maxVoices, reported);
+    }
     for (const std::unique_ptr<TrackPlayer>& player : players) {
         stats.nonFiniteSamples += player->nonFiniteSamples();
         stats.processCalls += player->processCalls();

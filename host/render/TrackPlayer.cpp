@@ -38,6 +38,13 @@ void TrackPlayer::changePreset(int32_t preset) {
                             std::to_string(position_) + " samples: " + error);
 }
 
+int32_t TrackPlayer::finish() {
+    plugin_->setProcessing(false);
+    plugin_->setActive(false);
+    readVoiceCount();
+    return voiceCount_;
+}
+
 void TrackPlayer::readVoiceCount() {
     bool found = false;
     for (const host::MessageRecord& message : plugin_->messages()) {

@@ -28,6 +28,10 @@ public:
     // them to mixLeft/mixRight. Samples that are not numbers are counted and left out.
     bool renderAdd(int32_t frames, float* mixLeft, float* mixRight, std::string& error);
 
+    // Ends the track as a DAW ends an export: processing stops and the plug-in is deactivated,
+    // which hands over the processor's last voice report at once. Returns the highest count
+    // that report carries (the processor keeps the highest since its previous report).
+    int32_t finish();
     int64_t position() const { return position_; }
     const TrackPlan& track() const { return track_; }
     // The latest voice count the processor reported, and the position at which it was read.
