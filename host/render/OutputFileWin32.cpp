@@ -75,12 +75,13 @@ int bytesPerSample(SampleFormat format) {
 }
 
 // RIFF header for `frames` frames. PCM: the plain 16-byte "fmt " chunk. Float: the extensible
-// "fmt " chunk (IEEE float sub-format, front left and right) and a "fact" chunk, as on Linux.
+// "fmt " chunk (IEEE float sub-format, front left and right), a "fact" chunk and a 24-byte
+// "PAD " chunk, the layout the Linux writer gives float files, so both write the same bytes.
 std::vector<unsigned char> header(SampleFormat format, int sampleRate, int64_t frames) {
     const bool isFloat = format == SampleFormat::Float32;
     const uint32_t block = uint32_t(2 * bytesPerSample(format));
     const uint32_t dataBytes = uint32_t(frames * block);
-    std::vector<unsigned char> h(isFloat ? 80 : 44, 0);
+    std::vector<unsigned char> h(isFloat ? 112 : 44, 0);
     unsigned char* p = h.data();
     std::memcpy(p, "RIFF", 4);
     put32(p + 4, uint32_t(h.size() - 8) + dataBytes);
@@ -103,7 +104,9 @@ std::vector<unsigned char> header(SampleFormat format, int sampleRate, int64_t f
         std::memcpy(next + 24, "fact", 4);
         put32(next + 28, 4);
         put32(next + 32, uint32_t(frames));
-        next += 36;
+        std::memcpy(next + 36, "PAD ", 4);
+        put32(next + 40, 24);
+        next += 68;
     }
     std::memcpy(next, "data", 4);
     put32(next + 4, dataBytes);

@@ -20,6 +20,17 @@ int sampleType(SampleFormat format) {
                                                                                             : wavcodes::kFloat;
 }
 
+const char* containerName(Container container) {
+    switch (container) {
+    case Container::Flac: return "FLAC";
+    case Container::Ogg: return "Ogg Vorbis";
+    case Container::Mp3: return "MP3";
+    case Container::Aiff: return "AIFF";
+    case Container::Wav: break;
+    }
+    return "WAV";
+}
+
 // Room left for the header chunks under the 4 GiB a RIFF size field can state.
 constexpr uint64_t kRiffDataLimit = 0xFFFFFFFFull - 4096;
 
@@ -56,8 +67,8 @@ bool containerForPath(const std::string& path, Container& container, std::string
         return false;
     }
     if (container != Container::Wav) {
-        error = std::string("the Windows build writes WAV files only, not ") +
-                describeFormat(container, SampleFormat::Pcm16) + ": name the output .wav";
+        error = std::string("this Windows build writes WAV files only, not ") + containerName(container) +
+                ": name the output .wav";
         return false;
     }
     return true;
