@@ -1,11 +1,11 @@
 #include "FloatSpool.h"
+#include "AnonymousFile.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <unistd.h>
 
 namespace zephra {
 namespace render {
@@ -21,22 +21,8 @@ FloatSpool::~FloatSpool() {
 }
 
 bool FloatSpool::open(std::string& error) {
-    const char* folder = std::getenv("TMPDIR");
-    std::string pattern = std::string(folder != nullptr && *folder != '\0' ? folder : "/tmp") +
-                          "/zephra-render-XXXXXX";
-    const int fd = ::mkstemp(&pattern[0]);
-    if (fd < 0) {
-        error = "cannot create a temporary file for the render in \"" + pattern.substr(0, pattern.rfind('/')) +
-                "\": " + std::strerror(errno);
-        return false;
-    }
-    ::unlink(pattern.c_str());   // nameless from now on: nothing is left behind, even on a kill
-    file_ = ::fdopen(fd, "w+b");
-    if (file_ == nullptr) {
-        ::close(fd);
-        error = std::string("cannot use the temporary file for the render: ") + std::strerror(errno);
-        return false;
-    }
+    file_ = openAnonymousFile(error);
+    if (file_ == nullptr) return false;
     buffer_.reserve(2 * kBufferFrames);
     return true;
 }

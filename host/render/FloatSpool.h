@@ -22,7 +22,7 @@ public:
     FloatSpool(const FloatSpool&) = delete;
     FloatSpool& operator=(const FloatSpool&) = delete;
 
-    // Creates the file in $TMPDIR (else /tmp). False with a reason when it cannot.
+    // Creates the nameless file (AnonymousFile.h). False with a reason when it cannot.
     bool open(std::string& error);
     bool consume(const float* left, const float* right, int32_t frameCount, std::string& error) override;
 

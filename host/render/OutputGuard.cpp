@@ -1,4 +1,5 @@
 #include "OutputGuard.h"
+#include "SameFile.h"
 
 #include <climits>
 #include <cstdlib>
@@ -25,12 +26,6 @@ std::string landingPlace(const std::string& path) {
     const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
     if (!resolved(folder, place)) return {};
     return place + (place.back() == '/' ? "" : "/") + path.substr(slash == std::string::npos ? 0 : slash + 1);
-}
-
-bool sameFile(const std::string& a, const std::string& b) {
-    struct stat first, second;
-    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
-           first.st_ino == second.st_ino;
 }
 
 } // namespace

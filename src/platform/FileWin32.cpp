@@ -87,6 +87,24 @@ int64_t File::read(void* buffer, int64_t byteCount) noexcept
     return total;
 }
 
+// The volume serial number and file index name the file on its volume the way device and inode
+// do on POSIX; the last write time (100 ns units since 1601) stands for the modification time.
+bool File::identity(FileIdentity& out) const noexcept
+{
+    if (handle == kNullHandle)
+        return false;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(toHandle(handle), &info))
+        return false;
+    const uint64_t written = (uint64_t(info.ftLastWriteTime.dwHighDateTime) << 32) | info.ftLastWriteTime.dwLowDateTime;
+    out.device = info.dwVolumeSerialNumber;
+    out.fileNumber = (uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    out.size = (uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    out.modifiedSeconds = static_cast<int64_t>(written / 10000000u);
+    out.modifiedNanoseconds = static_cast<int64_t>(written % 10000000u) * 100;
+    return true;
+}
+
 void File::close() noexcept
 {
     if (handle != kNullHandle)

@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 
 using namespace Steinberg::Vst;
 
@@ -79,4 +80,40 @@ TEST(Win32Paths, ExtensionParentAndResourceFolderFollowWindowsSeparators)
     const std::string self = modulePath();
     ASSERT_GE(self.size(), 4u);
     EXPECT_EQ(self.substr(self.size() - 4), ".exe");
+}
+
+TEST(Win32Files, IdentityNamesTheFileAndChangesWhenItIsRewritten)
+{
+    // Guards the sample cache on Windows: without an identity every load read the file anew,
+    // and a stale identity would reuse the samples of a rewritten file.
+    const std::u16string path = scratchFolder() + u"zephra_identity_\u00e4.sf2";
+    const auto write = [&](const char* text, DWORD lowTime) {
+        const HANDLE out = CreateFileW(reinterpret_cast<LPCWSTR>(path.c_str()), GENERIC_WRITE, 0, nullptr,
+                                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(out, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        WriteFile(out, text, DWORD(std::strlen(text)), &written, nullptr);
+        const FILETIME when{lowTime, 0x01D00000};
+        SetFileTime(out, nullptr, nullptr, &when);
+        CloseHandle(out);
+    };
+    write("RIFF0123", 1000);
+    File first, second, other;
+    FileIdentity a, b, c;
+    ASSERT_TRUE(first.open(path));
+    ASSERT_TRUE(second.open(path));
+    ASSERT_TRUE(first.identity(a));
+    ASSERT_TRUE(second.identity(b));
+    EXPECT_TRUE(a == b);
+    EXPECT_EQ(a.size, 8u);
+    first.close();
+    second.close();
+    write("RIFF0124", 2000);   // same size, new content and time
+    ASSERT_TRUE(other.open(path));
+    ASSERT_TRUE(other.identity(c));
+    EXPECT_FALSE(a == c);
+    EXPECT_EQ(a.fileNumber, c.fileNumber);
+    other.close();
+    EXPECT_FALSE(other.identity(c));   // null handle
+    DeleteFileW(reinterpret_cast<LPCWSTR>(path.c_str()));
 }

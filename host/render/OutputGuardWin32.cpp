@@ -1,0 +1,67 @@
+// The output path checks on Windows: the same refusals as on POSIX, with Windows paths (either
+// separator, names compared without regard to letter case, UTF-8 names opened as UTF-16).
+#include "OutputGuard.h"
+#include "SameFile.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace zephra {
+namespace render {
+
+namespace {
+
+std::wstring wide(const std::string& utf8) {
+    if (utf8.empty()) return {};
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
+    std::wstring out(size_t(length > 0 ? length : 0), L'\0');
+    if (length > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), out.data(), length);
+    return out;
+}
+
+// The absolute path with backslashes and lower-case letters (for comparison only); empty when
+// the system cannot form it.
+std::wstring comparable(const std::string& path) {
+    const std::wstring in = wide(path);
+    if (in.empty()) return {};
+    const DWORD length = GetFullPathNameW(in.c_str(), 0, nullptr, nullptr);
+    if (length == 0) return {};
+    std::wstring out(length, L'\0');
+    const DWORD written = GetFullPathNameW(in.c_str(), length, out.data(), nullptr);
+    if (written == 0 || written >= length) return {};
+    out.resize(written);
+    std::replace(out.begin(), out.end(), L'/', L'\\');
+    CharLowerBuffW(out.data(), DWORD(out.size()));
+    while (out.size() > 3 && out.back() == L'\\') out.pop_back();
+    return out;
+}
+
+} // namespace
+
+bool checkOutputPath(const std::string& path, const std::string& bundlePath, const std::vector<std::string>& inputs,
+                     std::string& error) {
+    if (path == "-") return true;
+    const DWORD attributes = GetFileAttributesW(wide(path).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        error = "the output \"" + path + "\" is a folder; give a file name";
+        return false;
+    }
+    for (const std::string& input : inputs)
+        if (!input.empty() && sameFile(path, input)) {
+            error = "the output \"" + path + "\" is an input file; choose another name";
+            return false;
+        }
+    const std::wstring place = comparable(path);
+    const std::wstring bundle = comparable(bundlePath);
+    if (!place.empty() && !bundle.empty() &&
+        (place == bundle || place.compare(0, bundle.size() + 1, bundle + L"\\") == 0)) {
+        error = "the output \"" + path + "\" lies inside the plug-in bundle \"" + bundlePath +
+                "\"; choose a place outside it";
+        return false;
+    }
+    return true;
+}
+
+} // namespace render
+} // namespace zephra
