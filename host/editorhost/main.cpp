@@ -37,6 +37,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <unistd.h>
 
 using namespace Steinberg;
@@ -263,6 +264,19 @@ int runTestFrame(const Options& options)
 
 constexpr int32_t kCommandBlock = 512;
 
+// Waits up to a second for the processor's "USEDMEM" report of an adopted sound.
+void waitForMemoryReport(zephra::host::Plugin& plugin)
+{
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    while (std::chrono::steady_clock::now() < giveUp) {
+        for (const zephra::host::MessageRecord& message : plugin.messages())
+            if (message.direction == zephra::host::MessageDirection::ToController &&
+                message.id == "USEDMEM")
+                return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
 // "play <key>": half a second of the key through the plug-in, its pitch and peak printed.
 void playCommand(zephra::host::Plugin& plugin, const std::string& line)
 {
@@ -356,7 +370,10 @@ int runBundle(const Options& options)
             std::fprintf(stderr, "zephra-editorhost: the plug-in refused the project state\n");
             return 1;
         }
-        plugin->process(kCommandBlock);   // the restored sound is adopted and reported here
+        // The restored sound is adopted in this block; the processor reports it from its own
+        // thread shortly after, and the editor shows that report.
+        plugin->process(kCommandBlock);
+        waitForMemoryReport(*plugin);
     }
     IPlugView* view = plugin->controller()->createView(Vst::ViewType::kEditor);
     if (!view) {
