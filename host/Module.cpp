@@ -1,7 +1,9 @@
+// Loading a VST3 module and reading its factory, the same on every system; the system's own
+// library calls are in ModuleLibrary*.cpp.
 #include "host/PluginHost.h"
+#include "host/ModuleLibrary.h"
 
 #include <cstring>
-#include <dlfcn.h>
 #include <filesystem>
 
 using namespace Steinberg;
@@ -10,19 +12,7 @@ namespace zephra {
 namespace host {
 
 namespace {
-using ModuleEntryFunction = bool (*)(void*);
-using ModuleExitFunction = bool (*)();
 using GetFactoryFunction = IPluginFactory* (PLUGIN_API*)();
-
-// Under AddressSanitizer a module stays mapped after it is closed: LeakSanitizer can neither
-// symbolise nor scan the globals of an unmapped library, so allocations that libraries loaded
-// along with the plug-in keep for their lifetime (pixman's initialiser, for one) would show as
-// anonymous leaks at every unload.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr int kOpenFlags = RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE;
-#else
-constexpr int kOpenFlags = RTLD_NOW | RTLD_LOCAL;
-#endif
 
 // A factory claiming more classes than this is broken; reading stops there.
 constexpr int32 kMaxClasses = 1024;
@@ -33,34 +23,35 @@ std::string fieldText(const char8 (&field)[N]) {
     return std::string(field, strnlen(field, N));
 }
 
-// <bundle>/Contents/x86_64-linux/<bundle name without .vst3>.so, or the path itself when it
-// names a file.
-bool libraryInBundle(const std::string& bundlePath, std::string& library, std::string& error) {
+// <bundle>/Contents/<architecture>/<library>, or the path itself when it names a file. Paths are
+// UTF-8 on every system.
+bool libraryInBundle(const std::string& bundlePath, std::string& libraryPath, std::string& error) {
     namespace fs = std::filesystem;
     std::error_code code;
-    const fs::path path(bundlePath);
+    const fs::path path = fs::u8path(bundlePath);
     const fs::file_status status = fs::status(path, code);
     if (code || !fs::exists(status)) {
         error = "no bundle at \"" + bundlePath + "\"";
         return false;
     }
     if (fs::is_regular_file(status)) {
-        library = bundlePath;
+        libraryPath = bundlePath;
         return true;
     }
     if (!fs::is_directory(status)) {
-        error = "\"" + bundlePath + "\" is neither a bundle folder nor a shared object";
+        error = "\"" + bundlePath + "\" is neither a bundle folder nor a " + library::kLibraryKind;
         return false;
     }
     fs::path folder = path;
     if (!folder.has_filename())
         folder = folder.parent_path();   // "X.vst3/" names the folder X.vst3
-    const fs::path candidate = folder / "Contents" / "x86_64-linux" / (folder.stem().string() + ".so");
+    const fs::path candidate = folder / "Contents" / library::kArchitectureFolder /
+                               fs::u8path(library::fileNameInBundle(folder.filename().u8string()));
     if (!fs::is_regular_file(candidate, code)) {
-        error = "bundle \"" + bundlePath + "\" holds no shared object at " + candidate.string();
+        error = "bundle \"" + bundlePath + "\" holds no " + library::kLibraryKind + " at " + candidate.u8string();
         return false;
     }
-    library = candidate.string();
+    libraryPath = candidate.u8string();
     return true;
 }
 
@@ -91,39 +82,35 @@ ClassRecord readClass(IPluginFactory* factory, IPluginFactory2* factory2, int32 
 } // namespace
 
 std::shared_ptr<Module> Module::load(const std::string& bundlePath, std::string& error) {
-    std::string library;
-    if (!libraryInBundle(bundlePath, library, error))
+    std::string libraryPath;
+    if (!libraryInBundle(bundlePath, libraryPath, error))
         return nullptr;
 
     std::shared_ptr<Module> module(new Module);
-    module->libraryPath_ = library;
-    dlerror();
-    module->handle_ = dlopen(library.c_str(), kOpenFlags);
-    if (!module->handle_) {
-        const char* reason = dlerror();
-        error = "cannot load \"" + library + "\": " + (reason ? reason : "unknown reason");
+    module->libraryPath_ = libraryPath;
+    module->handle_ = library::open(libraryPath, error);
+    if (!module->handle_)
         return nullptr;
-    }
 
-    auto entry = reinterpret_cast<ModuleEntryFunction>(module->symbol("ModuleEntry"));
+    void* entry = module->symbol(library::kEntryName);
     if (!entry) {
-        error = "\"" + library + "\" is not a VST3 module: it exports no ModuleEntry";
+        error = "\"" + libraryPath + "\" is not a VST3 module: it exports no " + library::kEntryName;
         return nullptr;
     }
     auto getFactory = reinterpret_cast<GetFactoryFunction>(module->symbol("GetPluginFactory"));
     if (!getFactory) {
-        error = "\"" + library + "\" is not a VST3 module: it exports no GetPluginFactory";
+        error = "\"" + libraryPath + "\" is not a VST3 module: it exports no GetPluginFactory";
         return nullptr;
     }
-    if (!entry(module->handle_)) {
-        error = "ModuleEntry of \"" + library + "\" failed";
+    if (!library::callEntry(entry, module->handle_)) {
+        error = std::string(library::kEntryName) + " of \"" + libraryPath + "\" failed";
         return nullptr;
     }
     module->entered_ = true;
 
     module->factory_ = getFactory();
     if (!module->factory_) {
-        error = "GetPluginFactory of \"" + library + "\" returned no factory";
+        error = "GetPluginFactory of \"" + libraryPath + "\" returned no factory";
         return nullptr;
     }
 
@@ -150,11 +137,11 @@ Module::~Module() {
     if (factory_)
         factory_->release();
     if (entered_) {
-        if (auto exitFunction = reinterpret_cast<ModuleExitFunction>(symbol("ModuleExit")))
-            exitFunction();
+        if (void* exitFunction = symbol(library::kExitName))
+            library::callExit(exitFunction);
     }
     if (handle_)
-        dlclose(handle_);
+        library::close(handle_);
 }
 
 const ClassRecord* Module::findClass(const std::string& category) const noexcept {
@@ -168,7 +155,7 @@ const ClassRecord* Module::findClass(const std::string& category) const noexcept
 void* Module::symbol(const char* name) const noexcept {
     if (!handle_ || !name)
         return nullptr;
-    return dlsym(handle_, name);
+    return library::symbol(handle_, name);
 }
 
 } // namespace host

@@ -1,52 +1,11 @@
 #include "BundleLocator.h"
 
-#include <climits>
-#include <cstdlib>
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace zephra {
 namespace render {
 
-namespace {
-
-// The path without "..", for messages; unchanged when it cannot be resolved.
-std::string tidy(const std::string& path) {
-    char resolved[PATH_MAX];
-    return ::realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : path;
-}
-
-bool exists(const std::string& path) {
-    struct stat info;
-    return ::stat(path.c_str(), &info) == 0;
-}
-
-std::string executableFolder() {
-    char buffer[4096];
-    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (length <= 0) return {};
-    std::string path(buffer, static_cast<size_t>(length));
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
-} // namespace
-
-std::vector<std::string> bundleCandidates() {
-    std::vector<std::string> candidates;
-    // The build tree: <build>/host/render/zephra-render next to <build>/VST3/<bundle>.
-    const std::string folder = executableFolder();
-    if (!folder.empty()) candidates.push_back(folder + "/../../VST3/" + kBundleName);
-    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
-        candidates.push_back(std::string(home) + "/.vst3/" + kBundleName);
-    candidates.push_back(std::string("/usr/local/lib/vst3/") + kBundleName);
-    candidates.push_back(std::string("/usr/lib/vst3/") + kBundleName);
-    return candidates;
-}
-
 bool locateBundle(const std::string& explicitPath, std::string& bundlePath, std::string& error) {
     if (!explicitPath.empty()) {
-        if (!exists(explicitPath)) {
+        if (!pathExists(explicitPath)) {
             error = "plug-in bundle \"" + explicitPath + "\" not found";
             return false;
         }
@@ -55,8 +14,8 @@ bool locateBundle(const std::string& explicitPath, std::string& bundlePath, std:
     }
     std::string looked;
     for (const std::string& candidate : bundleCandidates()) {
-        if (exists(candidate)) {
-            bundlePath = tidy(candidate);
+        if (pathExists(candidate)) {
+            bundlePath = tidyPath(candidate);
             return true;
         }
         looked += "\n  " + candidate;

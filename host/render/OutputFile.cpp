@@ -1,4 +1,5 @@
 #include "OutputFile.h"
+#include "SoundFileCodes.h"
 
 #include <sndfile.h>
 
@@ -47,6 +48,26 @@ bool copyToStandardOutput(int fd, std::string& error) {
 }
 
 } // namespace
+
+static_assert(soundfilecodes::kWav == SF_FORMAT_WAV && soundfilecodes::kAiff == SF_FORMAT_AIFF &&
+                  soundfilecodes::kWavExtensible == SF_FORMAT_WAVEX && soundfilecodes::kFlac == SF_FORMAT_FLAC &&
+                  soundfilecodes::kOgg == SF_FORMAT_OGG && soundfilecodes::kRf64 == SF_FORMAT_RF64 &&
+                  soundfilecodes::kMpeg == SF_FORMAT_MPEG && soundfilecodes::kPcm16 == SF_FORMAT_PCM_16 &&
+                  soundfilecodes::kPcm24 == SF_FORMAT_PCM_24 && soundfilecodes::kFloat == SF_FORMAT_FLOAT &&
+                  soundfilecodes::kVorbis == SF_FORMAT_VORBIS && soundfilecodes::kMpegLayer3 == SF_FORMAT_MPEG_LAYER_III,
+              "the renderer's format codes are libsndfile's");
+
+bool canWriteContainer(Container container, std::string& error) {
+    SF_INFO probe = {};
+    probe.samplerate = 44100;
+    probe.channels = 2;
+    probe.format = libsndfileFormat(container, SampleFormat::Pcm16, 0);
+    if (!sf_format_check(&probe)) {
+        error = std::string("this system's libsndfile cannot write ") + describeFormat(container, SampleFormat::Pcm16);
+        return false;
+    }
+    return true;
+}
 
 OutputFile::~OutputFile() {
     abandon();

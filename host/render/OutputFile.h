@@ -16,6 +16,10 @@ struct sf_private_tag;
 namespace zephra {
 namespace render {
 
+// Whether this system's writer can write the container (libsndfile's build on Linux, WAV only
+// on Windows). False with a reason.
+bool canWriteContainer(Container container, std::string& error);
+
 class OutputFile {
 public:
     OutputFile() = default;

@@ -5,7 +5,9 @@
 // the output, which replaces the output (MoveFileExW) only once it is complete. Paths are UTF-8,
 // opened as UTF-16. WAV only (OutputFormatWin32.cpp refuses other extensions).
 #include "OutputFile.h"
-#include "WavCodesWin32.h"
+#include "SoundFileCodes.h"
+
+#include "host/WideText.h"
 
 #include <windows.h>
 #include <fcntl.h>
@@ -30,23 +32,10 @@ struct sf_private_tag {
 namespace zephra {
 namespace render {
 
+using host::narrow;
+using host::widen;
+
 namespace {
-
-std::wstring wide(const std::string& utf8) {
-    if (utf8.empty()) return {};
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
-    std::wstring out(size_t(length > 0 ? length : 0), L'\0');
-    if (length > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), out.data(), length);
-    return out;
-}
-
-std::string narrow(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(size_t(length > 0 ? length : 0), '\0');
-    if (length > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(), length, nullptr, nullptr);
-    return out;
-}
 
 std::string systemError(DWORD code) {
     wchar_t* text = nullptr;
@@ -145,6 +134,15 @@ bool copyToStandardOutput(std::FILE* stream, std::string& error) {
 
 } // namespace
 
+bool canWriteContainer(Container container, std::string& error) {
+    if (container == Container::Wav)
+        return true;
+    const char* name = container == Container::Flac ? "FLAC" : container == Container::Ogg ? "Ogg Vorbis"
+                       : container == Container::Mp3 ? "MP3" : "AIFF";
+    error = std::string("this Windows build writes WAV files only, not ") + name + ": name the output .wav";
+    return false;
+}
+
 OutputFile::~OutputFile() {
     abandon();
 }
@@ -173,7 +171,7 @@ bool OutputFile::prepare(const std::string& path, std::string& error) {
         char suffix[16];
         std::snprintf(suffix, sizeof suffix, "%06X", seed >> 8);
         temporary_ = base + suffix;
-        handle = CreateFileW(wide(temporary_).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        handle = CreateFileW(widen(temporary_).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
         failure = handle == INVALID_HANDLE_VALUE ? GetLastError() : 0;
         if (failure != 0 && failure != ERROR_FILE_EXISTS && failure != ERROR_ALREADY_EXISTS) break;
@@ -189,7 +187,7 @@ bool OutputFile::prepare(const std::string& path, std::string& error) {
         if (fd >= 0) _close(fd);
         else CloseHandle(handle);
         error = "cannot write \"" + path + "\": the temporary file cannot be used";
-        DeleteFileW(wide(temporary_).c_str());
+        DeleteFileW(widen(temporary_).c_str());
         temporary_.clear();
         return false;
     }
@@ -203,19 +201,19 @@ bool OutputFile::begin(int sampleRate, int format, std::string& error) {
         error = "no output file is prepared";
         return false;
     }
-    const int container = format & wavcodes::kContainerMask;
-    const int sample = format & wavcodes::kSampleMask;
-    if (container == wavcodes::kRf64) {
+    const int container = format & soundfilecodes::kContainerMask;
+    const int sample = format & soundfilecodes::kSampleMask;
+    if (container == soundfilecodes::kRf64) {
         error = "cannot write \"" + path_ + "\": the Windows build writes WAV files up to 4 GiB only";
         return false;
     }
-    if ((container != wavcodes::kWav && container != wavcodes::kWavExtensible) ||
-        (sample != wavcodes::kPcm16 && sample != wavcodes::kPcm24 && sample != wavcodes::kFloat)) {
+    if ((container != soundfilecodes::kWav && container != soundfilecodes::kWavExtensible) ||
+        (sample != soundfilecodes::kPcm16 && sample != soundfilecodes::kPcm24 && sample != soundfilecodes::kFloat)) {
         error = "cannot write \"" + path_ + "\": the Windows build writes WAV files only";
         return false;
     }
-    file_->format = sample == wavcodes::kPcm16 ? SampleFormat::Pcm16
-                    : sample == wavcodes::kPcm24 ? SampleFormat::Pcm24 : SampleFormat::Float32;
+    file_->format = sample == soundfilecodes::kPcm16 ? SampleFormat::Pcm16
+                    : sample == soundfilecodes::kPcm24 ? SampleFormat::Pcm24 : SampleFormat::Float32;
     file_->sampleRate = sampleRate;
     file_->frames = 0;
     // The sizes are filled in by commit(); until then the header says zero frames.
@@ -285,7 +283,7 @@ bool OutputFile::commit(std::string& error) {
     std::fclose(file_->stream);
     delete file_;
     file_ = nullptr;
-    if (!MoveFileExW(wide(temporary_).c_str(), wide(path_).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!MoveFileExW(widen(temporary_).c_str(), widen(path_).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         error = "cannot put the finished file in place as \"" + path_ + "\": " + systemError(GetLastError());
         abandon();
         return false;
@@ -301,7 +299,7 @@ void OutputFile::abandon() {
         file_ = nullptr;
     }
     if (!temporary_.empty()) {
-        DeleteFileW(wide(temporary_).c_str());
+        DeleteFileW(widen(temporary_).c_str());
         temporary_.clear();
     }
 }

@@ -1,6 +1,9 @@
+// The output format from the command line and the file name, the same on every system; what
+// the system's writer can write is asked of OutputFile.
 #include "OutputFormat.h"
 
-#include <sndfile.h>
+#include "OutputFile.h"
+#include "SoundFileCodes.h"
 
 #include <algorithm>
 #include <cctype>
@@ -15,8 +18,8 @@ int bytesPerSample(SampleFormat format) {
 }
 
 int sampleType(SampleFormat format) {
-    return format == SampleFormat::Pcm16 ? SF_FORMAT_PCM_16 : format == SampleFormat::Pcm24 ? SF_FORMAT_PCM_24
-                                                                                            : SF_FORMAT_FLOAT;
+    using namespace soundfilecodes;
+    return format == SampleFormat::Pcm16 ? kPcm16 : format == SampleFormat::Pcm24 ? kPcm24 : kFloat;
 }
 
 // Room left for the header chunks under the 4 GiB a RIFF size field can state.
@@ -37,7 +40,7 @@ bool containerForPath(const std::string& path, Container& container, std::string
         container = Container::Wav;
         return true;
     }
-    const size_t slash = path.find_last_of('/');
+    const size_t slash = path.find_last_of("/\\");   // either separator: the extension is what follows the last dot of the name
     const size_t dot = path.find_last_of('.');
     std::string extension = dot == std::string::npos || (slash != std::string::npos && dot < slash)
                                 ? std::string()
@@ -54,15 +57,7 @@ bool containerForPath(const std::string& path, Container& container, std::string
                 "\" from its extension: name it .wav, .flac, .ogg, .mp3 or .aiff";
         return false;
     }
-    SF_INFO probe = {};
-    probe.samplerate = 44100;
-    probe.channels = 2;
-    probe.format = libsndfileFormat(container, SampleFormat::Pcm16, 0);
-    if (!sf_format_check(&probe)) {
-        error = std::string("this system's libsndfile cannot write ") + describeFormat(container, SampleFormat::Pcm16);
-        return false;
-    }
-    return true;
+    return canWriteContainer(container, error);
 }
 
 bool containerHasSampleType(Container container) {
@@ -78,16 +73,17 @@ bool checkSampleFormat(Container container, SampleFormat format, std::string& er
 }
 
 int libsndfileFormat(Container container, SampleFormat format, int64_t frames) {
+    using namespace soundfilecodes;
     switch (container) {
-    case Container::Flac: return SF_FORMAT_FLAC | sampleType(format);
-    case Container::Ogg: return SF_FORMAT_OGG | SF_FORMAT_VORBIS;
-    case Container::Mp3: return SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III;
-    case Container::Aiff: return SF_FORMAT_AIFF | sampleType(format);
+    case Container::Flac: return kFlac | sampleType(format);
+    case Container::Ogg: return kOgg | kVorbis;
+    case Container::Mp3: return kMpeg | kMpegLayer3;
+    case Container::Aiff: return kAiff | sampleType(format);
     case Container::Wav: break;
     }
     const uint64_t dataBytes = static_cast<uint64_t>(std::max<int64_t>(frames, 0)) * 2u * bytesPerSample(format);
-    if (dataBytes > kRiffDataLimit) return SF_FORMAT_RF64 | sampleType(format);
-    return (format == SampleFormat::Float32 ? SF_FORMAT_WAVEX : SF_FORMAT_WAV) | sampleType(format);
+    if (dataBytes > kRiffDataLimit) return kRf64 | sampleType(format);
+    return (format == SampleFormat::Float32 ? kWavExtensible : kWav) | sampleType(format);
 }
 
 const char* describeFormat(Container container, SampleFormat format) {

@@ -3,6 +3,8 @@
 #include "OutputGuard.h"
 #include "SameFile.h"
 
+#include "host/WideText.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -10,20 +12,14 @@
 namespace zephra {
 namespace render {
 
-namespace {
+using host::widen;
 
-std::wstring wide(const std::string& utf8) {
-    if (utf8.empty()) return {};
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
-    std::wstring out(size_t(length > 0 ? length : 0), L'\0');
-    if (length > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), out.data(), length);
-    return out;
-}
+namespace {
 
 // The absolute path with backslashes and lower-case letters (for comparison only); empty when
 // the system cannot form it.
 std::wstring comparable(const std::string& path) {
-    const std::wstring in = wide(path);
+    const std::wstring in = widen(path);
     if (in.empty()) return {};
     const DWORD length = GetFullPathNameW(in.c_str(), 0, nullptr, nullptr);
     if (length == 0) return {};
@@ -42,7 +38,7 @@ std::wstring comparable(const std::string& path) {
 bool checkOutputPath(const std::string& path, const std::string& bundlePath, const std::vector<std::string>& inputs,
                      std::string& error) {
     if (path == "-") return true;
-    const DWORD attributes = GetFileAttributesW(wide(path).c_str());
+    const DWORD attributes = GetFileAttributesW(widen(path).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         error = "the output \"" + path + "\" is a folder; give a file name";
         return false;

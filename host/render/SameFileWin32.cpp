@@ -1,5 +1,7 @@
 #include "SameFile.h"
 
+#include "host/WideText.h"
+
 #include <windows.h>
 
 namespace zephra {
@@ -8,10 +10,8 @@ namespace render {
 namespace {
 // Volume serial number and file index of an existing file; false when it cannot be opened.
 bool identity(const std::string& utf8, BY_HANDLE_FILE_INFORMATION& info) {
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
-    if (length <= 0) return false;
-    std::wstring path(size_t(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), path.data(), length);
+    const std::wstring path = host::widen(utf8);
+    if (path.empty()) return false;
     const HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
