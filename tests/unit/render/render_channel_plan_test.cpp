@@ -3,32 +3,17 @@
 #include "ChannelPlan.h"
 #include "ChannelPreset.h"
 #include "OutputFormat.h"
+#include "RenderTestEvents.h"
 
 #include <sndfile.h>
 
 #include <gtest/gtest.h>
 
 using namespace zephra::render;
+using zephra::test::event;
+using zephra::test::pluginLikeMapping;
 
 namespace {
-
-ScoreEvent event(double seconds, ScoreEventKind kind, uint8_t channel, uint8_t number, uint16_t value = 0) {
-    ScoreEvent e;
-    e.seconds = seconds;
-    e.kind = kind;
-    e.channel = channel;
-    e.number = number;
-    e.value = value;
-    return e;
-}
-
-bool pluginLikeMapping(int16_t, int16_t controller, uint32_t& id) {
-    if (controller == 1 || controller == 7 || controller == 11 || controller == 64 || controller == 129) {
-        id = static_cast<uint32_t>(controller);
-        return true;
-    }
-    return false;
-}
 
 PresetCatalog catalogOf(std::vector<std::pair<int, int>> bankPrograms) {
     std::vector<PresetEntry> entries;

@@ -1,32 +1,13 @@
 // Planning a render: sample positions, controller mapping, program-change choice and length.
 #include "RenderPlan.h"
 
+#include "RenderTestEvents.h"
+
 #include <gtest/gtest.h>
 
 using namespace zephra::render;
-
-namespace {
-
-ScoreEvent event(double seconds, ScoreEventKind kind, uint8_t channel, uint8_t number, uint16_t value) {
-    ScoreEvent e;
-    e.seconds = seconds;
-    e.kind = kind;
-    e.channel = channel;
-    e.number = number;
-    e.value = value;
-    return e;
-}
-
-// The plug-in's mapping as the controller publishes it: 1, 7, 11, 64 and pitch bend.
-bool pluginLikeMapping(int16_t, int16_t controller, uint32_t& id) {
-    if (controller == 1 || controller == 7 || controller == 11 || controller == 64 || controller == 129) {
-        id = static_cast<uint32_t>(controller);
-        return true;
-    }
-    return false;
-}
-
-} // namespace
+using zephra::test::event;
+using zephra::test::pluginLikeMapping;
 
 TEST(PitchBendMapping, CentreIsHalfAndTheEndsAreZeroAndOne) {
     EXPECT_DOUBLE_EQ(pitchBendToNormalized(0), 0.0);

@@ -4,6 +4,7 @@
 
 #include "ui/CControl.h"
 #include "ui/CFrame.h"
+#include "ui/CNewFileSelector.h"
 #include "ui/VSTGUIEditorInterface.h"
 
 #include <string>
@@ -39,6 +40,16 @@ public:
     void beginEdit(int32_t index) override { log.push_back("begin " + std::to_string(index)); }
     void endEdit(int32_t index) override { log.push_back("end " + std::to_string(index)); }
     std::vector<std::string> log;
+};
+
+// Records what a file selector reports when it ends: how often, the files, the error text.
+class EndRecorder : public VSTGUI::CBaseObject
+{
+public:
+    VSTGUI::CMessageResult notify(VSTGUI::CBaseObject* sender, VSTGUI::IdStringPtr message) override;
+    int ends = 0;
+    std::vector<VSTGUI::UTF8String> files;
+    VSTGUI::UTF8String error;
 };
 
 // A frame that is released at the end of the test.

@@ -18,31 +18,32 @@ using namespace zephra::test;
 
 namespace {
 
-class EndRecorder : public CBaseObject
-{
-public:
-    CMessageResult notify(CBaseObject* sender, IdStringPtr message) override
-    {
-        if (message != CNewFileSelector::kSelectEndMessage)
-            return kMessageUnknown;
-        auto* selector = dynamic_cast<CNewFileSelector*>(sender);
-        ++ends;
-        files.clear();
-        for (uint32_t i = 0; selector && i < selector->getNumSelectedFiles(); ++i)
-            files.emplace_back(selector->getSelectedFile(i));
-        error = selector ? selector->getErrorMessage() : "";
-        return kMessageNotified;
-    }
-    int ends = 0;
-    std::vector<UTF8String> files;
-    UTF8String error;
-};
-
 std::string scratchFolder(const std::string& name)
 {
     const std::string folder = std::string(ZEPHRA_UI_SNAPSHOT_DIR) + "/" + name;
     mkdir(folder.c_str(), 0755);
     return folder;
+}
+
+// A folder holding a stand-in "zenity": a shell script with the given body.
+std::string fakeZenity(const std::string& folderName, const std::string& body)
+{
+    const std::string bin = scratchFolder(folderName);
+    {
+        std::ofstream script(bin + "/zenity");
+        script << "#!/bin/sh\n" << body;
+    }
+    chmod((bin + "/zenity").c_str(), 0755);
+    return bin;
+}
+
+// Polls the selector, as the editor's timer does, until it ends (at most 5 s).
+void pollUntilEnd(CNewFileSelector* selector, const EndRecorder& recorder)
+{
+    for (int i = 0; i < 500 && recorder.ends == 0; ++i) {
+        selector->pollDialog();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
 }
 
 }  // namespace
@@ -89,22 +90,14 @@ TEST(FileSelector, ZenityArgumentsCarryTitleFolderAndFilters)
 TEST(FileSelector, ChildProcessChoiceIsReadWithoutBlocking)
 {
     // A stand-in "zenity" that waits a little, then prints its choice.
-    const std::string bin = scratchFolder("fake-zenity");
-    {
-        std::ofstream script(bin + "/zenity");
-        script << "#!/bin/sh\nsleep 0.3\necho /music/piano.sf2\n";
-    }
-    chmod((bin + "/zenity").c_str(), 0755);
+    const std::string bin = fakeZenity("fake-zenity", "sleep 0.3\necho /music/piano.sf2\n");
     TestFrame frame;
     frame->setFileDialogFactory(makeProcessFileDialogFactory({"zenity"}, bin));
     EndRecorder recorder;
     auto* selector = CNewFileSelector::create(frame.get());
     ASSERT_TRUE(selector->run(&recorder));
     EXPECT_EQ(recorder.ends, 0);  // run() returned while the dialog is still open
-    for (int i = 0; i < 500 && recorder.ends == 0; ++i) {
-        selector->pollDialog();
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    pollUntilEnd(selector, recorder);
     EXPECT_EQ(recorder.ends, 1);
     EXPECT_EQ(recorder.files, std::vector<UTF8String>{"/music/piano.sf2"});
     selector->forget();
@@ -112,21 +105,13 @@ TEST(FileSelector, ChildProcessChoiceIsReadWithoutBlocking)
 
 TEST(FileSelector, ChildProcessCancelGivesNoFile)
 {
-    const std::string bin = scratchFolder("fake-zenity-cancel");
-    {
-        std::ofstream script(bin + "/zenity");
-        script << "#!/bin/sh\nexit 1\n";
-    }
-    chmod((bin + "/zenity").c_str(), 0755);
+    const std::string bin = fakeZenity("fake-zenity-cancel", "exit 1\n");
     TestFrame frame;
     frame->setFileDialogFactory(makeProcessFileDialogFactory({"zenity"}, bin));
     EndRecorder recorder;
     auto* selector = CNewFileSelector::create(frame.get());
     selector->run(&recorder);
-    for (int i = 0; i < 500 && recorder.ends == 0; ++i) {
-        selector->pollDialog();
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    pollUntilEnd(selector, recorder);
     EXPECT_EQ(recorder.ends, 1);
     EXPECT_TRUE(recorder.files.empty());
     EXPECT_TRUE(recorder.error.empty());
@@ -135,12 +120,7 @@ TEST(FileSelector, ChildProcessCancelGivesNoFile)
 
 TEST(FileSelector, CancelEndsAHangingChildProcess)
 {
-    const std::string bin = scratchFolder("fake-zenity-hang");
-    {
-        std::ofstream script(bin + "/zenity");
-        script << "#!/bin/sh\nexec sleep 30\n";
-    }
-    chmod((bin + "/zenity").c_str(), 0755);
+    const std::string bin = fakeZenity("fake-zenity-hang", "exec sleep 30\n");
     TestFrame frame;
     frame->setFileDialogFactory(makeProcessFileDialogFactory({"zenity"}, bin));
     EndRecorder recorder;

@@ -74,26 +74,6 @@ public:
     std::shared_ptr<State> state = std::make_shared<State>();
 };
 
-class EndRecorder : public CBaseObject
-{
-public:
-    CMessageResult notify(CBaseObject* sender, IdStringPtr message) override
-    {
-        if (message != CNewFileSelector::kSelectEndMessage)
-            return kMessageUnknown;
-        auto* selector = dynamic_cast<CNewFileSelector*>(sender);
-        ++ends;
-        files.clear();
-        for (uint32_t i = 0; selector && i < selector->getNumSelectedFiles(); ++i)
-            files.emplace_back(selector->getSelectedFile(i));
-        error = selector ? selector->getErrorMessage() : "";
-        return kMessageNotified;
-    }
-    int ends = 0;
-    std::vector<UTF8String> files;
-    UTF8String error;
-};
-
 }  // namespace
 
 TEST(FileSelector, DefaultExtensionComesFirstAndIsNotDuplicated)
