@@ -69,7 +69,7 @@ std::string VSTGUI::initialSelectorFolder() const
     } catch (const std::range_error&) {
         presets.clear();
     }
-    return initialFontFolder(utf8OrEmpty(loadedPath()), presets, kSystemSoundFontFolder,
+    return initialFontFolder(utf8OrEmpty(loadedPath()), presets, systemSoundFontFolders(),
                              utf8OrEmpty(homeFolder()));
 }
 

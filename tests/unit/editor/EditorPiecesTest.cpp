@@ -78,10 +78,12 @@ TEST(BendRangeText, ReadsTheLeadingNumberLimitedToTwelveSemitones)
 
 TEST(InitialFolder, TakesTheFirstFolderThatExists)
 {
-    EXPECT_EQ(initialFontFolder("/tmp/song.sf2", "/usr/", "/", "/"), "/tmp/");
-    EXPECT_EQ(initialFontFolder("/gone/song.sf2", "/gone/presets/", "/tmp", "/"), "/tmp");
-    EXPECT_EQ(initialFontFolder("", "", "/nonexistent", "/"), "/");
-    EXPECT_EQ(initialFontFolder("", "", "", ""), "");
+    EXPECT_EQ(initialFontFolder("/tmp/song.sf2", "/usr/", {"/"}, "/"), "/tmp/");
+    EXPECT_EQ(initialFontFolder("/gone/song.sf2", "/gone/presets/", {"/tmp"}, "/"), "/tmp");
+    // A system with only compressed fonts installed opens their folder.
+    EXPECT_EQ(initialFontFolder("", "", {"/nonexistent/sf2", "/usr"}, "/"), "/usr");
+    EXPECT_EQ(initialFontFolder("", "", {"/nonexistent"}, "/"), "/");
+    EXPECT_EQ(initialFontFolder("", "", {}, ""), "");
 }
 
 TEST(ScrollbarDrawer, TrackOnWholePixelsWithOutlineAndScrollerInItsColour)
