@@ -38,34 +38,38 @@ public:
     tresult PLUGIN_API initialize(FUnknown* context) override;
     tresult PLUGIN_API setBusArrangements(SpeakerArrangement* inputs, int32 numIns,
                                           SpeakerArrangement* outputs, int32 numOuts) override;
-    tresult PLUGIN_API process(ProcessData& data) override;          // audio thread
+    tresult PLUGIN_API process(ProcessData& data) noexcept override;          // audio thread
     tresult PLUGIN_API setState(IBStream* state) override;
     tresult PLUGIN_API getState(IBStream* state) override;
     tresult PLUGIN_API notify(IMessage* message) override;
     // Starts or stops the report sender (UI thread, or the audio thread between offline renders).
     tresult PLUGIN_API setActive(TBool state) override;
     tresult PLUGIN_API terminate() override;
+    // The report sender reads the connection: it stops (with a last report) before the
+    // connection goes, and starts again when an active processor is connected anew.
+    tresult PLUGIN_API connect(IConnectionPoint* other) override;
+    tresult PLUGIN_API disconnect(IConnectionPoint* other) override;
 
     // --- framework operations, in the order of the per-block sequence (audio thread) ---
-    virtual tresult processParameterChanges(ProcessData& data);
-    virtual tresult setParameter(int32 id, double normalised);
-    virtual tresult processEvents(ProcessData& data);
-    virtual tresult processClock(ProcessData& data);
-    virtual tresult processAudio(ProcessData& data);
-    virtual tresult processBypass(float* inL, float* inR, float* outL, float* outR, int32 count);
+    virtual tresult processParameterChanges(ProcessData& data) noexcept;
+    virtual tresult setParameter(int32 id, double normalised) noexcept;
+    virtual tresult processEvents(ProcessData& data) noexcept;
+    virtual tresult processClock(ProcessData& data) noexcept;
+    virtual tresult processAudio(ProcessData& data) noexcept;
+    virtual tresult processBypass(float* inL, float* inR, float* outL, float* outR, int32 count) noexcept;
 
     // --- engine operations, implemented by the subclass (audio thread unless noted) ---
     // ids: the changed parameter IDs; read their plain values with paramValue().
     // Also called once from initialize (UI thread) with every registry ID, before processing.
-    virtual void parametersChanged(const std::vector<int32>& ids) = 0;
-    virtual void transportStarted(double position) = 0;
-    virtual void transportStopped(double position) = 0;
-    virtual void clockTick(double value) = 0;
-    virtual void noteOnReceived(const TimedEvent& event) = 0;
-    virtual void noteOffReceived(const TimedEvent& event) = 0;
-    virtual void noteOn(int16 channel, int16 pitch, float velocity) = 0;
-    virtual void noteOff(int16 channel, int16 pitch, float velocity) = 0;
-    virtual void render(float* inL, float* inR, float* outL, float* outR, int32 count) = 0;
+    virtual void parametersChanged(const std::vector<int32>& ids) noexcept = 0;
+    virtual void transportStarted(double position) noexcept = 0;
+    virtual void transportStopped(double position) noexcept = 0;
+    virtual void clockTick(double value) noexcept = 0;
+    virtual void noteOnReceived(const TimedEvent& event) noexcept = 0;
+    virtual void noteOffReceived(const TimedEvent& event) noexcept = 0;
+    virtual void noteOn(int16 channel, int16 pitch, float velocity) noexcept = 0;
+    virtual void noteOff(int16 channel, int16 pitch, float velocity) noexcept = 0;
+    virtual void render(float* inL, float* inR, float* outL, float* outR, int32 count) noexcept = 0;
     virtual void writeExtraState(IBStream* stream) = 0;   // UI thread
     virtual void readExtraState(IBStream* stream) = 0;    // UI thread
     // UI thread (inside notify). The pointers are valid only during the call.
@@ -75,7 +79,7 @@ public:
     virtual void soundFontReceived(int32 fileId, SFSynthList& list);
     // Audio thread, once per bypassed block after its due notes: the engine is not rendered,
     // but may take over what it must not miss (a newly received sound).
-    virtual void bypassed() {}
+    virtual void bypassed() noexcept {}
     // Report sender thread: sends "USEDMEM" with the amount to the connected controller.
     virtual tresult sendUsedMemory(int64 amount);
     // Report sender thread: sends "VOICENUM" with the number of busy voices.
@@ -85,6 +89,13 @@ protected:
     // Plain value of a parameter as the engine should see it (0.0 when the ID is unknown).
     // Audio thread; real-time safe.
     double paramValue(int32 id) const noexcept { return paramValues.get(id); }
+    // The same held to the parameter's declared range. A restored state keeps its values as
+    // stored, so saving it again loses nothing, but the engine never works with one outside
+    // the range (a corrupt project's Output Level of 1e30). Audio thread; real-time safe.
+    double paramValueInRange(int32 id) const noexcept;
+    // Stops the report sender without a last send; a subclass calls it first in its destructor,
+    // so the sender never calls into a half-destroyed object. UI thread.
+    void haltReports() noexcept { reportSender.halt(); }
     // Audio thread, real-time safe: the reports the sender thread passes on to the controller.
     void publishUsedMemory(int64 amount) noexcept { reports.publishUsedMemory(amount); }
     void publishVoiceCount(int32 count) noexcept { reports.publishVoiceCount(count); }
@@ -103,7 +114,7 @@ private:
     // Audio thread: moves the records due before count into dueEvents and moves the rest
     // count samples earlier.
     void takeDueEvents(int32 count) noexcept;
-    void dispatchEvent(const TimedEvent& event);
+    void dispatchEvent(const TimedEvent& event) noexcept;
     // Audio thread: zeroes every output channel the host gave (blocks we cannot render).
     static void silenceOutputs(ProcessData& data) noexcept;
     // Audio thread: replaces any NaN or infinite output sample by 0.
@@ -116,6 +127,7 @@ private:
     void sendPublishedReports();
 
     PublishedReports reports;
+    std::atomic<bool> active{false};   // between setActive(true) and setActive(false)
     ReportSender reportSender{[this] { sendPublishedReports(); }};
     StateHandOver stateHandOver;
     StagedState uiStaged;                  // UI thread: last state published, until applied

@@ -16,7 +16,7 @@
 namespace Steinberg {
 namespace Vst {
 
-tresult PLUGIN_API MyVSTProcessor::process(ProcessData& data)
+tresult PLUGIN_API MyVSTProcessor::process(ProcessData& data) noexcept
 {
     // Subnormal numbers cost the engine many times their weight: flushed to zero for this
     // call, the host's own mode restored on return.
@@ -56,7 +56,7 @@ void MyVSTProcessor::replaceNonFiniteOutput(ProcessData& data) noexcept
     }
 }
 
-tresult MyVSTProcessor::processParameterChanges(ProcessData& data)
+tresult MyVSTProcessor::processParameterChanges(ProcessData& data) noexcept
 {
     IParameterChanges* changes = data.inputParameterChanges;
     if (!changes)
@@ -85,7 +85,7 @@ tresult MyVSTProcessor::processParameterChanges(ProcessData& data)
     return kResultOk;
 }
 
-tresult MyVSTProcessor::setParameter(int32 id, double normalised)
+tresult MyVSTProcessor::setParameter(int32 id, double normalised) noexcept
 {
     // A value outside 0..1 is a host fault; NaN would poison the engine.
     if (std::isnan(normalised))
@@ -104,7 +104,17 @@ tresult MyVSTProcessor::setParameter(int32 id, double normalised)
     return kResultOk;
 }
 
-tresult MyVSTProcessor::processEvents(ProcessData& data)
+double MyVSTProcessor::paramValueInRange(int32 id) const noexcept
+{
+    const double value = paramValues.get(id);
+    const auto& parameters = pluginDescription().parameters;
+    const auto entry = parameters.find(id);
+    if (entry == parameters.end())
+        return value;
+    return std::clamp(value, entry->second.minPlain, entry->second.maxPlain);
+}
+
+tresult MyVSTProcessor::processEvents(ProcessData& data) noexcept
 {
     IEventList* events = data.inputEvents;
     if (!events)
@@ -133,8 +143,15 @@ tresult MyVSTProcessor::processEvents(ProcessData& data)
             continue;
         }
         // Keys and channels outside MIDI's range are host faults; the engine indexes by key.
-        if (channel < 0 || channel > 15 || pitch < 0 || pitch > 127 || std::isnan(velocity))
+        if (channel < 0 || channel > 15 || pitch < 0 || pitch > 127)
             continue;
+        // A note-on without a velocity has nothing to play; a note-off still ends its key,
+        // or the key would hang.
+        if (std::isnan(velocity)) {
+            if (timed.kind == NoteOn)
+                continue;
+            velocity = 0.0f;
+        }
         timed.channel = channel;
         timed.pitch = pitch;
         timed.value = static_cast<double>(std::clamp(velocity, 0.0f, 1.0f));
@@ -146,7 +163,7 @@ tresult MyVSTProcessor::processEvents(ProcessData& data)
     return kResultOk;
 }
 
-tresult MyVSTProcessor::processClock(ProcessData& data)
+tresult MyVSTProcessor::processClock(ProcessData& data) noexcept
 {
     const ProcessContext* context = data.processContext;
     // Without a context there is no transport to follow: the clock step is skipped and its
@@ -206,7 +223,7 @@ void MyVSTProcessor::takeDueEvents(int32 count) noexcept
         event.sampleOffset = std::max(event.sampleOffset - count, 0);
 }
 
-void MyVSTProcessor::dispatchEvent(const TimedEvent& event)
+void MyVSTProcessor::dispatchEvent(const TimedEvent& event) noexcept
 {
     switch (event.kind) {
     case NoteOn:
@@ -223,7 +240,7 @@ void MyVSTProcessor::dispatchEvent(const TimedEvent& event)
     }
 }
 
-tresult MyVSTProcessor::processAudio(ProcessData& data)
+tresult MyVSTProcessor::processAudio(ProcessData& data) noexcept
 {
     const bool stereoInOut = data.symbolicSampleSize == kSample32 && data.numInputs == 1 &&
                              data.numOutputs == 1 && data.inputs && data.outputs &&
@@ -235,11 +252,18 @@ tresult MyVSTProcessor::processAudio(ProcessData& data)
                              data.outputs[0].channelBuffers32[0] &&
                              data.outputs[0].channelBuffers32[1];
     if (!stereoInOut) {
+        // Nothing is rendered, but the due notes still reach the engine, so a note-off in such
+        // a block does not leave its key hanging once normal blocks resume.
         takeDueEvents(data.numSamples);
+        for (const TimedEvent& event : dueEvents)
+            dispatchEvent(event);
         // The host's output buffers may hold anything: hand back silence, not garbage.
         silenceOutputs(data);
         return kResultOk;
     }
+    // A host that reuses its buffers keeps the flags of an earlier silenced block: this one
+    // is not silent.
+    data.outputs[0].silenceFlags = 0;
     float* inL = data.inputs[0].channelBuffers32[0];
     float* inR = data.inputs[0].channelBuffers32[1];
     float* outL = data.outputs[0].channelBuffers32[0];
@@ -284,7 +308,7 @@ void MyVSTProcessor::silenceOutputs(ProcessData& data) noexcept
 }
 
 tresult MyVSTProcessor::processBypass(float* inL, float* inR, float* outL, float* outR,
-                                      int32 count)
+                                      int32 count) noexcept
 {
     const size_t bytes = static_cast<size_t>(std::max(count, 0)) * sizeof(float);
     if (inL != outL)

@@ -146,11 +146,26 @@ void MyVSTProcessor::sendPublishedReports()
 
 tresult PLUGIN_API MyVSTProcessor::setActive(TBool state)
 {
+    active = state != 0;
     if (state)
         reportSender.start();
     else
         reportSender.stop();
     return AudioEffect::setActive(state);
+}
+
+tresult PLUGIN_API MyVSTProcessor::connect(IConnectionPoint* other)
+{
+    const tresult result = AudioEffect::connect(other);
+    if (result == kResultOk && active)
+        reportSender.start();
+    return result;
+}
+
+tresult PLUGIN_API MyVSTProcessor::disconnect(IConnectionPoint* other)
+{
+    reportSender.stop();
+    return AudioEffect::disconnect(other);
 }
 
 tresult PLUGIN_API MyVSTProcessor::terminate()

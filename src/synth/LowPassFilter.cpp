@@ -54,8 +54,12 @@ void LowPassFilter::useCutoff(float cutoff) noexcept
 
 void LowPassFilter::flushTinyHistory() noexcept
 {
-    if (std::fabs(x1) < kTinyHistory && std::fabs(x2) < kTinyHistory && std::fabs(y1) < kTinyHistory &&
-        std::fabs(y2) < kTinyHistory)
+    const auto allBelow = [this](float bound) {
+        return std::fabs(x1) < bound && std::fabs(x2) < bound && std::fabs(y1) < bound && std::fabs(y2) < bound;
+    };
+    // Tiny history would decay through subnormal numbers; a history that ran away (NaN fails
+    // every comparison) would silence every later note of this slot, which carries it over.
+    if (allBelow(kTinyHistory) || !allBelow(kRunawayHistory))
         x1 = x2 = y1 = y2 = 0.0f;
 }
 

@@ -23,6 +23,8 @@ public:
     // History values this small (-400 dB) are cleared, so a filter fed with zeros after its
     // sample has ended never keeps working on subnormal numbers.
     static constexpr float kTinyHistory = 1e-20f;
+    // Far beyond any level a sample and a bounded resonance make: a history past it has run away.
+    static constexpr float kRunawayHistory = 1e15f;
 
     // Starts a note: velocity scaling, cutoff and Q sources and the modulation depth sources.
     // The history carries over from the previous note of the slot.
@@ -59,7 +61,7 @@ public:
         }
     };
     State state() const noexcept { return State{nb0, nb1, nb2, na1, na2, x1, x2, y1, y2}; }
-    // Clears a history that has decayed below kTinyHistory.
+    // Clears a history that has decayed below kTinyHistory or run away past kRunawayHistory.
     void flushTinyHistory() noexcept;
     void keepHistory(const State& s) noexcept
     {

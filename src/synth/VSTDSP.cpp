@@ -19,7 +19,11 @@ constexpr int32 kOutputLevel = 1001;
 } // namespace
 
 VSTDSP::VSTDSP() = default;
-VSTDSP::~VSTDSP() = default;
+VSTDSP::~VSTDSP()
+{
+    // The report sender calls into this object: it stops before this part of it goes.
+    haltReports();
+}
 
 tresult PLUGIN_API VSTDSP::setupProcessing(ProcessSetup& setup)
 {
@@ -32,19 +36,19 @@ tresult PLUGIN_API VSTDSP::setupProcessing(ProcessSetup& setup)
     return result;
 }
 
-void VSTDSP::parametersChanged(const std::vector<int32>& ids)
+void VSTDSP::parametersChanged(const std::vector<int32>& ids) noexcept
 {
     for (int32 id : ids) {
         switch (id) {
         case kModWheel:
-            engine.setWheel(paramValue(kModWheel));
+            engine.setWheel(paramValueInRange(kModWheel));
             break;
         case kSustainPedal:
-            engine.setPedal(paramValue(kSustainPedal));
+            engine.setPedal(paramValueInRange(kSustainPedal));
             break;
         case kPitchBend:
         case kBendRange:
-            engine.setBend(paramValue(kBendRange), paramValue(kPitchBend));
+            engine.setBend(paramValueInRange(kBendRange), paramValueInRange(kPitchBend));
             break;
         default:
             break;   // volume, expression and output level are read per render call
@@ -53,22 +57,22 @@ void VSTDSP::parametersChanged(const std::vector<int32>& ids)
 }
 
 // The engine keeps no transport or clock state.
-void VSTDSP::transportStarted(double) {}
-void VSTDSP::transportStopped(double) {}
-void VSTDSP::clockTick(double) {}
+void VSTDSP::transportStarted(double) noexcept {}
+void VSTDSP::transportStopped(double) noexcept {}
+void VSTDSP::clockTick(double) noexcept {}
 
 // Notes wait in the framework's queue until their sample offset falls due.
-void VSTDSP::noteOnReceived(const TimedEvent& event) { eventQueue.push_back(event); }
+void VSTDSP::noteOnReceived(const TimedEvent& event) noexcept { eventQueue.push_back(event); }
 // A note-off is never dropped for lack of room, or its key would hang.
-void VSTDSP::noteOffReceived(const TimedEvent& event) { eventQueue.pushKeeping(event); }
+void VSTDSP::noteOffReceived(const TimedEvent& event) noexcept { eventQueue.pushKeeping(event); }
 
-void VSTDSP::noteOn(int16, int16 pitch, float velocity) { engine.noteOn(pitch, velocity); }
-void VSTDSP::noteOff(int16, int16 pitch, float) { engine.noteOff(pitch); }
+void VSTDSP::noteOn(int16, int16 pitch, float velocity) noexcept { engine.noteOn(pitch, velocity); }
+void VSTDSP::noteOff(int16, int16 pitch, float) noexcept { engine.noteOff(pitch); }
 
-void VSTDSP::render(float*, float*, float* outL, float* outR, int32 count)
+void VSTDSP::render(float*, float*, float* outL, float* outR, int32 count) noexcept
 {
-    const float gain = float(paramValue(kOutputLevel)) * float(paramValue(kVolume)) *
-                       float(paramValue(kExpression));
+    const float gain = float(paramValueInRange(kOutputLevel)) * float(paramValueInRange(kVolume)) *
+                       float(paramValueInRange(kExpression));
     const SynthEngine::RenderReport report = engine.render(outL, outR, count, gain);
     if (report.adopted)
         publishUsedMemory(report.usedPoints);
@@ -76,7 +80,7 @@ void VSTDSP::render(float*, float*, float* outL, float* outR, int32 count)
         publishVoiceCount(report.voiceCount);
 }
 
-void VSTDSP::bypassed()
+void VSTDSP::bypassed() noexcept
 {
     // A sound chosen while bypassed is taken over now, so it is the one heard afterwards.
     int64_t usedPoints = 0;

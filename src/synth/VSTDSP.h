@@ -20,19 +20,19 @@ public:
     tresult PLUGIN_API setupProcessing(ProcessSetup& setup) override;
     uint32 PLUGIN_API getTailSamples() override;
 
-    void parametersChanged(const std::vector<int32>& ids) override;
-    void transportStarted(double position) override;
-    void transportStopped(double position) override;
-    void clockTick(double value) override;
-    void noteOnReceived(const TimedEvent& event) override;
-    void noteOffReceived(const TimedEvent& event) override;
-    void noteOn(int16 channel, int16 pitch, float velocity) override;
-    void noteOff(int16 channel, int16 pitch, float velocity) override;
-    void render(float* inL, float* inR, float* outL, float* outR, int32 count) override;
+    void parametersChanged(const std::vector<int32>& ids) noexcept override;
+    void transportStarted(double position) noexcept override;
+    void transportStopped(double position) noexcept override;
+    void clockTick(double value) noexcept override;
+    void noteOnReceived(const TimedEvent& event) noexcept override;
+    void noteOffReceived(const TimedEvent& event) noexcept override;
+    void noteOn(int16 channel, int16 pitch, float velocity) noexcept override;
+    void noteOff(int16 channel, int16 pitch, float velocity) noexcept override;
+    void render(float* inL, float* inR, float* outL, float* outR, int32 count) noexcept override;
     void writeExtraState(IBStream* stream) override;
     void readExtraState(IBStream* stream) override;
     void soundFontReceived(int32 fileId, SFSynthList& list) override;
-    void bypassed() override;
+    void bypassed() noexcept override;
 
     // Read access for tests.
     const SynthEngine& synthEngine() const noexcept { return engine; }

@@ -275,6 +275,13 @@ TEST_F(EnginePlayback, CraftedFontsAndANonFiniteStateGiveFiniteOutputNoLouderTha
     load();
     EXPECT_EQ(plugin->setProcessorState(zephra::test::processorStateBytes("1.5-fw 2.1", 0, {{1001, std::nan("")}})), kResultFalse);
     EXPECT_NEAR(peakLevel(playNote(69, 24)), plain, plain * 1e-3);
+    // Regression: values outside their range are kept as stored, but an Output Level of 1e30
+    // reached the host's mix as it was; it plays as the range's end.
+    using zephra::test::processorStateBytes;
+    ASSERT_EQ(plugin->setProcessorState(processorStateBytes("1.5-fw 2.1", 0, {{1001, 1e30}, {7, 9.0}})), kResultOk);
+    const double beyond = peakLevel(playNote(69, 24));
+    ASSERT_EQ(plugin->setProcessorState(processorStateBytes("1.5-fw 2.1", 0, {{1001, 240.0}, {7, 1.0}})), kResultOk);
+    EXPECT_NEAR(beyond, peakLevel(playNote(69, 24)), plain * 1e-3);
 }
 
 // Guards against a project sounding different after reloading: bypassed, font A then font B

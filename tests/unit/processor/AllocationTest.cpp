@@ -42,15 +42,15 @@ namespace {
 // An engine that does nothing, so only the framework's own work is counted.
 class QuietProcessor : public MyVSTProcessor {
 public:
-    void parametersChanged(const std::vector<int32>&) override {}
-    void transportStarted(double) override {}
-    void transportStopped(double) override {}
-    void clockTick(double) override {}
-    void noteOnReceived(const TimedEvent& event) override { eventQueue.push_back(event); }
-    void noteOffReceived(const TimedEvent& event) override { eventQueue.push_back(event); }
-    void noteOn(int16, int16, float) override {}
-    void noteOff(int16, int16, float) override {}
-    void render(float*, float*, float* outL, float* outR, int32 count) override
+    void parametersChanged(const std::vector<int32>&) noexcept override {}
+    void transportStarted(double) noexcept override {}
+    void transportStopped(double) noexcept override {}
+    void clockTick(double) noexcept override {}
+    void noteOnReceived(const TimedEvent& event) noexcept override { eventQueue.push_back(event); }
+    void noteOffReceived(const TimedEvent& event) noexcept override { eventQueue.push_back(event); }
+    void noteOn(int16, int16, float) noexcept override {}
+    void noteOff(int16, int16, float) noexcept override {}
+    void render(float*, float*, float* outL, float* outR, int32 count) noexcept override
     {
         for (int32 i = 0; i < count; ++i)
             outL[i] = outR[i] = 0.0f;

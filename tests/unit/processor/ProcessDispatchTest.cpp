@@ -150,9 +150,12 @@ TEST_F(Dispatch, NotesOutsideMidiRangeAreRefused)
     events.noteOn(10, -1);
     events.noteOn(10, 60, 0.5f, 16);
     events.noteOn(10, 60, std::nanf(""));
+    // Regression: a note-off without a velocity was dropped too, and its key hung.
+    events.noteOff(20, 62, std::nanf(""));
     block.data.inputEvents = &events;
     processor->process(block.data);
-    EXPECT_EQ(processor->names(), (std::vector<std::string>{"render"}));
+    EXPECT_EQ(processor->names(), (std::vector<std::string>{"render", "noteOff", "render"}));
+    EXPECT_EQ(processor->calls[1].value, 0.0);
 }
 
 TEST_F(Dispatch, NegativeOffsetPlaysAtTheBlockStart)
@@ -295,22 +298,27 @@ TEST_F(Dispatch, NullListsNullContextAndZeroSamplesAreHandled)
     EXPECT_TRUE(processor->names().empty());
 }
 
-TEST_F(Dispatch, WrongBusShapeDropsTheDueEventsWithoutAudio)
+// Regression: the due notes of a block that cannot be rendered were thrown away, so a note-off
+// there left its key hanging; and the silence flags of that block stayed on the reused buffers.
+TEST_F(Dispatch, WrongBusShapeDeliversTheDueNotesWithoutAudioAndNextBlockIsNotFlaggedSilent)
 {
     StereoBlock block(128);
     FakeEventList events;
-    events.noteOn(10, 60);
+    events.noteOff(10, 60);
     events.noteOn(200, 61);
     block.data.inputEvents = &events;
     block.outBus.numChannels = 1;
     EXPECT_EQ(processor->process(block.data), kResultOk);
-    EXPECT_TRUE(processor->names().empty());
+    EXPECT_EQ(processor->names(), (std::vector<std::string>{"noteOff"}));
+    EXPECT_EQ(block.outBus.silenceFlags, 1u);
 
     // The one beyond the block survives and plays in the next proper block at 72.
-    StereoBlock next(128);
-    processor->process(next.data);
+    block.outBus.numChannels = 2;
+    block.data.inputEvents = nullptr;
+    processor->process(block.data);
     EXPECT_EQ(renderCounts(*processor), (std::vector<int32>{72, 56}));
-    EXPECT_EQ(processor->calls[1].pitch, 61);
+    EXPECT_EQ(processor->calls[2].pitch, 61);
+    EXPECT_EQ(block.outBus.silenceFlags, 0u);
 }
 
 // Regression guard: an instrument whose input bus the host left out must not hand back
@@ -405,7 +413,7 @@ TEST(DispatchGuards, ProcessFlushesSubnormalsAndLetsNoNonFiniteSampleOut)
 {
     struct Broken : RecordingProcessor {
         bool flushed = false;
-        void render(float*, float*, float* outL, float* outR, int32 count) override
+        void render(float*, float*, float* outL, float* outR, int32 count) noexcept override
         {
             flushed = DenormalsOff::active();
             std::fill(outL, outL + count, std::nanf("")), std::fill(outR, outR + count, HUGE_VALF);

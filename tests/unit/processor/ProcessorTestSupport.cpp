@@ -4,7 +4,7 @@
 
 namespace zephra::test {
 
-void RecordingProcessor::parametersChanged(const std::vector<int32>& ids)
+void RecordingProcessor::parametersChanged(const std::vector<int32>& ids) noexcept
 {
     calls.push_back({"parametersChanged", 0, 0, 0, 0.0, ids, 0});
     if (recordParameterValues) {
@@ -15,7 +15,7 @@ void RecordingProcessor::parametersChanged(const std::vector<int32>& ids)
     }
 }
 
-void RecordingProcessor::render(float* inL, float*, float* outL, float* outR, int32 count)
+void RecordingProcessor::render(float* inL, float*, float* outL, float* outR, int32 count) noexcept
 {
     calls.push_back({"render", count, 0, 0, 0.0, {}, count > 0 ? inL[0] : 0.0f});
     for (int32 i = 0; i < count; ++i)
@@ -46,7 +46,7 @@ IParamValueQueue* PLUGIN_API FakeParameterChanges::getParameterData(int32 index)
     return &queues[static_cast<size_t>(index)];
 }
 
-void FakeEventList::noteOn(int32 offset, int16 pitch, float velocity, int16 channel)
+void FakeEventList::noteOn(int32 offset, int16 pitch, float velocity, int16 channel) noexcept
 {
     Event e{};
     e.type = Event::kNoteOnEvent;
@@ -59,7 +59,7 @@ void FakeEventList::noteOn(int32 offset, int16 pitch, float velocity, int16 chan
     unreadable.push_back(false);
 }
 
-void FakeEventList::noteOff(int32 offset, int16 pitch, float velocity, int16 channel)
+void FakeEventList::noteOff(int32 offset, int16 pitch, float velocity, int16 channel) noexcept
 {
     Event e{};
     e.type = Event::kNoteOffEvent;

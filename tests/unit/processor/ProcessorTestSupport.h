@@ -39,21 +39,21 @@ public:
     bool recordParameterValues = false;
     std::vector<std::vector<std::pair<int32, double>>> seenValues;   // per parametersChanged
 
-    void parametersChanged(const std::vector<int32>& ids) override;
-    void transportStarted(double position) override { calls.push_back({"started", 0, 0, 0, position, {}, 0}); }
-    void transportStopped(double position) override { calls.push_back({"stopped", 0, 0, 0, position, {}, 0}); }
-    void clockTick(double value) override { calls.push_back({"clockTick", 0, 0, 0, value, {}, 0}); }
-    void noteOnReceived(const TimedEvent& event) override { eventQueue.push_back(event); }
-    void noteOffReceived(const TimedEvent& event) override { eventQueue.push_back(event); }
-    void noteOn(int16 channel, int16 pitch, float velocity) override
+    void parametersChanged(const std::vector<int32>& ids) noexcept override;
+    void transportStarted(double position) noexcept override { calls.push_back({"started", 0, 0, 0, position, {}, 0}); }
+    void transportStopped(double position) noexcept override { calls.push_back({"stopped", 0, 0, 0, position, {}, 0}); }
+    void clockTick(double value) noexcept override { calls.push_back({"clockTick", 0, 0, 0, value, {}, 0}); }
+    void noteOnReceived(const TimedEvent& event) noexcept override { eventQueue.push_back(event); }
+    void noteOffReceived(const TimedEvent& event) noexcept override { eventQueue.push_back(event); }
+    void noteOn(int16 channel, int16 pitch, float velocity) noexcept override
     {
         calls.push_back({"noteOn", 0, channel, pitch, velocity, {}, 0});
     }
-    void noteOff(int16 channel, int16 pitch, float velocity) override
+    void noteOff(int16 channel, int16 pitch, float velocity) noexcept override
     {
         calls.push_back({"noteOff", 0, channel, pitch, velocity, {}, 0});
     }
-    void render(float* inL, float*, float* outL, float* outR, int32 count) override;
+    void render(float* inL, float*, float* outL, float* outR, int32 count) noexcept override;
     void writeExtraState(IBStream*) override {}
     void readExtraState(IBStream*) override {}
 
@@ -111,8 +111,8 @@ class FakeEventList : public IEventList {
 public:
     std::vector<Event> events;
     std::vector<bool> unreadable;   // parallel to events; true = getEvent fails
-    void noteOn(int32 offset, int16 pitch, float velocity = 0.8f, int16 channel = 0);
-    void noteOff(int32 offset, int16 pitch, float velocity = 0.0f, int16 channel = 0);
+    void noteOn(int32 offset, int16 pitch, float velocity = 0.8f, int16 channel = 0) noexcept;
+    void noteOff(int32 offset, int16 pitch, float velocity = 0.0f, int16 channel = 0) noexcept;
     void other(int32 offset);
     int32 PLUGIN_API getEventCount() override { return static_cast<int32>(events.size()); }
     tresult PLUGIN_API getEvent(int32 index, Event& e) override;

@@ -31,7 +31,7 @@ public:
     std::atomic<int> applied{0};
     const std::set<double>* published = nullptr;
 
-    void parametersChanged(const std::vector<int32>& ids) override
+    void parametersChanged(const std::vector<int32>& ids) noexcept override
     {
         if (!published || ids.size() != 7)
             return;   // the defaults from initialize are not one of the test's states
@@ -46,7 +46,7 @@ public:
             ++torn;
         ++applied;
     }
-    void render(float*, float*, float*, float*, int32) override {}
+    void render(float*, float*, float*, float*, int32) noexcept override {}
 };
 
 } // namespace

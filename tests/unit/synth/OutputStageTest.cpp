@@ -156,6 +156,15 @@ TEST(OutputStage, AHeldOneShotPastItsEndLeavesNoSubnormalFilterHistory)
             ASSERT_NE(std::fpclassify(h), FP_SUBNORMAL) << block;
     }
     EXPECT_TRUE(engine.voice(0).state == Sounding && engine.voice(0).filter.y1 == 0.0f);
+
+    // Regression: a history that ran away (NaN, infinite) was kept and carried into every
+    // later note of the slot, whose output was then silenced.
+    LowPassFilter filter = engine.voice(0).filter;
+    for (float runaway : {std::nanf(""), INFINITY, 1e30f}) {
+        filter.keepHistory({1, 0, 0, 0, 0, 0.5f, 0.5f, runaway, 0.5f});
+        filter.flushTinyHistory();
+        EXPECT_TRUE(filter.x1 == 0.0f && filter.y1 == 0.0f) << runaway;
+    }
 }
 
 // Guards against +100 dBFS presets: at most sqrt(Q) at the cutoff, stable at every cutoff, Q, rate.
