@@ -1,5 +1,7 @@
 #include "soundfont/OggVorbisPages.h"
 
+#include "soundfont/VorbisSetupCheck.h"
+
 #include <cstring>
 
 namespace Steinberg {
@@ -72,6 +74,7 @@ struct HeaderPackets {
     const uint8_t* commentStart = nullptr;     // the comment packet, when it lies in one page
     size_t commentBytes = 0;
     bool commentSplit = false;
+    PacketSpans setup;
     int complete = 0;                          // header packets finished so far
     size_t totalBytes = 0;
 
@@ -91,6 +94,8 @@ struct HeaderPackets {
             if (commentBytes == 0)
                 commentStart = bytes;
             commentBytes += n;
+        } else if (complete == 2 && !setup.append(bytes, n)) {
+            return false;
         }
         if (ends)
             ++complete;
@@ -150,7 +155,8 @@ bool checkOggVorbis(const uint8_t* data, size_t size, OggVorbisLayout& layout) n
         if ((flags & lastPage) != 0 && at != size)
             return false;   // bytes after the stream's last page
     }
-    if (headers.complete < 3 || headers.commentSplit || !comments(headers.commentStart, headers.commentBytes))
+    if (headers.complete < 3 || headers.commentSplit || !comments(headers.commentStart, headers.commentBytes) ||
+        !checkVorbisCodebooks(headers.setup))
         return false;
     layout.headerBytes = headers.totalBytes;
     return true;

@@ -1,9 +1,10 @@
 #pragma once
 // Checks that bytes in memory are one well-formed Ogg stream carrying Vorbis: every page
 // complete and in bounds, one serial number, the first page the stream's beginning, packets
-// continued only where one is open, and the identification and comment headers well formed
-// (every length inside its packet). The decoder library trusts these headers; a stream that
-// passes here cannot make it allocate or write by lengths the stream does not hold.
+// continued only where one is open, the identification and comment headers well formed (every
+// length inside its packet) and the setup header's codebooks sized by what the packet holds
+// (VorbisSetupCheck.h). The decoder library trusts these headers; a stream that passes here
+// cannot make it allocate or write by lengths the stream does not hold.
 //
 // Threads: any thread; no state. Real-time safe (no allocation), though only the loader uses it.
 #include <cstddef>

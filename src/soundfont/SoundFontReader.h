@@ -70,7 +70,9 @@ public:
     static constexpr uint64_t maxDistinctPointsPerPreset = uint64_t{1} << 31;
     // Compressed samples: the distinct streams one preset decodes may together span at most the
     // "smpl" data (in a real font each byte belongs to one stream), and each decodes to at most
-    // maxVorbisPointsPerByte points per byte, within the preset's limit of distinct points.
+    // maxVorbisPointsPerByte points per byte and all of them together to
+    // maxVorbisPointsPerPresetByte per byte of the preset's streams, within the preset's limit
+    // of distinct points.
 
 private:
     void clear();

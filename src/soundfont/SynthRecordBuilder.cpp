@@ -227,7 +227,9 @@ void SoundFontReader::buildSynthRecords()
         std::vector<uint8_t> stream(range.pointCount);
         uint32_t got = 0;
         file.readChunk(smpl, stream.data(), range.pointCount, range.firstByte, &got);
-        const uint64_t pointsLeft = maxDistinctPointsPerPreset - std::min(maxDistinctPointsPerPreset, distinctPoints + decodedPoints);
+        const uint64_t presetBudget = std::min(maxDistinctPointsPerPreset - std::min(maxDistinctPointsPerPreset, distinctPoints),
+                                               maxVorbisPointsPerPresetByte * distinctStreamBytes);
+        const uint64_t pointsLeft = presetBudget - std::min(presetBudget, decodedPoints);
         const uint64_t cap = std::min({maxVorbisPointsPerByte * range.pointCount, pointsLeft,
                                        uint64_t{std::numeric_limits<int32_t>::max() - 1}});
         std::vector<float> points;

@@ -24,6 +24,11 @@ enum class VorbisOutcome {
 // Points a stream may decode to per byte it holds. Real streams stay far below (silent tails
 // of drum samples reach about 90 points per byte); a hostile stream cannot ask for more.
 constexpr uint64_t maxVorbisPointsPerByte = 1024;
+// Points all the streams of one preset may decode to per byte they hold together. Real
+// presets stay below 40 (Debian's compressed fonts; a minute of pure silence encodes to 250);
+// without it, a few megabytes of silent packets could claim the preset's whole limit of 2^31
+// points (8 GB).
+constexpr uint64_t maxVorbisPointsPerPresetByte = 128;
 
 // Decodes the stream into `points` (replaced), at most `maxPoints` of them, with room
 // reserved for one more (the caller's guard point). On any outcome but ok, `points` is empty.

@@ -94,3 +94,18 @@ TEST_F(Converted, DecoderRefusesStreamsItCannotBound)
     std::fill_n(bad.begin() + long(comment + 7), 4, 0xFF);
     EXPECT_EQ(decodeVorbis(bad.data(), bad.size(), 1u << 20, out), VorbisOutcome::malformed);
 }
+
+// Regression guard: a preset's streams were only capped at 1024 points per byte each, so a few
+// megabytes of silent packets could claim 2^31 points (8 GB) before anything was refused.
+TEST_F(Converted, PresetDecodingFarBeyondRealCompressionIsRefused)
+{
+    SoundFontSpec spec = tonesFont();
+    spec.samples[1].points.resize(44100 * 60, 0);   // "Mid": a second of tone, a minute of silence,
+                                                    // which the encoder makes 250 points per byte
+    const std::vector<uint8_t> silent = convertToSf3(buildSoundFont(spec), tempPath("silent"));
+    ASSERT_FALSE(silent.empty());
+    std::string log;
+    EXPECT_EQ(build(writeTemp(silent, "silent.sf3"), 1, &log).size(), 0u);
+    EXPECT_NE(log.find("No.0 : shdrが指定する圧縮波形が長すぎる\n"), std::string::npos) << log;
+    EXPECT_EQ(build(sf3Path, 1).size(), 1u);   // the real stream still plays
+}
