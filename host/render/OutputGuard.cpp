@@ -17,11 +17,11 @@ bool resolved(const std::string& path, std::string& out) {
     return true;
 }
 
-// Where writing path would land: the file itself when it exists, else its folder's real path
-// plus its name. Empty when the folder does not exist (writing then fails on its own).
+// Where writing path lands: its folder's real path plus its name. The finished file is renamed
+// onto the name, which replaces a symbolic link there rather than what it points to. Empty when
+// the folder does not exist (writing then fails on its own).
 std::string landingPlace(const std::string& path) {
     std::string place;
-    if (resolved(path, place)) return place;
     const size_t slash = path.find_last_of('/');
     const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
     if (!resolved(folder, place)) return {};

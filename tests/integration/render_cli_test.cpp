@@ -302,6 +302,14 @@ TEST_F(RenderCli, FailedOrRefusedRenderLeavesTheExistingOutputAsItWas) {
     EXPECT_EQ(r.exitCode, 5);
     EXPECT_NE(r.err.find("inside the plug-in bundle"), std::string::npos) << r.err;
     EXPECT_EQ(std::to_string(slurp(library).size()), size);
+
+    // A link inside the bundle is replaced by the finished file, not followed: refused too.
+    const std::string link = std::string(ZEPHRA_BUNDLE_PATH) + "/Contents/Resources/render-test-" +
+                             std::to_string(::getpid()) + ".wav";
+    ASSERT_EQ(::symlink(wav.c_str(), link.c_str()), 0);
+    EXPECT_EQ(run("--sf2 " + sineFont + " --midi " + midi + " -o '" + link + "'").exitCode, 5);
+    ::unlink(link.c_str());
+    EXPECT_EQ(slurp(wav), "keep");
 }
 
 // Guards against Ctrl-C leaving a WAV whose header says 0 bytes.
