@@ -80,6 +80,9 @@ public:
     // Audio thread, once per bypassed block after its due notes: the engine is not rendered,
     // but may take over what it must not miss (a newly received sound).
     virtual void bypassed() noexcept {}
+    // Report sender thread, after each round of reports: a subclass may free here what the
+    // audio thread handed back (never on the audio thread itself).
+    virtual void reportTick() noexcept {}
     // Report sender thread: sends "USEDMEM" with the amount to the connected controller.
     virtual tresult sendUsedMemory(int64 amount);
     // Report sender thread: sends "VOICENUM" with the number of busy voices.

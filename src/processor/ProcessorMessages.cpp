@@ -142,6 +142,7 @@ void MyVSTProcessor::sendPublishedReports()
     int32_t voices = 0;
     if (reports.takeVoiceCount(voices))
         sendVoiceCount(voices);
+    reportTick();
 }
 
 tresult PLUGIN_API MyVSTProcessor::setActive(TBool state)

@@ -9,8 +9,9 @@
 // never frees memory. If the retired slot is still full, the audio side keeps the replaced sound
 // and takes no new one until it could hand it back.
 //
-// Threads: post/collectRetired/drain: the message (UI) thread; take/retire: the audio thread,
-// real-time safe (atomic loads, stores and exchanges only).
+// Threads: post/drain: the message (UI) thread; collectRetired: any thread but the audio thread
+// (it only exchanges the retired slot, so it may run beside post); take/retire: the audio
+// thread, real-time safe (atomic loads, stores and exchanges only).
 #include "synth/Sound.h"
 
 #include <atomic>

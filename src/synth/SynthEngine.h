@@ -3,7 +3,8 @@
 // allocation, the controllers, rendering with the output gain, and the adoption of a newly
 // received record list between render calls.
 //
-// Threads: receiveSound runs on the message (UI) thread; setSampleRate on the UI thread while
+// Threads: receiveSound runs on the message (UI) thread, collectRetiredSound on any thread but
+// the audio thread; setSampleRate on the UI thread while
 // processing is stopped; everything else on the audio thread, noexcept and real-time safe
 // (no locks, no allocation, no freeing).
 #include "soundfont/SFSynth.h"
@@ -46,6 +47,9 @@ public:
     // Returns whether they were taken. Throws std::bad_alloc when memory runs out (nothing
     // changes then).
     bool receiveSound(SFSynthList& list);
+    // Any thread but the audio thread: frees the sound the audio thread replaced, so its
+    // sample memory goes soon after the new one is adopted, not only at the next load.
+    void collectRetiredSound() noexcept { mailbox.collectRetired(); }
     // Any thread: the current sound's longest volume release in samples (0 without a sound).
     uint32_t tailSamples() const noexcept;
 

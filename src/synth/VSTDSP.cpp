@@ -88,6 +88,11 @@ void VSTDSP::bypassed() noexcept
         publishUsedMemory(usedPoints);
 }
 
+void VSTDSP::reportTick() noexcept
+{
+    engine.collectRetiredSound();
+}
+
 uint32 PLUGIN_API VSTDSP::getTailSamples()
 {
     // The longest release of the current sound, and never less than one block, so a host

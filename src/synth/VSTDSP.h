@@ -33,6 +33,8 @@ public:
     void readExtraState(IBStream* stream) override;
     void soundFontReceived(int32 fileId, SFSynthList& list) override;
     void bypassed() noexcept override;
+    // Frees the sound the engine replaced, so the previous SoundFont's memory goes at once.
+    void reportTick() noexcept override;
 
     // Read access for tests.
     const SynthEngine& synthEngine() const noexcept { return engine; }

@@ -145,6 +145,10 @@ TEST(SoundMailbox, ConcurrentPostsAndAdoptionsHandOverEverySoundOnce)
         }
         stop = true;
     });
+    std::thread collector([&] {   // as the report sender frees replaced sounds
+        while (!stop)
+            engine.collectRetiredSound();
+    });
     std::vector<float> l(32), r(32);
     int adopted = 0;
     while (!stop) {
@@ -153,6 +157,7 @@ TEST(SoundMailbox, ConcurrentPostsAndAdoptionsHandOverEverySoundOnce)
             ++adopted;
     }
     sender.join();
+    collector.join();
     engine.render(l.data(), r.data(), 32, 1.0f);
     // Sounds may be replaced before adoption, but the last one posted is the one playing.
     EXPECT_GT(adopted, 0);
