@@ -3,7 +3,8 @@
 // published them, waiting for the report sender to pick them up. A memory figure published
 // again before it was picked up replaces the older one; of voice counts published in between,
 // the highest is kept (faster than real time, as in an offline export, the sender wakes only
-// every 100 ms of wall time). Each report is sent at most once.
+// every 100 ms of wall time). A report is sent once; a memory figure published again while the
+// sender picks up the previous one may be sent twice (the controller just shows it again).
 // Threads: publish*: the audio thread, real-time safe (atomic stores); take*: the report
 // sender's thread.
 #include <atomic>
