@@ -136,8 +136,11 @@ TEST(SoundMailbox, ConcurrentPostsAndAdoptionsHandOverEverySoundOnce)
     SynthEngine engine;
     std::atomic<bool> stop{false};
     std::atomic<int> lastPosted{0};
+    std::atomic<int> adopted{0};
     std::thread sender([&] {
-        for (int i = 1; i <= 150 && !stop; ++i) {
+        // At least 150 sounds, and on until the audio side has adopted some, however the
+        // threads are scheduled.
+        for (int i = 1; (i <= 150 || adopted < 10) && i <= 100000 && !stop; ++i) {
             SFSynthList list{neutralSineRecord(100 + i)};
             if (engine.receiveSound(list))
                 lastPosted = i;
@@ -150,7 +153,6 @@ TEST(SoundMailbox, ConcurrentPostsAndAdoptionsHandOverEverySoundOnce)
             engine.collectRetiredSound();
     });
     std::vector<float> l(32), r(32);
-    int adopted = 0;
     while (!stop) {
         engine.noteOn(69, 1.0f);
         if (engine.render(l.data(), r.data(), 32, 1.0f).adopted)
@@ -160,7 +162,7 @@ TEST(SoundMailbox, ConcurrentPostsAndAdoptionsHandOverEverySoundOnce)
     collector.join();
     engine.render(l.data(), r.data(), 32, 1.0f);
     // Sounds may be replaced before adoption, but the last one posted is the one playing.
-    EXPECT_GT(adopted, 0);
+    EXPECT_GT(adopted.load(), 0);
     ASSERT_NE(engine.currentSound(), nullptr);
     EXPECT_EQ(engine.currentSound()->pointCount, 100 + lastPosted.load() + 1);
 }
