@@ -61,16 +61,8 @@ tresult PLUGIN_API MyVSTController::setState(IBStream* state)
     for (auto& [id, path] : restored.filePaths) filePaths[id] = std::move(path);
     for (auto& [id, blob] : restored.fileOptions) fileOptions[id] = std::move(blob);
 
-    // Every remembered file is reloaded and sent again, also those remembered before.
-    const FilePathMap toLoad = filePaths;
-    for (const auto& [id, path] : toLoad) {
-        const auto options = fileOptions.find(id);
-        if (options != fileOptions.end())
-            loadByExtension(id, path, options->second.data(),
-                            static_cast<int32_t>(options->second.size()));
-        else
-            loadByExtension(id, path, nullptr, 0);
-    }
+    // The remembered files are loaded and sent again, also those remembered before.
+    reloadRememberedFiles();
 
     for (auto& [key, items] : restored.stringLists) stringLists[key] = std::move(items);
     return kResultOk;

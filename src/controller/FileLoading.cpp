@@ -57,17 +57,37 @@ void MyVSTController::loadFile(const std::u16string& path, const int32_t* preset
 tresult PLUGIN_API MyVSTController::connect(IConnectionPoint* other)
 {
     const tresult result = EditController::connect(other);
-    if (result != kResultOk)
-        return result;
+    if (result == kResultOk)
+        reloadRememberedFiles();
+    return result;
+}
+
+void MyVSTController::reloadRememberedFiles()
+{
+    const auto kindOf = [](const std::u16string& path) {
+        const std::u16string extension = pathExtension(path);
+        if (extension == u".wav") return 1;
+        if (extension == u".sf2" || extension == u".SF2" || extension == u".sf3" || extension == u".SF3") return 2;
+        return 0;
+    };
+    int32_t lastOfKind[3] = {0, 0, 0};
+    bool haveKind[3] = {false, false, false};
     for (const auto& [fileId, path] : filePaths) {
-        if (path.empty())
+        const int kind = kindOf(path);
+        lastOfKind[kind] = fileId;
+        haveKind[kind] = true;
+    }
+    // A copy: a host may call back into the controller while a message is sent.
+    const FilePathMap toLoad = filePaths;
+    for (const auto& [fileId, path] : toLoad) {
+        const int kind = kindOf(path);
+        if (kind == 0 || !haveKind[kind] || lastOfKind[kind] != fileId)
             continue;
         const auto options = fileOptions.find(fileId);
         const bool haveOptions = options != fileOptions.end() && !options->second.empty();
         loadByExtension(fileId, path, haveOptions ? options->second.data() : nullptr,
                         haveOptions ? static_cast<int32_t>(options->second.size()) : 0);
     }
-    return result;
 }
 
 void MyVSTController::loadByExtension(int32_t fileId, const std::u16string& path,

@@ -69,6 +69,11 @@ public:
     // (when it is 4 bytes) or 0; any other extension is ignored.
     void loadByExtension(int32_t fileId, const std::u16string& path, const uint8_t* optionData,
                          int32_t optionSize);
+    // Loads the remembered files again (a restored state, a new connection). Of each kind only
+    // the last remembered file is loaded: the processor keeps one sound, the newest, so an
+    // earlier one would be replaced before it is heard, and a project naming thousands of files
+    // would hold the UI thread for all of them.
+    void reloadRememberedFiles();
     // Reads a WAV file and sends "WAVDATA"; nothing is sent when the file is refused.
     void sendWave(int32_t fileId, const std::u16string& path);
     // Reads a SoundFont, resolves one preset and sends "SF2DATA" with the records' address.

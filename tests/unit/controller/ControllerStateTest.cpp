@@ -247,3 +247,23 @@ TEST_F(ControllerStateBadInput, RandomCorruptionNeverCrashesAndRefusalKeepsTheSt
         }
     }
 }
+
+// Regression guard: every remembered SoundFont was loaded in turn, so a project naming
+// thousands of fonts held the UI thread for all of them, though only the last is ever heard.
+TEST(ControllerState, OnlyTheLastRememberedSoundFontIsLoaded)
+{
+    TempFile first("first.sf2", makePitchedPresetsFont(2)), last("last.sf2", makePitchedPresetsFont(5));
+    std::vector<uint8_t> bytes;
+    putHeader(bytes);
+    putInt32(bytes, 3);
+    putPath(bytes, 1, first.widePath());
+    putPath(bytes, 2, u"/nonexistent/notes.txt");
+    putPath(bytes, 7, last.widePath());
+    for (int i = 0; i < 2; ++i)
+        putInt32(bytes, 0);   // no options, no lists
+    ControllerFixture fixture;
+    ASSERT_EQ(setControllerState(*fixture.controller, bytes), kResultOk);
+    ASSERT_EQ(fixture.peer->messages.size(), 1u);
+    EXPECT_EQ(int32At(fixture.peer->messages[0].binaries.at("fileID")), 7);
+    EXPECT_EQ(fixture.controller->filePaths.size(), 3u);   // all still remembered and saved
+}
