@@ -126,6 +126,8 @@ private:
     void stageState(bool restoredBypass, const std::vector<std::pair<int32, double>>& entries,
                     const ParameterValues& base);
 
+    // Sends one report: a message with one binary attribute. Report sender or UI thread.
+    tresult sendReport(const char* messageId, const char* key, const void* value, uint32 size);
     // Report sender thread: sends what the audio thread published since the last call.
     void sendPublishedReports();
 

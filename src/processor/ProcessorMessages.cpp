@@ -119,19 +119,24 @@ void MyVSTProcessor::soundFontReceived(int32, SFSynthList& list)
     SFSynthList().swap(list);
 }
 
-tresult MyVSTProcessor::sendVoiceCount(int32 count)
+tresult MyVSTProcessor::sendReport(const char* messageId, const char* key, const void* value, uint32 size)
 {
     IMessage* message = allocateMessage();
     if (!message)
-        return kResultFalse;
+        return kResultFalse;   // no host message object: nothing is sent
     tresult result = kResultFalse;
-    message->setMessageID("VOICENUM");
+    message->setMessageID(messageId);
     if (IAttributeList* attributes = message->getAttributes()) {
-        attributes->setBinary("voiceNum", &count, sizeof(count));
+        attributes->setBinary(key, value, size);
         result = sendMessage(message);
     }
     message->release();
     return result;
+}
+
+tresult MyVSTProcessor::sendVoiceCount(int32 count)
+{
+    return sendReport("VOICENUM", "voiceNum", &count, sizeof(count));
 }
 
 void MyVSTProcessor::sendPublishedReports()
@@ -178,17 +183,7 @@ tresult PLUGIN_API MyVSTProcessor::terminate()
 
 tresult MyVSTProcessor::sendUsedMemory(int64 amount)
 {
-    IMessage* message = allocateMessage();
-    if (!message)
-        return kResultFalse;   // no host message object: nothing is sent
-    tresult result = kResultFalse;
-    message->setMessageID("USEDMEM");
-    if (IAttributeList* attributes = message->getAttributes()) {
-        attributes->setBinary("usedMem", &amount, sizeof(amount));
-        result = sendMessage(message);
-    }
-    message->release();
-    return result;
+    return sendReport("USEDMEM", "usedMem", &amount, sizeof(amount));
 }
 
 } // namespace Vst
