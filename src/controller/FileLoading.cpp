@@ -11,6 +11,7 @@
 #include <cstring>
 #include <exception>
 #include <limits>
+#include <map>
 #include <memory>
 
 namespace Steinberg {
@@ -18,6 +19,18 @@ namespace Vst {
 
 namespace {
 constexpr int32_t editorFileId = 1;   // the editor's one file slot
+
+// What a path loads as, by its extension (other spellings, such as ".Sf2", are ignored).
+enum class FileKind { other, wave, soundFont };
+FileKind kindOf(const std::u16string& path)
+{
+    const std::u16string extension = pathExtension(path);
+    if (extension == u".wav")
+        return FileKind::wave;
+    if (extension == u".sf2" || extension == u".SF2" || extension == u".sf3" || extension == u".SF3")
+        return FileKind::soundFont;
+    return FileKind::other;
+}
 
 void encodeInt32(int32_t value, uint8_t* bytes)
 {
@@ -64,28 +77,16 @@ tresult PLUGIN_API MyVSTController::connect(IConnectionPoint* other)
 
 void MyVSTController::reloadRememberedFiles()
 {
-    const auto kindOf = [](const std::u16string& path) {
-        const std::u16string extension = pathExtension(path);
-        if (extension == u".wav") return 1;
-        if (extension == u".sf2" || extension == u".SF2" || extension == u".sf3" || extension == u".SF3") return 2;
-        return 0;
-    };
-    int32_t lastOfKind[3] = {0, 0, 0};
-    bool haveKind[3] = {false, false, false};
-    for (const auto& [fileId, path] : filePaths) {
-        const int kind = kindOf(path);
-        lastOfKind[kind] = fileId;
-        haveKind[kind] = true;
-    }
-    // A copy: a host may call back into the controller while a message is sent.
-    const FilePathMap toLoad = filePaths;
-    for (const auto& [fileId, path] : toLoad) {
-        const int kind = kindOf(path);
-        if (kind == 0 || !haveKind[kind] || lastOfKind[kind] != fileId)
-            continue;
-        const auto options = fileOptions.find(fileId);
+    // Copies, taken in id order so the last of each kind wins: a host may call back into the
+    // controller while a message is sent.
+    std::map<FileKind, std::pair<int32_t, std::u16string>> lastOfKind;
+    for (const auto& [fileId, path] : filePaths)
+        if (const FileKind kind = kindOf(path); kind != FileKind::other)
+            lastOfKind[kind] = {fileId, path};
+    for (const auto& [kind, entry] : lastOfKind) {
+        const auto options = fileOptions.find(entry.first);
         const bool haveOptions = options != fileOptions.end() && !options->second.empty();
-        loadByExtension(fileId, path, haveOptions ? options->second.data() : nullptr,
+        loadByExtension(entry.first, entry.second, haveOptions ? options->second.data() : nullptr,
                         haveOptions ? static_cast<int32_t>(options->second.size()) : 0);
     }
 }
@@ -93,12 +94,15 @@ void MyVSTController::reloadRememberedFiles()
 void MyVSTController::loadByExtension(int32_t fileId, const std::u16string& path,
                                       const uint8_t* optionData, int32_t optionSize)
 {
-    const std::u16string extension = pathExtension(path);
-    if (extension == u".wav") {
+    switch (kindOf(path)) {
+    case FileKind::wave:
         sendWave(fileId, path);
-    } else if (extension == u".sf2" || extension == u".SF2" || extension == u".sf3" || extension == u".SF3") {
-        const int32_t preset = (optionData && optionSize == 4) ? decodeInt32(optionData) : 0;
-        sendSoundFont(fileId, path, preset);
+        break;
+    case FileKind::soundFont:
+        sendSoundFont(fileId, path, (optionData && optionSize == 4) ? decodeInt32(optionData) : 0);
+        break;
+    case FileKind::other:
+        break;
     }
 }
 
