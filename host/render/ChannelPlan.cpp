@@ -20,6 +20,9 @@ constexpr uint8_t kAllSoundOff = 120, kResetAllControllers = 121;
 constexpr uint8_t kAllNotesOff = 123, kLastModeMessage = 127;   // 123..127 all end the held notes
 constexpr uint8_t kRpnNull = 127;
 constexpr int16_t kSustainController = 64;
+// Preset changes planned per channel at most: each reloads the font on that instance. Real
+// songs change programs a few dozen times.
+constexpr size_t kMaxPresetChanges = 1000;
 
 // Plans one channel; its state lives here between events.
 class ChannelPlanner {
@@ -145,8 +148,21 @@ private:
         if (track.firstPreset < 0) return;   // before the first note: it chooses the first preset
         const int32_t preset = presetForState();
         if (preset < 0 || preset == currentPreset) return;
+        // Of changes with no note between them only the last is heard: it replaces the one
+        // before, so a file switching programs on every tick does not reload the font as often.
+        if (!track.programs.empty() && notesAtLastChange == track.plan.notes.size()) {
+            track.programs.pop_back();
+            currentPreset = track.programs.empty() ? track.firstPreset : track.programs.back().preset;
+            if (preset == currentPreset) return;
+        }
+        if (track.programs.size() >= kMaxPresetChanges) {
+            remark("channel " + std::to_string(channel + 1) + " changes its program more than " +
+                   std::to_string(kMaxPresetChanges) + " times; later changes are left out");
+            return;
+        }
         currentPreset = preset;
         track.programs.push_back({sample, preset});
+        notesAtLastChange = track.plan.notes.size();
     }
 
     void remark(const std::string& text) {
@@ -167,6 +183,7 @@ private:
     std::vector<std::string>& remarks;
     TrackPlan track;
     int32_t currentPreset = -1;
+    size_t notesAtLastChange = 0;   // planned notes when the last preset change was planned
     uint8_t bankMsb = 0, bankLsb = 0, program = 0;
     uint8_t rpnMsb = kRpnNull, rpnLsb = kRpnNull;
     uint8_t bendSemitones = 2, bendCents = 0;

@@ -26,6 +26,9 @@ void installInterruptionHandlers() {
         sigemptyset(&action.sa_mask);
         sigaction(signal, &action, nullptr);
     }
+    // A reader of standard output that goes away (`| head`) makes the write fail with a
+    // message and exit status instead of ending the process on the spot.
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 int interruptionSignal() {

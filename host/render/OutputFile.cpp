@@ -91,6 +91,13 @@ bool OutputFile::prepare(const std::string& path, std::string& error) {
         temporary_.clear();
         return false;
     }
+    if (toStandardOutput(path)) {
+        // Only this descriptor needs the file: without a name, nothing is left behind however
+        // the process ends (a closed pipe, a second Ctrl-C).
+        ::unlink(temporary_.c_str());
+        temporary_.clear();
+        return true;
+    }
     // mkstemp makes the file private; the output gets the permissions a new file would get.
     const mode_t mask = ::umask(0);
     ::umask(mask);

@@ -86,12 +86,18 @@ bool TrackPlayer::renderAdd(int32_t frames, float* mixLeft, float* mixRight, std
             blockEnd = std::min(blockEnd, plan.notes[nextNote_ + kMaxNotesPerBlock].sample);
 
         notes_.clear();
-        while (nextNote_ < plan.notes.size() && plan.notes[nextNote_].sample < blockEnd) {
+        while (nextNote_ < plan.notes.size() && plan.notes[nextNote_].sample < blockEnd &&
+               notes_.size() < kMaxNotesPerBlock) {
             const PlannedNote& n = plan.notes[nextNote_++];
             const int32_t offset = static_cast<int32_t>(n.sample - position_);
             notes_.push_back(n.on ? host::NoteEvent::on(offset, n.pitch, n.velocity, n.channel)
                                   : host::NoteEvent::off(offset, n.pitch, n.velocity, n.channel));
         }
+        // More notes on this very sample than a block carries: these go in a block of no
+        // samples and the rest follow on the same sample, so none is lost (a lost note-off
+        // would leave its voice sounding).
+        if (nextNote_ < plan.notes.size() && plan.notes[nextNote_].sample < blockEnd)
+            blockEnd = plan.notes[nextNote_].sample;
 
         const int32_t count = static_cast<int32_t>(blockEnd - position_);
         const host::StereoBuffer& out = plugin_->process(count, changes_, notes_);

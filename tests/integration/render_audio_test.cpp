@@ -356,6 +356,20 @@ TEST_F(RenderAudio, VolumeFadeOnOneChannelLeavesTheOthersSounding) {
     EXPECT_LT(toneLevel(x.left, 1.2, 1.9, kFifth), 1e-4);
 }
 
+// Regression guard: events past the host's 1024 per block were dropped, so with 1100 note-offs
+// on one tick some voices never ended and the tail ran to its 30-second cap.
+TEST_F(RenderAudio, ElevenHundredNoteOffsOnOneTickAllEndTheirNotes) {
+    zephra::test::MidiTrack track;
+    // Every note ends at tick 1200, in the order they began; the 64 that still sound at the
+    // end have keys of their own, whose note-offs come last.
+    for (uint32_t i = 0; i < 1100; ++i)
+        track.note(i, 1200 - i, 0, static_cast<uint8_t>(i < 1036 ? 30 + i % 30 : 64 + (i - 1036)), 100);
+    const std::string wav = folder + "/crowd.wav";
+    ASSERT_EQ(render("--sf2 " + sineFont + " --midi " + writeMidi("crowd.mid", {track}) + " --format float -o " + wav), 0)
+        << lastErrors;
+    EXPECT_LT(readFloatWav(wav).left.size(), 44100u * 5);   // 1.25 s of notes and their release
+}
+
 TEST_F(RenderAudio, RpnZeroOfTwelveMakesAFullBendAnOctave) {
     zephra::test::MidiTrack track;
     track.controller(0, 0, 101, 0).controller(0, 0, 100, 0).controller(0, 0, 6, 12).controller(0, 0, 38, 0);

@@ -116,3 +116,21 @@ TEST(OutputFormat, ExtensionChoosesTheContainerAndLongWavsBecomeRf64) {
     EXPECT_EQ(libsndfileFormat(Container::Wav, SampleFormat::Pcm24, 700000000), SF_FORMAT_WAV | SF_FORMAT_PCM_24);
     EXPECT_EQ(libsndfileFormat(Container::Wav, SampleFormat::Pcm24, 800000000), SF_FORMAT_RF64 | SF_FORMAT_PCM_24);
 }
+
+// Regression guard: every program change was planned, each reloading the font on its instance,
+// so a file switching programs on every tick took hours to render.
+TEST(ChannelPlanning, ProgramChangesWithNoNoteBetweenThemCollapseIntoTheLast) {
+    Score score;
+    score.events = {event(0.0, ScoreEventKind::NoteOn, 0, 60, 100)};
+    for (int i = 1; i <= 3000; ++i)
+        score.events.push_back(event(i * 0.001, ScoreEventKind::Program, 0, uint8_t(i % 2 ? 25 : 0)));
+    score.events.push_back(event(3.5, ScoreEventKind::Program, 0, 25));   // back to what plays after 3000
+    score.events.push_back(event(4.0, ScoreEventKind::NoteOn, 0, 62, 100));
+    score.events.push_back(event(4.5, ScoreEventKind::Program, 0, 25));
+    const ChannelPlanning planning =
+        planChannels(score, 1000.0, pluginLikeMapping, bendRange(), catalogOf({{0, 0}, {0, 25}}), -1);
+    ASSERT_EQ(planning.tracks.size(), 1u);
+    ASSERT_EQ(planning.tracks[0].programs.size(), 1u);
+    EXPECT_EQ(planning.tracks[0].programs[0].sample, 3500);
+    EXPECT_EQ(planning.tracks[0].programs[0].preset, 1);
+}
