@@ -23,7 +23,6 @@ const CColor kFacePressed{40, 200, 40, 255};
 TestFrameEditor::TestFrameEditor(Steinberg::Vst::EditController* controller)
     : VSTGUIEditor(controller)
 {
-    rect = Steinberg::ViewRect(0, 0, kWidth, kHeight);
     for (int i = 0; i < 200; ++i) {
         char text[48];
         std::snprintf(text, sizeof text, "%03d:%03d - Test preset %d", i / 128, i % 128, i);

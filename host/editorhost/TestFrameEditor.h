@@ -36,6 +36,9 @@ public:
     void dbSelectionChanged(int32_t row, VSTGUI::GenericStringListDataBrowserSource* source) override;
     VSTGUI::CMessageResult notify(VSTGUI::CBaseObject* sender, VSTGUI::IdStringPtr message) override;
 
+protected:
+    Steinberg::ViewRect getEditorBaseSize() const override { return Steinberg::ViewRect(0, 0, kWidth, kHeight); }
+
 private:
     void buildControls();
 

@@ -3,21 +3,32 @@
 #include "sdk/EditorPlatform.h"
 
 #include "ui/CFrame.h"
+#include "ui/COptionMenu.h"
 #include "ui/RunLoop.h"
 
 #include "base/source/fobject.h"
 #include "pluginterfaces/gui/iplugview.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string>
 
 namespace Steinberg {
 namespace Vst {
 
 VSTGUIEditor::VSTGUIEditor(EditController* controller, ViewRect* size)
-    : EditorView(controller, size), timer(new VSTGUI::CVSTGUITimer(this, 100))
+    : EditorView(controller, size), timer(new VSTGUI::CVSTGUITimer(this, 100)),
+      constructedSize(size ? *size : ViewRect())
 {
 }
+
+namespace {
+bool sameSize(const ViewRect& a, const ViewRect& b)
+{
+    return a.getWidth() == b.getWidth() && a.getHeight() == b.getHeight();
+}
+} // namespace
 
 VSTGUIEditor::~VSTGUIEditor()
 {
@@ -54,6 +65,7 @@ void VSTGUIEditor::endEdit(int32_t index)
 VSTGUI::CMessageResult VSTGUIEditor::notify(VSTGUI::CBaseObject*, VSTGUI::IdStringPtr message)
 {
     if (message == VSTGUI::kMsgTimer) {
+        flushZoomFactor();
         if (frame)
             frame->idle();
         return VSTGUI::kMessageNotified;
@@ -82,14 +94,14 @@ tresult PLUGIN_API VSTGUIEditor::attached(void* parent, FIDString type)
         runLoop.reset();
         return kResultFalse;
     }
-    frame->setScaleFactor(contentScale);
+    applyScale();
     EditorView::attached(parent, type);
-    // Size the host's window to the frame, in physical pixels.
-    ViewRect frameRect(0, 0, int32(std::lround(frame->getWidth() * contentScale)),
-                       int32(std::lround(frame->getHeight() * contentScale)));
-    if (plugFrame)
-        plugFrame->resizeView(this, &frameRect);
-    rect = frameRect;
+    // Hosts size their window from getSize before attaching; one that did not (or was told
+    // another size since) is asked to take the editor's size now.
+    ViewRect size = scaledSize(zoomFactor);
+    if (plugFrame && !sameSize(size, sizeHostKnows))
+        plugFrame->resizeView(this, &size);
+    rect = sizeHostKnows = size;
     timer->start();
     return kResultTrue;
 }
@@ -97,6 +109,7 @@ tresult PLUGIN_API VSTGUIEditor::attached(void* parent, FIDString type)
 tresult PLUGIN_API VSTGUIEditor::removed()
 {
     timer->stop();
+    flushZoomFactor();
     if (frame)
         close();
     if (runLoop) {
@@ -106,10 +119,59 @@ tresult PLUGIN_API VSTGUIEditor::removed()
     return EditorView::removed();
 }
 
+ViewRect VSTGUIEditor::getEditorBaseSize() const
+{
+    if (frame)
+        return ViewRect(0, 0, int32(frame->getWidth()), int32(frame->getHeight()));
+    return ViewRect(0, 0, constructedSize.getWidth(), constructedSize.getHeight());
+}
+
+ViewRect VSTGUIEditor::scaledSize(double zoom) const
+{
+    const ViewRect base = getEditorBaseSize();
+    return ViewRect(0, 0, int32(std::lround(base.getWidth() * contentScale * zoom)),
+                    int32(std::lround(base.getHeight() * contentScale * zoom)));
+}
+
+double VSTGUIEditor::fittingZoom(const ViewRect& proposal) const
+{
+    const ViewRect base = getEditorBaseSize();
+    const double unitWidth = base.getWidth() * double(contentScale);
+    const double unitHeight = base.getHeight() * double(contentScale);
+    if (unitWidth <= 0 || unitHeight <= 0)
+        return zoomFactor;
+    // Whole pixels of height decide, so a size the editor gave out maps back to itself.
+    double height = std::min(double(proposal.getHeight()), proposal.getWidth() * unitHeight / unitWidth);
+    height = std::clamp(height, unitHeight * kSmallestZoom, unitHeight * kLargestZoom);
+    return std::clamp(std::round(height) / unitHeight, kSmallestZoom, kLargestZoom);
+}
+
+void VSTGUIEditor::applyScale()
+{
+    if (frame)
+        frame->setScaleFactor(double(contentScale) * zoomFactor);
+}
+
+tresult PLUGIN_API VSTGUIEditor::getSize(ViewRect* size)
+{
+    if (!size)
+        return kInvalidArgument;
+    *size = sizeHostKnows = scaledSize(zoomFactor);
+    return kResultTrue;
+}
+
 tresult PLUGIN_API VSTGUIEditor::onSize(ViewRect* newSize)
 {
     if (!newSize)
         return kInvalidArgument;
+    const double zoom = fittingZoom(*newSize);
+    // The size the editor has already (rounding aside) is no new choice.
+    if (!sameSize(scaledSize(zoom), scaledSize(zoomFactor))) {
+        zoomFactor = zoom;
+        zoomUnsaved = true;
+        applyScale();
+    }
+    sizeHostKnows = *newSize;
     return EditorView::onSize(newSize);
 }
 
@@ -117,8 +179,12 @@ tresult PLUGIN_API VSTGUIEditor::checkSizeConstraint(ViewRect* constraint)
 {
     if (!constraint)
         return kInvalidArgument;
-    // Fixed size: whatever the host proposes, the editor keeps its own.
-    *constraint = rect;
+    const ViewRect base = getEditorBaseSize();
+    if (base.getWidth() <= 0 || base.getHeight() <= 0)
+        return kResultFalse;
+    const ViewRect size = scaledSize(fittingZoom(*constraint));
+    constraint->right = constraint->left + size.getWidth();
+    constraint->bottom = constraint->top + size.getHeight();
     return kResultTrue;
 }
 
@@ -126,22 +192,78 @@ tresult PLUGIN_API VSTGUIEditor::setContentScaleFactor(ScaleFactor factor)
 {
     if (!(factor >= 0.5f && factor <= 8.f))
         return kInvalidArgument;
-    // The view's size is in physical pixels, so it grows and shrinks with the scale.
-    const float previous = contentScale;
     contentScale = factor;
-    ViewRect scaled(0, 0, int32(std::lround(rect.getWidth() / previous * factor)),
-                    int32(std::lround(rect.getHeight() / previous * factor)));
-    if (frame) {
-        frame->setScaleFactor(factor);
-        scaled = ViewRect(0, 0, int32(std::lround(frame->getWidth() * factor)),
-                          int32(std::lround(frame->getHeight() * factor)));
-    }
-    if (scaled.getWidth() != rect.getWidth() || scaled.getHeight() != rect.getHeight()) {
-        if (frame && plugFrame)
-            plugFrame->resizeView(this, &scaled);
-        rect = scaled;
+    applyScale();
+    ViewRect size = scaledSize(zoomFactor);
+    // Before attached the host reads the new size from getSize; while attached it is asked.
+    if (frame && plugFrame && !sameSize(size, sizeHostKnows)) {
+        sizeHostKnows = size;
+        plugFrame->resizeView(this, &size);
     }
     return kResultTrue;
+}
+
+bool VSTGUIEditor::setZoomFactor(double factor)
+{
+    if (!(factor >= kSmallestZoom && factor <= kLargestZoom))
+        return false;
+    const double previous = zoomFactor;
+    zoomFactor = factor;
+    ViewRect size = scaledSize(factor);
+    if (frame && plugFrame && !sameSize(size, sizeHostKnows)) {
+        applyScale();
+        const ViewRect before = sizeHostKnows;
+        sizeHostKnows = size;
+        if (plugFrame->resizeView(this, &size) != kResultTrue) {
+            zoomFactor = previous;   // the host keeps its window: so does the editor
+            sizeHostKnows = before;
+            applyScale();
+            return false;
+        }
+    }
+    applyScale();
+    zoomUnsaved = zoomUnsaved || factor != previous;
+    return true;
+}
+
+void VSTGUIEditor::restoreZoomFactor(double factor)
+{
+    if (factor >= kSmallestZoom && factor <= kLargestZoom) {
+        zoomFactor = factor;
+        applyScale();
+    }
+}
+
+void VSTGUIEditor::flushZoomFactor()
+{
+    if (!zoomUnsaved)
+        return;
+    zoomUnsaved = false;
+    saveZoomFactor(zoomFactor);
+}
+
+const std::vector<int32>& VSTGUIEditor::zoomMenuPercents()
+{
+    static const std::vector<int32> percents{75, 100, 125, 150, 200};
+    return percents;
+}
+
+bool VSTGUIEditor::onContextMenu(VSTGUI::CFrame* menuFrame, const VSTGUI::CPoint& where)
+{
+    if (!menuFrame || menuFrame != frame)
+        return false;
+    std::vector<VSTGUI::UTF8String> entries;
+    int32 checked = -1;
+    for (int32 percent : zoomMenuPercents()) {
+        if (std::fabs(zoomFactor * 100.0 - percent) < 0.5)
+            checked = int32(entries.size());
+        entries.push_back("Size " + std::to_string(percent) + " %");
+    }
+    auto* menu = new VSTGUI::COptionMenu(entries, checked, [this](int32_t index) {
+        setZoomFactor(zoomMenuPercents()[size_t(index)] / 100.0);
+    });
+    menu->popup(menuFrame, where);
+    return true;
 }
 
 tresult PLUGIN_API VSTGUIEditor::queryInterface(const TUID iid, void** obj)

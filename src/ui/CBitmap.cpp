@@ -94,7 +94,7 @@ void CBitmap::draw(CDrawContext* context, const CRect& rect, const CPoint& offse
     cairo_clip(cr);
     double deviceX = 1, deviceY = 1;
     cairo_user_to_device_distance(cr, &deviceX, &deviceY);
-    if (surface2x && std::fabs(deviceX) >= 1.5) {
+    if (surface2x && std::fabs(deviceX) > 1.25) {
         // Half-size user units over the double picture: one picture pixel per device pixel.
         cairo_translate(cr, rect.left - offset.x, rect.top - offset.y);
         cairo_scale(cr, 0.5, 0.5);

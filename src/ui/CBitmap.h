@@ -1,6 +1,7 @@
 // PNG images loaded by resource name from the plug-in bundle's Resources folder. A picture
-// twice the size named "<name>_2x.png" beside "<name>.png" is drawn instead where the screen
-// has two or more physical pixels per pixel (HiDPI), so the image stays sharp there.
+// twice the size named "<name>_2x.png" beside "<name>.png" is drawn instead where the window
+// has more than 1.25 physical pixels per pixel (HiDPI, or an enlarged editor), so the image
+// stays sharp there.
 // UI thread only; not real-time safe (loading reads a file).
 #pragma once
 

@@ -126,7 +126,7 @@ void CBitmap::draw(CDrawContext* context, const CRect& rect, const CPoint& offse
     Gdiplus::REAL elements[6] = {};
     transform.GetElements(elements);
     const double deviceScale = std::fabs(elements[0]);
-    const bool useDouble = surface2x && deviceScale >= 1.5;
+    const bool useDouble = surface2x && deviceScale > 1.25;
     Gdiplus::Bitmap* image = useDouble ? surface2x : surface;
     const double density = useDouble ? 2.0 : 1.0;
     // One picture pixel per device pixel draws unfiltered; anything else is smoothed.

@@ -2,6 +2,7 @@
 
 #include "ui/CDrawContext.h"
 #include "ui/CNewFileSelector.h"
+#include "ui/COptionMenu.h"
 #include "ui/CTextLabel.h"
 #include "ui/RunLoop.h"
 #include "ui/VSTGUIEditorInterface.h"
@@ -99,10 +100,30 @@ void CFrame::setFocusView(CView* view)
         focusView->takeFocus();
 }
 
+bool CFrame::focusFirstView(bool last)
+{
+    if (focusView)
+        return true;
+    auto takes = [](CView* child) { return child->isVisible() && child->wantsFocus(); };
+    CView* first = nullptr;
+    if (last) {
+        auto found = std::find_if(children.rbegin(), children.rend(), takes);
+        first = found == children.rend() ? nullptr : *found;
+    } else {
+        auto found = std::find_if(children.begin(), children.end(), takes);
+        first = found == children.end() ? nullptr : *found;
+    }
+    if (first)
+        setFocusView(first);
+    return first != nullptr;
+}
+
 void CFrame::onViewRemoved(CView* view)
 {
     if (view == noticeView)
         noticeView = nullptr;
+    if (view == modalView)
+        modalView = nullptr;
     for (CView* v = focusView; v; v = v->getParentView()) {
         if (v == view) {
             focusView = nullptr;  // removed views lose focus silently
@@ -113,8 +134,8 @@ void CFrame::onViewRemoved(CView* view)
 
 void CFrame::setScaleFactor(double scale)
 {
-    if (!(scale >= 0.5 && scale <= 8.0))
-        return;  // refuse nonsense factors from hosts
+    if (!(scale >= 0.25 && scale <= 16.0))
+        return;  // refuse nonsense factors
     scaleFactor = scale;
     if (platformFrame)
         platformFrame->setSize(size, scaleFactor);
@@ -157,26 +178,39 @@ CMouseEventResult CFrame::platformOnMouseDown(CPoint where, const CButtonState& 
     remember();  // a handler may close the frame
     if (noticeView)
         showNotice({});
+    if (modalView) {
+        SharedPointer<CView> modal = shared(modalView);
+        const CMouseEventResult result = modal->onMouseDown(where, buttons);
+        forget();
+        return result;
+    }
     CView* target = getViewAt(where);
     // Clicking elsewhere ends a text entry; clicking a focusable view focuses it.
     if (target && target->wantsFocus())
         setFocusView(target);
     else if (focusView && focusView != target)
         setFocusView(nullptr);
-    const CMouseEventResult result = onMouseDown(where, buttons);
+    CMouseEventResult result = onMouseDown(where, buttons);
+    // A right click that no view takes asks the editor for its context menu.
+    if (result == kMouseEventNotHandled && (buttons & kRButton) && editor &&
+        editor->onContextMenu(this, where))
+        result = kMouseDownEventHandledButDontNeedMovedOrUpEvents;
     forget();
     return result;
 }
 
 CMouseEventResult CFrame::platformOnMouseMoved(CPoint where, const CButtonState& buttons)
 {
+    if (modalView)
+        return modalView->onMouseMoved(where, buttons);
     return onMouseMoved(where, buttons);
 }
 
 CMouseEventResult CFrame::platformOnMouseUp(CPoint where, const CButtonState& buttons)
 {
     remember();
-    const CMouseEventResult result = onMouseUp(where, buttons);
+    const CMouseEventResult result =
+        modalView ? shared(modalView)->onMouseUp(where, buttons) : onMouseUp(where, buttons);
     forget();
     return result;
 }
@@ -189,6 +223,8 @@ bool CFrame::platformOnMouseWheel(CPoint where, const CMouseWheelAxis& axis, flo
 
 bool CFrame::platformOnKeyDown(VstKeyCode& key)
 {
+    if (modalView)
+        return shared(modalView)->onKeyDown(key) == 1;
     if (focusView && focusView->onKeyDown(key) == 1)
         return true;
     return false;
@@ -199,6 +235,19 @@ bool CFrame::platformOnKeyUp(VstKeyCode& key)
     if (focusView && focusView->onKeyUp(key) == 1)
         return true;
     return false;
+}
+
+bool CFrame::platformOnDrop(const std::vector<UTF8String>& files)
+{
+    if (files.empty() || !editor)
+        return false;
+    remember();
+    if (modalView)
+        if (auto* menu = dynamic_cast<COptionMenu*>(modalView))
+            menu->close();
+    const bool taken = editor->onFilesDropped(files);
+    forget();
+    return taken;
 }
 
 void CFrame::platformDrawRect(NativeGraphics* graphics, const CRect& area)

@@ -35,9 +35,16 @@ public:
 
     void setFocusView(CView* view);
     CView* getFocusView() const { return focusView; }
+    // Focuses the first (or last) view that takes the keyboard, unless one has it already
+    // (keyboard focus handed over by the host). False when no view takes it.
+    bool focusFirstView(bool last = false);
+    // A view that takes all mouse and key events while it is set (an open pop-up menu).
+    void setModalView(CView* view) { modalView = view; }
+    CView* getModalView() const { return modalView; }
     void onViewRemoved(CView* view);
 
-    // Content scale for HiDPI screens: the window gets scale times the logical pixels.
+    // Pixels of the window per pixel of the frame: the host's content scale (HiDPI) times the
+    // editor size the user chose. The window gets scale times the frame's pixels.
     void setScaleFactor(double scale);
     double getScaleFactor() const { return scaleFactor; }
     void setViewSize(const CRect& rect, bool invalidate = true) override;
@@ -69,6 +76,8 @@ public:
     // Keys go to the focus view first, then to the frame's other keyboard users.
     bool platformOnKeyDown(VstKeyCode& key);
     bool platformOnKeyUp(VstKeyCode& key);
+    // Files dropped on the window (UTF-8 paths); false when the editor refused them.
+    bool platformOnDrop(const std::vector<UTF8String>& files);
     // Draws `area` (frame coordinates) through `graphics`, whose origin is the frame's top-left.
     void platformDrawRect(NativeGraphics* graphics, const CRect& area);
 
@@ -85,6 +94,7 @@ private:
     CView* noticeView = nullptr;
     UTF8String noticeText;
     CView* focusView = nullptr;
+    CView* modalView = nullptr;
     CRect invalidArea;
     double scaleFactor = 1.0;
 };

@@ -3,6 +3,7 @@
 #include "sdk/VSTGUIEditor.h"
 #include "ui/CAnimKnob.h"
 #include "ui/CFrame.h"
+#include "ui/COptionMenu.h"
 
 #include "base/source/fobject.h"
 #include "pluginterfaces/gui/iplugview.h"
@@ -18,6 +19,17 @@
 using namespace Steinberg;
 using namespace Steinberg::Vst;
 
+namespace Steinberg {
+bool operator==(const ViewRect& a, const ViewRect& b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+std::ostream& operator<<(std::ostream& out, const ViewRect& r)
+{
+    return out << r.left << "," << r.top << " " << r.getWidth() << "x" << r.getHeight();
+}
+} // namespace Steinberg
+
 namespace {
 
 // A host window frame with a run loop whose timers the test fires by hand.
@@ -28,6 +40,8 @@ public:
 
     tresult PLUGIN_API resizeView(IPlugView*, ViewRect* newSize) SMTG_OVERRIDE
     {
+        if (refuseResize)
+            return kResultFalse;
         resizes.push_back(*newSize);
         return kResultTrue;
     }
@@ -78,6 +92,7 @@ public:
     REFCOUNT_METHODS(FObject)
 
     bool offerRunLoop;
+    bool refuseResize = false;
     std::vector<ViewRect> resizes;
     std::vector<Linux::IEventHandler*> events;
     std::map<Linux::ITimerHandler*, Linux::TimerInterval> timers;
@@ -269,12 +284,55 @@ TEST_F(GlueTest, ContentScaleIsCheckedAndReachesTheFrame)
     scale->release();
 }
 
-TEST_F(GlueTest, SizeIsFixed)
+TEST_F(GlueTest, ResizingKeepsTheAspectWithinHalfToDoubleSizeAndReachesTheFrame)
 {
-    EXPECT_EQ(editor->canResize(), kResultFalse);
-    ViewRect proposal(0, 0, 5000, 5000);
-    EXPECT_EQ(editor->checkSizeConstraint(&proposal), kResultTrue);
-    EXPECT_NE(proposal.getWidth(), 5000);
+    ASSERT_EQ(editor->attached(parent(), kPlatformTypeX11EmbedWindowID), kResultTrue);   // 320 x 200
+    EXPECT_EQ(editor->canResize(), kResultTrue);
+    const std::vector<std::pair<ViewRect, ViewRect>> proposals = {
+        {ViewRect(0, 0, 5000, 5000), ViewRect(0, 0, 640, 400)},
+        {ViewRect(0, 0, 10, 10), ViewRect(0, 0, 160, 100)},
+        {ViewRect(10, 20, 490, 1000), ViewRect(10, 20, 490, 320)},
+    };
+    for (auto [proposal, expected] : proposals) {
+        EXPECT_EQ(editor->checkSizeConstraint(&proposal), kResultTrue);
+        EXPECT_EQ(proposal, expected);
+    }
+    // A size the editor gave out maps to itself, or hosts that ask again would jitter.
+    for (int width = 100; width < 800; width += 7) {
+        ViewRect once(0, 0, width, 1000);
+        editor->checkSizeConstraint(&once);
+        ViewRect twice = once;
+        editor->checkSizeConstraint(&twice);
+        EXPECT_EQ(twice, once) << width;
+    }
+    ViewRect dragged(0, 0, 480, 310);
+    EXPECT_EQ(editor->onSize(&dragged), kResultTrue);
+    EXPECT_EQ(editor->getFrame()->getScaleFactor(), 1.5);
+    ViewRect size;
+    editor->getSize(&size);
+    EXPECT_EQ(size, ViewRect(0, 0, 480, 300));
     EXPECT_EQ(editor->checkSizeConstraint(nullptr), kInvalidArgument);
     EXPECT_EQ(editor->onSize(nullptr), kInvalidArgument);
+    editor->removed();
+}
+
+TEST_F(GlueTest, TheSizeMenuAsksTheHostAndARefusalKeepsTheSize)
+{
+    ASSERT_EQ(editor->attached(parent(), kPlatformTypeX11EmbedWindowID), kResultTrue);
+    VSTGUI::CFrame* frame = editor->getFrame();
+    frame->platformOnMouseDown(VSTGUI::CPoint(200, 10), VSTGUI::kRButton);
+    ASSERT_NE(frame->getModalView(), nullptr) << "a right click on the background opens the menu";
+    const VSTGUI::CRect menu = frame->getModalView()->getViewSize();
+    EXPECT_LE(menu.right, 320) << "the menu stays inside the frame";
+    const VSTGUI::CPoint entry150(menu.left + 20, menu.top + 4 + 3.5 * VSTGUI::COptionMenu::kEntryHeight);
+    frame->platformOnMouseDown(entry150, VSTGUI::kLButton);
+    frame->platformOnMouseUp(entry150, VSTGUI::kLButton);
+    EXPECT_EQ(frame->getModalView(), nullptr);
+    EXPECT_EQ(host->resizes.back(), ViewRect(0, 0, 480, 300));
+    EXPECT_EQ(frame->getScaleFactor(), 1.5);
+    host->refuseResize = true;
+    EXPECT_FALSE(editor->setZoomFactor(2.0));
+    EXPECT_EQ(frame->getScaleFactor(), 1.5);
+    EXPECT_FALSE(editor->setZoomFactor(2.5));
+    editor->removed();
 }
