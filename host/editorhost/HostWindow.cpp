@@ -43,8 +43,11 @@ bool HostWindow::open(int width, int height, const std::string& title, std::stri
         xcb_screen_next(&screens);
     xcb_screen_t* screen = screens.data;
     window = xcb_generate_id(connection);
-    const uint32_t values[] = {screen->black_pixel,
-                               XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_EXPOSURE};
+    const uint32_t values[] = {screen->black_pixel, XCB_EVENT_MASK_STRUCTURE_NOTIFY |
+                                                        XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY |
+                                                        XCB_EVENT_MASK_EXPOSURE};
+    this->width = userWidth = width > 0 ? width : 1;
+    this->height = userHeight = height > 0 ? height : 1;
     xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0,
                       uint16_t(width > 0 ? width : 1), uint16_t(height > 0 ? height : 1), 0,
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
@@ -69,6 +72,8 @@ void HostWindow::resize(int width, int height)
 {
     if (!connection || width <= 0 || height <= 0)
         return;
+    this->width = userWidth = width;
+    this->height = userHeight = height;
     const uint32_t values[] = {uint32_t(width), uint32_t(height)};
     xcb_configure_window(connection, window, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, values);
     xcb_flush(connection);
@@ -79,10 +84,21 @@ bool HostWindow::processEvents()
     if (!connection)
         return false;
     while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
-        if ((event->response_type & 0x7F) == XCB_CLIENT_MESSAGE) {
+        const uint8_t type = event->response_type & 0x7F;
+        if (type == XCB_CLIENT_MESSAGE) {
             auto* message = reinterpret_cast<xcb_client_message_event_t*>(event);
             if (message->data.data32[0] == deleteAtom)
                 closed = true;
+        } else if (type == XCB_MAP_NOTIFY) {
+            auto* map = reinterpret_cast<xcb_map_notify_event_t*>(event);
+            if (map->event == window && map->window != window)
+                childMapped = true;
+        } else if (type == XCB_CONFIGURE_NOTIFY) {
+            auto* configure = reinterpret_cast<xcb_configure_notify_event_t*>(event);
+            if (configure->window == window) {
+                userWidth = configure->width;
+                userHeight = configure->height;
+            }
         }
         free(event);
     }
@@ -100,6 +116,33 @@ int HostWindow::childCount() const
     const int count = tree ? xcb_query_tree_children_length(tree) : 0;
     free(tree);
     return count;
+}
+
+uint32_t HostWindow::firstChild() const
+{
+    if (!connection)
+        return 0;
+    xcb_query_tree_reply_t* tree =
+        xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr);
+    const uint32_t child = tree && xcb_query_tree_children_length(tree) > 0 ? xcb_query_tree_children(tree)[0] : 0;
+    free(tree);
+    return child;
+}
+
+bool HostWindow::takeChildMapped()
+{
+    const bool mapped = childMapped;
+    childMapped = false;
+    return mapped;
+}
+
+bool HostWindow::takeUserSize(int& newWidth, int& newHeight)
+{
+    if (userWidth == width && userHeight == height)
+        return false;
+    newWidth = width = userWidth;
+    newHeight = height = userHeight;
+    return true;
 }
 
 tresult PLUGIN_API HostPlugFrame::resizeView(IPlugView* view, ViewRect* newSize)

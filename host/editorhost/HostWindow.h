@@ -29,12 +29,22 @@ public:
     bool processEvents();
     // Child windows currently inside the host window (what a plug-in left behind).
     int childCount() const;
+    // The first child window, 0 when there is none.
+    uint32_t firstChild() const;
+    // Whether a child window was mapped since the last call (read by processEvents).
+    bool takeChildMapped();
+    // The size the window got from the user or the window manager since the last call, if
+    // it differs from the size last set; false when there is none.
+    bool takeUserSize(int& width, int& height);
 
 private:
     xcb_connection_t* connection = nullptr;
     uint32_t window = 0;
     uint32_t deleteAtom = 0;
     bool closed = false;
+    bool childMapped = false;
+    int width = 0, height = 0;           // as last set here
+    int userWidth = 0, userHeight = 0;   // as last reported by the server
 };
 
 // The IPlugFrame a plug-in view gets: resizes the host window and offers the run loop.

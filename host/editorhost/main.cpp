@@ -11,6 +11,7 @@
 //          --scale <factor>  content scale for HiDPI screens
 //          --quit-after <ms> close after this time (default: when the window is closed)
 //          --cycles <n>      attach and remove the editor n times, then report what is left
+//          --fresh-views     with --cycles: a new view of the same controller for each cycle
 //          --screenshot <file.png>  write the editor drawn off screen (at --scale); the test
 //                                   frame then runs on screen, a plug-in's editor does not
 //          --until-stdin-closes     close when standard input ends (for scripted tests)
@@ -63,6 +64,7 @@ struct Options
     double scale = 1.0;
     long quitAfterMs = -1;
     long cycles = 0;
+    bool freshViews = false;
     bool untilStdinCloses = false;
 };
 
@@ -70,7 +72,7 @@ int usage(const char* message)
 {
     std::fprintf(stderr,
                  "%s\nusage: zephra-editorhost (--bundle <plugin.vst3> | --test-frame) "
-                 "[--resources <folder>] [--scale <f>] [--quit-after <ms>] [--cycles <n>] "
+                 "[--resources <folder>] [--scale <f>] [--quit-after <ms>] [--cycles <n> [--fresh-views]] "
                  "[--screenshot <file.png>] [--until-stdin-closes] [--font <file.sf2>] "
                  "[--preset <n>] [--commands]\n",
                  message);
@@ -98,6 +100,8 @@ bool parse(int argc, char** argv, Options& options, std::string& error)
                 return false;
         } else if (arg == "--commands") {
             options.commands = true;
+        } else if (arg == "--fresh-views") {
+            options.freshViews = true;
         } else if (arg == "--until-stdin-closes") {
             options.untilStdinCloses = true;
         } else if (arg == "--test-frame") {
@@ -150,20 +154,55 @@ int openDescriptors()
 }
 
 using CommandHandler = std::function<void(const std::string&)>;
+using ViewMaker = std::function<IPlugView*()>;
 
-// Attaches the view to the window, runs the loop, removes it again. With a command handler,
-// each line of standard input goes to it and the end of input closes the editor.
-int runView(IPlugView* view, const Options& options, const CommandHandler& onCommand = {})
+void setContentScale(IPlugView* view, double scale)
 {
-    // The scale comes first: the view's size is in physical pixels.
     IPlugViewContentScaleSupport* scaling = nullptr;
     if (view->queryInterface(IPlugViewContentScaleSupport::iid,
                              reinterpret_cast<void**>(&scaling)) == kResultTrue && scaling) {
-        scaling->setContentScaleFactor(IPlugViewContentScaleSupport::ScaleFactor(options.scale));
+        scaling->setContentScaleFactor(IPlugViewContentScaleSupport::ScaleFactor(scale));
         scaling->release();
     }
-    ViewRect size(0, 0, 400, 300);
-    view->getSize(&size);
+}
+
+bool attach(IPlugView* view, HostWindow& window)
+{
+    return view->attached(reinterpret_cast<void*>(uintptr_t(window.id())),
+                          kPlatformTypeX11EmbedWindowID) == kResultTrue;
+}
+
+// The user (or the window manager) gave the window another size: a resizable view takes the
+// nearest size it allows, and the window follows it.
+void followUserSize(IPlugView* view, HostWindow& window)
+{
+    int width = 0, height = 0;
+    if (!window.takeUserSize(width, height) || view->canResize() != kResultTrue)
+        return;
+    ViewRect size(0, 0, width, height);
+    view->checkSizeConstraint(&size);
+    if (size.getWidth() != width || size.getHeight() != height)
+        window.resize(size.getWidth(), size.getHeight());
+    view->onSize(&size);
+    std::printf("resized %dx%d\n", size.getWidth(), size.getHeight());
+    std::fflush(stdout);
+}
+
+// Attaches the view to the window, runs the loop, removes it again. With a command handler,
+// each line of standard input goes to it and the end of input closes the editor. makeView
+// gives the new views of --fresh-views.
+int runView(IPlugView* view, const Options& options, const CommandHandler& onCommand = {},
+            const ViewMaker& makeView = {})
+{
+    // The scale comes first: the view's size is in physical pixels. Then the window is made
+    // at the size the view gives before it is attached, as hosts do.
+    setContentScale(view, options.scale);
+    ViewRect size;
+    if (view->getSize(&size) != kResultTrue || size.getWidth() <= 0 || size.getHeight() <= 0) {
+        std::fprintf(stderr, "zephra-editorhost: the view gives no size before it is attached (%dx%d)\n",
+                     size.getWidth(), size.getHeight());
+        return 1;
+    }
     HostWindow window;
     std::string error;
     if (!window.open(size.getWidth(), size.getHeight(), "Zephra editor host", error)) {
@@ -173,7 +212,11 @@ int runView(IPlugView* view, const Options& options, const CommandHandler& onCom
     auto* loop = new PollRunLoop;
     auto* plugFrame = new HostPlugFrame(window, *loop);
     bool open = true;
-    loop->addHostDescriptor(window.descriptor(), [&] { open = window.processEvents(); });
+    IPlugView* shown = view;
+    loop->addHostDescriptor(window.descriptor(), [&] {
+        open = window.processEvents();
+        followUserSize(shown, window);
+    });
     std::string pending;
     if (options.untilStdinCloses || onCommand) {
         loop->addHostDescriptor(STDIN_FILENO, [&] {
@@ -202,22 +245,48 @@ int runView(IPlugView* view, const Options& options, const CommandHandler& onCom
         const int descriptorsBefore = openDescriptors();
         long done = 0;
         for (; done < options.cycles; ++done) {
-            if (view->attached(reinterpret_cast<void*>(uintptr_t(window.id())),
-                               kPlatformTypeX11EmbedWindowID) != kResultTrue)
+            IPlugView* cycleView = view;
+            if (options.freshViews && done > 0 && makeView) {
+                if (!(cycleView = makeView()))
+                    break;
+                setContentScale(cycleView, options.scale);
+                cycleView->setFrame(plugFrame);
+            }
+            ViewRect cycleSize;
+            const bool attachedOk = cycleView->getSize(&cycleSize) == kResultTrue &&
+                                    cycleSize.getWidth() == size.getWidth() &&
+                                    cycleSize.getHeight() == size.getHeight() && attach(cycleView, window);
+            if (attachedOk) {
+                loop->runOnce(PollRunLoop::Clock::now());
+                cycleView->removed();
+            }
+            if (cycleView != view) {
+                cycleView->setFrame(nullptr);
+                cycleView->release();
+            }
+            if (!attachedOk)
                 break;
-            loop->runOnce(PollRunLoop::Clock::now());
-            view->removed();
         }
         std::printf("cycles=%ld children=%d fd-delta=%d registrations=%zu\n", done,
                     window.childCount(), openDescriptors() - descriptorsBefore,
                     loop->registrations());
         result = done == options.cycles ? 0 : 1;
-    } else if (view->attached(reinterpret_cast<void*>(uintptr_t(window.id())),
-                              kPlatformTypeX11EmbedWindowID) != kResultTrue) {
+    } else if (!attach(view, window)) {
         std::fprintf(stderr, "zephra-editorhost: the view refused to attach\n");
         result = 1;
     } else {
-        std::printf("ready window=%u\n", window.id());
+        // The view's window is shown by the view itself (this host does not speak XEmbed):
+        // "ready" once it is mapped.
+        const auto mapDeadline = PollRunLoop::Clock::now() + std::chrono::seconds(3);
+        bool mapped = false;
+        while (open && !(mapped = mapped || window.takeChildMapped()) && PollRunLoop::Clock::now() < mapDeadline)
+            loop->runOnce(std::min(mapDeadline, PollRunLoop::Clock::now() + std::chrono::milliseconds(20)));
+        if (!mapped)
+            std::fprintf(stderr, "zephra-editorhost: the editor's window was not shown\n");
+        ViewRect shownSize;
+        view->getSize(&shownSize);
+        std::printf("ready window=%u child=%u size=%dx%d\n", window.id(), window.firstChild(),
+                    shownSize.getWidth(), shownSize.getHeight());
         std::fflush(stdout);
         const auto start = PollRunLoop::Clock::now();
         while (open) {
@@ -233,6 +302,7 @@ int runView(IPlugView* view, const Options& options, const CommandHandler& onCom
         view->removed();
         std::printf("closed children=%d registrations=%zu\n", window.childCount(),
                     loop->registrations());
+        result = mapped ? 0 : 1;
     }
     std::fflush(stdout);
     view->setFrame(nullptr);
@@ -393,7 +463,10 @@ int runBundle(const Options& options)
     CommandHandler play;
     if (options.commands)
         play = [&plugin](const std::string& line) { playCommand(*plugin, line); };
-    const int result = runView(view, options, play);
+    Vst::IEditController* controller = plugin->controller();
+    const int result = runView(view, options, play, [controller] {
+        return controller->createView(Vst::ViewType::kEditor);
+    });
     view->release();
     return result;
 }

@@ -4,6 +4,7 @@
 
 #include "controller/MyVSTController.h"
 #include "editor/CListBox.h"
+#include "editor/EditorSizeSetting.h"
 #include "editor/ScriptedFileDialogs.h"
 #include "ui/CAnimKnob.h"
 #include "ui/CBitmap.h"
@@ -36,10 +37,13 @@ SharedPointer<CBitmap> loadImage(const char* name)
 MyVSTGUIEditor::MyVSTGUIEditor(MyVSTController* controller)
     : VSTGUIEditor(controller), owner(controller)
 {
+    // The host asks for the size before it attaches the view: the user's size counts already.
+    restoreZoomFactor(loadEditorSize());
 }
 
 MyVSTGUIEditor::~MyVSTGUIEditor()
 {
+    flushZoomFactor();
     // A host that releases the view without removing it: the frame goes first, then the
     // list boxes its browsers draw through.
     if (frame)
@@ -236,6 +240,21 @@ void MyVSTGUIEditor::dbSelectionChanged(int32_t row, GenericStringListDataBrowse
 {
     CListBox*& listBox = listBoxesBySource[source];   // an unknown source gets an empty entry
     onListSelect(listBox, row);
+}
+
+bool MyVSTGUIEditor::onFilesDropped(const std::vector<std::string>& files)
+{
+    return frame && onFilesDrop(files);
+}
+
+ViewRect MyVSTGUIEditor::getEditorBaseSize() const
+{
+    return ViewRect(0, 0, editorWidth, editorHeight);
+}
+
+void MyVSTGUIEditor::saveZoomFactor(double factor)
+{
+    saveEditorSize(factor);
 }
 
 bool MyVSTGUIEditor::openFileSelector(int32 selectorId, const std::vector<CFileExtension>& filters)

@@ -72,6 +72,8 @@ public:
     ::VSTGUI::CMessageResult notify(::VSTGUI::CBaseObject* sender,
                                     ::VSTGUI::IdStringPtr message) override;
     void dbSelectionChanged(int32_t row, ::VSTGUI::GenericStringListDataBrowserSource* source) override;
+    // Files dropped on the editor go to onFilesDrop.
+    bool onFilesDropped(const std::vector<std::string>& files) override;
 
     // --- IOffscreenEditor ---
     tresult PLUGIN_API openOffscreen() SMTG_OVERRIDE;
@@ -100,6 +102,8 @@ protected:
                                                      ::VSTGUI::IdStringPtr message) = 0;
     tresult onControllerMessage(IMessage* message) override = 0;
     virtual void onListSelect(CListBox* listBox, int32 row) = 0;
+    // Files dropped on the editor (UTF-8 paths): true when the editor took one.
+    virtual bool onFilesDrop(const std::vector<std::string>& files) = 0;
 
     // What a concrete editor adds to describe(): "name=value" lines.
     virtual void describeControls(std::string& out) const = 0;
@@ -107,6 +111,10 @@ protected:
     virtual std::string initialSelectorFolder() const = 0;
 
     MyVSTController* playerController() const { return owner; }
+
+    // The editor's own size (editorWidth x editorHeight); the user's size is kept per user.
+    ViewRect getEditorBaseSize() const override;
+    void saveZoomFactor(double factor) override;
 
     int32 editorWidth = 0;
     int32 editorHeight = 0;

@@ -133,6 +133,7 @@ int32 PLUGIN_API MyVSTGUIEditor::describe(char8* buffer, int32 size)
         for (const CFileExtension& filter : request.filters)
             filters += (filters.empty() ? "" : "|") + filter.getDescription() + ":" + filter.getExtension();
         text += "dialogFilters=" + filters + "\n";
+        text += "dialogsCancelled=" + std::to_string(scriptedDialogs->cancelled()) + "\n";
     }
     const auto needed = int32(std::min<size_t>(text.size() + 1, 0x7FFFFFFF));
     if (buffer && size > 0) {

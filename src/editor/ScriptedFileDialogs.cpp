@@ -19,7 +19,7 @@ public:
             result.files.push_back(script->answer());
         return true;
     }
-    void cancel() override {}
+    void cancel() override { script->noteCancelled(); }
 
 private:
     std::shared_ptr<ScriptedFileDialogs> script;

@@ -24,6 +24,9 @@ public:
     void finishAll() { released = true; }
 
     int started() const { return startCount; }
+    // Dialogs ended without an answer by their selector (its editor went away).
+    int cancelled() const { return cancelCount; }
+    void noteCancelled() { ++cancelCount; }
     const ::VSTGUI::FileDialogRequest& lastRequest() const { return last; }
     bool isReleased() const { return released || !holdOpen; }
     const std::string& answer() const { return path; }
@@ -33,6 +36,7 @@ private:
     bool holdOpen;
     bool released = false;
     int startCount = 0;
+    int cancelCount = 0;
     ::VSTGUI::FileDialogRequest last;
 };
 

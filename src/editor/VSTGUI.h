@@ -45,6 +45,9 @@ protected:
                                              ::VSTGUI::IdStringPtr message) override;
     tresult onControllerMessage(IMessage* message) override;
     void onListSelect(CListBox* listBox, int32 row) override;
+    // The first .sf2/.sf3 file loads as if chosen in the file selector; other files are refused
+    // with a notice saying why.
+    bool onFilesDrop(const std::vector<std::string>& files) override;
     void describeControls(std::string& out) const override;
     std::string initialSelectorFolder() const override;
 

@@ -77,14 +77,23 @@ bool CNewFileSelector::start()
     std::shared_ptr<IFileDialogFactory> factory = frame ? frame->getFileDialogFactory() : nullptr;
     if (!factory)
         factory = makeSystemFileDialogFactory();
-    dialog = factory->start(request);
-    if (!dialog) {
-        finish({{}, "the file dialog could not be started"});
-        return false;
-    }
     remember();  // alive until the end is reported, whatever the caller does meanwhile
+    // Registered before the dialog starts: a modal dialog (Windows) runs the host's messages,
+    // and the frame may close meanwhile; its answer then goes nowhere.
+    CFrame* startedIn = frame;
     if (frame)
         frame->addRunningSelector(this);
+    dialog = factory->start(request);
+    if (startedIn && !frame) {
+        dialog.reset();   // detached while the dialog ran
+        forget();
+        return false;
+    }
+    if (!dialog) {
+        finish({{}, "the file dialog could not be started"});
+        forget();
+        return false;
+    }
     FileDialogResult result;
     if (dialog->poll(result)) {
         finish(std::move(result));
@@ -127,14 +136,14 @@ void CNewFileSelector::cancel()
 void CNewFileSelector::detachFromFrame()
 {
     frame = nullptr;
+    delegate = nullptr;
+    callback = nullptr;
     if (!dialog)
-        return;
+        return;   // still starting (a modal dialog): start() ends without a report
     if (pollTimer)
         pollTimer->stop();
     dialog->cancel();
     dialog.reset();
-    delegate = nullptr;
-    callback = nullptr;
     forget();
 }
 

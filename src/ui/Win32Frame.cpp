@@ -3,6 +3,7 @@
 // the thread that made the window (the host's UI thread) through the host's message loop.
 // UI thread only; not real-time safe.
 #include "ui/CFrame.h"
+#include "ui/Win32DropTarget.h"
 #include "ui/Win32Gdiplus.h"
 
 #include <windows.h>
@@ -85,11 +86,17 @@ public:
         const auto [width, height] = physicalSize();
         window = CreateWindowExW(0, className.c_str(), L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
                                  0, 0, width, height, parent, nullptr, instance, this);
+        if (window)
+            dropTarget = Win32DropTarget::registerFor(window, [this](const std::vector<std::string>& paths) {
+                return frame.platformOnDrop(paths);
+            });
         return window != nullptr;
     }
 
     ~Win32Frame() override
     {
+        if (dropTarget)
+            dropTarget->unregister();
         if (window) {
             SetWindowLongPtrW(window, GWLP_USERDATA, 0);
             DestroyWindow(window);
@@ -278,9 +285,12 @@ private:
         auto* self = reinterpret_cast<Win32Frame*>(GetWindowLongPtrW(window, GWLP_USERDATA));
         if (!self)
             return DefWindowProcW(window, message, wParam, lParam);
-        self->frame.remember();  // a handler may close the frame
+        // A handler may close the frame, and the window with it (the host removing the view
+        // while a modal file dialog runs): nothing of this object is touched afterwards.
+        CFrame& frame = self->frame;
+        frame.remember();
         const LRESULT result = self->handle(message, wParam, lParam);
-        self->frame.forget();
+        frame.forget();
         return result;
     }
 
@@ -288,6 +298,7 @@ private:
     std::wstring className;
     HWND window = nullptr;
     std::unique_ptr<Gdiplus::Bitmap> backBuffer;
+    Win32DropTarget* dropTarget = nullptr;
     double scale = 1.0;
     char16_t highSurrogate = 0;
 };

@@ -1,6 +1,7 @@
 #include "ui/X11Frame.h"
 
 #include "ui/CFrame.h"
+#include "ui/X11DropTarget.h"
 #include "ui/X11Keys.h"
 
 #include <cairo-xcb.h>
@@ -10,12 +11,38 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <optional>
 
 namespace VSTGUI {
 
 namespace {
 
 constexpr int kDoubleClickMilliseconds = 300;
+// A host that does not map the window itself (one that does not speak XEmbed) gets it mapped
+// by the editor after this many ticks of the 16 ms redraw timer.
+constexpr int kMapFallbackTicks = 15;
+
+// XEmbed messages (the embedder's to the client, and the client's focus request).
+enum XEmbedMessage : uint32_t
+{
+    kXEmbedEmbeddedNotify = 0,
+    kXEmbedWindowActivate = 1,
+    kXEmbedWindowDeactivate = 2,
+    kXEmbedRequestFocus = 3,
+    kXEmbedFocusIn = 4,
+    kXEmbedFocusOut = 5,
+};
+constexpr uint32_t kXEmbedFocusLast = 2;   // detail of kXEmbedFocusIn: the last focusable view
+
+xcb_atom_t internAtom(xcb_connection_t* connection, const char* name)
+{
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, uint16_t(std::strlen(name)), name), nullptr);
+    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    free(reply);
+    return atom;
+}
 
 xcb_visualtype_t* findVisual(const xcb_screen_t* screen, xcb_visualid_t id)
 {
@@ -69,15 +96,24 @@ public:
                 XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE |
                 XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_FOCUS_CHANGE};
         const auto [width, height] = physicalSize();
+        xembedInfo = internAtom(connection, "_XEMBED_INFO");
+        xembed = internAtom(connection, "_XEMBED");
         xcb_void_cookie_t created = xcb_create_window_checked(
             connection, XCB_COPY_FROM_PARENT, window, parent, 0, 0, width, height, 0,
             XCB_WINDOW_CLASS_INPUT_OUTPUT, visual->visual_id, mask, values);
+        // XEmbed, version 0, not mapped: an embedder reads this as soon as it sees the window
+        // (so it goes out with the creation) and maps the window itself.
+        const uint32_t info[] = {0, 0};
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, xembedInfo, xembedInfo, 32, 2, info);
         if (xcb_generic_error_t* error = xcb_request_check(connection, created)) {
             free(error);
             window = 0;
             return false;
         }
-        xcb_map_window(connection, window);
+        dropTarget.emplace(connection, window, [this](const std::vector<std::string>& paths) {
+            return frame.platformOnDrop(paths);
+        });
+        dropTarget->announce();
         surface = cairo_xcb_surface_create(connection, window, visual, width, height);
         xcb_flush(connection);
 
@@ -154,7 +190,44 @@ private:
 
     // Drawing may read events into xcb's queue while waiting for a reply; those no longer
     // wake the descriptor watch, so every timer tick also drains the queue.
-    void onTimer() override { onEvent(); }
+    void onTimer() override
+    {
+        if (!mapped && !embedded && ++ticksUnmapped == kMapFallbackTicks) {
+            xcb_map_window(connection, window);
+            xcb_flush(connection);
+        }
+        onEvent();
+    }
+
+    void sendXEmbed(uint32_t message, uint32_t detail = 0)
+    {
+        xcb_client_message_event_t event{};
+        event.response_type = XCB_CLIENT_MESSAGE;
+        event.format = 32;
+        event.window = embedder;
+        event.type = xembed;
+        const uint32_t data[] = {XCB_CURRENT_TIME, message, detail, 0, 0};
+        std::memcpy(event.data.data32, data, sizeof data);
+        xcb_send_event(connection, 0, embedder, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
+        xcb_flush(connection);
+    }
+
+    // The embedder's XEmbed messages: it tells when it took the window and hands keyboard
+    // focus over (its key presses then arrive here as sent events).
+    void handleXEmbed(const xcb_client_message_event_t& message)
+    {
+        switch (message.data.data32[1]) {
+            case kXEmbedEmbeddedNotify:
+                embedded = true;
+                embedder = message.data.data32[3];
+                break;
+            case kXEmbedFocusIn:
+                frame.focusFirstView(message.data.data32[2] == kXEmbedFocusLast);
+                break;
+            default:
+                break;   // activation and focus-out change nothing the editor shows
+        }
+    }
 
     CButtonState buttonState(uint16_t state, uint8_t button) const
     {
@@ -178,7 +251,21 @@ private:
 
     void handle(xcb_generic_event_t* event)
     {
+        if (dropTarget && dropTarget->handle(event))
+            return;
         switch (event->response_type & 0x7F) {
+            case XCB_MAP_NOTIFY:
+                mapped = true;
+                break;
+            case XCB_UNMAP_NOTIFY:
+                mapped = false;
+                break;
+            case XCB_CLIENT_MESSAGE: {
+                auto* e = reinterpret_cast<xcb_client_message_event_t*>(event);
+                if (e->type == xembed && e->format == 32)
+                    handleXEmbed(*e);
+                break;
+            }
             case XCB_EXPOSE: {
                 auto* e = reinterpret_cast<xcb_expose_event_t*>(event);
                 dirty.unite(CRect(e->x / scale, e->y / scale, (e->x + e->width) / scale,
@@ -195,7 +282,11 @@ private:
                                                distance, buttonState(e->state, 0));
                     break;
                 }
-                xcb_set_input_focus(connection, XCB_INPUT_FOCUS_PARENT, window, e->time);
+                // An embedder hands focus over on request; other hosts leave it to the window.
+                if (embedded && embedder)
+                    sendXEmbed(kXEmbedRequestFocus);
+                else
+                    xcb_set_input_focus(connection, XCB_INPUT_FOCUS_PARENT, window, e->time);
                 CButtonState buttons = buttonState(e->state, e->detail);
                 if (e->detail == lastButton && e->time - lastPressTime < kDoubleClickMilliseconds)
                     buttons = CButtonState(int32_t(buttons) | kDoubleClick);
@@ -277,6 +368,13 @@ private:
     cairo_surface_t* surface = nullptr;
     cairo_surface_t* backBuffer = nullptr;
     X11Keys keys;
+    std::optional<X11DropTarget> dropTarget;
+    xcb_atom_t xembedInfo = XCB_ATOM_NONE;
+    xcb_atom_t xembed = XCB_ATOM_NONE;
+    xcb_window_t embedder = 0;
+    bool embedded = false;
+    bool mapped = false;
+    int ticksUnmapped = 0;
     CRect dirty;
     double scale = 1.0;
     bool registered = false;

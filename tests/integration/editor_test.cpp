@@ -9,6 +9,7 @@
 #include "support/StateBytes.h"
 
 #include "pluginterfaces/gui/iplugview.h"
+#include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
 #include "pluginterfaces/vst/ivstmessage.h"
 
 #include <cairo.h>
@@ -17,6 +18,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <unistd.h>
@@ -48,6 +51,8 @@ protected:
         ASSERT_TRUE(plugin->setup(44100.0, kBlock, &error)) << error;
         fontPath = scratch("font.sf2");
         ASSERT_TRUE(zephra::test::writeFile(fontPath, zephra::test::makePianoDrumsOrganFont()));
+        // The editor size is remembered per user: here in a folder of the test's own.
+        setenv("XDG_CONFIG_HOME", scratch("config").c_str(), 1);
     }
     void TearDown() override
     {
@@ -55,6 +60,7 @@ protected:
         plugin.reset();
         module.reset();
         std::remove(fontPath.c_str());
+        std::system(("rm -rf '" + scratch("config") + "'").c_str());
     }
     static std::string scratch(const std::string& name)
     {
@@ -343,4 +349,78 @@ TEST_F(PlayerEditor, StoredPresetRowIsInViewWhereverItLiesInALongList)
         EXPECT_LE((preset + 1) * height, scroll + std::stod(s["listVisibleHeight"])) << preset;
         closeEditor();
     }
+}
+
+// Hosts size their window from getSize before attaching, and some set the content scale first.
+TEST_F(PlayerEditor, ViewSizeIsKnownBeforeAttachingAndTheUsersSizeOutlivesTheView)
+{
+    auto sizeOf = [](IPlugView* v) {
+        ViewRect size;
+        v->getSize(&size);
+        return std::to_string(size.getWidth()) + "x" + std::to_string(size.getHeight());
+    };
+    auto fitted = [this](int32 width, int32 height) {
+        ViewRect proposal(0, 0, width, height);
+        EXPECT_EQ(view->checkSizeConstraint(&proposal), kResultTrue);
+        return std::to_string(proposal.getWidth()) + "x" + std::to_string(proposal.getHeight());
+    };
+    view = plugin->controller()->createView("editor");
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(sizeOf(view), "681x441");
+    EXPECT_EQ(view->canResize(), kResultTrue);
+    IPlugViewContentScaleSupport* scale = nullptr;
+    ASSERT_EQ(view->queryInterface(IPlugViewContentScaleSupport::iid, reinterpret_cast<void**>(&scale)), kResultOk);
+    EXPECT_EQ(scale->setContentScaleFactor(2.f), kResultTrue);
+    EXPECT_EQ(sizeOf(view), "1362x882");
+    EXPECT_EQ(fitted(5000, 5000), "2724x1764") << "at most 200 %";
+    EXPECT_EQ(fitted(10, 10), "681x441") << "at least 50 %";
+    EXPECT_EQ(scale->setContentScaleFactor(1.f), kResultTrue);
+    EXPECT_EQ(fitted(1021, 700), "1021x661") << "the aspect ratio holds";
+    ViewRect dragged(0, 0, 1021, 661);
+    EXPECT_EQ(view->onSize(&dragged), kResultTrue);
+    EXPECT_EQ(sizeOf(view), "1021x661");
+    scale->release();
+    view->release();   // remembers the size for the user
+    view = nullptr;
+
+    const std::string settings = scratch("config") + "/Norvane/Zephra SF2 Player/editor.conf";
+    std::ifstream file(settings);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), "size=149.89\n");
+    view = plugin->controller()->createView("editor");   // a new view of the same controller
+    EXPECT_EQ(sizeOf(view), "1021x661");
+    view->release();
+    ASSERT_TRUE(zephra::test::writeFile(settings, {'s', 'i', 'z', 'e', '=', '9', '0', '0'}));
+    view = plugin->controller()->createView("editor");
+    EXPECT_EQ(sizeOf(view), "681x441") << "a size out of range is not taken";
+}
+
+// The host may remove or release the view while the user is still choosing a file: the
+// answer must then reach nothing, and the next editor works as before.
+TEST_F(PlayerEditor, DialogAnswerAfterTheEditorWentLoadsNothing)
+{
+    const std::vector<uint8_t> before = plugin->controllerState();
+    openEditor();
+    editor->scriptFileDialogs(fontPath.c_str(), true);
+    click(30, 30);
+    ASSERT_EQ(shown()["selectorOpen"], "1");
+    EXPECT_EQ(view->removed(), kResultOk);   // as the host removes an attached view
+    EXPECT_EQ(shown()["dialogsCancelled"], "1") << "the dialog ends with the editor";
+    editor->finishFileDialogs();
+    EXPECT_EQ(plugin->controllerState(), before);
+    EXPECT_EQ(shown()["open"], "no");
+
+    ASSERT_EQ(editor->openOffscreen(), kResultOk);   // attach again, same view
+    editor->scriptFileDialogs(fontPath.c_str(), true);
+    click(30, 30);
+    editor->release();   // released with the dialog open, not removed first
+    view->release();
+    editor = nullptr;
+    view = nullptr;
+    EXPECT_EQ(plugin->controllerState(), before);
+
+    openEditor();   // a new view of the same controller
+    editor->scriptFileDialogs(fontPath.c_str(), false);
+    click(30, 30);
+    EXPECT_EQ(shown()["row0"], "000:000 - Piano");
+    EXPECT_EQ(plugin->controllerState(), controllerStateNaming(fontPath, 0));
 }
