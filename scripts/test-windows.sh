@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Windows x64 build and its tests under Wine: cross-builds everything with mingw-w64
 # (bundle, host library, zephra-render.exe, test programs), runs the unit and integration
-# suites under Wine and the window tests under Wine in Xvfb, renders the demo under Wine and
-# compares it with the Linux render. Its last line counts the tests.
+# suites under Wine and the window tests under Wine in Xvfb, Steinberg's validator and editor
+# host (Windows builds, under Wine) on the bundle, renders the demo under Wine and compares
+# it with the Linux render. Its last line counts the tests.
 # Usage: scripts/test-windows.sh [--smoke]   (BUILD_DIR, LINUX_BUILD_DIR override the folders)
 # --smoke builds only the bundle and zephra-render.exe, checks the DLL's exports and renders
 # the demo under Wine against the Linux render (the short stage of scripts/test.sh).
@@ -67,6 +68,13 @@ RUNNER=(xvfb-run -a)
 run_ctest window --timeout 300 -L window
 RUNNER=()
 echo "Windows tests: $(( $(date +%s) - start )) s"
+
+echo "== Steinberg's validator and editor host under Wine"
+WINE="$WINE" scripts/steinberg-tools.sh windows "$BUILD/VST3/Zephra SF2 Player.vst3" 2>&1 | tee "$LOGS/steinberg.log" || true
+toolsPassed=$(sed -n 's/^steinberg tools: \([0-9]*\) passed.*/\1/p' "$LOGS/steinberg.log" | tail -n 1)
+toolsFailed=$(sed -n 's/^steinberg tools: [0-9]* passed, \([0-9]*\) failed.*/\1/p' "$LOGS/steinberg.log" | tail -n 1)
+PASSED=$((PASSED + ${toolsPassed:-0}))
+FAILED=$((FAILED + ${toolsFailed:-1}))
 fi
 
 echo "== zephra-render.exe under Wine against the Linux renderer"

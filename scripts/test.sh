@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is needed, builds, runs the unit and integration suites
-# (X11 tests under Xvfb), the same suites under AddressSanitizer and UndefinedBehaviorSanitizer,
+# (X11 tests under Xvfb), Steinberg's validator and editor host on the bundle (when the tools
+# are at hand, see scripts/steinberg-tools.sh), the same suites under AddressSanitizer and
+# UndefinedBehaviorSanitizer,
 # the concurrency tests under ThreadSanitizer, a short fuzzing smoke run of each fuzz target, a
 # smoke run of each benchmark, and the Windows build with its suites under Wine
 # (scripts/test-windows.sh: the unit and integration suites, the window test in Xvfb, the
@@ -39,6 +41,18 @@ cmake --build "$ROOT/build" -j"$JOBS"
 
 echo "== Tests"
 run_ctest "$ROOT/build" --timeout 600
+
+echo "== Steinberg's validator and editor host on the bundle"
+status=0
+scripts/steinberg-tools.sh linux "$ROOT/build/VST3/Zephra SF2 Player.vst3" 2>&1 | tee "$LOGS/steinberg.log" || status=$?
+toolsPassed=$(sed -n 's/^steinberg tools: \([0-9]*\) passed.*/\1/p' "$LOGS/steinberg.log" | tail -n 1)
+toolsFailed=$(sed -n 's/^steinberg tools: [0-9]* passed, \([0-9]*\) failed.*/\1/p' "$LOGS/steinberg.log" | tail -n 1)
+PASSED=$((PASSED + ${toolsPassed:-0}))
+FAILED=$((FAILED + ${toolsFailed:-0}))
+if [ "$status" != 0 ] || [ -z "$toolsPassed" ]; then
+  echo "tests: $PASSED passed, $((FAILED > 0 ? FAILED : 1)) failed"
+  exit 1
+fi
 
 echo "== Tests under ASan/UBSan"
 cmake -S "$ROOT" -B "$ROOT/build-asan" -DCMAKE_BUILD_TYPE=Debug -DZEPHRA_SANITIZE=ON -DZEPHRA_BENCH=OFF

@@ -98,9 +98,9 @@ tresult PLUGIN_API VSTGUIEditor::attached(void* parent, FIDString type)
     EditorView::attached(parent, type);
     // Hosts size their window from getSize before attaching; one that did not (or was told
     // another size since) is asked to take the editor's size now.
-    ViewRect size = scaledSize(zoomFactor);
-    if (plugFrame && !sameSize(size, sizeHostKnows))
-        plugFrame->resizeView(this, &size);
+    const ViewRect size = scaledSize(zoomFactor);
+    if (!sameSize(size, sizeHostKnows))
+        askHostToResize(size);
     rect = sizeHostKnows = size;
     timer->start();
     return kResultTrue;
@@ -156,19 +156,24 @@ tresult PLUGIN_API VSTGUIEditor::getSize(ViewRect* size)
 {
     if (!size)
         return kInvalidArgument;
-    *size = sizeHostKnows = scaledSize(zoomFactor);
+    // While the host is asked for a new size it still sees the old one: hosts compare the
+    // request with getSize and do nothing when they match.
+    *size = sizeHostKnows = askingHost ? sizeHostKnows : scaledSize(zoomFactor);
     return kResultTrue;
 }
 
 tresult PLUGIN_API VSTGUIEditor::onSize(ViewRect* newSize)
 {
-    if (!newSize)
+    if (!newSize || newSize->getWidth() <= 0 || newSize->getHeight() <= 0)
         return kInvalidArgument;
     const double zoom = fittingZoom(*newSize);
-    // The size the editor has already (rounding aside) is no new choice.
-    if (!sameSize(scaledSize(zoom), scaledSize(zoomFactor))) {
+    // The size the editor has already (rounding aside) is no new choice. A size that the
+    // host had checked first comes from the user dragging the window and is remembered; any
+    // other (a host replaying an old size) only applies to this view.
+    const ViewRect taken = scaledSize(zoom);
+    if (!sameSize(taken, scaledSize(zoomFactor))) {
         zoomFactor = zoom;
-        zoomUnsaved = true;
+        zoomUnsaved = zoomUnsaved || sameSize(taken, lastConstrained);
         applyScale();
     }
     sizeHostKnows = *newSize;
@@ -185,6 +190,7 @@ tresult PLUGIN_API VSTGUIEditor::checkSizeConstraint(ViewRect* constraint)
     const ViewRect size = scaledSize(fittingZoom(*constraint));
     constraint->right = constraint->left + size.getWidth();
     constraint->bottom = constraint->top + size.getHeight();
+    lastConstrained = size;
     return kResultTrue;
 }
 
@@ -194,12 +200,10 @@ tresult PLUGIN_API VSTGUIEditor::setContentScaleFactor(ScaleFactor factor)
         return kInvalidArgument;
     contentScale = factor;
     applyScale();
-    ViewRect size = scaledSize(zoomFactor);
     // Before attached the host reads the new size from getSize; while attached it is asked.
-    if (frame && plugFrame && !sameSize(size, sizeHostKnows)) {
+    const ViewRect size = scaledSize(zoomFactor);
+    if (frame && !sameSize(size, sizeHostKnows) && askHostToResize(size))
         sizeHostKnows = size;
-        plugFrame->resizeView(this, &size);
-    }
     return kResultTrue;
 }
 
@@ -209,21 +213,29 @@ bool VSTGUIEditor::setZoomFactor(double factor)
         return false;
     const double previous = zoomFactor;
     zoomFactor = factor;
-    ViewRect size = scaledSize(factor);
-    if (frame && plugFrame && !sameSize(size, sizeHostKnows)) {
+    const ViewRect size = scaledSize(factor);
+    if (frame && !sameSize(size, sizeHostKnows)) {
         applyScale();
-        const ViewRect before = sizeHostKnows;
-        sizeHostKnows = size;
-        if (plugFrame->resizeView(this, &size) != kResultTrue) {
+        if (!askHostToResize(size)) {
             zoomFactor = previous;   // the host keeps its window: so does the editor
-            sizeHostKnows = before;
             applyScale();
             return false;
         }
+        sizeHostKnows = size;
     }
     applyScale();
     zoomUnsaved = zoomUnsaved || factor != previous;
     return true;
+}
+
+bool VSTGUIEditor::askHostToResize(ViewRect size)
+{
+    if (!plugFrame || askingHost)
+        return false;
+    askingHost = true;
+    const bool agreed = plugFrame->resizeView(this, &size) == kResultTrue;
+    askingHost = false;
+    return agreed;
 }
 
 void VSTGUIEditor::restoreZoomFactor(double factor)

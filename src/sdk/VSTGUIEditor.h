@@ -106,13 +106,17 @@ private:
     // The size factor of the largest view of the editor's aspect ratio inside `proposal`.
     double fittingZoom(const ViewRect& proposal) const;
     void applyScale();
+    // IPlugFrame::resizeView; false when the host refused (or has no frame for the view).
+    bool askHostToResize(ViewRect size);
 
     std::unique_ptr<VSTGUI::X11::IRunLoop> runLoop;
     float contentScale = 1.f;
     double zoomFactor = 1.0;
     bool zoomUnsaved = false;
+    bool askingHost = false;   // inside IPlugFrame::resizeView
     ViewRect sizeHostKnows;   // what the host last heard from getSize, onSize or resizeView
     ViewRect constructedSize; // the size given to the constructor
+    ViewRect lastConstrained; // the last answer of checkSizeConstraint
 };
 
 } // namespace Vst

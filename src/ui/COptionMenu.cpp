@@ -103,14 +103,17 @@ CMouseEventResult COptionMenu::onMouseDown(CPoint& where, const CButtonState&)
         return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
     }
     highlighted = entryAt(where);
+    armed = true;
     invalid();
     return kMouseEventHandled;
 }
 
 CMouseEventResult COptionMenu::onMouseUp(CPoint& where, const CButtonState&)
 {
+    // Only a click made in the open menu chooses: the release of the click that opened it
+    // may land on an entry when the menu had to move to fit in the frame.
     const int32_t index = entryAt(where);
-    if (index >= 0)
+    if (armed && index >= 0)
         choose(index);
     return kMouseEventHandled;
 }

@@ -43,6 +43,7 @@ private:
     std::vector<UTF8String> entries;
     int32_t checked;
     int32_t highlighted = -1;
+    bool armed = false;   // a button went down on an entry since the menu opened
     Callback callback;
 };
 

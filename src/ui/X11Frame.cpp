@@ -282,11 +282,11 @@ private:
                                                distance, buttonState(e->state, 0));
                     break;
                 }
-                // An embedder hands focus over on request; other hosts leave it to the window.
+                // An embedder hands focus over on request (and then forwards its keys); not
+                // every embedder forwards them, so the window takes the X focus as well.
                 if (embedded && embedder)
                     sendXEmbed(kXEmbedRequestFocus);
-                else
-                    xcb_set_input_focus(connection, XCB_INPUT_FOCUS_PARENT, window, e->time);
+                xcb_set_input_focus(connection, XCB_INPUT_FOCUS_PARENT, window, e->time);
                 CButtonState buttons = buttonState(e->state, e->detail);
                 if (e->detail == lastButton && e->time - lastPressTime < kDoubleClickMilliseconds)
                     buttons = CButtonState(int32_t(buttons) | kDoubleClick);

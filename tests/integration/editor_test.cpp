@@ -388,6 +388,12 @@ TEST_F(PlayerEditor, ViewSizeIsKnownBeforeAttachingAndTheUsersSizeOutlivesTheVie
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), "size=149.89\n");
     view = plugin->controller()->createView("editor");   // a new view of the same controller
     EXPECT_EQ(sizeOf(view), "1021x661");
+    ViewRect replayed(0, 0, 681, 441);   // a size the host did not check first: not the user's
+    EXPECT_EQ(view->onSize(&replayed), kResultTrue);
+    EXPECT_EQ(sizeOf(view), "681x441");
+    view->release();
+    view = plugin->controller()->createView("editor");
+    EXPECT_EQ(sizeOf(view), "1021x661");
     view->release();
     ASSERT_TRUE(zephra::test::writeFile(settings, {'s', 'i', 'z', 'e', '=', '9', '0', '0'}));
     view = plugin->controller()->createView("editor");

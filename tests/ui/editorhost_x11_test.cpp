@@ -5,9 +5,13 @@
 
 #include <cairo.h>
 #include <gtest/gtest.h>
+#include <xcb/xcb.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
+#include <cstring>
+#include <fstream>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -113,6 +117,98 @@ private:
     std::string buffer;
 };
 
+// The test as an X client of its own: an XEmbed embedder's messages, and a file manager's drag
+// (XDND enter, position and drop, then the file list on request).
+class XClient
+{
+public:
+    XClient() : connection(xcb_connect(nullptr, nullptr))
+    {
+        xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+        window = xcb_generate_id(connection);
+        xcb_create_window(connection, 0, window, screen->root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+                          screen->root_visual, 0, nullptr);
+    }
+    ~XClient() { xcb_disconnect(connection); }
+
+    xcb_atom_t atom(const char* name)
+    {
+        auto* reply = xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, uint16_t(strlen(name)), name), nullptr);
+        const xcb_atom_t found = reply ? reply->atom : 0;
+        free(reply);
+        return found;
+    }
+    void send(uint32_t to, const char* type, std::array<uint32_t, 5> data)
+    {
+        xcb_client_message_event_t message{};
+        message.response_type = XCB_CLIENT_MESSAGE;
+        message.format = 32;
+        message.window = to;
+        message.type = atom(type);
+        std::memcpy(message.data.data32, data.data(), sizeof message.data.data32);
+        xcb_send_event(connection, 0, to, 0, reinterpret_cast<const char*>(&message));
+        xcb_flush(connection);
+    }
+    std::vector<uint32_t> property(uint32_t of, const char* name)
+    {
+        auto* reply = xcb_get_property_reply(connection, xcb_get_property(connection, 0, of, atom(name), 0, 0, 16), nullptr);
+        std::vector<uint32_t> values;
+        if (reply && reply->format == 32) {
+            const auto* data = static_cast<const uint32_t*>(xcb_get_property_value(reply));
+            values.assign(data, data + xcb_get_property_value_length(reply) / 4);
+        }
+        free(reply);
+        return values;
+    }
+    std::string size(uint32_t of)
+    {
+        auto* geometry = xcb_get_geometry_reply(connection, xcb_get_geometry(connection, of), nullptr);
+        const std::string text = geometry ? std::to_string(geometry->width) + "x" + std::to_string(geometry->height) : "";
+        free(geometry);
+        return text;
+    }
+    // Drops the file list on `target`: 1 taken, 0 refused (XdndFinished), -1 no answer in 5 s.
+    int drop(uint32_t target, const std::string& uriList)
+    {
+        xcb_set_selection_owner(connection, window, atom("XdndSelection"), XCB_CURRENT_TIME);
+        send(target, "XdndEnter", {window, 5u << 24, atom("text/uri-list"), 0, 0});
+        send(target, "XdndPosition", {window, 0, (20u << 16) | 20u, XCB_CURRENT_TIME, atom("XdndActionCopy")});
+        send(target, "XdndDrop", {window, 0, XCB_CURRENT_TIME, 0, 0});
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (std::chrono::steady_clock::now() < until) {
+            xcb_generic_event_t* event = xcb_poll_for_event(connection);
+            if (!event) {
+                usleep(10000);
+                continue;
+            }
+            int answer = -1;
+            if ((event->response_type & 0x7F) == XCB_SELECTION_REQUEST) {
+                auto* request = reinterpret_cast<xcb_selection_request_event_t*>(event);
+                xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request->requestor, request->property,
+                                    request->target, 8, uint32_t(uriList.size()), uriList.data());
+                xcb_selection_notify_event_t notify{};
+                notify.response_type = XCB_SELECTION_NOTIFY;
+                notify.requestor = request->requestor;
+                notify.selection = request->selection;
+                notify.target = request->target;
+                notify.property = request->property;
+                xcb_send_event(connection, 0, request->requestor, 0, reinterpret_cast<const char*>(&notify));
+                xcb_flush(connection);
+            } else if ((event->response_type & 0x7F) == XCB_CLIENT_MESSAGE &&
+                       reinterpret_cast<xcb_client_message_event_t*>(event)->type == atom("XdndFinished")) {
+                answer = int(reinterpret_cast<xcb_client_message_event_t*>(event)->data.data32[1] & 1);
+            }
+            free(event);
+            if (answer >= 0)
+                return answer;
+        }
+        return -1;
+    }
+
+    xcb_connection_t* connection;
+    xcb_window_t window;
+};
+
 int run(const std::string& command)
 {
     return std::system(command.c_str());
@@ -153,7 +249,13 @@ protected:
             GTEST_SKIP() << reason;
         if (!std::getenv("DISPLAY"))
             GTEST_SKIP() << "no X display: run this test under xvfb-run (ctest -L x11)";
+        // The editor size is remembered per user: here in a folder of the test's own.
+        config = std::string(ZEPHRA_X11_SCRATCH) + "/config_" + std::to_string(getpid());
+        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
     }
+    void TearDown() override { run("rm -rf '" + config + "'"); }
+
+    std::string config;
 
     std::vector<std::string> testFrame(const std::vector<std::string>& extra = {})
     {
@@ -318,4 +420,117 @@ TEST_F(EditorHostX11, PlayerEditorPicksAFontAndTheClickedRowSounds)
     }
     setenv("PATH", path.c_str(), 1);
     run("rm -rf '" + scratch + "'");
+}
+
+namespace {
+double played(EditorHost& host)
+{
+    EXPECT_EQ(write(host.input(), "play 69\n", 8), 8);
+    const std::string line = host.waitForLine("played");
+    return std::atof(line.substr(line.find("freq=") + 5).c_str());
+}
+} // namespace
+
+// The player's editor as an XEmbed embedder and a file manager meet it (the test plays both).
+TEST_F(EditorHostX11, PlayerEditorSpeaksXEmbedAndLoadsADroppedFontButNotATextFile)
+{
+    const std::string scratch = config + "_files";
+    const std::string font = scratch + "/three fonts.sf2", text = scratch + "/notes.txt";
+    ASSERT_EQ(run("mkdir -p '" + scratch + "' && echo notes > '" + text + "'"), 0);
+    ASSERT_TRUE(zephra::test::writeFile(font, zephra::test::makePianoDrumsOrganFont()));
+    EditorHost host({"--bundle", ZEPHRA_BUNDLE_PATH, "--commands"});
+    const std::string ready = host.waitForLine("ready window=");
+    ASSERT_FALSE(ready.empty());
+    EXPECT_EQ(windowOf(ready, "size"), "681x441");
+    const uint32_t child = uint32_t(std::stoul(windowOf(ready, "child")));
+    XClient x;
+    EXPECT_EQ(x.property(child, "_XEMBED_INFO"), (std::vector<uint32_t>{0, 0})) << "version 0, not mapped";
+
+    EXPECT_EQ(x.drop(child, "file://" + text + "\r\n"), 0) << "a text file is refused";
+    EXPECT_EQ(played(host), 0.0) << "nothing loaded";
+    const std::string shot = scratch + "/refused.png";
+    ASSERT_EQ(run("sleep 0.3; import -window " + std::to_string(child) + " '" + shot + "'"), 0);
+    Pixel notice;
+    ASSERT_TRUE(readPixel(shot, 3, 429, notice));
+    EXPECT_GT(notice.r, 120) << "the notice says why";
+    EXPECT_LT(notice.g, 60);
+
+    std::string uri = "file://";
+    for (char c : font)
+        uri += c == ' ' ? std::string("%20") : std::string(1, c);
+    EXPECT_EQ(x.drop(child, "# a comment line\r\n" + uri + "\r\n"), 1);
+    EXPECT_NEAR(played(host), 441.0, 3.0) << "the dropped font's top row plays";
+
+    // Keys reach the list once the embedder hands the focus over, not before.
+    ASSERT_EQ(run("xdotool key --window " + std::to_string(child) + " Down Down"), 0);
+    EXPECT_NEAR(played(host), 441.0, 3.0);
+    x.send(child, "_XEMBED", {0, 0 /* embedded notify */, 0, x.window, 0});
+    x.send(child, "_XEMBED", {0, 4 /* focus in */, 1 /* first */, 0, 0});
+    ASSERT_EQ(run("sleep 0.2; xdotool key --window " + std::to_string(child) + " Down Down"), 0);
+    EXPECT_NEAR(played(host), 882.0, 6.0) << "Down twice: 128:000 - Drums";
+    EXPECT_EQ(host.stop(), 0);
+    run("rm -rf '" + scratch + "'");
+}
+
+TEST_F(EditorHostX11, PlayerEditorSizeMenuRedrawsItAllAt150PercentAndTheSizeIsRemembered)
+{
+    const std::string reference = config + "_offscreen150.png", shot = config + "_window150.png";
+    EditorHost offscreen({"--bundle", ZEPHRA_BUNDLE_PATH, "--screenshot", reference, "--scale", "1.5"});
+    ASSERT_EQ(offscreen.stop(), 0);
+    {
+        EditorHost host({"--bundle", ZEPHRA_BUNDLE_PATH, "--until-stdin-closes"});
+        const std::string ready = host.waitForLine("ready window=");
+        ASSERT_FALSE(ready.empty());
+        const std::string window = windowOf(ready), child = windowOf(ready, "child");
+        // The menu opens where the background was clicked; its fourth row is 150 %.
+        ASSERT_EQ(run("xdotool mousemove --window " + child + " 400 20 click 3"), 0);
+        ASSERT_EQ(run("sleep 0.3; xdotool mousemove --window " + child + " 440 101 click 1"), 0);
+        XClient x;
+        for (int i = 0; i < 40 && x.size(uint32_t(std::stoul(window))) != "1022x662"; ++i)
+            usleep(50000);
+        EXPECT_EQ(x.size(uint32_t(std::stoul(window))), "1022x662") << "the host was asked to resize";
+        ASSERT_EQ(run("sleep 0.5; import -window " + child + " '" + shot + "'"), 0);
+        EXPECT_EQ(host.stop(), 0);
+    }
+    // The whole window is drawn at the new size, as the same editor drawn off screen at 150 %.
+    cairo_surface_t* window = cairo_image_surface_create_from_png(shot.c_str());
+    cairo_surface_t* expected = cairo_image_surface_create_from_png(reference.c_str());
+    ASSERT_EQ(cairo_image_surface_get_width(window), 1022);
+    ASSERT_EQ(cairo_image_surface_get_width(expected), 1022);
+    double difference = 0;
+    for (int y = 0; y < 662; ++y)
+        for (int x = 0; x < 1022; ++x) {
+            const auto pixel = [&](cairo_surface_t* image) {
+                return reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(image) +
+                                                         y * cairo_image_surface_get_stride(image))[x];
+            };
+            for (int shift : {0, 8, 16})
+                difference += std::abs(int((pixel(window) >> shift) & 0xFF) - int((pixel(expected) >> shift) & 0xFF));
+        }
+    EXPECT_LT(difference / (1022.0 * 662 * 3), 3.0) << "mean difference per channel";
+    cairo_surface_destroy(window);
+    cairo_surface_destroy(expected);
+
+    std::ifstream settings(config + "/Norvane/Zephra SF2 Player/editor.conf");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(settings), {}), "size=150.00\n");
+    EditorHost again({"--bundle", ZEPHRA_BUNDLE_PATH, "--until-stdin-closes"});
+    const std::string ready = again.waitForLine("ready window=");
+    EXPECT_EQ(windowOf(ready, "size"), "1022x662") << "the next editor opens at the remembered size";
+    ASSERT_EQ(run("xdotool windowsize " + windowOf(ready) + " 800 800"), 0);
+    EXPECT_EQ(again.waitForLine("resized"), "resized 800x518") << "a dragged window keeps the aspect ratio";
+    EXPECT_EQ(again.stop(), 0);
+    std::remove(reference.c_str());
+    std::remove(shot.c_str());
+}
+
+TEST_F(EditorHostX11, PlayerEditorAttachesAgainOnItsViewAndOnNewViewsOfTheSameController)
+{
+    for (bool fresh : {false, true}) {
+        std::vector<std::string> args{"--bundle", ZEPHRA_BUNDLE_PATH, "--cycles", "3"};
+        if (fresh)
+            args.push_back("--fresh-views");
+        EditorHost host(args);
+        EXPECT_EQ(host.waitForLine("cycles="), "cycles=3 children=0 fd-delta=0 registrations=0") << fresh;
+        EXPECT_EQ(host.stop(), 0);
+    }
 }

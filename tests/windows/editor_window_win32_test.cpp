@@ -7,6 +7,7 @@
 
 #include "base/source/fobject.h"
 #include "pluginterfaces/gui/iplugview.h"
+#include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
 
 #include <gtest/gtest.h>
 
@@ -60,6 +61,7 @@ void pumpMessages(int milliseconds)
 }
 
 std::wstring dialogTitle;
+IPlugView* removeWhileDialogRuns = nullptr;
 
 // Finds the open-file dialog while it runs its own modal loop, notes its title and cancels it.
 void CALLBACK closeDialog(HWND, UINT, UINT_PTR timer, DWORD)
@@ -74,6 +76,8 @@ void CALLBACK closeDialog(HWND, UINT, UINT_PTR timer, DWORD)
                 std::wstring(title) != L"\u30d5\u30a1\u30a4\u30eb\u306e\u9078\u629e")
                 return TRUE;
             dialogTitle = title;
+            if (removeWhileDialogRuns)   // the host closes the editor from the dialog's loop
+                removeWhileDialogRuns->removed();
             PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
             return FALSE;
         },
@@ -101,6 +105,20 @@ TEST(WindowsEditorWindow, OpensAsChildWindowDrawsTheEditorAndTheLoadIconOpensThe
     ASSERT_TRUE(plugin);
     IPlugView* view = plugin->controller()->createView("editor");
     ASSERT_NE(view, nullptr);
+    // Hosts size their window from getSize before attaching; some set the content scale first.
+    ViewRect size;
+    ASSERT_EQ(view->getSize(&size), kResultTrue);
+    EXPECT_EQ(size.getWidth(), 681);
+    EXPECT_EQ(size.getHeight(), 441);
+    IPlugView* scaledView = plugin->controller()->createView("editor");
+    IPlugViewContentScaleSupport* scale = nullptr;
+    ASSERT_EQ(scaledView->queryInterface(IPlugViewContentScaleSupport::iid, reinterpret_cast<void**>(&scale)), kResultOk);
+    EXPECT_EQ(scale->setContentScaleFactor(2.f), kResultTrue);
+    scaledView->getSize(&size);
+    EXPECT_EQ(size.getWidth(), 1362);
+    EXPECT_EQ(size.getHeight(), 882);
+    scale->release();
+    scaledView->release();
     auto* frame = new HostFrame(host);
     view->setFrame(frame);
     ASSERT_EQ(view->attached(host, kPlatformTypeHWND), kResultTrue);
@@ -112,7 +130,9 @@ TEST(WindowsEditorWindow, OpensAsChildWindowDrawsTheEditorAndTheLoadIconOpensThe
     GetClientRect(child, &area);
     EXPECT_EQ(area.right, 681);
     EXPECT_EQ(area.bottom, 441);
-    EXPECT_GE(frame->resizes, 1);
+    EXPECT_EQ(frame->resizes, 0) << "the host window has the size already";
+    // Registered for dropped files (OLE keeps the target in this property of the window).
+    EXPECT_NE(GetPropW(child, L"OleDropTargetInterface"), nullptr);
 
     // Screenshot of the window as the display shows it: dark panel, light bend-range plate.
     HDC screen = GetDC(child);
@@ -129,13 +149,20 @@ TEST(WindowsEditorWindow, OpensAsChildWindowDrawsTheEditorAndTheLoadIconOpensThe
     EXPECT_LT(GetRValue(panel) + GetGValue(panel) + GetBValue(panel), 3 * 80);
     EXPECT_GT(GetRValue(plate) + GetGValue(plate) + GetBValue(plate), 3 * 150);
 
-    // A click on the load icon opens the system dialog, which the timer then cancels.
+    // A click on the load icon opens the system dialog, which the timer then cancels, after
+    // the host removed the view from the dialog's own message loop.
+    removeWhileDialogRuns = view;
     SetTimer(nullptr, 0, 100, closeDialog);
     PostMessageW(child, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(32, 32));
     PostMessageW(child, WM_LBUTTONUP, 0, MAKELPARAM(32, 32));
     pumpMessages(3000);
     EXPECT_EQ(dialogTitle, L"\u30d5\u30a1\u30a4\u30eb\u306e\u9078\u629e");
+    EXPECT_EQ(GetWindow(host, GW_CHILD), nullptr);
 
+    // Attached again, the same view shows and works as before.
+    ASSERT_EQ(view->attached(host, kPlatformTypeHWND), kResultTrue);
+    pumpMessages(300);
+    ASSERT_NE(GetWindow(host, GW_CHILD), nullptr);
     EXPECT_EQ(view->removed(), kResultOk);
     EXPECT_EQ(GetWindow(host, GW_CHILD), nullptr);
     view->setFrame(nullptr);
