@@ -60,15 +60,19 @@ show_editor() {
   xprop -root -f _XEMBED_INFO 32c -set _XEMBED_INFO 0   # a bare Xvfb lacks the atom
   "${EDITORHOST[@]}" "$TARGET" > "$WORK/editorhost.log" 2>&1 &
   local host=$! found="" i
+  : > "$WORK/tree.txt"
   for i in $(seq 1 40); do
     sleep 0.5
     kill -0 $host 2>/dev/null || break
     xwininfo -root -tree > "$WORK/tree.txt" 2>/dev/null
+    # "WIDTH HEIGHT X Y" (on the screen) of each window; on Wine the "Editor" window is the
+    # client area with Wine's frame around it, on Linux the innermost window is the editor's.
+    local pattern='s/.* \([0-9]*\)x\([0-9]*\)[+-][0-9-]*[+-][0-9-]*  +\(-\?[0-9]*\)+\(-\?[0-9]*\).*/\1 \2 \3 \4/p'
     if [ "$SYSTEM" = windows ]; then
-      found=$(sed -n 's/.*"Editor".* \([0-9]*\)x\([0-9]*\)+.*/\1 \2/p' "$WORK/tree.txt" |
+      found=$(grep '"Editor"' "$WORK/tree.txt" | sed -n "$pattern" |
               awk '$1 >= 681 && $1 < 720 && $2 >= 441 && $2 < 500' | head -n 1)
     else
-      found=$(grep -E ' 681x441\+' "$WORK/tree.txt" | tail -n 1)   # the innermost: the editor's
+      found=$(sed -n "$pattern" "$WORK/tree.txt" | awk '$1 == 681 && $2 == 441' | tail -n 1)
     fi
     [ -n "$found" ] && break
   done
@@ -76,8 +80,12 @@ show_editor() {
   local alive=1
   kill -0 $host 2>/dev/null || alive=0
   import -window root "$WORK/screen.png" 2>/dev/null
-  local lit
-  lit=$(convert "$WORK/screen.png" -crop 681x441+0+0 -colorspace Gray -format "%[fx:mean>0.08]" info: 2>/dev/null)
+  local lit="" w h x y
+  if [ -n "$found" ]; then
+    read -r w h x y <<< "$found"
+    lit=$(convert "$WORK/screen.png" -crop "${w}x${h}+${x}+${y}" -colorspace Gray \
+          -format "%[fx:mean>0.08]" info: 2>/dev/null)
+  fi
   kill $host 2>/dev/null
   wait $host 2>/dev/null
   if [ $alive = 0 ] || [ -z "$found" ] || [ "$lit" != 1 ]; then
@@ -86,15 +94,16 @@ show_editor() {
     grep -v "has no name" "$WORK/tree.txt" | sed -n '1,20p'
     return 1
   fi
-  echo "editor host: window $found shown for 3 s"
+  echo "editor host: window of ${w}x${h} at +${x}+${y} shown for 3 s"
 }
-if [ $INSIDE_XVFB = 1 ]; then
-  show_editor
+# Both tools run in one Xvfb (kept with -noreset): under Wine, the first program of a Wine
+# server fixes the display every later one gets.
+if [ $INSIDE_XVFB = 0 ]; then
+  export WORK
+  xvfb-run -a -s "-noreset -screen 0 1280x1024x24" "$0" --inside-xvfb "$SYSTEM" "$BUNDLE"
   exit
 fi
 check "validator -e ($SYSTEM)" validate
-export WORK
-check "editor host shows the editor at its size ($SYSTEM)" \
-  xvfb-run -a -s "-noreset -screen 0 1280x1024x24" "$0" --inside-xvfb "$SYSTEM" "$BUNDLE"
+check "editor host shows the editor at its size ($SYSTEM)" show_editor
 echo "steinberg tools: $PASSED passed, $FAILED failed"
 [ "$FAILED" = 0 ]

@@ -70,6 +70,10 @@ RUNNER=()
 echo "Windows tests: $(( $(date +%s) - start )) s"
 
 echo "== Steinberg's validator and editor host under Wine"
+# Wine's desktop process went with the last Xvfb; the prefix's server starts afresh so the
+# next program gets one on the new display.
+"$WINESERVER" -k || true
+"$WINESERVER" -p || true
 WINE="$WINE" scripts/steinberg-tools.sh windows "$BUILD/VST3/Zephra SF2 Player.vst3" 2>&1 | tee "$LOGS/steinberg.log" || true
 toolsPassed=$(sed -n 's/^steinberg tools: \([0-9]*\) passed.*/\1/p' "$LOGS/steinberg.log" | tail -n 1)
 toolsFailed=$(sed -n 's/^steinberg tools: [0-9]* passed, \([0-9]*\) failed.*/\1/p' "$LOGS/steinberg.log" | tail -n 1)

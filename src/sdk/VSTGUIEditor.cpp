@@ -230,7 +230,9 @@ bool VSTGUIEditor::setZoomFactor(double factor)
 
 bool VSTGUIEditor::askHostToResize(ViewRect size)
 {
-    if (!plugFrame || askingHost)
+    if (!plugFrame)
+        return true;
+    if (askingHost)
         return false;
     askingHost = true;
     const bool agreed = plugFrame->resizeView(this, &size) == kResultTrue;

@@ -1,11 +1,11 @@
 // The plug-in view glue between a VST3 host and a widget-layer frame: IPlugView attach/remove
 // for X11 embedding (HWND on Windows), size, content scale, the 100 ms editor timer, and
-// gesture/edit forwarding to the edit controller.
+// gesture/edit forwarding to the edit controller. Events and timers run on the host's
+// Linux::IRunLoop (on Windows: Win32 timers of the UI thread, see EditorPlatform.h).
 // Size: the view is the editor's own size (getEditorBaseSize) times the host's content scale
 // times the size the user chose (0.5 to 2, by dragging the host's window where the host lets
 // it, or from the context menu of the background), in physical pixels, before and after
-// attached(). The frame keeps its own pixels and draws at the product of both factors. Events and timers run on the host's
-// Linux::IRunLoop (on Windows: Win32 timers of the UI thread, see EditorPlatform.h).
+// attached(). The frame keeps its own pixels and draws at the product of both factors.
 // UI thread only (the host's UI thread); not real-time safe.
 #pragma once
 
@@ -106,7 +106,8 @@ private:
     // The size factor of the largest view of the editor's aspect ratio inside `proposal`.
     double fittingZoom(const ViewRect& proposal) const;
     void applyScale();
-    // IPlugFrame::resizeView; false when the host refused (or has no frame for the view).
+    // IPlugFrame::resizeView; false when the host refused. Without a host frame there is no
+    // one to ask, and the size simply changes.
     bool askHostToResize(ViewRect size);
 
     std::unique_ptr<VSTGUI::X11::IRunLoop> runLoop;

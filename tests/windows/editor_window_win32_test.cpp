@@ -90,15 +90,6 @@ void CALLBACK closeDialog(HWND, UINT, UINT_PTR timer, DWORD)
 
 TEST(WindowsEditorWindow, OpensAsChildWindowDrawsTheEditorAndTheLoadIconOpensTheFileDialog)
 {
-    WNDCLASSW hostClass{};
-    hostClass.lpfnWndProc = DefWindowProcW;
-    hostClass.hInstance = GetModuleHandleW(nullptr);
-    hostClass.lpszClassName = L"ZephraTestHost";
-    RegisterClassW(&hostClass);
-    HWND host = CreateWindowExW(0, L"ZephraTestHost", L"Host", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200,
-                                nullptr, nullptr, hostClass.hInstance, nullptr);
-    ASSERT_NE(host, nullptr);
-
     auto module = loadBundle();
     ASSERT_TRUE(module);
     auto plugin = createPlugin(*module);
@@ -119,6 +110,16 @@ TEST(WindowsEditorWindow, OpensAsChildWindowDrawsTheEditorAndTheLoadIconOpensThe
     EXPECT_EQ(size.getHeight(), 882);
     scale->release();
     scaledView->release();
+
+    // The host's window, made at the size the view gave.
+    WNDCLASSW hostClass{};
+    hostClass.lpfnWndProc = DefWindowProcW;
+    hostClass.hInstance = GetModuleHandleW(nullptr);
+    hostClass.lpszClassName = L"ZephraTestHost";
+    RegisterClassW(&hostClass);
+    HWND host = CreateWindowExW(0, L"ZephraTestHost", L"Host", WS_POPUP | WS_VISIBLE, 0, 0, 681, 441,
+                                nullptr, nullptr, hostClass.hInstance, nullptr);
+    ASSERT_NE(host, nullptr);
     auto* frame = new HostFrame(host);
     view->setFrame(frame);
     ASSERT_EQ(view->attached(host, kPlatformTypeHWND), kResultTrue);
