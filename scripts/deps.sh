@@ -11,6 +11,8 @@ PACKAGES=(
   juce-modules-source-data
   # libraries
   libcairo2-dev libxcb1-dev libsndfile1-dev libfluidsynth-dev
+  # text in the editor: Pango on cairo (shaping, fontconfig fallback to any installed font)
+  libpango1.0-dev
   # stb_vorbis (one header) decodes the Ogg Vorbis samples of SoundFont 3 files
   libstb-dev
   # tests and benchmarks

@@ -3,6 +3,7 @@
 #include "ui/CDrawContext.h"
 #include "ui/CNewFileSelector.h"
 #include "ui/CTextLabel.h"
+#include "ui/IMouseObserver.h"
 #include "ui/RunLoop.h"
 #include "ui/VSTGUIEditorInterface.h"
 
@@ -103,6 +104,9 @@ void CFrame::onViewRemoved(CView* view)
 {
     if (view == noticeView)
         noticeView = nullptr;
+    if (view == hoverView)
+        hoverView = nullptr;   // a removed view is left silently, as it loses focus
+    tooltips.onViewRemoved(view);
     for (CView* v = focusView; v; v = v->getParentView()) {
         if (v == view) {
             focusView = nullptr;  // removed views lose focus silently
@@ -143,8 +147,37 @@ void CFrame::invalidRect(const CRect& rect)
 
 void CFrame::idle()
 {
+    tooltips.onIdle();
     if (editor)
         editor->doIdleStuff();
+}
+
+void CFrame::registerMouseObserver(IMouseObserver* observer)
+{
+    if (observer && std::find(mouseObservers.begin(), mouseObservers.end(), observer) == mouseObservers.end())
+        mouseObservers.push_back(observer);
+}
+
+void CFrame::unregisterMouseObserver(IMouseObserver* observer)
+{
+    mouseObservers.erase(std::remove(mouseObservers.begin(), mouseObservers.end(), observer),
+                         mouseObservers.end());
+}
+
+void CFrame::setHoverView(CView* view)
+{
+    if (view == hoverView)
+        return;
+    CView* left = hoverView;
+    hoverView = view;
+    // Copies: an observer may unregister while it is told.
+    const std::vector<IMouseObserver*> observers = mouseObservers;
+    for (IMouseObserver* observer : observers) {
+        if (left)
+            observer->onMouseExited(left, this);
+        if (view && view == hoverView)
+            observer->onMouseEntered(view, this);
+    }
 }
 
 void CFrame::setFileDialogFactory(std::shared_ptr<IFileDialogFactory> factory)
@@ -155,6 +188,7 @@ void CFrame::setFileDialogFactory(std::shared_ptr<IFileDialogFactory> factory)
 CMouseEventResult CFrame::platformOnMouseDown(CPoint where, const CButtonState& buttons)
 {
     remember();  // a handler may close the frame
+    tooltips.hide();
     if (noticeView)
         showNotice({});
     CView* target = getViewAt(where);
@@ -170,7 +204,20 @@ CMouseEventResult CFrame::platformOnMouseDown(CPoint where, const CButtonState& 
 
 CMouseEventResult CFrame::platformOnMouseMoved(CPoint where, const CButtonState& buttons)
 {
-    return onMouseMoved(where, buttons);
+    remember();
+    setHoverView(getViewAt(where));
+    tooltips.onMouseMoved(where, buttons.getButtonState() != 0);
+    const CMouseEventResult result = onMouseMoved(where, buttons);
+    forget();
+    return result;
+}
+
+void CFrame::platformOnMouseExited()
+{
+    remember();
+    tooltips.hide();
+    setHoverView(nullptr);
+    forget();
 }
 
 CMouseEventResult CFrame::platformOnMouseUp(CPoint where, const CButtonState& buttons)
@@ -189,6 +236,7 @@ bool CFrame::platformOnMouseWheel(CPoint where, const CMouseWheelAxis& axis, flo
 
 bool CFrame::platformOnKeyDown(VstKeyCode& key)
 {
+    tooltips.hide();
     if (focusView && focusView->onKeyDown(key) == 1)
         return true;
     return false;
@@ -221,6 +269,7 @@ void CFrame::platformDrawRect(NativeGraphics* graphics, const CRect& area)
         if (!child->isVisible() || !child->getViewSize().rectOverlap(update))
             continue;
         context.saveGlobalState();
+        context.setGlobalAlpha(child->getAlphaValue());
         child->drawRect(&context, update);
         context.restoreGlobalState();
         child->setDirty(false);
