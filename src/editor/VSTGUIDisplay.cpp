@@ -1,8 +1,10 @@
 // The player editor's live displays: the 100 ms refresh of figures and parameter texts, the
+// files the controller has read meanwhile and the "Loading" line, the knobs' captions, the
 // "Bend Range" rocker, and the voice count handed over by the controller.
 #include "editor/VSTGUI.h"
 
 #include "controller/MyVSTController.h"
+#include "editor/CListBox.h"
 #include "platform/Text.h"
 #include "ui/CAnimKnob.h"
 #include "ui/CKickButton.h"
@@ -38,6 +40,8 @@ std::string parameterText(EditController* controller, ParamID id, ParamValue val
 
 void VSTGUI::onValueChanged(int32, float value, CControl* control)
 {
+    if (control && (control == volumeKnob || control == outputKnob))
+        showKnobCaptions();
     if ((control == loadButton || control == loadArea) && value > 0.5f) {
         openSoundFontSelector();
         return;
@@ -63,8 +67,55 @@ void VSTGUI::showParameterText(CTextLabel* label, ParamID id)
         label->setText(parameterText(controller, id, controller->getParamNormalized(id)).c_str());
 }
 
+void VSTGUI::showLoadState()
+{
+    MyVSTController* player = playerController();
+    if (!player)
+        return;
+    player->deliverLoadedFiles();
+    const LoadWorker& loads = player->fileLoads();
+    const LoadWorker::Request* loading = loads.newest();
+    const bool shown = loading && LoadWorker::Clock::now() - loads.busySince() >= kLoadShownAfter;
+    if (fileNameLabel)
+        fileNameLabel->setText(shown ? loadingLabelText(loading->path).c_str() : fileLine.c_str());
+    if (presetList && presetList->browser)
+        presetList->browser->setAlphaValue(shown ? kDimmedListAlpha : 1.f);
+}
+
+void VSTGUI::showKnobCaption(CTextLabel* caption, const CControl* knob, ParamID id)
+{
+    if (!caption || !controller)
+        return;
+    Parameter* parameter = controller->getParameterObject(id);
+    std::string text = parameter ? displayText(reinterpret_cast<const char16_t*>(parameter->getInfo().title))
+                                 : std::string();
+    if (knob && (knob == hoveredView || knob->isEditing()))
+        text += " " + parameterText(controller, id, controller->getParamNormalized(id));
+    caption->setText(text.c_str());
+}
+
+void VSTGUI::showKnobCaptions()
+{
+    showKnobCaption(volumeCaption, volumeKnob, 7);
+    showKnobCaption(outputCaption, outputKnob, 1001);
+}
+
+void VSTGUI::onMouseEntered(CView* view, CFrame*)
+{
+    hoveredView = view;
+    showKnobCaptions();
+}
+
+void VSTGUI::onMouseExited(CView* view, CFrame*)
+{
+    if (hoveredView == view)
+        hoveredView = nullptr;
+    showKnobCaptions();
+}
+
 void VSTGUI::onTimer()
 {
+    showLoadState();
     MyVSTController* player = playerController();
     if (memoryLabel && player)
         memoryLabel->setText(
@@ -102,6 +153,7 @@ void VSTGUI::onTimer()
             volumeKnob->setDirty(true);
         }
     }
+    showKnobCaptions();
 }
 
 tresult VSTGUI::onControllerMessage(IMessage* message)
