@@ -54,6 +54,9 @@ void CTextEdit::takeFocus()
     textBeforeEdit = text;
     editText = text;
     selectAll();
+    // The click that gave the focus (the frame focuses before the view hears of the press)
+    // keeps the whole value selected.
+    selectOnClick = true;
 }
 
 void CTextEdit::selectAll()
@@ -150,10 +153,11 @@ CMouseEventResult CTextEdit::onMouseDown(CPoint& where, const CButtonState& butt
     // cursor, a double-click selects everything again.
     if (!editingText)
         takeFocus();
-    else if (buttons.isDoubleClick())
+    if (selectOnClick || buttons.isDoubleClick())
         selectAll();
     else
         moveCursor(cursorFromX(where.x), false);
+    selectOnClick = false;
     setDirty(true);
     return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
 }
@@ -163,6 +167,7 @@ int32_t CTextEdit::onKeyDown(VstKeyCode& key)
     if (!editingText)
         return -1;
     const bool shift = (key.modifier & MODIFIER_SHIFT) != 0;
+    selectOnClick = false;
     switch (key.virt) {
         case VKEY_RETURN:
         case VKEY_ENTER:

@@ -60,6 +60,7 @@ private:
     UTF8String textBeforeEdit;
     size_t cursor = 0;
     size_t anchor = 0;  // the other end of the selection (== cursor: none)
+    bool selectOnClick = false;  // focus came without a click yet: the next press selects all
 };
 
 }  // namespace VSTGUI
