@@ -45,6 +45,10 @@ public:
     // The list's opacity while a load is shown.
     static constexpr float kDimmedListAlpha = 0.35f;
 
+    // Gestures of the controls: the knobs' captions follow them.
+    void beginEdit(int32_t index) override;
+    void endEdit(int32_t index) override;
+
 protected:
     void createControls() override;
     void onValueChanged(int32 tag, float value, ::VSTGUI::CControl* control) override;

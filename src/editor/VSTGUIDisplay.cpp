@@ -11,6 +11,7 @@
 #include "ui/CRockerSwitch.h"
 #include "ui/CTextEdit.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -89,9 +90,27 @@ void VSTGUI::showKnobCaption(CTextLabel* caption, const CControl* knob, ParamID 
     Parameter* parameter = controller->getParameterObject(id);
     std::string text = parameter ? displayText(reinterpret_cast<const char16_t*>(parameter->getInfo().title))
                                  : std::string();
-    if (knob && (knob == hoveredView || knob->isEditing()))
-        text += " " + parameterText(controller, id, controller->getParamNormalized(id));
+    if (knob && (knob == hoveredView || knob->isEditing())) {
+        // The parameter's own text, without zeros past the first decimal ("12.0000" -> "12.0").
+        std::string value = parameterText(controller, id, controller->getParamNormalized(id));
+        const size_t point = value.find('.');
+        if (point != std::string::npos && value.find_first_not_of("0123456789", point + 1) == std::string::npos)
+            value.erase(std::max(point + 2, value.find_last_not_of('0') + 1));
+        text += " " + value;
+    }
     caption->setText(text.c_str());
+}
+
+void VSTGUI::beginEdit(int32_t index)
+{
+    MyVSTGUIEditor::beginEdit(index);
+    showKnobCaptions();   // a knob turned shows its value from the first moment
+}
+
+void VSTGUI::endEdit(int32_t index)
+{
+    MyVSTGUIEditor::endEdit(index);
+    showKnobCaptions();
 }
 
 void VSTGUI::showKnobCaptions()
