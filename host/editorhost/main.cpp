@@ -69,7 +69,8 @@ const char* const kUsage =
     "  --font <file.sf2>        restore a project naming this SoundFont before the editor opens\n"
     "  --preset <n>             the preset index of that project (default 0)\n"
     "  --commands               read commands from standard input: \"play <key>\" renders the key\n"
-    "                           through the plug-in and prints \"played key=<k> freq=<Hz> peak=<p>\";\n"
+    "                           through the plug-in and prints \"played key=<k> freq=<Hz> peak=<p>\",\n"
+    "                           \"param <id>\" prints \"param id=<id> value=<normalised value>\";\n"
     "                           the editor closes when standard input ends\n"
     "  --scale <factor>         content scale for HiDPI screens\n"
     "  --quit-after <ms>        close after this time (default: when the window is closed)\n"
@@ -424,7 +425,16 @@ int runBundle(const Options& options)
     }
     CommandHandler play;
     if (options.commands)
-        play = [&plugin](const std::string& line) { playCommand(*plugin, line); };
+        play = [&plugin](const std::string& line) {
+            int id = 0;
+            if (std::sscanf(line.c_str(), "param %d", &id) == 1) {
+                std::printf("param id=%d value=%.6f\n", id,
+                            plugin->controller()->getParamNormalized(Vst::ParamID(id)));
+                std::fflush(stdout);
+                return;
+            }
+            playCommand(*plugin, line);
+        };
     const int result = runView(view, options, play);
     view->release();
     return result;
