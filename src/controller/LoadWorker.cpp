@@ -1,6 +1,7 @@
 #include "controller/LoadWorker.h"
 
 #include <algorithm>
+#include <system_error>
 
 namespace Steinberg {
 namespace Vst {
@@ -43,15 +44,22 @@ void LoadWorker::startNext()
     queue.pop_front();
     Job* started = job.get();
     running = std::move(job);
-    started->thread = std::thread([this, started] {
+    try {
+        started->thread = std::thread([this, started] {
+            work(started->result);
+            started->done.store(true, std::memory_order_release);
+        });
+    } catch (const std::system_error&) {
+        // No thread to be had: the file is read here, slower for the UI but never lost.
         work(started->result);
         started->done.store(true, std::memory_order_release);
-    });
+    }
 }
 
 void LoadWorker::takeRunning(std::vector<Result>& out)
 {
-    running->thread.join();
+    if (running->thread.joinable())
+        running->thread.join();
     std::unique_ptr<Job> finished = std::move(running);
     const Kind kind = finished->result.request.kind;
     const bool superseded = std::any_of(queue.begin(), queue.end(),
