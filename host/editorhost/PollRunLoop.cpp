@@ -62,16 +62,17 @@ void PollRunLoop::addHostDescriptor(int fd, std::function<void()> onReadable)
         hostDescriptors.emplace_back(fd, std::move(onReadable));
 }
 
-template <typename Call>
-void PollRunLoop::timed(const char* kind, Call call)
+template <typename Function>
+void PollRunLoop::timed(const char* kind, Function call)
 {
     const auto start = Clock::now();
     call();
-    const auto took = Clock::now() - start;
-    if (took > longest) {
-        longest = took;
-        longestKind = kind;
-    }
+    const Call done{Clock::now() - start, kind, start - created};
+    const auto place = std::find_if(longest.begin(), longest.end(),
+                                    [&](const Call& kept) { return kept.took < done.took; });
+    longest.insert(place, done);
+    if (longest.size() > kLongestKept)
+        longest.pop_back();
 }
 
 void PollRunLoop::runOnce(Clock::time_point deadline)

@@ -79,7 +79,8 @@ const char* const kUsage =
     "                           then runs on screen, a plug-in's editor does not\n"
     "  --hover <x>,<y>          with --screenshot: the pointer rests there first (tooltips show)\n"
     "  --until-stdin-closes     close when standard input ends (for scripted tests)\n"
-    "  --report-stalls          on closing, print the longest time one call held the UI thread\n"
+    "  --report-stalls          on closing, print the three longest times one call held the UI\n"
+    "                           thread, and when\n"
     "  --help                   this text\n";
 
 int usage(const char* message)
@@ -261,10 +262,11 @@ int runView(IPlugView* view, const Options& options, const CommandHandler& onCom
         view->removed();
         std::printf("closed children=%d registrations=%zu\n", window.childCount(),
                     loop->registrations());
-        if (options.reportStalls)
-            std::printf("longest UI-thread call: %.1f ms (%s)\n",
-                        std::chrono::duration<double, std::milli>(loop->longestCall()).count(),
-                        loop->longestCallKind());
+        using Milliseconds = std::chrono::duration<double, std::milli>;
+        for (const PollRunLoop::Call& call : options.reportStalls ? loop->longestCalls()
+                                                                   : std::vector<PollRunLoop::Call>())
+            std::printf("long UI-thread call: %.1f ms (%s, %.0f ms after the window opened)\n",
+                        Milliseconds(call.took).count(), call.kind, Milliseconds(call.at).count());
     }
     std::fflush(stdout);
     view->setFrame(nullptr);

@@ -134,7 +134,8 @@ protected:
     // Ticks the editor until the controller has sent every file it was reading.
     void waitLoaded()
     {
-        for (int i = 0; i < 4000 && editor && shown()["loading"] != "0"; ++i) {
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::minutes(3);
+        while (editor && shown()["loading"] != "0" && std::chrono::steady_clock::now() < giveUp) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
             editor->tick();
         }
