@@ -123,7 +123,7 @@ void VSTGUI::describeControls(std::string& out) const
     out += "fileName=" + labelText(fileNameLabel) + "\n";
     out += "fileNameShown=" + (fileNameLabel ? fileNameLabel->getTruncatedText() : std::string("none")) + "\n";
     out += "loading=" + std::to_string(playerController() && playerController()->fileLoads().busy()) + "\n";
-    out += "tooltip=" + (frame ? frame->getTooltipText() : std::string()) + "\n";
+    out += "tooltip=" + (frame ? frame->getShownTooltip() : std::string()) + "\n";
     out += "volumeCaption=" + labelText(volumeCaption) + "\n";
     out += "outputCaption=" + labelText(outputCaption) + "\n";
     out += "memory=" + labelText(memoryLabel) + "\n";

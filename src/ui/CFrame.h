@@ -55,7 +55,7 @@ public:
     void registerMouseObserver(IMouseObserver* observer);
     void unregisterMouseObserver(IMouseObserver* observer);
     // The tooltip shown now (empty: none).
-    const UTF8String& getTooltipText() const { return tooltips.getShownText(); }
+    const UTF8String& getShownTooltip() const { return tooltips.getShownText(); }
 
     // Where file selectors of this frame show their dialog; null: the system dialog program.
     void setFileDialogFactory(std::shared_ptr<IFileDialogFactory> factory);

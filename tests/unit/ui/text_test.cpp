@@ -318,23 +318,23 @@ TEST(TextLabel, ShortenedTextEndsInAnEllipsisAndShowsWholeAsTooltipOnceThePointe
     frame->platformOnMouseMoved(CPoint(50, 20), 0);
     for (int tick = 1; tick < CTooltipSupport::kDelayTicks; ++tick)
         frame->idle();
-    EXPECT_EQ(frame->getTooltipText(), "");
+    EXPECT_EQ(frame->getShownTooltip(), "");
     frame->idle();
-    EXPECT_EQ(frame->getTooltipText(), name->getText());
+    EXPECT_EQ(frame->getShownTooltip(), name->getText());
     frame->platformOnMouseMoved(CPoint(52, 21), 0);
-    EXPECT_EQ(frame->getTooltipText(), name->getText()) << "moving over the same text keeps it";
+    EXPECT_EQ(frame->getShownTooltip(), name->getText()) << "moving over the same text keeps it";
     frame.click(200, 150);
-    EXPECT_EQ(frame->getTooltipText(), "");
+    EXPECT_EQ(frame->getShownTooltip(), "");
     frame->platformOnMouseMoved(CPoint(100, 80), 0);
     for (int tick = 0; tick < 2 * CTooltipSupport::kDelayTicks; ++tick)
         frame->idle();
-    EXPECT_EQ(frame->getTooltipText(), "") << "text that fits has no tooltip";
+    EXPECT_EQ(frame->getShownTooltip(), "") << "text that fits has no tooltip";
     frame->platformOnMouseMoved(CPoint(100, 50), 0);
     for (int tick = 0; tick < CTooltipSupport::kDelayTicks; ++tick)
         frame->idle();
-    EXPECT_EQ(frame->getTooltipText(), path->getText());
+    EXPECT_EQ(frame->getShownTooltip(), path->getText());
     frame->platformOnMouseExited();
-    EXPECT_EQ(frame->getTooltipText(), "");
+    EXPECT_EQ(frame->getShownTooltip(), "");
 }
 
 // Guards against one string that is not UTF-8 stopping all drawing after it.
