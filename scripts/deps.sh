@@ -11,11 +11,15 @@ PACKAGES=(
   juce-modules-source-data
   # libraries
   libcairo2-dev libxcb1-dev libsndfile1-dev libfluidsynth-dev
+  # text in the editor: Pango on cairo (shaping, fontconfig fallback to any installed font)
+  libpango1.0-dev
   # stb_vorbis (one header) decodes the Ogg Vorbis samples of SoundFont 3 files
   libstb-dev
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev fluidsynth
   xvfb xauth xdotool x11-apps x11-utils imagemagick zenity sox
+  # a CJK font: the editor's fallback tests and screenshots draw Chinese and Japanese names
+  fonts-wqy-microhei
   # Windows x64 build (mingw-w64, posix threads) and its tests under Wine
   g++-mingw-w64-x86-64-posix wine64
   # SoundFonts: TimGM6mb is the default for the demo, FluidR3_GM the large reference

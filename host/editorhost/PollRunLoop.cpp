@@ -62,6 +62,19 @@ void PollRunLoop::addHostDescriptor(int fd, std::function<void()> onReadable)
         hostDescriptors.emplace_back(fd, std::move(onReadable));
 }
 
+template <typename Function>
+void PollRunLoop::timed(const char* kind, Function call)
+{
+    const auto start = Clock::now();
+    call();
+    const Call done{Clock::now() - start, kind, start - created};
+    const auto place = std::find_if(longest.begin(), longest.end(),
+                                    [&](const Call& kept) { return kept.took < done.took; });
+    longest.insert(place, done);
+    if (longest.size() > kLongestKept)
+        longest.pop_back();
+}
+
 void PollRunLoop::runOnce(Clock::time_point deadline)
 {
     Clock::time_point wake = deadline;
@@ -82,11 +95,11 @@ void PollRunLoop::runOnce(Clock::time_point deadline)
     // Handlers may unregister themselves or others while running: check before each call.
     for (size_t i = 0; i < watched.size(); ++i) {
         if ((fds[i].revents & (POLLIN | POLLHUP | POLLERR)) && stillRegistered(watched[i].handler))
-            watched[i].handler->onFDIsSet(watched[i].fd);
+            timed("plug-in events", [&] { watched[i].handler->onFDIsSet(watched[i].fd); });
     }
     for (size_t i = 0; i < hostDescriptors.size(); ++i)
         if (fds[watched.size() + i].revents & (POLLIN | POLLHUP | POLLERR))
-            hostDescriptors[i].second();
+            timed("host input", hostDescriptors[i].second);
 
     const auto after = Clock::now();
     std::vector<Linux::ITimerHandler*> due;
@@ -98,7 +111,7 @@ void PollRunLoop::runOnce(Clock::time_point deadline)
     }
     for (Linux::ITimerHandler* handler : due)
         if (stillRegistered(handler))
-            handler->onTimer();
+            timed("plug-in timer", [&] { handler->onTimer(); });
 }
 
 } // namespace zephra::editorhost

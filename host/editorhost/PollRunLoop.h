@@ -1,5 +1,6 @@
 // The editor host's event loop: a poll() loop that serves the plug-in's descriptor watches
-// and timers (Steinberg::Linux::IRunLoop) on the one thread that runs the editor.
+// and timers (Steinberg::Linux::IRunLoop) on the one thread that runs the editor, and keeps
+// the longest times one of its calls held that thread (what a user feels as a frozen window).
 // UI thread only; not real-time safe.
 #pragma once
 
@@ -29,6 +30,14 @@ public:
     // Also watches descriptors of the host itself (its X connection, standard input).
     void addHostDescriptor(int fd, std::function<void()> onReadable);
     size_t registrations() const { return handlers.size() + timers.size(); }
+    // The longest single calls the loop made (a plug-in's descriptor or timer handler, or the
+    // host's own), longest first: how long, which kind, and when after the loop was made.
+    struct Call {
+        Clock::duration took;
+        const char* kind;
+        Clock::duration at;
+    };
+    const std::vector<Call>& longestCalls() const { return longest; }
 
     OBJ_METHODS(PollRunLoop, FObject)
     REFCOUNT_METHODS(FObject)
@@ -50,10 +59,16 @@ private:
     };
     bool stillRegistered(Steinberg::Linux::IEventHandler* handler) const;
     bool stillRegistered(Steinberg::Linux::ITimerHandler* handler) const;
+    // Runs call, keeping its duration if it is the longest so far.
+    template <typename Function>
+    void timed(const char* kind, Function call);
 
     std::vector<Watch> handlers;
     std::vector<Timer> timers;
     std::vector<std::pair<int, std::function<void()>>> hostDescriptors;
+    const Clock::time_point created = Clock::now();
+    std::vector<Call> longest;   // at most kLongestKept
+    static constexpr size_t kLongestKept = 3;
 };
 
 } // namespace zephra::editorhost

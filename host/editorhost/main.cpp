@@ -3,18 +3,7 @@
 //
 //   zephra-editorhost --bundle "<path>/Zephra SF2 Player.vst3" [--font <file.sf2> [--preset <n>]]
 //   zephra-editorhost --test-frame [--resources <folder>]
-// Options: --font <file>     restore a project naming this SoundFont before the editor opens
-//          --preset <n>      the preset index of that project (default 0)
-//          --commands        read commands from standard input: "play <key>" renders the key
-//                            through the plug-in and prints "played key=<k> freq=<Hz> peak=<p>";
-//                            the editor closes when standard input ends
-//          --scale <factor>  content scale for HiDPI screens
-//          --quit-after <ms> close after this time (default: when the window is closed)
-//          --cycles <n>      attach and remove the editor n times, then report what is left
-//          --fresh-views     with --cycles: a new view of the same controller for each cycle
-//          --screenshot <file.png>  write the editor drawn off screen (at --scale); the test
-//                                   frame then runs on screen, a plug-in's editor does not
-//          --until-stdin-closes     close when standard input ends (for scripted tests)
+// Options: see kUsage below (also printed by --help).
 #include "HostWindow.h"
 #include "PollRunLoop.h"
 #include "TestFrameEditor.h"
@@ -66,16 +55,39 @@ struct Options
     long cycles = 0;
     bool freshViews = false;
     bool untilStdinCloses = false;
+    bool reportStalls = false;
+    bool help = false;
+    bool hover = false;
+    double hoverX = 0, hoverY = 0;
 };
+
+const char* const kUsage =
+    "usage: zephra-editorhost (--bundle <plugin.vst3> | --test-frame) [options]\n"
+    "Opens a plug-in's editor (or the widget layer's test frame) in an X11 window, as a DAW does.\n"
+    "  --bundle <plugin.vst3>   the VST3 bundle whose editor to open\n"
+    "  --test-frame             the widget layer's test frame instead of a plug-in\n"
+    "  --resources <folder>     images of the test frame\n"
+    "  --font <file.sf2>        restore a project naming this SoundFont before the editor opens\n"
+    "  --preset <n>             the preset index of that project (default 0)\n"
+    "  --commands               read commands from standard input: \"play <key>\" renders the key\n"
+    "                           through the plug-in and prints \"played key=<k> freq=<Hz> peak=<p>\",\n"
+    "                           \"param <id>\" prints \"param id=<id> value=<normalised value>\";\n"
+    "                           the editor closes when standard input ends\n"
+    "  --scale <factor>         content scale for HiDPI screens\n"
+    "  --quit-after <ms>        close after this time (default: when the window is closed)\n"
+    "  --cycles <n>             attach and remove the editor n times, then report what is left\n"
+    "  --fresh-views            with --cycles: a new view of the same controller for each cycle\n"
+    "  --screenshot <file.png>  write the editor drawn off screen (at --scale); the test frame\n"
+    "                           then runs on screen, a plug-in's editor does not\n"
+    "  --hover <x>,<y>          with --screenshot: the pointer rests there first (tooltips show)\n"
+    "  --until-stdin-closes     close when standard input ends (for scripted tests)\n"
+    "  --report-stalls          on closing, print the three longest times one call held the UI\n"
+    "                           thread, and when\n"
+    "  --help                   this text\n";
 
 int usage(const char* message)
 {
-    std::fprintf(stderr,
-                 "%s\nusage: zephra-editorhost (--bundle <plugin.vst3> | --test-frame) "
-                 "[--resources <folder>] [--scale <f>] [--quit-after <ms>] [--cycles <n> [--fresh-views]] "
-                 "[--screenshot <file.png>] [--until-stdin-closes] [--font <file.sf2>] "
-                 "[--preset <n>] [--commands]\n",
-                 message);
+    std::fprintf(stderr, "%s\n%s", message, kUsage);
     return 2;
 }
 
@@ -104,6 +116,23 @@ bool parse(int argc, char** argv, Options& options, std::string& error)
             options.freshViews = true;
         } else if (arg == "--until-stdin-closes") {
             options.untilStdinCloses = true;
+        } else if (arg == "--report-stalls") {
+            options.reportStalls = true;
+        } else if (arg == "--help" || arg == "-h") {
+            options.help = true;
+            return true;
+        } else if (arg == "--hover") {
+            if (!value(text))
+                return false;
+            char* end = nullptr;
+            options.hoverX = std::strtod(text.c_str(), &end);
+            const char* rest = end;
+            if (end == text.c_str() || *rest != ',' ||
+                (options.hoverY = std::strtod(rest + 1, &end), end == rest + 1 || *end != '\0')) {
+                error = "bad point for --hover (x,y): " + text;
+                return false;
+            }
+            options.hover = true;
         } else if (arg == "--test-frame") {
             options.testFrame = true;
         } else if (arg == "--resources") {
@@ -303,6 +332,11 @@ int runView(IPlugView* view, const Options& options, const CommandHandler& onCom
         std::printf("closed children=%d registrations=%zu\n", window.childCount(),
                     loop->registrations());
         result = mapped ? 0 : 1;
+        using Milliseconds = std::chrono::duration<double, std::milli>;
+        for (const PollRunLoop::Call& call : options.reportStalls ? loop->longestCalls()
+                                                                   : std::vector<PollRunLoop::Call>())
+            std::printf("long UI-thread call: %.1f ms (%s, %.0f ms after the window opened)\n",
+                        Milliseconds(call.took).count(), call.kind, Milliseconds(call.at).count());
     }
     std::fflush(stdout);
     view->setFrame(nullptr);
@@ -394,6 +428,12 @@ int writeEditorScreenshot(IPlugView* view, const Options& options)
     bool written = false;
     if (offscreen->openOffscreen() == kResultOk) {
         offscreen->tick();
+        if (options.hover) {
+            // The pointer rests: a second of timer ticks shows its tooltip.
+            offscreen->mouse(Vst::kOffscreenMouseHover, options.hoverX, options.hoverY);
+            for (int tick = 0; tick < 10; ++tick)
+                offscreen->tick();
+        }
         written = offscreen->writeScreenshot(options.screenshot.c_str(), options.scale) == kResultOk;
         offscreen->closeOffscreen();
     }
@@ -421,19 +461,14 @@ int runBundle(const Options& options)
             std::fprintf(stderr, "zephra-editorhost: %s\n", error.c_str());
             return 1;
         }
-        std::u16string fontPath;
-        try {
-            std::string absolute = options.font;
-            if (!absolute.empty() && absolute[0] != '/')
-                if (char* cwd = getcwd(nullptr, 0)) {
-                    absolute = std::string(cwd) + "/" + absolute;
-                    std::free(cwd);
-                }
-            fontPath = Vst::fromUtf8(absolute);
-        } catch (const std::exception&) {
-            std::fprintf(stderr, "zephra-editorhost: the font path is no valid text\n");
-            return 1;
-        }
+        std::string absolute = options.font;
+        if (!absolute.empty() && absolute[0] != '/')
+            if (char* cwd = getcwd(nullptr, 0)) {
+                absolute = std::string(cwd) + "/" + absolute;
+                std::free(cwd);
+            }
+        // The path's bytes as they are, also those that are not UTF-8.
+        const std::u16string fontPath = Vst::pathFromBytes(absolute);
         if (!options.font.empty() &&
             plugin->setControllerState(zephra::render::soundFontControllerState(
                 fontPath, int32_t(options.preset))) != kResultOk) {
@@ -462,7 +497,16 @@ int runBundle(const Options& options)
     }
     CommandHandler play;
     if (options.commands)
-        play = [&plugin](const std::string& line) { playCommand(*plugin, line); };
+        play = [&plugin](const std::string& line) {
+            int id = 0;
+            if (std::sscanf(line.c_str(), "param %d", &id) == 1) {
+                std::printf("param id=%d value=%.6f\n", id,
+                            plugin->controller()->getParamNormalized(Vst::ParamID(id)));
+                std::fflush(stdout);
+                return;
+            }
+            playCommand(*plugin, line);
+        };
     Vst::IEditController* controller = plugin->controller();
     const int result = runView(view, options, play, [controller] {
         return controller->createView(Vst::ViewType::kEditor);
@@ -479,5 +523,9 @@ int main(int argc, char** argv)
     std::string error;
     if (!parse(argc, argv, options, error))
         return usage(error.c_str());
+    if (options.help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     return options.testFrame ? runTestFrame(options) : runBundle(options);
 }

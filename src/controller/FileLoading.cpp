@@ -1,5 +1,8 @@
-// Loading a SoundFont or WAV file on the UI thread and handing it to the processor in one
-// connection message ("SF2DATA" or "WAVDATA").
+// Loading a SoundFont or WAV file and handing it to the processor in one connection message
+// ("SF2DATA" or "WAVDATA"). While an editor is open, files are read on the load worker's
+// thread and sent from the editor's timer; without one there is no run loop to come back on,
+// so the file is read and sent within the call (a host restoring a project expects the sound
+// in place when setState returns). Messages are sent on the UI thread only.
 #include "controller/MyVSTController.h"
 #include "platform/PathExtension.h"
 #include "processor/InFlightSynthLists.h"
@@ -94,29 +97,74 @@ void MyVSTController::reloadRememberedFiles()
 void MyVSTController::loadByExtension(int32_t fileId, const std::u16string& path,
                                       const uint8_t* optionData, int32_t optionSize)
 {
-    switch (kindOf(path)) {
-    case FileKind::wave:
-        sendWave(fileId, path);
-        break;
-    case FileKind::soundFont:
-        sendSoundFont(fileId, path, (optionData && optionSize == 4) ? decodeInt32(optionData) : 0);
-        break;
-    case FileKind::other:
-        break;
+    const FileKind kind = kindOf(path);
+    if (kind == FileKind::other) return;
+    LoadWorker::Request request;
+    request.kind = kind == FileKind::wave ? LoadWorker::Kind::wave : LoadWorker::Kind::soundFont;
+    request.fileId = fileId;
+    request.path = path;
+    request.presetIndex = (optionData && optionSize == 4) ? decodeInt32(optionData) : 0;
+    if (editor.load(std::memory_order_acquire)) {
+        loads.submit(std::move(request));
+        return;
     }
+    LoadWorker::Result result;
+    result.request = std::move(request);
+    readRequestedFile(result);
+    sendLoaded(result);
+}
+
+void MyVSTController::readRequestedFile(LoadWorker::Result& result)
+{
+    const LoadWorker::Request& request = result.request;
+    try {
+        if (request.kind == LoadWorker::Kind::wave) {
+            result.waveRead = readWav(request.path, result.left, result.right, result.frames,
+                                      result.sampleRate);
+        } else {
+            SoundFontReader reader(request.path);
+            reader.resolvePreset(request.presetIndex);
+            reader.buildSynthRecords();
+            result.records = std::move(reader.synths);
+        }
+    } catch (const std::exception&) {
+        // An unreadable WAV file sends nothing; a SoundFont that cannot be read gives an
+        // empty list, which is still sent: the processor then has nothing to play.
+        result.waveRead = false;
+        result.records.clear();
+    }
+}
+
+void MyVSTController::sendLoaded(LoadWorker::Result& result)
+{
+    if (result.request.kind == LoadWorker::Kind::wave) {
+        if (result.waveRead)
+            sendWaveData(result.request.fileId, result.left.get(), result.right.get(), result.frames,
+                         result.sampleRate);
+    } else {
+        sendSynthRecords(result.request.fileId, result.records);
+    }
+}
+
+void MyVSTController::deliverLoadedFiles()
+{
+    for (LoadWorker::Result& result : loads.collect())
+        sendLoaded(result);
 }
 
 void MyVSTController::sendWave(int32_t fileId, const std::u16string& path)
 {
-    std::unique_ptr<float[]> left;
-    std::unique_ptr<float[]> right;
-    int32_t frames = 0;
-    int32_t sampleRate = 0;
-    try {
-        if (!readWav(path, left, right, frames, sampleRate)) return;
-    } catch (const std::exception&) {
-        return;   // an unreadable file sends nothing; the processor keeps what it had
-    }
+    LoadWorker::Result result;
+    result.request.kind = LoadWorker::Kind::wave;
+    result.request.fileId = fileId;
+    result.request.path = path;
+    readRequestedFile(result);
+    sendLoaded(result);
+}
+
+void MyVSTController::sendWaveData(int32_t fileId, const float* left, const float* right,
+                                   int32_t frames, int32_t sampleRate)
+{
     if (frames < 0 || static_cast<uint64_t>(frames) * 4 > std::numeric_limits<uint32>::max())
         return;
 
@@ -131,8 +179,8 @@ void MyVSTController::sendWave(int32_t fileId, const std::u16string& path)
     encodeInt32(sampleRate, rateBytes);
     const auto byteCount = static_cast<uint32>(frames) * 4;
     attributes->setBinary("wavID", idBytes, 4);
-    attributes->setBinary("wavL", left.get(), byteCount);
-    attributes->setBinary("wavR", right.get(), byteCount);
+    attributes->setBinary("wavL", left, byteCount);
+    attributes->setBinary("wavR", right, byteCount);
     attributes->setBinary("samplerate", rateBytes, 4);
     sendMessage(message);
 }
@@ -140,18 +188,17 @@ void MyVSTController::sendWave(int32_t fileId, const std::u16string& path)
 void MyVSTController::sendSoundFont(int32_t fileId, const std::u16string& path,
                                     int32_t presetIndex)
 {
-    // A file that cannot be read gives an empty list, which is still sent: the processor
-    // then has nothing to play, as with a missing file.
-    SFSynthList records;
-    try {
-        SoundFontReader reader(path);
-        reader.resolvePreset(presetIndex);
-        reader.buildSynthRecords();
-        records = std::move(reader.synths);
-    } catch (const std::exception&) {
-        records.clear();
-    }
+    LoadWorker::Result result;
+    result.request.kind = LoadWorker::Kind::soundFont;
+    result.request.fileId = fileId;
+    result.request.path = path;
+    result.request.presetIndex = presetIndex;
+    readRequestedFile(result);
+    sendLoaded(result);
+}
 
+void MyVSTController::sendSynthRecords(int32_t fileId, const SFSynthList& records)
+{
     IPtr<IMessage> message = owned(allocateMessage());
     if (!message) return;
     IAttributeList* attributes = message->getAttributes();

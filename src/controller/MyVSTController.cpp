@@ -167,7 +167,12 @@ void MyVSTController::editorOpened(ControllerEditor* opened)
 void MyVSTController::editorClosed(ControllerEditor* closed)
 {
     ControllerEditor* expected = closed;
-    editor.compare_exchange_strong(expected, nullptr, std::memory_order_acq_rel);
+    if (!editor.compare_exchange_strong(expected, nullptr, std::memory_order_acq_rel))
+        return;
+    // No timer will deliver the files still being read: they are sent now, so the sound the
+    // user chose is the one that plays.
+    for (LoadWorker::Result& result : loads.finishAll())
+        sendLoaded(result);
 }
 
 } // namespace Vst

@@ -9,6 +9,7 @@
 // the figures atomically and never calls into the editor off the UI thread.
 #include "controller/ControllerEditor.h"
 #include "controller/ControllerState.h"
+#include "controller/LoadWorker.h"
 #include "shell/PluginDescription.h"
 
 #include "pluginterfaces/vst/ivstmidicontrollers.h"
@@ -65,8 +66,11 @@ public:
     // Remembers path (and the preset index, when given) as file 1 and loads it unless both
     // are unchanged.
     void loadFile(const std::u16string& path, const int32_t* presetIndex);
-    // ".wav" -> sendWave; ".sf2"/".SF2"/".sf3"/".SF3" -> sendSoundFont with the preset in the option blob
-    // (when it is 4 bytes) or 0; any other extension is ignored.
+    // ".wav" -> a WAV file; ".sf2"/".SF2"/".sf3"/".SF3" -> a SoundFont with the preset in the
+    // option blob (when it is 4 bytes) or 0; any other extension is ignored. While an editor is
+    // open the file is read on the load worker's thread and sent by deliverLoadedFiles (the
+    // editor's timer); without one it is read and sent before the call returns. Closing the
+    // editor sends what is still being read, waiting for it.
     void loadByExtension(int32_t fileId, const std::u16string& path, const uint8_t* optionData,
                          int32_t optionSize);
     // Loads the remembered files again (a restored state, a new connection). Of each kind only
@@ -78,6 +82,10 @@ public:
     void sendWave(int32_t fileId, const std::u16string& path);
     // Reads a SoundFont, resolves one preset and sends "SF2DATA" with the records' address.
     void sendSoundFont(int32_t fileId, const std::u16string& path, int32_t presetIndex);
+    // Sends the files the load worker has finished reading, each as its message.
+    void deliverLoadedFiles();
+    // What the load worker is busy with (for the editor's "Loading" line).
+    const LoadWorker& fileLoads() const { return loads; }
 
     // --- the editor link (UI thread) ---
     // Makes the editor view for createView; the module sets it, so the controller itself
@@ -110,11 +118,20 @@ public:
 
 private:
     void createParameters();
+    // Reads and decodes the file a request names: any thread, touches nothing of the
+    // controller (the load worker's work).
+    static void readRequestedFile(LoadWorker::Result& result);
+    // Sends what was read as "WAVDATA" (when the WAV file was accepted) or "SF2DATA".
+    void sendLoaded(LoadWorker::Result& result);
+    void sendWaveData(int32_t fileId, const float* left, const float* right, int32_t frames,
+                      int32_t sampleRate);
+    void sendSynthRecords(int32_t fileId, const SFSynthList& records);
     bool onUiThread() const { return std::this_thread::get_id() == uiThread; }
 
     const PluginDescription& description;
     EditorMaker editorMaker;
     std::thread::id uiThread;   // the thread that created the controller (the host's UI thread)
+    LoadWorker loads{&MyVSTController::readRequestedFile};
 };
 
 static_assert(std::atomic<uint64_t>::is_always_lock_free, "usedMemory must be lock-free");

@@ -2,6 +2,8 @@
 
 #include "ui/CDrawContext.h"
 
+#include <algorithm>
+
 namespace VSTGUI {
 
 void CScrollbarDrawer::drawScrollbarBackground(CDrawContext* context, const CRect& size, int32_t,
@@ -17,17 +19,23 @@ void CScrollbarDrawer::drawScrollbarBackground(CDrawContext* context, const CRec
     context->drawRect(size, kDrawFilledAndStroked);
 }
 
-void CScrollbarDrawer::drawScrollbarScroller(CDrawContext* context, const CRect& size, int32_t,
-                                             CScrollbar*)
+void CScrollbarDrawer::drawScrollbarScroller(CDrawContext* context, const CRect& size,
+                                             int32_t direction, CScrollbar*)
 {
     if (!context)
         return;
+    // Narrower than its track, so it never merges with a selected row beside it.
+    CRect scroller = size;
+    if (direction == CScrollbar::kVertical)
+        scroller.inset(std::min(kScrollerGap, scroller.getWidth() / 4), 0);
+    else
+        scroller.inset(0, std::min(kScrollerGap, scroller.getHeight() / 4));
     // The line style stays as the track left it.
     context->setLineWidth(1);
     context->setFillColor(scrollerColour);
     context->setFrameColor(frameColour);
     context->setDrawMode(kNonIntegralMode);
-    context->drawRect(size, kDrawFilledAndStroked);
+    context->drawRect(scroller, kDrawFilledAndStroked);
 }
 
 } // namespace VSTGUI

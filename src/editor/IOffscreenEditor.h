@@ -19,13 +19,18 @@ enum OffscreenKey : int32 {
     kOffscreenKeyEnd = 6,
     kOffscreenKeyUp = 9,
     kOffscreenKeyDown = 11,
+    // Added to a code (or to kOffscreenKeyNone with a character): the key with Ctrl held.
+    kOffscreenKeyWithControl = 0x100,
 };
 
-// Mouse actions for mouse(), with the left button.
+// Mouse actions for mouse(), with the left button, or without any for a hover.
 enum OffscreenMouse : int32 {
     kOffscreenMouseDown = 0,
     kOffscreenMouseMoved = 1,
     kOffscreenMouseUp = 2,
+    kOffscreenMouseHover = 3,         // moved with no button held
+    kOffscreenMouseDoubleClick = 4,   // the second press of a double-click
+    kOffscreenMouseExited = 5,        // the pointer left the editor
 };
 
 class IOffscreenEditor : public FUnknown {
@@ -34,7 +39,7 @@ public:
     // screen); close it with closeOffscreen (or the host's removed()).
     virtual tresult PLUGIN_API openOffscreen() = 0;
     virtual tresult PLUGIN_API closeOffscreen() = 0;
-    // A left-button mouse action at (x, y) in editor pixels.
+    // A mouse action at (x, y) in editor pixels.
     virtual tresult PLUGIN_API mouse(int32 kind, double x, double y) = 0;
     // A key press: a code of OffscreenKey, or kOffscreenKeyNone with a character.
     virtual tresult PLUGIN_API key(int32 virtualKey, int32 character) = 0;

@@ -175,10 +175,9 @@ CListBox* MyVSTGUIEditor::addListBox(const CRect& rect, const std::vector<UTF8St
     auto* source = new GenericStringListDataBrowserSource(nullptr, this);
     source->setupUI(CColor(0, 255, 0, 255), CColor(0, 0, 0, 255), CColor(127, 127, 127, 255),
                     kTransparent, kTransparent, nullptr, -1, 2);
-    auto* browser = new CDataBrowser(rect, source,
-                                     CDataBrowser::kHorizontalScrollbar |
-                                         CDataBrowser::kVerticalScrollbar,
-                                     16, nullptr);
+    // Only a vertical scrollbar: rows that do not fit end in "…" (their whole text is the
+    // row's tooltip), so there is never anything to scroll sideways.
+    auto* browser = new CDataBrowser(rect, source, CDataBrowser::kVerticalScrollbar, 16, nullptr);
     frame->addView(browser);
     auto* listBox = new CListBox(rows, browser, source);
     browser->recalculateLayout(false);

@@ -50,6 +50,11 @@ tresult PLUGIN_API MyVSTGUIEditor::mouse(int32 kind, double x, double y)
         case kOffscreenMouseDown: frame->platformOnMouseDown(where, buttons); break;
         case kOffscreenMouseMoved: frame->platformOnMouseMoved(where, buttons); break;
         case kOffscreenMouseUp: frame->platformOnMouseUp(where, buttons); break;
+        case kOffscreenMouseHover: frame->platformOnMouseMoved(where, CButtonState()); break;
+        case kOffscreenMouseDoubleClick:
+            frame->platformOnMouseDown(where, CButtonState(kLButton | kDoubleClick));
+            break;
+        case kOffscreenMouseExited: frame->platformOnMouseExited(); break;
         default: return kInvalidArgument;
     }
     return kResultOk;
@@ -59,9 +64,13 @@ tresult PLUGIN_API MyVSTGUIEditor::key(int32 virtualKey, int32 character)
 {
     if (!frame)
         return kResultFalse;
+    VstKeyCode code;
+    if (virtualKey >= 0 && (virtualKey & kOffscreenKeyWithControl)) {
+        code.modifier = MODIFIER_CONTROL;
+        virtualKey &= ~int32(kOffscreenKeyWithControl);
+    }
     if (virtualKey < 0 || virtualKey > VKEY_ENTER)
         return kInvalidArgument;
-    VstKeyCode code;
     code.virt = static_cast<unsigned char>(virtualKey);
     code.character = character;
     return frame->platformOnKeyDown(code) ? kResultOk : kResultFalse;

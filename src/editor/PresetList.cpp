@@ -1,11 +1,12 @@
 #include "editor/PresetList.h"
 
 #include "platform/PathInfo.h"
+#include "platform/Text.h"
+#include "soundfont/NameText.h"
 #include "soundfont/SoundFontReader.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <exception>
 
 namespace Steinberg {
@@ -13,10 +14,9 @@ namespace Vst {
 
 std::string presetRowText(uint16_t bank, uint16_t program, const char (&name)[20])
 {
-    const size_t length = ::strnlen(name, sizeof name);
-    char text[256];
-    std::snprintf(text, sizeof text, "%03d:%03d - %.*s", int(bank), int(program), int(length), name);
-    return text;
+    char numbers[32];
+    std::snprintf(numbers, sizeof numbers, "%03d:%03d - ", int(bank), int(program));
+    return numbers + soundFontNameText(name);
 }
 
 PresetList buildPresetList(const std::u16string& path)
@@ -61,6 +61,20 @@ std::string fileLabelText(const std::string& path, FontStatus status)
         case FontStatus::notSoundFont: return path + " (not a SoundFont 2 or 3 file)";
         default: return path;
     }
+}
+
+std::string loadingLabelText(const std::u16string& path)
+{
+    const std::string shown = displayText(path);
+    const size_t separator = shown.find_last_of("/\\");
+    return "Loading " + (separator == std::string::npos ? shown : shown.substr(separator + 1)) +
+           "\xE2\x80\xA6";
+}
+
+std::string presetNameOfRow(const std::string& row)
+{
+    const size_t dash = row.find(" - ");
+    return dash == std::string::npos ? row : row.substr(dash + 3);
 }
 
 } // namespace Vst

@@ -24,7 +24,8 @@ struct PresetList {
     FontStatus status = FontStatus::noPath;
 };
 
-// "%03d:%03d - %s" of bank, program and the name up to its first zero byte (20 at most).
+// "%03d:%03d - %s" of bank, program and the name up to its first zero byte (20 bytes at most),
+// decoded as UTF-8 or Windows-1252 (soundFontNameText).
 std::string presetRowText(uint16_t bank, uint16_t program, const char (&name)[20]);
 
 // Lists the presets of the file at path (the terminal header is not listed). Equal rows map
@@ -34,6 +35,14 @@ PresetList buildPresetList(const std::u16string& path);
 // The file-name label: the path, followed by why nothing is listed when the file is gone or
 // is not a SoundFont.
 std::string fileLabelText(const std::string& path, FontStatus status);
+
+// The file-name label while a file loads: "Loading NAME…" with the path's last component
+// (bytes that are not UTF-8 shown as U+FFFD).
+std::string loadingLabelText(const std::u16string& path);
+
+// The preset name of a row "BBB:PPP - Name" (what typing in the list matches); the whole row
+// when it has no such form.
+std::string presetNameOfRow(const std::string& row);
 
 } // namespace Vst
 } // namespace Steinberg

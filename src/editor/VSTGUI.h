@@ -1,8 +1,11 @@
 #pragma once
 // The SoundFont player's editor: the 681 x 441 layout with the load button, the file name, the
 // sorted preset list, the engine figures (memory, voices), the controller displays, the
-// "Bend Range" field and rocker and the two level knobs; the 100 ms display refresh; the
-// SoundFont file selector and the preset list that loads the chosen preset.
+// "Bend Range" field and rocker and the two level knobs with their captions (which show the
+// value while a knob is turned or pointed at); the 100 ms display refresh, which also sends
+// the files the controller has read meanwhile and shows "Loading NAME…" over a dimmed list
+// while a load takes longer; the SoundFont file selector and the preset list that loads the
+// chosen preset.
 //
 // Threads: the host's UI thread only. The processor's reports reach the labels through the
 // controller's atomics (and this editor's own, for a "VOICENUM" handed to it), read on the
@@ -10,8 +13,10 @@
 #include "editor/MyVSTGUIEditor.h"
 #include "editor/PresetList.h"
 #include "ui/CColor.h"
+#include "ui/IMouseObserver.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <map>
 
@@ -22,7 +27,7 @@ class CTextEdit;
 namespace Steinberg {
 namespace Vst {
 
-class VSTGUI : public MyVSTGUIEditor
+class VSTGUI : public MyVSTGUIEditor, private ::VSTGUI::IMouseObserver
 {
 public:
     explicit VSTGUI(MyVSTController* controller);
@@ -35,6 +40,14 @@ public:
     static constexpr int32 kSelectorId = 100;
     // The scroll arithmetic of the preset list counts rows of this many pixels.
     static constexpr int32 kScrollRowPixels = 22;
+    // A load that takes longer than this shows "Loading NAME…" and dims the list.
+    static constexpr std::chrono::milliseconds kLoadShownAfter{150};
+    // The list's opacity while a load is shown.
+    static constexpr float kDimmedListAlpha = 0.35f;
+
+    // Gestures of the controls: the knobs' captions follow them.
+    void beginEdit(int32_t index) override;
+    void endEdit(int32_t index) override;
 
 protected:
     void createControls() override;
@@ -61,6 +74,14 @@ private:
     void selectAndReveal(int32 row, int32 target);
     std::u16string loadedPath() const;
     void showParameterText(::VSTGUI::CTextLabel* label, ParamID id);
+    // Sends what the controller has read and shows whether a load is still under way.
+    void showLoadState();
+    // A knob's caption: the parameter's name, with its value while the knob is pointed at or
+    // turned ("Output Level 12.0").
+    void showKnobCaption(::VSTGUI::CTextLabel* caption, const ::VSTGUI::CControl* knob, ParamID id);
+    void showKnobCaptions();
+    void onMouseEntered(::VSTGUI::CView* view, ::VSTGUI::CFrame* frame) override;
+    void onMouseExited(::VSTGUI::CView* view, ::VSTGUI::CFrame* frame) override;
 
     ::VSTGUI::CTextLabel* fileNameLabel = nullptr;
     ::VSTGUI::CKickButton* loadButton = nullptr;
@@ -80,6 +101,10 @@ private:
     ::VSTGUI::CColor accentColour{194, 214, 154, 255};
 
     ::VSTGUI::CAnimKnob* outputKnob = nullptr;   // not refreshed from the host; kept for describe()
+    ::VSTGUI::CTextLabel* volumeCaption = nullptr;
+    ::VSTGUI::CTextLabel* outputCaption = nullptr;
+    const ::VSTGUI::CView* hoveredView = nullptr;   // the view under the pointer
+    std::string fileLine;                         // the file-name label's text between loads
     FontStatus fontStatus = FontStatus::noPath;
     // A "VOICENUM" handed to the editor directly; shown on the next tick.
     std::atomic<int32_t> reportedVoices{0};

@@ -1,14 +1,17 @@
 // The player editor's live displays: the 100 ms refresh of figures and parameter texts, the
+// files the controller has read meanwhile and the "Loading" line, the knobs' captions, the
 // "Bend Range" rocker, and the voice count handed over by the controller.
 #include "editor/VSTGUI.h"
 
 #include "controller/MyVSTController.h"
+#include "editor/CListBox.h"
 #include "platform/Text.h"
 #include "ui/CAnimKnob.h"
 #include "ui/CKickButton.h"
 #include "ui/CRockerSwitch.h"
 #include "ui/CTextEdit.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -38,6 +41,8 @@ std::string parameterText(EditController* controller, ParamID id, ParamValue val
 
 void VSTGUI::onValueChanged(int32, float value, CControl* control)
 {
+    if (control && (control == volumeKnob || control == outputKnob))
+        showKnobCaptions();
     if ((control == loadButton || control == loadArea) && value > 0.5f) {
         openSoundFontSelector();
         return;
@@ -63,8 +68,73 @@ void VSTGUI::showParameterText(CTextLabel* label, ParamID id)
         label->setText(parameterText(controller, id, controller->getParamNormalized(id)).c_str());
 }
 
+void VSTGUI::showLoadState()
+{
+    MyVSTController* player = playerController();
+    if (!player)
+        return;
+    player->deliverLoadedFiles();
+    const LoadWorker& loads = player->fileLoads();
+    const LoadWorker::Request* loading = loads.newest();
+    const bool shown = loading && LoadWorker::Clock::now() - loads.busySince() >= kLoadShownAfter;
+    if (fileNameLabel)
+        fileNameLabel->setText(shown ? loadingLabelText(loading->path).c_str() : fileLine.c_str());
+    if (presetList && presetList->browser)
+        presetList->browser->setAlphaValue(shown ? kDimmedListAlpha : 1.f);
+}
+
+void VSTGUI::showKnobCaption(CTextLabel* caption, const CControl* knob, ParamID id)
+{
+    if (!caption || !controller)
+        return;
+    Parameter* parameter = controller->getParameterObject(id);
+    std::string text = parameter ? displayText(reinterpret_cast<const char16_t*>(parameter->getInfo().title))
+                                 : std::string();
+    if (knob && (knob == hoveredView || knob->isEditing())) {
+        // The parameter's own text, without zeros past the first decimal ("12.0000" -> "12.0").
+        std::string value = parameterText(controller, id, controller->getParamNormalized(id));
+        const size_t point = value.find('.');
+        if (point != std::string::npos && value.find_first_not_of("0123456789", point + 1) == std::string::npos)
+            value.erase(std::max(point + 2, value.find_last_not_of('0') + 1));
+        text += " " + value;
+    }
+    caption->setText(text.c_str());
+}
+
+void VSTGUI::beginEdit(int32_t index)
+{
+    MyVSTGUIEditor::beginEdit(index);
+    showKnobCaptions();   // a knob turned shows its value from the first moment
+}
+
+void VSTGUI::endEdit(int32_t index)
+{
+    MyVSTGUIEditor::endEdit(index);
+    showKnobCaptions();
+}
+
+void VSTGUI::showKnobCaptions()
+{
+    showKnobCaption(volumeCaption, volumeKnob, 7);
+    showKnobCaption(outputCaption, outputKnob, 1001);
+}
+
+void VSTGUI::onMouseEntered(CView* view, CFrame*)
+{
+    hoveredView = view;
+    showKnobCaptions();
+}
+
+void VSTGUI::onMouseExited(CView* view, CFrame*)
+{
+    if (hoveredView == view)
+        hoveredView = nullptr;
+    showKnobCaptions();
+}
+
 void VSTGUI::onTimer()
 {
+    showLoadState();
     MyVSTController* player = playerController();
     if (memoryLabel && player)
         memoryLabel->setText(
@@ -102,6 +172,7 @@ void VSTGUI::onTimer()
             volumeKnob->setDirty(true);
         }
     }
+    showKnobCaptions();
 }
 
 tresult VSTGUI::onControllerMessage(IMessage* message)

@@ -41,21 +41,21 @@ VSTGUI::~VSTGUI()
 void VSTGUI::createControls()
 {
     const std::u16string path = loadedPath();
-    std::string pathText;
-    try {
-        pathText = toUtf8(path);
-    } catch (const std::range_error&) {
-        pathText.clear();   // a remembered path that is no valid text shows as none
-    }
+    // Bytes of the path that are not text show as U+FFFD; the path itself stays as it is.
+    const std::string pathText = displayText(path);
+    hoveredView = nullptr;
+    frame->registerMouseObserver(this);
 
     loadButton = addKickButton(kLoadTag, "icon_load.png", 20, 20);
     loadArea = addKickButton(kLoadTag, nullptr, 50, 20, 80, 30);
     fileNameLabel = addLabel(110, 60, pathText, 550, textColour);
 
     const std::vector<std::string> rows = buildPresetList(path);
+    fileLine = fileLabelText(pathText, fontStatus);
     if (fileNameLabel) {
         fileNameLabel->setHoriAlign(kLeftText);
-        fileNameLabel->setText(fileLabelText(pathText, fontStatus).c_str());
+        fileNameLabel->setTextTruncateMode(CTextLabel::kTruncatePath);   // the file name stays whole
+        fileNameLabel->setText(fileLine.c_str());
     }
 
     presetList = addListBox(CRect(25, 125, 220, 425), rows);
@@ -66,6 +66,7 @@ void VSTGUI::createControls()
         presetList->drawer.backColour = kTransparent;
         presetList->drawer.frameColour = kTransparent;
         presetList->drawer.scrollerColour = accentColour;
+        presetList->source->setSearchText(presetNameOfRow);   // typing finds preset names
     }
     showStoredSelection();
 
@@ -94,6 +95,11 @@ void VSTGUI::createControls()
     }
     volumeKnob = addAnimKnob(7, 280, 345);
     outputKnob = addAnimKnob(1001, 580, 345);
+    // The captions under the knobs, centred on them.
+    volumeCaption = addLabel(235, 399, "", 140, accentColour);
+    outputCaption = addLabel(535, 399, "", 140, accentColour);
+    showKnobCaptions();
+    showLoadState();
 }
 
 namespace {
@@ -115,6 +121,11 @@ std::string labelText(const CTextLabel* label)
 void VSTGUI::describeControls(std::string& out) const
 {
     out += "fileName=" + labelText(fileNameLabel) + "\n";
+    out += "fileNameShown=" + (fileNameLabel ? fileNameLabel->getTruncatedText() : std::string("none")) + "\n";
+    out += "loading=" + std::to_string(playerController() && playerController()->fileLoads().busy()) + "\n";
+    out += "tooltip=" + (frame ? frame->getShownTooltip() : std::string()) + "\n";
+    out += "volumeCaption=" + labelText(volumeCaption) + "\n";
+    out += "outputCaption=" + labelText(outputCaption) + "\n";
     out += "memory=" + labelText(memoryLabel) + "\n";
     out += "voices=" + labelText(voiceCountLabel) + "\n";
     out += "pitchBend=" + labelText(pitchBendLabel) + "\n";
@@ -137,6 +148,7 @@ void VSTGUI::describeControls(std::string& out) const
         out += "listLeft=" + std::to_string(int(size.left)) + "\n";
         out += "listVisibleHeight=" + std::to_string(int(browser->getVisibleSize().getHeight())) + "\n";
         out += "listScroll=" + std::to_string(int(browser->getScrollOffset().y)) + "\n";
+        out += "listDimmed=" + std::to_string(browser->getAlphaValue() < 1.f) + "\n";
         for (size_t row = 0; row < presetList->strings.size(); ++row)
             out += "row" + std::to_string(row) + "=" + presetList->strings[row] + "\n";
     }

@@ -22,10 +22,11 @@ using namespace ::VSTGUI;
 namespace {
 constexpr int32_t kEditorFileId = 1;
 
-std::string utf8OrEmpty(const std::u16string& text)
+// A path's bytes for the file system (and the dialog program); empty when it has none.
+std::string bytesOrEmpty(const std::u16string& path)
 {
     try {
-        return toUtf8(text);
+        return pathToBytes(path);
     } catch (const std::range_error&) {
         return {};
     }
@@ -69,27 +70,23 @@ std::string VSTGUI::initialSelectorFolder() const
     } catch (const std::range_error&) {
         presets.clear();
     }
-    return initialFontFolder(utf8OrEmpty(loadedPath()), presets, systemSoundFontFolders(),
-                             utf8OrEmpty(homeFolder()));
+    return initialFontFolder(bytesOrEmpty(loadedPath()), presets, systemSoundFontFolders(),
+                             bytesOrEmpty(homeFolder()));
 }
 
 void VSTGUI::onFileSelected(int32 selectorId, const std::string& path)
 {
     if (selectorId != kSelectorId)
         return;
-    std::u16string widePath;
-    try {
-        widePath = fromUtf8(path);
-    } catch (const std::range_error&) {
-        return;   // a name the controller could not store or open
-    }
+    // The path's exact bytes, also those that are not UTF-8: such a file still loads.
+    const std::u16string widePath = pathFromBytes(path);
     const std::vector<std::string> rows = buildPresetList(widePath);
     const auto top = rowToPreset.emplace(0, 0).first;   // no rows: preset 0
     const int32_t preset = top->second;
     if (MyVSTController* player = playerController())
         player->loadFile(widePath, &preset);
-    if (fileNameLabel)
-        fileNameLabel->setText(fileLabelText(path, fontStatus).c_str());
+    fileLine = fileLabelText(displayText(widePath), fontStatus);
+    showLoadState();
     if (presetList) {
         presetList->setRows(rows);
         // A new file's list starts at its top.

@@ -30,16 +30,16 @@ File& File::operator=(File&& other) noexcept
 bool File::open(const std::u16string& path)
 {
     close();
-    std::string utf8;
+    std::string bytes;
     try {
-        utf8 = toUtf8(path);
+        bytes = pathToBytes(path);   // the exact bytes, also where they are not UTF-8
     } catch (const std::range_error&) {
         return false;
     }
-    if (utf8.empty() || utf8.find('\0') != std::string::npos)
+    if (bytes.empty() || bytes.find('\0') != std::string::npos)
         return false;
     // Non-blocking, so that opening a FIFO cannot wait for a writer; it is refused below.
-    const int fd = ::open(utf8.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = ::open(bytes.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
     // Directories and devices would make reads fail or never end: only regular files.

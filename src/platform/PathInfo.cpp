@@ -22,7 +22,7 @@ PathKind pathKind(const std::string& utf8Path)
 PathKind pathKind(const std::u16string& path)
 {
     try {
-        return pathKind(toUtf8(path));
+        return pathKind(pathToBytes(path));
     } catch (const std::range_error&) {
         return PathKind::missing;
     }

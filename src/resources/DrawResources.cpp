@@ -118,10 +118,9 @@ bool drawBackground(const std::string& folder, int scale)
     text(cr, "Expression", 572, 265, 11, kCaption, 1.0);
     insetField(cr, 578, 248, 64, 24);
 
-    // Output.
+    // Output. The knobs' captions are the editor's own labels: they show the value while a
+    // knob is turned or pointed at.
     sectionPanel(cr, 240, 318, 431, 115, "OUTPUT");
-    text(cr, "Volume", 305, 412, 11, kCaption, 0.5);
-    text(cr, "Output Level", 605, 412, 11, kCaption, 0.5);
     text(cr, "Norvane", 455, 380, 10, kDimCaption, 0.5, true);
 
     return writePng(canvas, folder, "background", scale);

@@ -263,6 +263,16 @@ CMouseEventResult CDataBrowser::onMouseDown(CPoint& where, const CButtonState& b
     return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
 }
 
+UTF8String CDataBrowser::getTooltipText(const CPoint& where) const
+{
+    CPoint local = where;
+    local.offset(-size.left, -size.top);
+    const int32_t row = getRowAt(local);
+    if (row == kNoSelection || !delegate)
+        return CViewContainer::getTooltipText(where);
+    return delegate->dbGetCellTooltip(row, 0, const_cast<CDataBrowser*>(this));
+}
+
 bool CDataBrowser::onWheel(const CPoint&, const CMouseWheelAxis& axis, const float& distance,
                            const CButtonState& buttons)
 {

@@ -53,6 +53,8 @@ public:
 
     void drawRect(CDrawContext* context, const CRect& updateRect) override;
     CMouseEventResult onMouseDown(CPoint& where, const CButtonState& buttons) override;
+    // The delegate's tooltip for the cell under `where` (parent coordinates).
+    UTF8String getTooltipText(const CPoint& where) const override;
     bool onWheel(const CPoint& where, const CMouseWheelAxis& axis, const float& distance,
                  const CButtonState& buttons) override;
     int32_t onKeyDown(VstKeyCode& key) override;

@@ -1,10 +1,84 @@
 #include "ui/CDrawContext.h"
 
+#include "platform/Text.h"
+
 #include <cairo.h>
+#include <dlfcn.h>
+#include <pango/pangocairo.h>
 
 #include <cmath>
 
 namespace VSTGUI {
+
+// Pango on the cairo context: fonts through fontconfig, which falls back to any installed
+// font that has the characters the asked font lacks.
+struct CDrawContext::TextEngine
+{
+    PangoContext* context = nullptr;
+    // The metrics of the font last asked for (loading them is not cheap).
+    UTF8String metricsFont;
+    double metricsSize = 0;
+    int32_t metricsStyle = -1;
+    double ascent = 0;
+    double descent = 0;
+
+    ~TextEngine()
+    {
+        if (context)
+            g_object_unref(context);
+    }
+};
+
+namespace {
+
+// Pango registers its object types with GObject, which stays loaded for the life of the
+// process, and keeps fonts in a per-thread cache: a host that unloads the plug-in and loads it
+// again must still find the code behind both, so the text libraries stay loaded once used.
+void keepTextLibrariesLoaded()
+{
+    static const bool pinned = [] {
+        for (const char* name : {"libpangocairo-1.0.so.0", "libpangoft2-1.0.so.0", "libpango-1.0.so.0",
+                                 "libharfbuzz.so.0", "libfontconfig.so.1", "libfreetype.so.6",
+                                 "libcairo.so.2"})
+            dlopen(name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+        return true;
+    }();
+    (void)pinned;
+}
+
+PangoFontDescription* describe(const CFontDesc* font)
+{
+    PangoFontDescription* description = pango_font_description_new();
+    pango_font_description_set_family(description, font->getName().c_str());
+    pango_font_description_set_absolute_size(description, font->getSize() * PANGO_SCALE);
+    pango_font_description_set_weight(description, (font->getStyle() & kBoldFace) ? PANGO_WEIGHT_BOLD
+                                                                                  : PANGO_WEIGHT_NORMAL);
+    pango_font_description_set_style(description, (font->getStyle() & kItalicFace) ? PANGO_STYLE_ITALIC
+                                                                                   : PANGO_STYLE_NORMAL);
+    return description;
+}
+
+// A one-line layout of `text` (made valid UTF-8) in `font`; the caller unrefs it.
+PangoLayout* layoutOf(PangoContext* context, const CFontDesc* font, UTF8StringPtr text)
+{
+    PangoLayout* layout = pango_layout_new(context);
+    PangoFontDescription* description = describe(font);
+    pango_layout_set_font_description(layout, description);
+    pango_font_description_free(description);
+    pango_layout_set_single_paragraph_mode(layout, TRUE);
+    const std::string safe = Steinberg::Vst::validUtf8(text ? text : "");
+    pango_layout_set_text(layout, safe.data(), int(safe.size()));
+    return layout;
+}
+
+double logicalWidth(PangoLayout* layout)
+{
+    PangoRectangle logical{};
+    pango_layout_get_extents(layout, nullptr, &logical);
+    return double(logical.width) / PANGO_SCALE;
+}
+
+}  // namespace
 
 const CLineStyle kLineSolid{};
 const CLineStyle kLineOnOffDash{CLineStyle::kLineCapButt, {1.0, 1.0}};
@@ -20,6 +94,31 @@ CDrawContext::~CDrawContext()
     while (!savedStates.empty())
         restoreGlobalState();
     cairo_restore(graphics);
+}
+
+CDrawContext::TextEngine& CDrawContext::textEngine()
+{
+    if (!text) {
+        keepTextLibrariesLoaded();
+        text = std::make_unique<TextEngine>();
+        text->context = pango_font_map_create_context(pango_cairo_font_map_get_default());
+    }
+    // The layout follows the context's current transform (scale, translation).
+    pango_cairo_update_context(graphics, text->context);
+    const CFontDesc* font = state.font ? state.font : kSystemFont;
+    if (font->getName() != text->metricsFont || font->getSize() != text->metricsSize ||
+        font->getStyle() != text->metricsStyle) {
+        PangoFontDescription* description = describe(font);
+        PangoFontMetrics* metrics = pango_context_get_metrics(text->context, description, nullptr);
+        text->ascent = double(pango_font_metrics_get_ascent(metrics)) / PANGO_SCALE;
+        text->descent = double(pango_font_metrics_get_descent(metrics)) / PANGO_SCALE;
+        pango_font_metrics_unref(metrics);
+        pango_font_description_free(description);
+        text->metricsFont = font->getName();
+        text->metricsSize = font->getSize();
+        text->metricsStyle = font->getStyle();
+    }
+    return *text;
 }
 
 void CDrawContext::setFont(CFontRef font)
@@ -45,17 +144,6 @@ void CDrawContext::applyLine()
     for (double& dash : dashes)
         dash *= state.lineWidth;
     cairo_set_dash(graphics, dashes.empty() ? nullptr : dashes.data(), int(dashes.size()), 0);
-}
-
-void CDrawContext::applyFont()
-{
-    const CFontDesc* font = state.font ? state.font : kSystemFont;
-    cairo_select_font_face(graphics, font->getName().c_str(),
-                           (font->getStyle() & kItalicFace) ? CAIRO_FONT_SLANT_ITALIC
-                                                            : CAIRO_FONT_SLANT_NORMAL,
-                           (font->getStyle() & kBoldFace) ? CAIRO_FONT_WEIGHT_BOLD
-                                                          : CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(graphics, font->getSize());
 }
 
 CRect CDrawContext::pixelAligned(const CRect& rect) const
@@ -122,55 +210,52 @@ void CDrawContext::drawEllipse(const CRect& rect, CDrawStyle style)
     }
 }
 
-CCoord CDrawContext::getStringWidth(UTF8StringPtr text)
+CCoord CDrawContext::getStringWidth(UTF8StringPtr string)
 {
-    if (!text || !*text)
+    if (!string || !*string)
         return 0;
-    applyFont();
-    cairo_text_extents_t extents;
-    cairo_text_extents(graphics, text, &extents);
-    return extents.x_advance;
+    TextEngine& engine = textEngine();
+    PangoLayout* layout = layoutOf(engine.context, state.font ? state.font : kSystemFont, string);
+    const double width = logicalWidth(layout);
+    g_object_unref(layout);
+    return width;
 }
 
 CCoord CDrawContext::getFontHeight()
 {
-    applyFont();
-    cairo_font_extents_t extents;
-    cairo_font_extents(graphics, &extents);
-    return extents.ascent + extents.descent;
+    const TextEngine& engine = textEngine();
+    return engine.ascent + engine.descent;
 }
 
-void CDrawContext::drawString(UTF8StringPtr text, const CRect& rect, CHoriTxtAlign align,
+void CDrawContext::drawString(UTF8StringPtr string, const CRect& rect, CHoriTxtAlign align,
                               bool antialias)
 {
-    if (!text || !*text || rect.isEmpty())
+    if (!string || !*string || rect.isEmpty())
         return;
-    applyFont();
-    cairo_font_extents_t font;
-    cairo_font_extents(graphics, &font);
-    cairo_text_extents_t extents;
-    cairo_text_extents(graphics, text, &extents);
+    TextEngine& engine = textEngine();
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_antialias(options, antialias ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
+    pango_cairo_context_set_font_options(engine.context, options);
+    cairo_font_options_destroy(options);
+    PangoLayout* layout = layoutOf(engine.context, state.font ? state.font : kSystemFont, string);
+    const double width = logicalWidth(layout);
 
     double x = rect.left;
     if (align == kCenterText)
-        x = rect.left + (rect.getWidth() - extents.x_advance) / 2;
+        x = rect.left + (rect.getWidth() - width) / 2;
     else if (align == kRightText)
-        x = rect.right - extents.x_advance;
-    const double baseline =
-        rect.top + (rect.getHeight() + font.ascent - font.descent) / 2;
+        x = rect.right - width;
+    // The asked font's baseline, so rows line up whatever fallback fonts a text needs.
+    const double baseline = std::round(rect.top + (rect.getHeight() + engine.ascent - engine.descent) / 2);
 
     cairo_save(graphics);
     cairo_rectangle(graphics, rect.left, rect.top, rect.getWidth(), rect.getHeight());
     cairo_clip(graphics);
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_antialias(options, antialias ? CAIRO_ANTIALIAS_GRAY
-                                                        : CAIRO_ANTIALIAS_NONE);
-    cairo_set_font_options(graphics, options);
-    cairo_font_options_destroy(options);
     applyColour(state.fontColour);
-    cairo_move_to(graphics, std::round(x), std::round(baseline));
-    cairo_show_text(graphics, text);
+    cairo_move_to(graphics, std::round(x), baseline - double(pango_layout_get_baseline(layout)) / PANGO_SCALE);
+    pango_cairo_show_layout(graphics, layout);
     cairo_restore(graphics);
+    g_object_unref(layout);
 }
 
 void CDrawContext::saveGlobalState()

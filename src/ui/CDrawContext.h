@@ -1,5 +1,7 @@
 // Drawing through the back end's graphics (cairo, or GDI+ on Windows) with the draw modes, line styles, colours and text of the widget
-// layer. UI thread only; not real-time safe.
+// layer. Text is laid out by the system's text engine (Pango on Linux, GDI+ with font fallback
+// on Windows): any script an installed font covers draws, and any bytes are made valid UTF-8
+// first, so no string can keep the context from drawing. UI thread only; not real-time safe.
 #pragma once
 
 #include "ui/CColor.h"
@@ -7,6 +9,7 @@
 #include "ui/CGeometry.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "ui/NativeGraphics.h"
@@ -78,6 +81,8 @@ public:
     CDrawContext& operator=(const CDrawContext&) = delete;
 
     NativeGraphics* getGraphics() const { return graphics; }
+    // The back end's text layout state (fonts, caches), made on the first use of text.
+    struct TextEngine;
 
     void setDrawMode(CDrawMode mode) { state.drawMode = mode; }
     CDrawMode getDrawMode() const { return state.drawMode; }
@@ -99,7 +104,9 @@ public:
     void drawRect(const CRect& rect, CDrawStyle style = kDrawStroked);
     void drawLine(const CPoint& start, const CPoint& end);
     void drawEllipse(const CRect& rect, CDrawStyle style = kDrawStroked);
-    // Text is centred vertically in `rect`, clipped to it, aligned horizontally as asked.
+    // One line of text, its baseline centred vertically in `rect` by the current font's
+    // metrics (also where characters come from fallback fonts), clipped to it, aligned
+    // horizontally as asked. Line breaks in the text show as characters.
     void drawString(UTF8StringPtr text, const CRect& rect, CHoriTxtAlign align = kCenterText,
                     bool antialias = true);
     CCoord getStringWidth(UTF8StringPtr text);
@@ -126,13 +133,14 @@ private:
     };
     void applyColour(const CColor& colour);
     void applyLine();
-    void applyFont();
     CRect pixelAligned(const CRect& rect) const;
+    TextEngine& textEngine();
 
     NativeGraphics* graphics;
     State state;
     std::vector<State> savedStates;
     std::vector<uint32_t> nativeStates;  // the back end's own save tokens, where it has them
+    std::unique_ptr<TextEngine> text;
 };
 
 }  // namespace VSTGUI

@@ -1,8 +1,11 @@
 // The drawing context on GDI+ (Windows). The same model as the cairo one: user units are frame
 // pixels, pixel i covers [i, i + 1) (half-pixel offset), outlines lie inside rectangles, text
-// sits on a baseline centred in its rectangle.
+// sits on a baseline centred in its rectangle. Text falls back, character by character, to an
+// installed font that has the characters the asked font lacks (GDI tells which glyphs a font
+// has), and is drawn in runs of one font each on the asked font's baseline.
 #include "ui/CDrawContext.h"
 
+#include "platform/Text.h"
 #include "ui/Win32Gdiplus.h"
 
 #include <windows.h>
@@ -10,7 +13,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <memory>
+#include <mutex>
+#include <tuple>
+#include <unordered_map>
+#include <vector>
 
 namespace VSTGUI {
 
@@ -40,15 +48,18 @@ struct NativeFont
     int style = Gdiplus::FontStyleRegular;
     double size = 12;
 
-    explicit NativeFont(const CFontDesc* desc)
+    explicit NativeFont(const CFontDesc* desc, const std::wstring& fallbackFamily = {})
     {
         size = desc->getSize();
         if (desc->getStyle() & kBoldFace)
             style |= Gdiplus::FontStyleBold;
         if (desc->getStyle() & kItalicFace)
             style |= Gdiplus::FontStyleItalic;
-        // The asked family, else the sans-serif faces Windows (and Wine) ship.
-        const std::wstring asked = desc->getName() == "Sans" ? L"Arial" : toWide(desc->getName());
+        // The asked family, else the sans-serif faces Windows (and Wine) ship; a fallback
+        // font for characters the asked one lacks is asked for by its own family.
+        const std::wstring asked = !fallbackFamily.empty()       ? fallbackFamily
+                                   : desc->getName() == "Sans" ? L"Arial"
+                                                               : toWide(desc->getName());
         for (const wchar_t* name : {asked.c_str(), L"Arial", L"Segoe UI", L"Tahoma",
                                     L"Microsoft Sans Serif", L"DejaVu Sans", L"Liberation Sans"}) {
             auto candidate = std::make_unique<Gdiplus::FontFamily>(name);
@@ -67,6 +78,11 @@ struct NativeFont
                                                Gdiplus::UnitPixel);
     }
     bool usable() const { return family && font && font->GetLastStatus() == Gdiplus::Ok; }
+    std::wstring familyName() const
+    {
+        WCHAR name[LF_FACESIZE] = {};
+        return family && family->GetFamilyName(name) == Gdiplus::Ok ? std::wstring(name) : std::wstring();
+    }
     double ascent() const
     {
         return size * family->GetCellAscent(style) / std::max<UINT16>(1, family->GetEmHeight(style));
@@ -98,6 +114,163 @@ double measureWidth(Gdiplus::Graphics* graphics, const NativeFont& font, const s
     graphics->MeasureString(text.c_str(), INT(text.size()), font.font.get(), Gdiplus::PointF(0, 0),
                             format.get(), &bounds);
     return bounds.Width;
+}
+
+// Which installed font family has which characters, for the whole process: installed fonts
+// do not change while a host runs, and searching them for every paint would be slow.
+// Any UI thread (several editors may draw at once); internally locked.
+class FallbackFamilies
+{
+public:
+    static FallbackFamilies& shared()
+    {
+        static FallbackFamilies families;
+        return families;
+    }
+
+    // The first family (the usual system fallbacks first, then every installed family) that
+    // has a glyph for `character`; empty when none has.
+    std::wstring familyFor(HDC dc, wchar_t character)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (const auto found = chosen.find(character); found != chosen.end())
+            return found->second;
+        if (candidates.empty())
+            listCandidates(dc);
+        std::wstring family;
+        for (const std::wstring& candidate : candidates) {
+            if (hasGlyphs(dc, candidate, &character, 1)) {
+                family = candidate;
+                break;
+            }
+        }
+        chosen.emplace(character, family);
+        return family;
+    }
+
+    // True when the family's GDI font has a glyph for every unit of text.
+    static bool hasGlyphs(HDC dc, const std::wstring& family, const wchar_t* text, int length,
+                          std::vector<bool>* each = nullptr)
+    {
+        LOGFONTW description{};
+        description.lfHeight = -32;
+        description.lfCharSet = DEFAULT_CHARSET;
+        lstrcpynW(description.lfFaceName, family.c_str(), LF_FACESIZE);
+        HFONT font = CreateFontIndirectW(&description);
+        if (!font)
+            return false;
+        HGDIOBJ previous = SelectObject(dc, font);
+        std::vector<WORD> glyphs(size_t(length), 0xFFFF);
+        const bool asked = GetGlyphIndicesW(dc, text, length, glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS) != GDI_ERROR;
+        SelectObject(dc, previous);
+        DeleteObject(font);
+        bool all = asked;
+        if (each)
+            each->assign(size_t(length), false);
+        for (int i = 0; i < length; ++i) {
+            const bool present = asked && glyphs[size_t(i)] != 0xFFFF;
+            all = all && present;
+            if (each)
+                (*each)[size_t(i)] = present;
+        }
+        return all;
+    }
+
+private:
+    void listCandidates(HDC dc)
+    {
+        for (const wchar_t* name : {L"Segoe UI", L"Arial", L"Microsoft YaHei", L"Yu Gothic", L"Meiryo",
+                                    L"MS Gothic", L"Malgun Gothic", L"Microsoft JhengHei", L"SimSun",
+                                    L"Nirmala UI", L"Leelawadee UI", L"Ebrima", L"Segoe UI Symbol",
+                                    L"Arial Unicode MS"})
+            candidates.emplace_back(name);
+        LOGFONTW all{};
+        all.lfCharSet = DEFAULT_CHARSET;
+        EnumFontFamiliesExW(
+            dc, &all,
+            [](const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM list) -> int {
+                auto& names = *reinterpret_cast<std::vector<std::wstring>*>(list);
+                const std::wstring name = font->lfFaceName;
+                // Vertical writing faces ("@...") never draw a horizontal line.
+                if (!name.empty() && name[0] != L'@' && std::find(names.begin(), names.end(), name) == names.end())
+                    names.push_back(name);
+                return 1;
+            },
+            reinterpret_cast<LPARAM>(&candidates), 0);
+    }
+
+    std::mutex mutex;
+    std::vector<std::wstring> candidates;
+    std::unordered_map<wchar_t, std::wstring> chosen;
+};
+
+}  // namespace
+
+// The fonts a context has used, and a device context for asking GDI about glyphs.
+struct CDrawContext::TextEngine
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    // By asked family, size, style and fallback family.
+    std::map<std::tuple<UTF8String, double, int32_t, std::wstring>, std::unique_ptr<NativeFont>> fonts;
+
+    ~TextEngine()
+    {
+        if (dc)
+            DeleteDC(dc);
+    }
+
+    // The asked font, or the font of a fallback family, in the asked size and style.
+    const NativeFont& font(const CFontDesc* desc, const std::wstring& family = {})
+    {
+        auto& slot = fonts[{desc->getName(), desc->getSize(), desc->getStyle(), family}];
+        if (!slot)
+            slot = std::make_unique<NativeFont>(desc, family);
+        return *slot;
+    }
+};
+
+namespace {
+
+struct TextRun
+{
+    std::wstring text;
+    const NativeFont* font;
+    double width;
+};
+
+// The text (made valid first) in runs of one font each: the asked font where it has the
+// characters, a fallback family's font where it lacks them. Characters outside the Basic
+// Multilingual Plane stay with the asked font (GDI's glyph query covers that plane only).
+std::vector<TextRun> layoutRuns(Gdiplus::Graphics* graphics, CDrawContext::TextEngine& engine,
+                                const CFontDesc* desc, UTF8StringPtr text)
+{
+    std::vector<TextRun> runs;
+    const std::wstring wide = toWide(Steinberg::Vst::validUtf8(text ? text : ""));
+    const NativeFont& primary = engine.font(desc);
+    if (wide.empty() || !primary.usable())
+        return runs;
+    std::vector<bool> present;
+    FallbackFamilies::hasGlyphs(engine.dc, primary.familyName(), wide.data(), int(wide.size()), &present);
+    const NativeFont* current = nullptr;
+    for (size_t i = 0; i < wide.size(); ++i) {
+        const wchar_t unit = wide[i];
+        const NativeFont* font = &primary;
+        if (!present[i] && !(unit >= 0xD800 && unit <= 0xDFFF)) {
+            const std::wstring family = FallbackFamilies::shared().familyFor(engine.dc, unit);
+            if (!family.empty()) {
+                const NativeFont& fallback = engine.font(desc, family);
+                if (fallback.usable())
+                    font = &fallback;
+            }
+        }
+        if (font != current)
+            runs.push_back({std::wstring(), font, 0});
+        runs.back().text.push_back(unit);
+        current = font;
+    }
+    for (TextRun& run : runs)
+        run.width = measureWidth(graphics, *run.font, run.text);
+    return runs;
 }
 
 }  // namespace
@@ -285,37 +458,50 @@ void CDrawContext::drawEllipse(const CRect& rect, CDrawStyle style)
     }
 }
 
-CCoord CDrawContext::getStringWidth(UTF8StringPtr text)
+CDrawContext::TextEngine& CDrawContext::textEngine()
 {
-    if (!text || !*text)
+    if (!text)
+        text = std::make_unique<TextEngine>();
+    return *text;
+}
+
+CCoord CDrawContext::getStringWidth(UTF8StringPtr string)
+{
+    if (!string || !*string)
         return 0;
-    const NativeFont font(state.font ? state.font : kSystemFont);
-    return font.usable() ? measureWidth(graphics, font, toWide(text)) : 0;
+    double width = 0;
+    for (const TextRun& run : layoutRuns(graphics, textEngine(), state.font ? state.font : kSystemFont, string))
+        width += run.width;
+    return width;
 }
 
 CCoord CDrawContext::getFontHeight()
 {
-    const NativeFont font(state.font ? state.font : kSystemFont);
+    const NativeFont& font = textEngine().font(state.font ? state.font : kSystemFont);
     return font.ascent() + font.descent();
 }
 
-void CDrawContext::drawString(UTF8StringPtr text, const CRect& rect, CHoriTxtAlign align,
+void CDrawContext::drawString(UTF8StringPtr string, const CRect& rect, CHoriTxtAlign align,
                               bool antialias)
 {
-    if (!text || !*text || rect.isEmpty())
+    if (!string || !*string || rect.isEmpty())
         return;
-    const NativeFont font(state.font ? state.font : kSystemFont);
-    if (!font.usable())
+    const CFontDesc* desc = state.font ? state.font : kSystemFont;
+    const NativeFont& primary = textEngine().font(desc);
+    if (!primary.usable())
         return;  // no font on this system: the text is left out, nothing else changes
-    const std::wstring wide = toWide(text);
-    const double width = measureWidth(graphics, font, wide);
+    const std::vector<TextRun> runs = layoutRuns(graphics, textEngine(), desc, string);
+    double width = 0;
+    for (const TextRun& run : runs)
+        width += run.width;
 
     double x = rect.left;
     if (align == kCenterText)
         x = rect.left + (rect.getWidth() - width) / 2;
     else if (align == kRightText)
         x = rect.right - width;
-    const double baseline = rect.top + (rect.getHeight() + font.ascent() - font.descent()) / 2;
+    // The asked font's baseline, so rows line up whatever fallback fonts a text needs.
+    const double baseline = std::round(rect.top + (rect.getHeight() + primary.ascent() - primary.descent()) / 2);
 
     const Gdiplus::GraphicsState saved = graphics->Save();
     graphics->IntersectClip(toRectF(rect));
@@ -323,10 +509,13 @@ void CDrawContext::drawString(UTF8StringPtr text, const CRect& rect, CHoriTxtAli
                                              : Gdiplus::TextRenderingHintSingleBitPerPixelGridFit);
     Gdiplus::SolidBrush brush(toColor(state.fontColour, state.globalAlpha));
     const auto format = typographic();
-    graphics->DrawString(wide.c_str(), INT(wide.size()), font.font.get(),
-                         Gdiplus::PointF(Gdiplus::REAL(std::round(x)),
-                                         Gdiplus::REAL(std::round(baseline) - font.ascent())),
-                         format.get(), &brush);
+    x = std::round(x);
+    for (const TextRun& run : runs) {
+        graphics->DrawString(run.text.c_str(), INT(run.text.size()), run.font->font.get(),
+                             Gdiplus::PointF(Gdiplus::REAL(x), Gdiplus::REAL(baseline - run.font->ascent())),
+                             format.get(), &brush);
+        x += run.width;
+    }
     graphics->Restore(saved);
 }
 

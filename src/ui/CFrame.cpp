@@ -4,6 +4,7 @@
 #include "ui/CNewFileSelector.h"
 #include "ui/COptionMenu.h"
 #include "ui/CTextLabel.h"
+#include "ui/IMouseObserver.h"
 #include "ui/RunLoop.h"
 #include "ui/VSTGUIEditorInterface.h"
 
@@ -124,6 +125,9 @@ void CFrame::onViewRemoved(CView* view)
         noticeView = nullptr;
     if (view == modalView)
         modalView = nullptr;
+    if (view == hoverView)
+        hoverView = nullptr;   // a removed view is left silently, as it loses focus
+    tooltips.onViewRemoved(view);
     for (CView* v = focusView; v; v = v->getParentView()) {
         if (v == view) {
             focusView = nullptr;  // removed views lose focus silently
@@ -164,8 +168,37 @@ void CFrame::invalidRect(const CRect& rect)
 
 void CFrame::idle()
 {
+    tooltips.onIdle();
     if (editor)
         editor->doIdleStuff();
+}
+
+void CFrame::registerMouseObserver(IMouseObserver* observer)
+{
+    if (observer && std::find(mouseObservers.begin(), mouseObservers.end(), observer) == mouseObservers.end())
+        mouseObservers.push_back(observer);
+}
+
+void CFrame::unregisterMouseObserver(IMouseObserver* observer)
+{
+    mouseObservers.erase(std::remove(mouseObservers.begin(), mouseObservers.end(), observer),
+                         mouseObservers.end());
+}
+
+void CFrame::setHoverView(CView* view)
+{
+    if (view == hoverView)
+        return;
+    CView* left = hoverView;
+    hoverView = view;
+    // Copies: an observer may unregister while it is told.
+    const std::vector<IMouseObserver*> observers = mouseObservers;
+    for (IMouseObserver* observer : observers) {
+        if (left)
+            observer->onMouseExited(left, this);
+        if (view && view == hoverView)
+            observer->onMouseEntered(view, this);
+    }
 }
 
 void CFrame::setFileDialogFactory(std::shared_ptr<IFileDialogFactory> factory)
@@ -176,6 +209,7 @@ void CFrame::setFileDialogFactory(std::shared_ptr<IFileDialogFactory> factory)
 CMouseEventResult CFrame::platformOnMouseDown(CPoint where, const CButtonState& buttons)
 {
     remember();  // a handler may close the frame
+    tooltips.hide();
     if (noticeView)
         showNotice({});
     if (modalView) {
@@ -203,7 +237,20 @@ CMouseEventResult CFrame::platformOnMouseMoved(CPoint where, const CButtonState&
 {
     if (modalView)
         return modalView->onMouseMoved(where, buttons);
-    return onMouseMoved(where, buttons);
+    remember();
+    setHoverView(getViewAt(where));
+    tooltips.onMouseMoved(where, buttons.getButtonState() != 0);
+    const CMouseEventResult result = onMouseMoved(where, buttons);
+    forget();
+    return result;
+}
+
+void CFrame::platformOnMouseExited()
+{
+    remember();
+    tooltips.hide();
+    setHoverView(nullptr);
+    forget();
 }
 
 CMouseEventResult CFrame::platformOnMouseUp(CPoint where, const CButtonState& buttons)
@@ -223,6 +270,7 @@ bool CFrame::platformOnMouseWheel(CPoint where, const CMouseWheelAxis& axis, flo
 
 bool CFrame::platformOnKeyDown(VstKeyCode& key)
 {
+    tooltips.hide();
     if (modalView)
         return shared(modalView)->onKeyDown(key) == 1;
     if (focusView && focusView->onKeyDown(key) == 1)
@@ -270,6 +318,7 @@ void CFrame::platformDrawRect(NativeGraphics* graphics, const CRect& area)
         if (!child->isVisible() || !child->getViewSize().rectOverlap(update))
             continue;
         context.saveGlobalState();
+        context.setGlobalAlpha(child->getAlphaValue());
         child->drawRect(&context, update);
         context.restoreGlobalState();
         child->setDirty(false);

@@ -3,6 +3,7 @@
 // UI thread only; not real-time safe.
 #pragma once
 
+#include "ui/CTooltipSupport.h"
 #include "ui/CViewContainer.h"
 #include "ui/IPlatformFrame.h"
 
@@ -14,6 +15,7 @@ namespace VSTGUI {
 
 class CNewFileSelector;
 class IFileDialogFactory;
+class IMouseObserver;
 class VSTGUIEditorInterface;
 
 class CFrame : public CViewContainer
@@ -52,8 +54,15 @@ public:
     // Collects areas to redraw (frame coordinates) and forwards them to the window.
     void invalidRect(const CRect& rect);
     CRect getInvalidArea() const { return invalidArea; }
-    // Redraws what is dirty on screen; the editor calls it on every timer tick.
+    // Redraws what is dirty on screen and times tooltips; the editor calls it on every timer tick.
     void idle();
+
+    // The view under the pointer (topmost child); observers hear when it changes.
+    CView* getHoverView() const { return hoverView; }
+    void registerMouseObserver(IMouseObserver* observer);
+    void unregisterMouseObserver(IMouseObserver* observer);
+    // The tooltip shown now (empty: none).
+    const UTF8String& getShownTooltip() const { return tooltips.getShownText(); }
 
     // Where file selectors of this frame show their dialog; null: the system dialog program.
     void setFileDialogFactory(std::shared_ptr<IFileDialogFactory> factory);
@@ -71,6 +80,8 @@ public:
     CMouseEventResult platformOnMouseDown(CPoint where, const CButtonState& buttons);
     CMouseEventResult platformOnMouseMoved(CPoint where, const CButtonState& buttons);
     CMouseEventResult platformOnMouseUp(CPoint where, const CButtonState& buttons);
+    // The pointer left the frame's window.
+    void platformOnMouseExited();
     bool platformOnMouseWheel(CPoint where, const CMouseWheelAxis& axis, float distance,
                               const CButtonState& buttons);
     // Keys go to the focus view first, then to the frame's other keyboard users.
@@ -86,6 +97,7 @@ protected:
 
 private:
     void detachSelectors();
+    void setHoverView(CView* view);
 
     VSTGUIEditorInterface* editor;
     std::unique_ptr<IPlatformFrame> platformFrame;
@@ -95,6 +107,9 @@ private:
     UTF8String noticeText;
     CView* focusView = nullptr;
     CView* modalView = nullptr;
+    CView* hoverView = nullptr;
+    std::vector<IMouseObserver*> mouseObservers;
+    CTooltipSupport tooltips{*this};
     CRect invalidArea;
     double scaleFactor = 1.0;
 };

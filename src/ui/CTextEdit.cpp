@@ -2,59 +2,13 @@
 
 #include "ui/CFrame.h"
 #include "ui/MeasureContext.h"
+#include "ui/TextFitting.h"
+
+#include <cmath>
 
 namespace VSTGUI {
 
 namespace {
-
-bool isContinuationByte(char c)
-{
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
-size_t previousCharacter(const UTF8String& text, size_t position)
-{
-    if (position == 0)
-        return 0;
-    do {
-        --position;
-    } while (position > 0 && isContinuationByte(text[position]));
-    return position;
-}
-
-size_t nextCharacter(const UTF8String& text, size_t position)
-{
-    if (position >= text.size())
-        return text.size();
-    do {
-        ++position;
-    } while (position < text.size() && isContinuationByte(text[position]));
-    return position;
-}
-
-UTF8String encodeUtf8(int32_t codePoint)
-{
-    UTF8String out;
-    if (codePoint < 0x20 || codePoint == 0x7F || codePoint > 0x10FFFF ||
-        (codePoint >= 0xD800 && codePoint <= 0xDFFF))
-        return out;  // control characters and invalid code points are not typed
-    if (codePoint < 0x80) {
-        out += char(codePoint);
-    } else if (codePoint < 0x800) {
-        out += char(0xC0 | (codePoint >> 6));
-        out += char(0x80 | (codePoint & 0x3F));
-    } else if (codePoint < 0x10000) {
-        out += char(0xE0 | (codePoint >> 12));
-        out += char(0x80 | ((codePoint >> 6) & 0x3F));
-        out += char(0x80 | (codePoint & 0x3F));
-    } else {
-        out += char(0xF0 | (codePoint >> 18));
-        out += char(0x80 | ((codePoint >> 12) & 0x3F));
-        out += char(0x80 | ((codePoint >> 6) & 0x3F));
-        out += char(0x80 | (codePoint & 0x3F));
-    }
-    return out;
-}
 
 // Width of `text` in `font`, measured on a scratch surface (no view is drawing right now).
 CCoord measure(CFontRef font, const UTF8String& text)
@@ -99,8 +53,39 @@ void CTextEdit::takeFocus()
     commitRequested = false;
     textBeforeEdit = text;
     editText = text;
+    selectAll();
+    // The click that gave the focus (the frame focuses before the view hears of the press)
+    // keeps the whole value selected.
+    selectOnClick = true;
+}
+
+void CTextEdit::selectAll()
+{
+    anchor = 0;
     cursor = editText.size();
     setDirty(true);
+}
+
+UTF8String CTextEdit::getSelectedText() const
+{
+    return editText.substr(selectionStart(), selectionEnd() - selectionStart());
+}
+
+void CTextEdit::moveCursor(size_t position, bool extend)
+{
+    cursor = std::min(position, editText.size());
+    if (!extend)
+        anchor = cursor;
+}
+
+bool CTextEdit::eraseSelection()
+{
+    if (anchor == cursor)
+        return false;
+    const size_t start = selectionStart();
+    editText.erase(start, selectionEnd() - start);
+    anchor = cursor = start;
+    return true;
 }
 
 void CTextEdit::looseFocus()
@@ -164,9 +149,15 @@ CMouseEventResult CTextEdit::onMouseDown(CPoint& where, const CButtonState& butt
         if (frame->getFocusView() != this)
             frame->setFocusView(this);
     }
+    // The first click selects the whole value (so typing replaces it); later clicks place the
+    // cursor, a double-click selects everything again.
     if (!editingText)
         takeFocus();
-    cursor = cursorFromX(where.x);
+    if (selectOnClick || buttons.isDoubleClick())
+        selectAll();
+    else
+        moveCursor(cursorFromX(where.x), false);
+    selectOnClick = false;
     setDirty(true);
     return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
 }
@@ -175,6 +166,8 @@ int32_t CTextEdit::onKeyDown(VstKeyCode& key)
 {
     if (!editingText)
         return -1;
+    const bool shift = (key.modifier & MODIFIER_SHIFT) != 0;
+    selectOnClick = false;
     switch (key.virt) {
         case VKEY_RETURN:
         case VKEY_ENTER:
@@ -192,34 +185,42 @@ int32_t CTextEdit::onKeyDown(VstKeyCode& key)
                 looseFocus();
             return 1;
         case VKEY_LEFT:
-            cursor = previousCharacter(editText, cursor);
+            moveCursor(!shift && anchor != cursor ? selectionStart() : previousCharacter(editText, cursor), shift);
             break;
         case VKEY_RIGHT:
-            cursor = nextCharacter(editText, cursor);
+            moveCursor(!shift && anchor != cursor ? selectionEnd() : nextCharacter(editText, cursor), shift);
             break;
         case VKEY_HOME:
-            cursor = 0;
+            moveCursor(0, shift);
             break;
         case VKEY_END:
-            cursor = editText.size();
+            moveCursor(editText.size(), shift);
             break;
-        case VKEY_BACK: {
-            const size_t start = previousCharacter(editText, cursor);
-            editText.erase(start, cursor - start);
-            cursor = start;
+        case VKEY_BACK:
+            if (!eraseSelection()) {
+                const size_t start = previousCharacter(editText, cursor);
+                editText.erase(start, cursor - start);
+                moveCursor(start, false);
+            }
             break;
-        }
         case VKEY_DELETE:
-            editText.erase(cursor, nextCharacter(editText, cursor) - cursor);
+            if (!eraseSelection())
+                editText.erase(cursor, nextCharacter(editText, cursor) - cursor);
             break;
         case VKEY_TAB:
             return -1;
         default: {
-            const UTF8String typed = encodeUtf8(key.character);
-            if (typed.empty() || (key.modifier & (MODIFIER_CONTROL | MODIFIER_COMMAND)))
+            const bool command = (key.modifier & (MODIFIER_CONTROL | MODIFIER_COMMAND)) != 0;
+            if (command && (key.character == 'a' || key.character == 'A')) {
+                selectAll();
+                break;
+            }
+            const UTF8String typed = characterText(key.character);
+            if (typed.empty() || command)
                 return -1;
+            eraseSelection();
             editText.insert(cursor, typed);
-            cursor += typed.size();
+            moveCursor(cursor + typed.size(), false);
             break;
         }
     }
@@ -235,7 +236,7 @@ void CTextEdit::draw(CDrawContext* context)
         setDirty(false);
         return;
     }
-    // While editing: a light field with the edit text and a caret at the cursor.
+    // While editing: a light field with the edit text and its selection, or a caret.
     const CRect area = textArea();
     context->setDrawMode(kAliasing);
     context->setLineWidth(1);
@@ -244,18 +245,29 @@ void CTextEdit::draw(CDrawContext* context)
     context->setFrameColor(CColor(60, 120, 200, 255));
     context->drawRect(size, kDrawStroked);
     context->setFont(font.get());
-    context->setFontColor(kBlackCColor);
-    context->drawString(editText.c_str(), area, align, antialias);
-
     const CCoord full = context->getStringWidth(editText.c_str());
     CCoord start = area.left;
     if (align == kCenterText)
         start = area.left + (area.getWidth() - full) / 2;
     else if (align == kRightText)
         start = area.right - full;
-    const CCoord caretX = start + context->getStringWidth(editText.substr(0, cursor).c_str());
-    context->setFrameColor(kBlackCColor);
-    context->drawLine(CPoint(caretX, size.top + 3), CPoint(caretX, size.bottom - 4));
+    auto xAt = [&](size_t position) {
+        return start + context->getStringWidth(editText.substr(0, position).c_str());
+    };
+    if (anchor != cursor) {
+        // The selection as a highlight behind its text.
+        context->setFillColor(CColor(150, 190, 240, 255));
+        context->drawRect(CRect(std::floor(xAt(selectionStart())), size.top + 3,
+                                std::ceil(xAt(selectionEnd())), size.bottom - 3),
+                          kDrawFilled);
+    }
+    context->setFontColor(kBlackCColor);
+    context->drawString(editText.c_str(), area, align, antialias);
+    if (anchor == cursor) {
+        const CCoord caretX = xAt(cursor);
+        context->setFrameColor(kBlackCColor);
+        context->drawLine(CPoint(caretX, size.top + 3), CPoint(caretX, size.bottom - 4));
+    }
     setDirty(false);
 }
 

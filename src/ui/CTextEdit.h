@@ -1,11 +1,15 @@
-// An editable text field: a click starts editing; keys type at a cursor (Left/Right/Home/End,
-// Backspace/Delete); Enter or a click elsewhere commits, Escape restores the old text.
-// A commit sets the text, converts it to the value (setStringToValueFunction) and reports
-// the change inside a gesture. UI thread only; not real-time safe.
+// An editable text field: a click (or the keyboard focus) starts editing with the whole text
+// selected, so typing replaces it; a click while editing places the cursor, a double-click or
+// Ctrl+A selects everything. Keys type at the cursor or over the selection (Left/Right/Home/
+// End move it, with Shift they extend the selection; Backspace/Delete); Enter or a click
+// elsewhere commits, Escape restores the old text. A commit sets the text, converts it to the
+// value (setStringToValueFunction) and reports the change inside a gesture.
+// UI thread only; not real-time safe.
 #pragma once
 
 #include "ui/CTextLabel.h"
 
+#include <algorithm>
 #include <functional>
 
 namespace VSTGUI {
@@ -27,6 +31,9 @@ public:
     bool isEditingText() const { return editingText; }
     const UTF8String& getEditText() const { return editText; }
     size_t getCursorPosition() const { return cursor; }  // byte offset into the edit text
+    // The selected bytes of the edit text (empty when nothing is selected).
+    UTF8String getSelectedText() const;
+    void selectAll();
 
     void draw(CDrawContext* context) override;
     CMouseEventResult onMouseDown(CPoint& where, const CButtonState& buttons) override;
@@ -38,6 +45,12 @@ private:
     void commit();
     size_t cursorFromX(CCoord x) const;
     void endTextEntry();
+    // Moves the cursor; without `extend` the selection collapses to it.
+    void moveCursor(size_t position, bool extend);
+    // Removes the selected text; false when nothing was selected.
+    bool eraseSelection();
+    size_t selectionStart() const { return std::min(anchor, cursor); }
+    size_t selectionEnd() const { return std::max(anchor, cursor); }
 
     StringToValueFunction stringToValue;
     bool editingText = false;
@@ -46,6 +59,8 @@ private:
     UTF8String editText;
     UTF8String textBeforeEdit;
     size_t cursor = 0;
+    size_t anchor = 0;  // the other end of the selection (== cursor: none)
+    bool selectOnClick = false;  // focus came without a click yet: the next press selects all
 };
 
 }  // namespace VSTGUI

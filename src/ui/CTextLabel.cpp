@@ -1,11 +1,13 @@
 #include "ui/CTextLabel.h"
 
+#include "ui/TextFitting.h"
+
 namespace VSTGUI {
 
 CTextLabel::CTextLabel(const CRect& size, UTF8StringPtr initialText, CBitmap* background,
                        int32_t style)
     : CControl(size, nullptr, -1, background), text(initialText ? initialText : ""),
-      font(shared(kNormalFont)), style(style)
+      font(shared(kNormalFont)), style(style), truncatedText(text)
 {
 }
 
@@ -15,6 +17,7 @@ void CTextLabel::setText(UTF8StringPtr newText)
     if (replacement == text)
         return;
     text = replacement;
+    truncatedText = text;   // until it is drawn and measured
     setDirty(true);
 }
 
@@ -52,6 +55,18 @@ void CTextLabel::setStyle(int32_t newStyle)
 {
     style = newStyle;
     setDirty(true);
+}
+
+void CTextLabel::setTextTruncateMode(TextTruncateMode mode)
+{
+    truncateMode = mode;
+    setDirty(true);
+}
+
+UTF8String CTextLabel::getTooltipText(const CPoint& where) const
+{
+    UTF8String own = CControl::getTooltipText(where);
+    return !own.empty() ? own : isTruncated() ? text : UTF8String();
 }
 
 void CTextLabel::setTextInset(const CPoint& inset)
@@ -94,7 +109,16 @@ void CTextLabel::drawPlatformText(CDrawContext* context, UTF8StringPtr string)
         return;
     context->setFont(font.get());
     context->setFontColor(fontColour);
-    context->drawString(string, textArea(), align, antialias);
+    const UTF8String whole = string ? string : "";
+    const CCoord width = textArea().getWidth();
+    const TextWidth measure = [context](const UTF8String& t) { return context->getStringWidth(t.c_str()); };
+    if (truncateMode == kTruncateTail)
+        truncatedText = elideEnd(whole, width, measure);
+    else if (truncateMode == kTruncatePath)
+        truncatedText = elidePath(whole, width, measure);
+    else
+        truncatedText = whole;
+    context->drawString(truncatedText.c_str(), textArea(), align, antialias);
 }
 
 void CTextLabel::draw(CDrawContext* context)

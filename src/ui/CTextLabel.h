@@ -1,5 +1,6 @@
 // A text display with font, text/back/frame colours, horizontal alignment and text inset.
-// UI thread only; not real-time safe.
+// Text that does not fit is never cut silently: it ends in "…" (or, for paths, loses folders
+// in the middle), and the whole text is the label's tooltip. UI thread only; not real-time safe.
 #pragma once
 
 #include "ui/CColor.h"
@@ -17,6 +18,13 @@ public:
         kNoDrawStyle = 1 << 2,  // draw nothing but the background bitmap
         kNoFrame = 1 << 6,
         kNoTextStyle = 1 << 11,
+    };
+
+    enum TextTruncateMode
+    {
+        kTruncateNone = 0,  // clipped at the label's edge
+        kTruncateTail,      // "A long na…" (the default)
+        kTruncatePath,      // "/home/me/…/Fonts/Piano.sf2": the last path component stays whole
     };
 
     CTextLabel(const CRect& size, UTF8StringPtr text = nullptr, CBitmap* background = nullptr,
@@ -40,8 +48,15 @@ public:
     void setTextInset(const CPoint& inset);
     CPoint getTextInset() const { return textInset; }
     void setAntialias(bool state) { antialias = state; }
+    void setTextTruncateMode(TextTruncateMode mode);
+    TextTruncateMode getTextTruncateMode() const { return truncateMode; }
+    // The text as last drawn, shortened when it did not fit.
+    const UTF8String& getTruncatedText() const { return truncatedText; }
+    bool isTruncated() const { return truncatedText != text; }
 
     void draw(CDrawContext* context) override;
+    // The tooltip set on the view, else the whole text while it shows shortened.
+    UTF8String getTooltipText(const CPoint& where) const override;
 
 protected:
     void drawBack(CDrawContext* context);
@@ -57,6 +72,8 @@ protected:
     int32_t style;
     CPoint textInset;
     bool antialias = true;
+    TextTruncateMode truncateMode = kTruncateTail;
+    UTF8String truncatedText;
 };
 
 }  // namespace VSTGUI

@@ -99,6 +99,20 @@ void CView::setVisible(bool state)
         invalid();
 }
 
+void CView::setAlphaValue(float alpha)
+{
+    alpha = alpha > 0.f ? (alpha < 1.f ? alpha : 1.f) : 0.f;   // NaN counts as 0
+    if (alpha == alphaValue)
+        return;
+    alphaValue = alpha;
+    setDirty(true);
+}
+
+UTF8String CView::getTooltipText(const CPoint&) const
+{
+    return tooltipText;
+}
+
 void CView::setBackground(CBitmap* bitmap)
 {
     background = shared(bitmap);

@@ -1,5 +1,5 @@
 // The base of every view: size in parent coordinates, drawing, mouse/keyboard/wheel hooks,
-// dirty marking and focus. UI thread only; not real-time safe.
+// dirty marking, focus, opacity and tooltip text. UI thread only; not real-time safe.
 #pragma once
 
 #include "ui/CBaseObject.h"
@@ -55,6 +55,14 @@ public:
     void setVisible(bool state);
     bool isVisible() const { return visible; }
 
+    // Opacity the view is drawn with (0..1), over what its container sets.
+    void setAlphaValue(float alpha);
+    float getAlphaValue() const { return alphaValue; }
+    // The text to show as a tooltip while the pointer rests at `where` (parent coordinates);
+    // empty: none. By default the text given to setTooltipText.
+    virtual UTF8String getTooltipText(const CPoint& where) const;
+    void setTooltipText(const UTF8String& text) { tooltipText = text; }
+
     virtual void setBackground(CBitmap* bitmap);
     CBitmap* getBackground() const { return background.get(); }
 
@@ -81,6 +89,8 @@ private:
     bool mouseEnabled = true;
     bool visible = true;
     bool wantsFocusFlag = false;
+    float alphaValue = 1.f;
+    UTF8String tooltipText;
 };
 
 }  // namespace VSTGUI

@@ -89,6 +89,7 @@ void CViewContainer::drawRect(CDrawContext* context, const CRect& updateRect)
         if (!child->isVisible() || !child->getViewSize().rectOverlap(localUpdate))
             continue;
         context->saveGlobalState();
+        context->setGlobalAlpha(context->getGlobalAlpha() * child->getAlphaValue());
         child->drawRect(context, localUpdate);
         context->restoreGlobalState();
         child->setDirty(false);

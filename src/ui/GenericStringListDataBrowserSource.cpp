@@ -4,6 +4,7 @@
 #include "ui/CDrawContext.h"
 
 #include "ui/MeasureContext.h"
+#include "ui/TextFitting.h"
 
 #include <cmath>
 
@@ -54,17 +55,8 @@ int32_t GenericStringListDataBrowserSource::dbGetNumColumns(CDataBrowser*)
 
 CCoord GenericStringListDataBrowserSource::dbGetCurrentColumnWidth(int32_t, CDataBrowser* db)
 {
-    // As wide as the widest row, so long names can be scrolled into view sideways.
-    CCoord widest = 0;
-    if (strings && !strings->empty()) {
-        MeasureContext scratch;
-        CDrawContext& context = scratch.context();
-        context.setFont(font.get());
-        for (const UTF8String& text : *strings)
-            widest = std::max(widest, context.getStringWidth(text.c_str()));
-    }
-    const CCoord visible = db ? db->getVisibleSize().getWidth() : 0;
-    return std::max(visible, std::ceil(widest + 2 * textInset));
+    // As wide as the browser: rows that do not fit end in "…", nothing scrolls sideways.
+    return db ? db->getVisibleSize().getWidth() : 0;
 }
 
 CCoord GenericStringListDataBrowserSource::dbGetRowHeight(CDataBrowser*)
@@ -120,7 +112,69 @@ void GenericStringListDataBrowserSource::dbDrawCell(CDrawContext* context, const
     textRect.inset(textInset, 0);
     context->setFont(font.get());
     context->setFontColor((flags & kRowSelected) ? readableOn(selectionColour, fontColour) : fontColour);
-    context->drawString((*strings)[size_t(row)].c_str(), textRect, kLeftText);
+    const UTF8String shown = elideEnd((*strings)[size_t(row)], textRect.getWidth(), [context](const UTF8String& t) {
+        return context->getStringWidth(t.c_str());
+    });
+    context->drawString(shown.c_str(), textRect, kLeftText);
+}
+
+UTF8String GenericStringListDataBrowserSource::dbGetCellTooltip(int32_t row, int32_t, CDataBrowser* db)
+{
+    if (!strings || !db || row < 0 || row >= int32_t(strings->size()))
+        return {};
+    const UTF8String& text = (*strings)[size_t(row)];
+    MeasureContext scratch;
+    scratch.context().setFont(font.get());
+    const CCoord room = db->getVisibleSize().getWidth() - 2 * textInset;
+    return scratch.context().getStringWidth(text.c_str()) > room ? text : UTF8String();
+}
+
+namespace {
+bool startsWithIgnoringAsciiCase(const UTF8String& text, const UTF8String& prefix)
+{
+    if (prefix.size() > text.size())
+        return false;
+    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    for (size_t i = 0; i < prefix.size(); ++i)
+        if (fold(text[i]) != fold(prefix[i]))
+            return false;
+    return true;
+}
+}  // namespace
+
+int32_t GenericStringListDataBrowserSource::dbOnKeyDown(const VstKeyCode& key, CDataBrowser* db)
+{
+    const UTF8String character = characterText(key.character);
+    if (!db || !strings || strings->empty() || character.empty() ||
+        (key.virt != VKEY_NONE && key.virt != VKEY_SPACE) ||
+        (key.modifier & (MODIFIER_CONTROL | MODIFIER_COMMAND | MODIFIER_ALTERNATE)))
+        return -1;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastTyped > std::chrono::seconds(1))
+        typed.clear();
+    lastTyped = now;
+    typed += character;
+
+    // One character, or the same one again and again: the next matching row after the
+    // selection. A longer prefix may still match the selected row itself.
+    bool repeated = typed.size() > character.size() && typed.size() % character.size() == 0;
+    for (size_t i = 0; repeated && i < typed.size(); i += character.size())
+        repeated = typed.compare(i, character.size(), character) == 0;
+    const UTF8String prefix = repeated ? character : typed;
+    const auto rows = int32_t(strings->size());
+    const int32_t selected = db->getSelectedRow();
+    const int32_t from = (prefix.size() == typed.size() && typed.size() > character.size())
+                             ? std::max(selected, 0)
+                             : selected + 1;
+    for (int32_t i = 0; i < rows; ++i) {
+        const int32_t row = (from + i) % rows;
+        const UTF8String& text = (*strings)[size_t(row)];
+        if (startsWithIgnoringAsciiCase(searchText ? searchText(text) : text, prefix)) {
+            db->setSelectedRow(row, true);
+            return 1;
+        }
+    }
+    return 1;  // no match: the selection stays
 }
 
 void GenericStringListDataBrowserSource::dbSelectionChanged(CDataBrowser* db)

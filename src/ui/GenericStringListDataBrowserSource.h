@@ -1,11 +1,17 @@
-// A data-browser delegate that shows a list of strings, one per row, in a single column,
-// and reports selection changes to a listener. UI thread only; not real-time safe.
+// A data-browser delegate that shows a list of strings, one per row, in a single column as
+// wide as the browser (a row that does not fit ends in "…" and has its whole text as
+// tooltip), reports selection changes to a listener, and selects rows by typing: typed
+// characters (within a second of each other) jump to the next row whose search text starts
+// with them, ignoring ASCII case; the same letter again goes on to the next such row.
+// UI thread only; not real-time safe.
 #pragma once
 
 #include "ui/CBaseObject.h"
 #include "ui/CFontDesc.h"
 #include "ui/IDataBrowserDelegate.h"
 
+#include <chrono>
+#include <functional>
 #include <vector>
 
 namespace VSTGUI {
@@ -29,6 +35,8 @@ class GenericStringListDataBrowserSource : public DataBrowserDelegateAdapter, pu
 {
 public:
     using StringVector = std::vector<UTF8String>;
+    // The part of a row that typing matches; by default the whole row.
+    using SearchText = std::function<UTF8String(const UTF8String& row)>;
 
     // The list is read in place, not copied: it must outlive the source or be replaced.
     explicit GenericStringListDataBrowserSource(
@@ -43,6 +51,8 @@ public:
                  const CColor& rowAlternateBackColor, CFontRef font = nullptr,
                  int32_t rowHeight = -1, CCoord textInset = 2.);
 
+    void setSearchText(SearchText function) { searchText = std::move(function); }
+
     CDataBrowser* getDataBrowser() const { return browser; }
     CFontRef getFont() const { return font.get(); }
     CColor getSelectionColor() const { return selectionColour; }
@@ -55,8 +65,10 @@ public:
     void dbDrawCell(CDrawContext* context, const CRect& size, int32_t row, int32_t column,
                     int32_t flags, CDataBrowser* browser) override;
     void dbSelectionChanged(CDataBrowser* browser) override;
+    int32_t dbOnKeyDown(const VstKeyCode& key, CDataBrowser* browser) override;
     void dbAttached(CDataBrowser* browser) override;
     void dbRemoved(CDataBrowser* browser) override;
+    UTF8String dbGetCellTooltip(int32_t row, int32_t column, CDataBrowser* browser) override;
 
 private:
     const StringVector* strings;
@@ -70,6 +82,9 @@ private:
     CColor rowAlternateBackColour = kWhiteCColor;
     int32_t rowHeight = -1;
     CCoord textInset = 2.;
+    SearchText searchText;
+    UTF8String typed;  // the characters typed so far
+    std::chrono::steady_clock::time_point lastTyped;
 };
 
 }  // namespace VSTGUI

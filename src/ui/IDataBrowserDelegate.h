@@ -2,6 +2,7 @@
 // handling, selection changes. UI thread only; not real-time safe.
 #pragma once
 
+#include "ui/CBaseObject.h"
 #include "ui/CColor.h"
 #include "ui/CGeometry.h"
 #include "ui/Events.h"
@@ -36,6 +37,8 @@ public:
     virtual int32_t dbOnKeyDown(const VstKeyCode& key, CDataBrowser* browser) = 0;
     virtual void dbAttached(CDataBrowser* browser) = 0;
     virtual void dbRemoved(CDataBrowser* browser) = 0;
+    // The tooltip of a cell (its whole text where the cell shows it shortened); empty: none.
+    virtual UTF8String dbGetCellTooltip(int32_t row, int32_t column, CDataBrowser* browser) = 0;
 };
 
 // Neutral answers for every operation, so a delegate writes only what it needs.
@@ -57,6 +60,7 @@ public:
     int32_t dbOnKeyDown(const VstKeyCode&, CDataBrowser*) override { return -1; }
     void dbAttached(CDataBrowser*) override {}
     void dbRemoved(CDataBrowser*) override {}
+    UTF8String dbGetCellTooltip(int32_t, int32_t, CDataBrowser*) override { return {}; }
 };
 
 }  // namespace VSTGUI

@@ -211,7 +211,15 @@ private:
                 frame.platformOnMouseUp(logical(lParam), CButtonState(buttons));
                 return 0;
             }
+            case WM_MOUSELEAVE:
+                trackingLeave = false;
+                frame.platformOnMouseExited();   // hover and tooltips end
+                return 0;
             case WM_MOUSEMOVE: {
+                if (!trackingLeave) {
+                    TRACKMOUSEEVENT track{sizeof(TRACKMOUSEEVENT), TME_LEAVE, window, 0};
+                    trackingLeave = TrackMouseEvent(&track) != FALSE;
+                }
                 int32_t buttons = modifiers();
                 if (wParam & MK_LBUTTON)
                     buttons |= kLButton;
@@ -239,7 +247,12 @@ private:
                 VstKeyCode key;
                 key.virt = virtualKey(wParam);
                 key.modifier = keyModifiers();
-                if (key.virt == VKEY_NONE)
+                // Ctrl with a letter comes as a control character in WM_CHAR: pass the letter
+                // (not with AltGr, which Windows reports as Ctrl+Alt and which types characters).
+                const bool controlOnly = (key.modifier & (MODIFIER_CONTROL | MODIFIER_ALTERNATE)) == MODIFIER_CONTROL;
+                if (key.virt == VKEY_NONE && controlOnly && wParam >= 'A' && wParam <= 'Z')
+                    key.character = int32_t(wParam - 'A' + 'a');
+                else if (key.virt == VKEY_NONE)
                     break;  // characters follow as WM_CHAR
                 const bool used = message == WM_KEYDOWN ? frame.platformOnKeyDown(key)
                                                         : frame.platformOnKeyUp(key);
@@ -301,6 +314,7 @@ private:
     Win32DropTarget* dropTarget = nullptr;
     double scale = 1.0;
     char16_t highSurrogate = 0;
+    bool trackingLeave = false;  // asked to hear when the pointer leaves the window
 };
 
 }  // namespace

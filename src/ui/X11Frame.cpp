@@ -93,6 +93,7 @@ public:
             screen->black_pixel,
             XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_BUTTON_PRESS |
                 XCB_EVENT_MASK_BUTTON_RELEASE | XCB_EVENT_MASK_POINTER_MOTION |
+                XCB_EVENT_MASK_LEAVE_WINDOW |
                 XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE |
                 XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_FOCUS_CHANGE};
         const auto [width, height] = physicalSize();
@@ -309,6 +310,9 @@ private:
                                            buttonState(e->state, 0));
                 break;
             }
+            case XCB_LEAVE_NOTIFY:
+                frame.platformOnMouseExited();   // hover and tooltips end
+                break;
             case XCB_KEY_PRESS:
             case XCB_KEY_RELEASE: {
                 auto* e = reinterpret_cast<xcb_key_press_event_t*>(event);

@@ -15,13 +15,18 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <string>
+#include <thread>
 #include <unistd.h>
 
 using namespace Steinberg;
@@ -101,12 +106,26 @@ protected:
         editor->mouse(kOffscreenMouseDown, x, y);
         editor->mouse(kOffscreenMouseUp, x, y);
     }
-    void clickRow(int row)
+    void clickRow(int row, int32 kind = kOffscreenMouseDown)
     {
         auto s = shown();
         const double height = std::stod(s["listRowHeight"]);
-        click(std::stod(s["listLeft"]) + 40,
-              std::stod(s["listTop"]) + 1 + (row + 0.5) * height - std::stod(s["listScroll"]));
+        const double x = std::stod(s["listLeft"]) + 40;
+        const double y = std::stod(s["listTop"]) + 1 + (row + 0.5) * height - std::stod(s["listScroll"]);
+        if (kind == kOffscreenMouseHover)
+            editor->mouse(kind, x, y);
+        else
+            click(x, y);
+    }
+    size_t soundsSent()
+    {
+        size_t count = 0;
+        for (const MessageRecord& message : plugin->messages()) {
+            count += message.id == "SF2DATA";
+            EXPECT_TRUE(message.id != "SF2DATA" || message.thread == std::this_thread::get_id())
+                << "a sound sent off the UI thread";
+        }
+        return count;
     }
     void type(const std::string& text)
     {
@@ -118,9 +137,19 @@ protected:
             editor->key(kOffscreenKeyNone, c);
         editor->key(kOffscreenKeyReturn, 0);
     }
+    // Ticks the editor until the controller has sent every file it was reading.
+    void waitLoaded()
+    {
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::minutes(3);
+        while (editor && shown()["loading"] != "0" && std::chrono::steady_clock::now() < giveUp) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            editor->tick();
+        }
+    }
     // The pitch the instrument plays for key 69 now.
     double playedFrequency()
     {
+        waitLoaded();
         plugin->process(kBlock);   // a sound sent meanwhile is adopted at the end of this block
         std::vector<float> left;
         for (int b = 0; b < 12; ++b) {
@@ -190,6 +219,8 @@ TEST_F(PlayerEditor, ChosenFontListsSortedPresetsAndTheChosenRowPlays)
     editor->key(kOffscreenKeyUp, 0);   // the list has the keyboard after the click
     EXPECT_EQ(shown()["listSelected"], "1");
     EXPECT_EQ(plugin->controllerState(), controllerStateNaming(fontPath, 2)) << "Up loads the row above";
+    editor->key(kOffscreenKeyNone, 'd');
+    EXPECT_EQ(shown()["listSelected"], "2") << "typing finds the preset named Drums";
     for (const EditRecord& edit : plugin->edits())
         EXPECT_TRUE(edit.id != 1 && edit.id < 10000) << "the host heard of tag " << edit.id;
 
@@ -197,7 +228,7 @@ TEST_F(PlayerEditor, ChosenFontListsSortedPresetsAndTheChosenRowPlays)
     closeEditor();
     openEditor();
     s = shown();
-    EXPECT_EQ(s["listSelected"], "1");
+    EXPECT_EQ(s["listSelected"], "2");
     EXPECT_EQ(s["fileName"], fontPath);
     editor->scriptFileDialogs(nullptr, false);
     click(30, 30);
@@ -429,4 +460,142 @@ TEST_F(PlayerEditor, DialogAnswerAfterTheEditorWentLoadsNothing)
     click(30, 30);
     EXPECT_EQ(shown()["row0"], "000:000 - Piano");
     EXPECT_EQ(plugin->controllerState(), controllerStateNaming(fontPath, 0));
+namespace {
+// The plain font's presets renamed as old and foreign editors store names: Windows-1252, CJK
+// (UTF-8) and 20 wide letters.
+std::vector<uint8_t> renamedFont()
+{
+    std::vector<uint8_t> bytes = zephra::test::makePianoDrumsOrganFont();
+    const char* names[] = {"Fl\xFCgel", "\xE6\x89\x93\xE6\x93\x8A\xE6\xA8\x82\xE5\x99\xA8", "WWWWWWWWWWWWWWWWWWWW"};
+    const size_t table = std::string(bytes.begin(), bytes.end()).find("phdr") + 8;
+    for (size_t preset = 0; preset < 3; ++preset) {
+        std::fill_n(bytes.begin() + long(table + 38 * preset), 20, 0);
+        std::memcpy(bytes.data() + table + 38 * preset, names[preset], std::strlen(names[preset]));
+    }
+    return bytes;
+}
+
+// The pixels of the controllers and output panels and of the load icon, as drawn at scale.
+std::vector<uint32_t> controlPixels(const std::string& png, int scale)
+{
+    cairo_surface_t* image = cairo_image_surface_create_from_png(png.c_str());
+    std::vector<uint32_t> pixels;
+    for (const auto& area : {std::array<int, 4>{240, 198, 671, 433}, std::array<int, 4>{20, 20, 45, 45}})
+        for (int y = area[1] * scale; y < area[3] * scale; ++y)
+            for (int x = area[0] * scale; x < area[2] * scale; ++x)
+                pixels.push_back(reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(image) +
+                                                                   y * cairo_image_surface_get_stride(image))[x]);
+    cairo_surface_destroy(image);
+    return pixels;
+}
+} // namespace
+
+// Guards against one name or path disabling the drawing of everything after it: with a
+// Windows-1252 name, a CJK name, a 20-letter wide name and a path whose bytes are not UTF-8,
+// every control draws exactly as with the plain font, at both scales, and the font still plays.
+TEST_F(PlayerEditor, ForeignNamesAndAPathThatIsNotUtf8DrawEveryControlAndShowEllipses)
+{
+    const std::string folder = scratch("Fl\xFC" "gel " + std::string(70, 'x'));
+    ASSERT_EQ(std::system(("mkdir -p '" + folder + "'").c_str()), 0);
+    const std::string odd = folder + "/Renamed \xFF.sf2";
+    ASSERT_TRUE(zephra::test::writeFile(odd, renamedFont()));
+    const std::string png = scratch("names.png");
+    for (int scale : {1, 2}) {
+        std::vector<std::vector<uint32_t>> pictures;
+        for (const std::string& path : {fontPath, odd}) {
+            ASSERT_EQ(plugin->setControllerState(controllerStateNaming(path, 0)), kResultOk);
+            openEditor();
+            ASSERT_EQ(editor->writeScreenshot(png.c_str(), scale), kResultOk);
+            pictures.push_back(controlPixels(png, scale));
+            auto s = shown();
+            if (path == odd) {
+                EXPECT_EQ(s["row0"], "000:000 - Fl\xC3\xBCgel");
+                EXPECT_EQ(s["row2"], "128:000 - \xE6\x89\x93\xE6\x93\x8A\xE6\xA8\x82\xE5\x99\xA8");
+                const std::string bad = "\xEF\xBF\xBD";
+                EXPECT_EQ(s["fileName"], scratch("Fl" + bad + "gel " + std::string(70, 'x')) + "/Renamed " + bad + ".sf2");
+                const std::string line = s["fileNameShown"];
+                EXPECT_NE(line.find("\xE2\x80\xA6/Renamed " + bad + ".sf2"), std::string::npos) << line;
+                clickRow(1, kOffscreenMouseHover);
+                for (int tick = 0; tick < 6; ++tick)
+                    editor->tick();
+                EXPECT_EQ(shown()["tooltip"], "000:005 - WWWWWWWWWWWWWWWWWWWW") << "the cut row, whole";
+            }
+            closeEditor();
+        }
+        EXPECT_TRUE(pictures[0] == pictures[1]) << "a control drew differently at scale " << scale;
+    }
+    EXPECT_NEAR(playedFrequency(), 441.0, 2.5) << "the font at a path that is not UTF-8 plays";
+    std::system(("rm -rf '" + folder + "'").c_str());
+}
+
+TEST_F(PlayerEditor, ClickOnTheBendRangeFieldSelectsItsValueSoTypingReplacesIt)
+{
+    openEditor();
+    IEditController* controller = plugin->controller();
+    click(600, 230);
+    editor->key(kOffscreenKeyNone, '7');
+    editor->key(kOffscreenKeyReturn, 0);
+    EXPECT_NEAR(controller->getParamNormalized(1000), 7.0 / 12, 1e-6) << "not 27, limited to 12";
+    editor->tick();
+    click(600, 230);
+    editor->key(kOffscreenKeyNone, '9');
+    editor->key(kOffscreenKeyEscape, 0);
+    EXPECT_NEAR(controller->getParamNormalized(1000), 7.0 / 12, 1e-6);
+    EXPECT_EQ(shown()["bendRangeText"], "7");
+}
+
+TEST_F(PlayerEditor, KnobCaptionShowsTheValueWhilePointedAtOrTurned)
+{
+    openEditor();
+    EXPECT_EQ(shown()["outputCaption"], "Output Level");
+    editor->mouse(kOffscreenMouseHover, 605, 370);
+    EXPECT_EQ(shown()["outputCaption"], "Output Level 12.0");
+    editor->mouse(kOffscreenMouseExited, 0, 0);
+    EXPECT_EQ(shown()["outputCaption"], "Output Level");
+    editor->mouse(kOffscreenMouseDown, 305, 370);
+    editor->mouse(kOffscreenMouseMoved, 305, 250);   // dragged up, off the knob
+    EXPECT_EQ(shown()["volumeCaption"], "Volume 1.0");
+    editor->mouse(kOffscreenMouseUp, 305, 250);
+    editor->tick();
+    EXPECT_EQ(shown()["volumeCaption"], "Volume");
+}
+
+// A project restored while the editor is open is read beside the UI thread like a choice in
+// the editor; without an editor there is no run loop to come back on, so the sound is in place
+// when setState returns, as a host that renders right after loading a project expects.
+TEST_F(PlayerEditor, StateRestoreLoadsWithinTheCallWithoutAnEditorAndThroughTheTimerWithOne)
+{
+    ASSERT_EQ(plugin->setControllerState(controllerStateNaming(fontPath, 1)), kResultOk);
+    EXPECT_EQ(soundsSent(), 1u);
+    EXPECT_NEAR(playedFrequency(), 882.0, 5.0);
+    openEditor();
+    ASSERT_EQ(plugin->setControllerState(controllerStateNaming(fontPath, 0)), kResultOk);
+    EXPECT_EQ(soundsSent(), 1u) << "with the editor open setState returns before the read";
+    closeEditor();
+    EXPECT_EQ(soundsSent(), 2u) << "closing the editor sends what was being read";
+    EXPECT_NEAR(playedFrequency(), 441.0, 2.5);
+}
+
+TEST_F(PlayerEditor, SlowFontShowsLoadingOverADimmedListAndPlaysOnceRead)
+{
+    const std::string piano = "/usr/share/sounds/sf3/MuseScore_General_Lite.sf3";
+    if (access(piano.c_str(), R_OK) != 0)
+        GTEST_SKIP() << "musescore-general-soundfont-small is not installed";
+    openEditor();
+    editor->scriptFileDialogs(piano.c_str(), false);
+    click(30, 30);
+    auto s = shown();
+    EXPECT_EQ(s["loading"], "1") << "the choice returns before the font is read";
+    EXPECT_EQ(s["fileName"], piano) << "a load under 150 ms shows no loading line";
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    editor->tick();
+    s = shown();
+    EXPECT_EQ(s["fileName"], "Loading MuseScore_General_Lite.sf3\xE2\x80\xA6");
+    EXPECT_EQ(s["listDimmed"], "1");
+    EXPECT_EQ(s["row0"], "000:000 - Grand Piano") << "the rows are there, dimmed";
+    waitLoaded();
+    s = shown();
+    EXPECT_EQ(s["fileName"], piano);
+    EXPECT_EQ(s["listDimmed"], "0");
+    EXPECT_NEAR(playedFrequency(), 440.0, 4.0) << "the piano plays A4";
 }

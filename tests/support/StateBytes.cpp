@@ -46,7 +46,7 @@ std::vector<uint8_t> controllerStateNaming(const std::string& path, const int32_
     bytes.insert(bytes.end(), header.begin(), header.end());
     bytes.push_back(0);
 
-    const std::u16string wide = Steinberg::Vst::fromUtf8(path);
+    const std::u16string wide = Steinberg::Vst::pathFromBytes(path);   // bytes that are not UTF-8 kept
     appendInt32(bytes, 1);   // one remembered path
     appendInt32(bytes, 1);   // file ID
     appendInt32(bytes, static_cast<int32_t>(wide.size() + 1));

@@ -18,7 +18,7 @@ void appendDouble(std::vector<uint8_t>& out, double value);
 std::vector<uint8_t> processorStateBytes(const std::string& header, uint8_t bypass,
                                          const std::vector<std::pair<int32_t, double>>& entries);
 
-// The controller state naming `path` (UTF-8) as file 1, with the preset index as its option
+// The controller state naming `path` (its bytes, UTF-8 or not) as file 1, with the preset index as its option
 // blob when one is given; restoring it makes the controller load the file and send it on.
 std::vector<uint8_t> controllerStateNaming(const std::string& path, const int32_t* presetIndex);
 inline std::vector<uint8_t> controllerStateNaming(const std::string& path, int32_t presetIndex)

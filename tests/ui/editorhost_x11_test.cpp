@@ -364,6 +364,9 @@ TEST_F(EditorHostX11, BadParentOrMissingBundleIsRefusedWithAMessage)
     EXPECT_EQ(host.stop(), 1);
     EditorHost usage({"--frobnicate"});
     EXPECT_EQ(usage.stop(), 2);
+    EditorHost help({"--help"});
+    EXPECT_EQ(help.waitForLine("usage:").rfind("usage: zephra-editorhost", 0), 0u);
+    EXPECT_EQ(help.stop(), 0);
 }
 
 TEST_F(EditorHostX11, ScreenshotOptionWritesTheFrameDrawnOffScreen)
@@ -416,6 +419,11 @@ TEST_F(EditorHostX11, PlayerEditorPicksAFontAndTheClickedRowSounds)
         ASSERT_EQ(run("xdotool mousemove --window " + window + " " + at(100, 172) + " click 1"), 0);
         ASSERT_EQ(run("sleep 0.3"), 0);
         EXPECT_NEAR(played(), 882.0, 6.0) << "the third row (128:000 - Drums) plays at scale " << scale;
+        // A click on the bend-range field selects its value: the typed 7 replaces it.
+        ASSERT_EQ(run("xdotool mousemove --window " + window + " " + at(600, 230) +
+                      " click 1 sleep 0.2 type 7; xdotool key Return"), 0);
+        EXPECT_EQ(write(host.input(), "param 1000\n", 11), 11);
+        EXPECT_EQ(host.waitForLine("param"), "param id=1000 value=0.583333");
         EXPECT_EQ(host.stop(), 0);
     }
     setenv("PATH", path.c_str(), 1);

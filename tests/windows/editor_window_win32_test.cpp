@@ -171,3 +171,53 @@ TEST(WindowsEditorWindow, OpensAsChildWindowDrawsTheEditorAndTheLoadIconOpensThe
     frame->release();
     DestroyWindow(host);
 }
+
+// Hover through the window's own mouse messages: the pointer resting on the file line, cut in
+// the middle, shows the whole line as a tooltip, and on a knob its value; leaving the window
+// ends both (WM_MOUSELEAVE).
+TEST(WindowsEditorWindow, PointerRestingOnCutTextShowsItsTooltipAndLeavingEndsIt)
+{
+    WNDCLASSW hostClass{};
+    hostClass.lpfnWndProc = DefWindowProcW;
+    hostClass.hInstance = GetModuleHandleW(nullptr);
+    hostClass.lpszClassName = L"ZephraTestHost";
+    RegisterClassW(&hostClass);
+    HWND host = CreateWindowExW(0, L"ZephraTestHost", L"Host", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200,
+                                nullptr, nullptr, hostClass.hInstance, nullptr);
+    auto module = loadBundle();
+    ASSERT_TRUE(module);
+    auto plugin = createPlugin(*module);
+    ASSERT_TRUE(plugin);
+    const std::string path = "C:/Sound Libraries/" + std::string(80, 'x') + "/Grand Piano.sf2";
+    ASSERT_EQ(plugin->setControllerState(controllerStateNaming(path, 0)), kResultOk);
+    IPlugView* view = plugin->controller()->createView("editor");
+    auto* frame = new HostFrame(host);
+    view->setFrame(frame);
+    ASSERT_EQ(view->attached(host, kPlatformTypeHWND), kResultTrue);
+    Vst::IOffscreenEditor* editor = nullptr;
+    ASSERT_EQ(view->queryInterface(Vst::IOffscreenEditor::iid, reinterpret_cast<void**>(&editor)), kResultOk);
+    auto shown = [&] {
+        std::string text(size_t(editor->describe(nullptr, 0)), '\0');
+        editor->describe(text.data(), int32(text.size()));
+        return text;
+    };
+    pumpMessages(300);
+
+    SetCursorPos(300, 70);   // the file line (the host's window lies at the screen's corner)
+    pumpMessages(1200);
+    EXPECT_NE(shown().find("\ntooltip=" + path + " (not found)\n"), std::string::npos) << shown();
+    SetCursorPos(605, 370);
+    pumpMessages(300);
+    EXPECT_NE(shown().find("\noutputCaption=Output Level 12.0\n"), std::string::npos) << shown();
+    SetCursorPos(5, 470);    // below the editor: the pointer leaves its window
+    pumpMessages(300);
+    EXPECT_NE(shown().find("\noutputCaption=Output Level\n"), std::string::npos) << shown();
+    EXPECT_NE(shown().find("\ntooltip=\n"), std::string::npos);
+
+    editor->release();
+    EXPECT_EQ(view->removed(), kResultOk);
+    view->setFrame(nullptr);
+    view->release();
+    frame->release();
+    DestroyWindow(host);
+}

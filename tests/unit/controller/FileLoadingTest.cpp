@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 using namespace zephra::test;
 
 TEST(LoadFile, SoundFontIsSentWithTheChosenPresetAndRemembered)
@@ -206,4 +209,35 @@ TEST(LoadFileBeforeTheConnection, IsSentOnceTheConnectionIsMade)
     ASSERT_EQ(fixture.controller->connect(fixture.peer), kResultOk);
     ASSERT_EQ(fixture.peer->messages.size(), 1u);
     EXPECT_EQ(fixture.peer->messages[0].records.at(0).coarseTune, presetTransposition(2));
+}
+
+// While an editor is open a file is read beside the UI thread and sent when the editor's timer
+// delivers it; only the newest choice is sent; closing the editor sends what is still being
+// read; without an editor (a project being restored) the file is sent within the call.
+TEST(LoadFile, WithAnEditorOpenTheNewestChoiceIsReadAsideAndSentWhenDelivered)
+{
+    struct SilentEditor : ControllerEditor {
+        tresult onControllerMessage(IMessage*) override { return kNotImplemented; }
+    } editor;
+    TempFile font("tones.sf2", makePitchedPresetsFont(5));
+    ControllerFixture fixture;
+    fixture.controller->editorOpened(&editor);
+    for (const int32_t preset : {1, 2, 3})
+        fixture.controller->loadFile(font.widePath(), &preset);
+    EXPECT_TRUE(fixture.peer->messages.empty()) << "nothing is read or sent inside the call";
+    while (fixture.controller->fileLoads().busy()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        fixture.controller->deliverLoadedFiles();
+    }
+    ASSERT_EQ(fixture.peer->messages.size(), 1u) << "preset 1 was overtaken, preset 2 replaced";
+    EXPECT_EQ(fixture.peer->messages[0].records.at(0).coarseTune, presetTransposition(3));
+
+    const int32_t fourth = 4;
+    fixture.controller->loadFile(font.widePath(), &fourth);
+    fixture.controller->editorClosed(&editor);
+    ASSERT_EQ(fixture.peer->messages.size(), 2u) << "closing sends what was being read";
+    EXPECT_EQ(fixture.peer->messages[1].records.at(0).coarseTune, presetTransposition(4));
+    const int32_t first = 0;
+    fixture.controller->loadFile(font.widePath(), &first);
+    EXPECT_EQ(fixture.peer->messages.size(), 3u);
 }

@@ -4,6 +4,7 @@
 #include "editor/CScrollbarDrawer.h"
 #include "editor/InitialFolder.h"
 #include "editor/PresetList.h"
+#include "platform/Text.h"
 #include "support/SoundFontWriter.h"
 #include "ui/CDrawContext.h"
 #include "ui/OffscreenImage.h"
@@ -109,5 +110,29 @@ TEST(ScrollbarDrawer, TrackOnWholePixelsWithOutlineAndScrollerInItsColour)
     EXPECT_EQ(pixel(4, 30), 0xFF0000FFu) << "track fill";
     EXPECT_EQ(pixel(10, 15), 0xFF00FF00u) << "scroller fill";
     EXPECT_EQ(pixel(2, 30) >> 24, 0xFFu) << "the track outline lies on a whole pixel";
+    cairo_surface_destroy(surface);
+}
+
+TEST(PresetRows, LoadingLineNamesTheFileAndTypingMatchesTheName)
+{
+    EXPECT_EQ(loadingLabelText(u"/fonts/Grand Piano.sf3"), "Loading Grand Piano.sf3\xE2\x80\xA6");
+    EXPECT_EQ(loadingLabelText(pathFromBytes("/x/Fl\xFCgel.sf2")), "Loading Fl\xEF\xBF\xBDgel.sf2\xE2\x80\xA6");
+    EXPECT_EQ(presetNameOfRow("000:005 - Organ - Full"), "Organ - Full");
+    EXPECT_EQ(presetNameOfRow("odd"), "odd");
+}
+
+// Guards against the cairo context's error state: one bad string once made it draw nothing more.
+TEST(TextDrawing, BadBytesLeaveTheCairoContextClean)
+{
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 100, 20);
+    cairo_t* cairo = cairo_create(surface);
+    {
+        ::VSTGUI::CDrawContext context(cairo);
+        for (const char* text : {"\xFF\xFE", "Fl\xFCgel", "\xE3\x83", "\xF0\x9F\x8E\xB9 \xE6\x9C\xA8\n\t"})
+            context.drawString(text, ::VSTGUI::CRect(0, 0, 100, 20));
+        EXPECT_GT(context.getStringWidth("\xC3("), 0);
+    }
+    EXPECT_EQ(cairo_status(cairo), CAIRO_STATUS_SUCCESS);
+    cairo_destroy(cairo);
     cairo_surface_destroy(surface);
 }

@@ -1,5 +1,6 @@
 // UTF-8 <-> UTF-16 conversion: one UTF-16 unit per character, no replacement characters,
-// invalid input refused with std::range_error("bad conversion").
+// invalid input refused with std::range_error("bad conversion"); paths keep bytes that are not
+// UTF-8, and text to show has them replaced.
 #include "platform/Text.h"
 
 #include <gtest/gtest.h>
@@ -74,4 +75,26 @@ TEST(TextConversionBadInput, TheErrorSaysBadConversion)
     } catch (const std::range_error& error) {
         EXPECT_STREQ(error.what(), "bad conversion");
     }
+}
+
+// Guards a path whose bytes are not UTF-8 (legal on Linux): it must come back byte for byte,
+// so the file still opens, and show with U+FFFD for each bad byte.
+TEST(PathText, BytesThatAreNotUtf8SurviveTheRoundTripAndShowAsReplacementCharacters)
+{
+    const std::string bytes = "/fonts/Fl\xFCgel \xE3\x83\x97 \xC3(.sf2";
+    const std::u16string path = pathFromBytes(bytes);
+    EXPECT_EQ(pathToBytes(path), bytes);
+    const std::string shown = "/fonts/Fl\xEF\xBF\xBDgel \xE3\x83\x97 \xEF\xBF\xBD(.sf2";
+    EXPECT_EQ(displayText(path), shown);
+    EXPECT_EQ(validUtf8(bytes), shown);
+    EXPECT_EQ(pathFromBytes("a\xE3\x83\x97"), fromUtf8("a\xE3\x83\x97")) << "UTF-8 reads as before";
+    EXPECT_THROW(pathToBytes(u"\xD800"), std::range_error) << "a surrogate that stands for no byte";
+}
+
+TEST(PathText, OverlongFormsSurrogatesAndCutSequencesAreNotUtf8)
+{
+    EXPECT_TRUE(isValidUtf8("\xE3\x83\x97 \xF0\x9F\x8E\xB9"));
+    for (const char* bad : {"\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE3\x83", "\x80"})
+        EXPECT_FALSE(isValidUtf8(bad)) << bad;
+    EXPECT_EQ(validUtf8("a\xE3\x83"), "a\xEF\xBF\xBD\xEF\xBF\xBD");
 }

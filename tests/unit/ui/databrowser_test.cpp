@@ -246,15 +246,51 @@ TEST_F(DataBrowserTest, UpAndDownKeysMoveTheSelectionAndKeepItVisible)
     EXPECT_EQ(browser->getSelectedRow(), 199);
 }
 
-TEST_F(DataBrowserTest, LongRowsScrollSideways)
+// Guards against long names cut mid-letter with nothing to show it.
+TEST_F(DataBrowserTest, LongRowEndsInAnEllipsisHasItsTextAsTooltipAndNothingScrollsSideways)
 {
-    strings[3] = UTF8String(120, 'W');
+    strings[3] = "000:003 - " + UTF8String(20, 'W');
     browser->recalculateLayout(true);
-    EXPECT_GT(browser->getContentWidth(), browser->getVisibleSize().getWidth());
+    EXPECT_EQ(browser->getContentWidth(), browser->getVisibleSize().getWidth());
     frame->platformOnMouseWheel(CPoint(60, 200), kMouseWheelAxisX, -1.f, 0);
-    EXPECT_GT(browser->getScrollOffset().x, 0);
-    frame->platformOnMouseWheel(CPoint(60, 200), kMouseWheelAxisY, 10.f, kShift);
     EXPECT_EQ(browser->getScrollOffset().x, 0);
+    const CCoord h = browser->getRowHeight();
+    EXPECT_EQ(browser->getTooltipText(CPoint(60, 125 + 3.5 * h)), strings[3]);
+    EXPECT_EQ(browser->getTooltipText(CPoint(60, 125 + 2.5 * h)), "") << "a row that fits";
+
+    // The row's last ink is the ellipsis: three dots low in the row, nothing above them.
+    frame->setBackgroundColor(kWhiteCColor);
+    OffscreenImage image = OffscreenImage::render(*frame);
+    const int top = int(125 + 3 * h), bottom = int(125 + 4 * h);
+    auto ink = [&](int x, int y) { return image.getPixel(x, y).red < 128; };
+    int last = 0;
+    for (int x = 25; x < 25 + 195 - 16; ++x)
+        for (int y = top + 1; y < bottom - 1; ++y)
+            last = ink(x, y) ? x : last;
+    int upper = 0, lower = 0;
+    for (int x = last - 6; x <= last; ++x)
+        for (int y = top + 1; y < bottom - 1; ++y)
+            (y < top + h * 0.55 ? upper : lower) += ink(x, y);
+    EXPECT_EQ(upper, 0);
+    EXPECT_GT(lower, 0);
+}
+
+TEST_F(DataBrowserTest, TypedLettersSelectTheNextRowWhoseSearchTextStartsWithThem)
+{
+    strings = {"000:000 - Piano", "000:001 - Organ", "000:002 - piccolo", "000:003 - Oboe"};
+    source->setSearchText([](const UTF8String& row) { return row.substr(10); });
+    browser->recalculateLayout(false);
+    recorder.rows.clear();
+    frame.click(60, 130);   // row 0; the list has the keyboard
+    frame.type("p");
+    EXPECT_EQ(browser->getSelectedRow(), 2) << "the next row, in any case";
+    frame.type("p");
+    EXPECT_EQ(browser->getSelectedRow(), 0) << "the same letter again goes on, round the end";
+    frame.type("i");
+    EXPECT_EQ(browser->getSelectedRow(), 0) << "\"ppi\" starts no name: nothing moves";
+    frame.key(VKEY_DOWN);
+    EXPECT_EQ(browser->getSelectedRow(), 1);
+    EXPECT_EQ(recorder.rows, (std::vector<int32_t>{0, 2, 0, 1}));
 }
 
 TEST_F(DataBrowserTest, RefilledStringsShowAfterRecalculation)

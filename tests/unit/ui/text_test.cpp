@@ -1,14 +1,18 @@
-// Text labels draw their colours, alignment and text; text edits take keyboard entry with a
-// cursor and commit on Enter or focus loss, restore on Escape, and convert text to values.
+// Text labels draw their colours, alignment and text (any bytes, any script an installed font
+// covers), shorten what does not fit and show it whole as a tooltip; text edits select their
+// value on the first click, take keyboard entry with a cursor and commit on Enter or focus
+// loss, restore on Escape, and convert text to values.
 #include "UiTestSupport.h"
 
 #include "ui/CKickButton.h"
 #include "ui/CTextEdit.h"
 #include "ui/OffscreenImage.h"
+#include "ui/TextFitting.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <vector>
 
 using namespace VSTGUI;
 using namespace zephra::test;
@@ -127,14 +131,46 @@ protected:
     CTextEdit* edit = nullptr;
 };
 
-TEST_F(TextEditTest, ClickStartsEditingWithTheCursorAtTheClick)
+TEST_F(TextEditTest, FirstClickSelectsTheValueSoTypingReplacesItAndLaterClicksPlaceTheCursor)
 {
-    frame.click(100, 20);
+    edit->setText("2");
+    frame.click(12, 20);
     EXPECT_TRUE(edit->isEditingText());
     EXPECT_EQ(frame->getFocusView(), edit);
-    EXPECT_EQ(edit->getCursorPosition(), 1u);  // right of the centred "0"
+    EXPECT_EQ(edit->getSelectedText(), "2");
+    frame.type("7");
+    EXPECT_EQ(edit->getEditText(), "7") << "clicking 2 and typing 7 must not give 72";
     frame.click(12, 20);
     EXPECT_EQ(edit->getCursorPosition(), 0u);
+    EXPECT_EQ(edit->getSelectedText(), "");
+    frame.key(VKEY_END);
+    frame.key(VKEY_HOME);
+    EXPECT_EQ(edit->getCursorPosition(), 0u);
+}
+
+TEST_F(TextEditTest, DoubleClickAndCtrlASelectEverythingAndShiftExtends)
+{
+    edit->setText("12");
+    frame.click(100, 20);
+    frame.click(12, 20);
+    frame->platformOnMouseDown(CPoint(12, 20), CButtonState(kLButton | kDoubleClick));
+    EXPECT_EQ(edit->getSelectedText(), "12");
+    frame.key(VKEY_RIGHT);
+    EXPECT_EQ(edit->getSelectedText(), "");
+    VstKeyCode selectAll;
+    selectAll.character = 'a';
+    selectAll.modifier = MODIFIER_CONTROL;
+    EXPECT_TRUE(frame->platformOnKeyDown(selectAll));
+    EXPECT_EQ(edit->getSelectedText(), "12");
+    frame.key(VKEY_BACK);
+    frame.type("34");
+    VstKeyCode shiftLeft;
+    shiftLeft.virt = VKEY_LEFT;
+    shiftLeft.modifier = MODIFIER_SHIFT;
+    frame->platformOnKeyDown(shiftLeft);
+    EXPECT_EQ(edit->getSelectedText(), "4");
+    frame.key(VKEY_RETURN);
+    EXPECT_EQ(edit->getText(), "34");
 }
 
 TEST_F(TextEditTest, EnterCommitsTheTypedTextAsValueInOneGesture)
@@ -179,6 +215,7 @@ TEST_F(TextEditTest, EscapeRestoresTheTextAndReportsNothing)
 {
     frame.click(100, 20);
     frame.type("99");
+    EXPECT_EQ(edit->getEditText(), "99");
     frame.key(VKEY_ESCAPE);
     EXPECT_FALSE(edit->isEditingText());
     EXPECT_EQ(edit->getText(), "0");
@@ -210,6 +247,7 @@ TEST_F(TextEditTest, FocusLossWithoutChangeReportsNothing)
 TEST_F(TextEditTest, CursorKeysEditInTheMiddle)
 {
     frame.click(100, 20);
+    frame.key(VKEY_END);
     frame.type("12");  // "012"
     frame.key(VKEY_LEFT);
     frame.key(VKEY_LEFT);
@@ -225,6 +263,7 @@ TEST_F(TextEditTest, CursorKeysEditInTheMiddle)
 TEST_F(TextEditTest, MultiByteCharactersMoveAsOne)
 {
     frame.click(100, 20);
+    frame.key(VKEY_END);
     frame.key(VKEY_NONE, 0x00E9);  // é, two bytes in UTF-8
     EXPECT_EQ(edit->getEditText(), "0\xC3\xA9");
     frame.key(VKEY_LEFT);
@@ -254,7 +293,85 @@ TEST_F(TextEditTest, DrawsACaretWhileEditing)
     edit->setBackColor(kTransparentCColor);
     edit->setFrameColor(kTransparentCColor);
     frame.click(100, 20);
+    frame.click(100, 20);   // the cursor at the end: a caret instead of a selection
     OffscreenImage image = OffscreenImage::render(*frame);
     EXPECT_EQ(image.getPixel(10, 10), CColor(60, 120, 200, 255));  // editing outline
     EXPECT_GT(countInkPixels(image, CRect(55, 13, 75, 27), kBlackCColor), 10);  // "0" and caret
+}
+
+TEST(TextLabel, ShortenedTextEndsInAnEllipsisAndShowsWholeAsTooltipOnceThePointerRests)
+{
+    TestFrame frame;
+    auto* name = new CTextLabel(CRect(10, 10, 90, 30), "000:000 - A very long preset name");
+    auto* path = new CTextLabel(CRect(10, 40, 290, 60), "/home/me/Music/SoundFonts/Collections/Large/Orchestra/Piano.sf2");
+    auto* fits = new CTextLabel(CRect(10, 70, 290, 90), "Piano");
+    path->setTextTruncateMode(CTextLabel::kTruncatePath);
+    frame->addView(name);
+    frame->addView(path);
+    frame->addView(fits);
+    OffscreenImage::render(*frame);
+    const UTF8String shortName = name->getTruncatedText(), shortPath = path->getTruncatedText();
+    EXPECT_EQ(shortName.substr(shortName.size() - 3), kEllipsis);
+    EXPECT_EQ(shortPath.substr(shortPath.size() - 13), UTF8String(kEllipsis) + "/Piano.sf2") << shortPath;
+    EXPECT_FALSE(fits->isTruncated());
+
+    frame->platformOnMouseMoved(CPoint(50, 20), 0);
+    for (int tick = 1; tick < CTooltipSupport::kDelayTicks; ++tick)
+        frame->idle();
+    EXPECT_EQ(frame->getShownTooltip(), "");
+    frame->idle();
+    EXPECT_EQ(frame->getShownTooltip(), name->getText());
+    frame->platformOnMouseMoved(CPoint(52, 21), 0);
+    EXPECT_EQ(frame->getShownTooltip(), name->getText()) << "moving over the same text keeps it";
+    frame.click(200, 150);
+    EXPECT_EQ(frame->getShownTooltip(), "");
+    frame->platformOnMouseMoved(CPoint(100, 80), 0);
+    for (int tick = 0; tick < 2 * CTooltipSupport::kDelayTicks; ++tick)
+        frame->idle();
+    EXPECT_EQ(frame->getShownTooltip(), "") << "text that fits has no tooltip";
+    frame->platformOnMouseMoved(CPoint(100, 50), 0);
+    for (int tick = 0; tick < CTooltipSupport::kDelayTicks; ++tick)
+        frame->idle();
+    EXPECT_EQ(frame->getShownTooltip(), path->getText());
+    frame->platformOnMouseExited();
+    EXPECT_EQ(frame->getShownTooltip(), "");
+}
+
+// Guards against one string that is not UTF-8 stopping all drawing after it.
+TEST(TextDrawing, BytesThatAreNotUtf8DrawAndTextAfterThemStillDraws)
+{
+    TestFrame frame;
+    frame->setBackgroundColor(kWhiteCColor);
+    for (const char* text : {"Fl\xFCgel \xC3( \xFF", "88"}) {
+        auto* label = new CTextLabel(CRect(0, frame->getNbViews() * 30.0, 150, frame->getNbViews() * 30.0 + 20), text);
+        label->setFontColor(kBlackCColor);
+        label->setBackColor(kTransparentCColor);
+        label->setFrameColor(kTransparentCColor);
+        frame->addView(label);
+    }
+    OffscreenImage image = OffscreenImage::render(*frame);
+    EXPECT_GT(countInkPixels(image, CRect(0, 0, 150, 20), kBlackCColor), 20);
+    EXPECT_GT(countInkPixels(image, CRect(0, 30, 150, 50), kBlackCColor), 5);
+}
+
+// Characters the asked font lacks come from any installed font that has them: two different
+// ideographs must not draw as the same empty box.
+TEST(TextDrawing, IdeographsDrawAsTheirOwnGlyphsFromAFallbackFont)
+{
+    auto picture = [](const char* text) {
+        TestFrame frame(nullptr, 60, 30);
+        frame->setBackgroundColor(kWhiteCColor);
+        auto* label = new CTextLabel(CRect(0, 0, 60, 30), text);
+        label->setFontColor(kBlackCColor);
+        label->setBackColor(kTransparentCColor);
+        frame->addView(label);
+        OffscreenImage image = OffscreenImage::render(*frame, 2);
+        std::vector<CColor> pixels;
+        for (int y = 0; y < image.getHeight(); ++y)
+            for (int x = 0; x < image.getWidth(); ++x)
+                pixels.push_back(image.getPixel(x, y));
+        return pixels;
+    };
+    const auto tree = picture("\xE6\x9C\xA8"), forest = picture("\xE6\xA3\xAE");  // U+6728, U+68EE
+    EXPECT_NE(tree, forest) << "install a CJK font (fonts-wqy-microhei) if none is";
 }
