@@ -460,6 +460,8 @@ TEST_F(PlayerEditor, DialogAnswerAfterTheEditorWentLoadsNothing)
     click(30, 30);
     EXPECT_EQ(shown()["row0"], "000:000 - Piano");
     EXPECT_EQ(plugin->controllerState(), controllerStateNaming(fontPath, 0));
+}
+
 namespace {
 // The plain font's presets renamed as old and foreign editors store names: Windows-1252, CJK
 // (UTF-8) and 20 wide letters.
