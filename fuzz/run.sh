@@ -27,30 +27,20 @@ cp /usr/share/games/openttd/baseset/openmsx/*.mid "$build/corpus/midi_file/" 2>/
 
 [ "$seconds" -gt 0 ] || exit 0   # 0: build and seed only
 
-# Runs one target for the given seconds. 2 GB of memory is far beyond what any input needs: an
-# input reaching it is a finding. MIDI songs are longer than the other inputs.
-fuzz_target() {
-  length=16384
-  [ "$1" = midi_file ] && length=65536
-  "$build/fuzz/$1_fuzz" "$build/corpus/$1" -max_total_time="$2" -rss_limit_mb=2048 -timeout="$timeout" \
-    -max_len=$length -detect_leaks=1 -print_final_stats=1 -artifact_prefix="$build/artifacts/$1-"
-}
-
-# Two at a time on the machine's two cores, each pair's logs shown when it is done.
+# Two at a time on the machine's two cores, each pair's logs shown when it is done. 2 GB of
+# memory is far beyond what any input needs: an input reaching it is a finding.
 status=0
-set -- $targets
-while [ $# -gt 0 ]; do
-  pair="$1"; shift
-  if [ $# -gt 0 ]; then pair="$pair $1"; shift; fi
+for pair in "soundfont wav" "vorbis component_state" "controller_state processor_messages" midi_file; do
   pids=""
-  for t in $pair; do
-    fuzz_target "$t" "$seconds" >"$build/$t.log" 2>&1 &
+  for target in $pair; do
+    length=16384
+    [ "$target" = midi_file ] && length=65536   # songs are longer than the other inputs
+    "$build/fuzz/${target}_fuzz" "$build/corpus/$target" \
+      -max_total_time="$seconds" -rss_limit_mb=2048 -timeout="$timeout" -max_len=$length -detect_leaks=1 \
+      -print_final_stats=1 -artifact_prefix="$build/artifacts/${target}-" >"$build/$target.log" 2>&1 &
     pids="$pids $!"
   done
   for pid in $pids; do wait "$pid" || status=1; done
-  for t in $pair; do
-    echo "== ${t}_fuzz for ${seconds}s"
-    cat "$build/$t.log"
-  done
+  for target in $pair; do echo "== ${target}_fuzz for ${seconds}s" && cat "$build/$target.log"; done
 done
 exit $status
