@@ -275,7 +275,7 @@ TEST_F(Messages, OtherMessagesGoToTheBaseClass)
 TEST_F(Messages, ALongTextMessageIsReadWithinItsBuffer)
 {
     auto m = message("TextMessage");
-    m->getAttributes()->setString("Text", std::u16string(300, u'x').c_str());
+    m->getAttributes()->setString("Text", std::basic_string<TChar>(300, TChar('x')).c_str());
     EXPECT_EQ(processor->notify(m), kResultOk);
 }
 
