@@ -1,12 +1,13 @@
 #include "processor/MyVSTProcessor.h"
 
+#include "platform/Text.h"
 #include "processor/InFlightSynthLists.h"
 
-#include "base/source/fstring.h"
 #include "pluginterfaces/vst/ivstmessage.h"
 
 #include <cstdint>
 #include <cstring>
+#include <exception>
 #include <new>
 #include <vector>
 
@@ -111,14 +112,17 @@ tresult PLUGIN_API MyVSTProcessor::notify(IMessage* message)
     if (std::strcmp(messageId, "TextMessage") == 0) {
         // The SDK's base reads "Text" into a buffer that a host's getString may fill to the end
         // without a terminating zero (the SDK's own attribute list does from 256 characters on),
-        // and then reads on past it. Here the last unit is never handed out, so stays zero.
+        // reads on past it, and lets the exception of text that is no UTF-16 out into the host.
+        // Here the last unit is never handed out, so stays zero, and such text is refused.
         TChar text[257] = {};
         IAttributeList* attributes = message->getAttributes();
         if (!attributes || attributes->getString("Text", text, sizeof(text) - sizeof(TChar)) != kResultOk)
             return kResultFalse;
-        String utf8(text);
-        utf8.toMultiByte(kCP_Utf8);
-        return receiveText(utf8.text8());
+        try {
+            return receiveText(toUtf8(reinterpret_cast<const char16_t*>(text)).c_str());
+        } catch (const std::exception&) {
+            return kResultFalse;
+        }
     }
 
     if (std::strcmp(messageId, "GETVOICENUM") == 0) {

@@ -270,13 +270,16 @@ TEST_F(Messages, OtherMessagesGoToTheBaseClass)
     EXPECT_EQ(processor->soundFonts, 0);
 }
 
-// Guards against reading past a "TextMessage" whose "Text" fills the SDK base's buffer: the
-// SDK's own attribute list hands 256 characters on without a terminating zero.
-TEST_F(Messages, ALongTextMessageIsReadWithinItsBuffer)
+// Guards against reading past a "TextMessage" whose "Text" fills the SDK base's buffer (the
+// SDK's own attribute list hands 256 characters on without a terminating zero), and against
+// text that is no UTF-16 throwing out of notify.
+TEST_F(Messages, TextMessagesAreReadWithinTheirBufferAndBadTextIsRefused)
 {
     auto m = message("TextMessage");
     m->getAttributes()->setString("Text", std::basic_string<TChar>(300, TChar('x')).c_str());
     EXPECT_EQ(processor->notify(m), kResultOk);
+    m->getAttributes()->setString("Text", std::basic_string<TChar>(3, TChar(0xDFDF)).c_str());
+    EXPECT_EQ(processor->notify(m), kResultFalse);
 }
 
 TEST(UsedMemory, IsSentToTheConnectedPeerAsEightBytes)
