@@ -4,7 +4,8 @@
 //
 // Threads: Module and Plugin belong to the thread that creates them (the "UI thread"), except
 // Plugin::process and the process-set-up calls, which a caller may run on a second ("audio")
-// thread while the UI thread calls state or message functions, as hosts do.
+// thread while the UI thread calls state or message functions, as hosts do. Messages between the
+// plug-in's two sides are delivered only when sent on the UI thread, as the SDK's hosts do.
 // Real-time safety: Plugin::process allocates nothing while the block fits the set-up, the
 // parameter changes fit ParameterChanges' capacity and the notes fit EventList's capacity.
 // Everything else may allocate.
@@ -24,6 +25,10 @@
 
 namespace zephra {
 namespace host {
+
+// Messages refused by the connections of every plug-in in this process so far (see
+// Plugin::refusedMessages); tests fail on any.
+int64_t refusedMessagesInProcess() noexcept;
 
 // A loaded bundle: the shared object inside it, its entry points and its class factory.
 class Module : public std::enable_shared_from_this<Module> {
@@ -159,6 +164,13 @@ public:
     void recordMessages(bool record);
     // Imitates a host without a message factory: the plug-in's allocateMessage gets null.
     void refuseMessageObjects(bool refuse);
+    // Messages the connection refused because they were sent on another thread than the one
+    // that created the plug-in and connected its two sides (the UI thread), as hosts built on
+    // the SDK refuse them. A correct plug-in never has any.
+    int64_t refusedMessages() const;
+    // Sends a message without attributes to the processor, as the controller would, through the
+    // same connection (recorded; delivered only when sent on the UI thread).
+    Steinberg::tresult sendToProcessor(const char* messageId);
 
 private:
     Plugin();

@@ -20,6 +20,8 @@ PACKAGES=(
   xvfb xauth xdotool x11-apps x11-utils imagemagick zenity sox
   # a CJK font: the editor's fallback tests and screenshots draw Chinese and Japanese names
   fonts-wqy-microhei
+  # real General MIDI songs: seeds of the MIDI reader's fuzz target, renders compared with FluidSynth
+  openttd-openmsx
   # Windows x64 build (mingw-w64, posix threads) and its tests under Wine
   g++-mingw-w64-x86-64-posix wine64
   # SoundFonts: TimGM6mb is the default for the demo, FluidR3_GM the large reference

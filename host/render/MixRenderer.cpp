@@ -76,8 +76,8 @@ bool renderMix(std::vector<std::unique_ptr<TrackPlayer>>& players, int64_t songE
     stats.songFrames = std::min(position, songEnd);
     stats.tailCapped = !stats.interrupted && tail.untilSilent && position >= lastFrame &&
                        !allSilentSince(players, songEnd) && position - lastAudible < quietFrames;
-    // The processor reports voices from its own thread every 100 ms, so a render faster than
-    // that may have heard nothing yet: its last report comes when it is deactivated.
+    // The processor counts voices every 4410 samples and answers with the highest count since its
+    // last answer: a count taken after the last request comes with the one in finish().
     if (!stats.interrupted) {
         int32_t reported = 0;
         for (std::unique_ptr<TrackPlayer>& player : players) reported += player->finish();

@@ -5,7 +5,8 @@
 // change restores a controller state naming the new preset between two blocks and lets an
 // empty block adopt it, so it lands on its sample.
 //
-// Threads: the thread that owns the Plugin (it stands in for both the UI and the audio thread).
+// Threads: the thread that created the Plugin (it stands in for both the UI and the audio thread;
+// the voice counts are asked for as the controller asks, which hosts allow only on that thread).
 // Not real-time safe (allocates between blocks, reads the SoundFont on a preset change).
 #include "ChannelPlan.h"
 #include "host/PluginHost.h"
@@ -28,13 +29,14 @@ public:
     // them to mixLeft/mixRight. Samples that are not numbers are counted and left out.
     bool renderAdd(int32_t frames, float* mixLeft, float* mixRight, std::string& error);
 
-    // Ends the track as a DAW ends an export: processing stops and the plug-in is deactivated,
-    // which hands over the processor's last voice report at once. Returns the highest count
-    // that report carries (the processor keeps the highest since its previous report).
+    // Ends the track as a DAW ends an export: processing stops and the plug-in is deactivated;
+    // then the processor is asked for its count once more. Returns the highest count that
+    // answer carries (the processor keeps the highest since its previous answer).
     int32_t finish();
     int64_t position() const { return position_; }
     const TrackPlan& track() const { return track_; }
-    // The latest voice count the processor reported, and the position at which it was read.
+    // The latest voice count the processor reported, and the position at which it was read
+    // (asked for after every renderAdd).
     int32_t voiceCount() const { return voiceCount_; }
     int64_t voiceCountReadAt() const { return voiceCountReadAt_; }
     int64_t nonFiniteSamples() const { return nonFinite_; }

@@ -1,11 +1,13 @@
 #include "processor/MyVSTProcessor.h"
 
+#include "platform/Text.h"
 #include "processor/InFlightSynthLists.h"
 
 #include "pluginterfaces/vst/ivstmessage.h"
 
 #include <cstdint>
 #include <cstring>
+#include <exception>
 #include <new>
 #include <vector>
 
@@ -107,6 +109,31 @@ tresult PLUGIN_API MyVSTProcessor::notify(IMessage* message)
         return kResultOk;
     }
 
+    if (std::strcmp(messageId, "TextMessage") == 0) {
+        // The SDK's base reads "Text" into a buffer that a host's getString may fill to the end
+        // without a terminating zero (the SDK's own attribute list does from 256 characters on),
+        // reads on past it, and lets the exception of text that is no UTF-16 out into the host.
+        // Here the last unit is never handed out, so stays zero, and such text is refused.
+        TChar text[257] = {};
+        IAttributeList* attributes = message->getAttributes();
+        if (!attributes || attributes->getString("Text", text, sizeof(text) - sizeof(TChar)) != kResultOk)
+            return kResultFalse;
+        try {
+            return receiveText(toUtf8(reinterpret_cast<const char16_t*>(text)).c_str());
+        } catch (const std::exception&) {
+            return kResultFalse;
+        }
+    }
+
+    if (std::strcmp(messageId, "GETVOICENUM") == 0) {
+        // The controller asks on its UI thread (the editor's timer); the answer goes back inside
+        // this call. Nothing counted since the last answer: nothing to say.
+        int32_t voices = 0;
+        if (reports.takeVoiceCount(voices))
+            sendVoiceCount(voices);
+        return kResultOk;
+    }
+
     return AudioEffect::notify(message);
 }
 
@@ -139,45 +166,20 @@ tresult MyVSTProcessor::sendVoiceCount(int32 count)
     return sendReport("VOICENUM", "voiceNum", &count, sizeof(count));
 }
 
-void MyVSTProcessor::sendPublishedReports()
-{
-    int64_t points = 0;
-    if (reports.takeUsedMemory(points))
-        sendUsedMemory(points);
-    int32_t voices = 0;
-    if (reports.takeVoiceCount(voices))
-        sendVoiceCount(voices);
-    reportTick();
-}
-
 tresult PLUGIN_API MyVSTProcessor::setActive(TBool state)
 {
-    active = state != 0;
+    // Sends nothing: a host may (de)activate from its audio thread during an offline export,
+    // where no message may leave. What was loaded stays; only memory handed back is freed.
     if (state)
-        reportSender.start();
+        reclaimThread.start();
     else
-        reportSender.stop();
+        reclaimThread.stop();
     return AudioEffect::setActive(state);
-}
-
-tresult PLUGIN_API MyVSTProcessor::connect(IConnectionPoint* other)
-{
-    const tresult result = AudioEffect::connect(other);
-    if (result == kResultOk && active)
-        reportSender.start();
-    return result;
-}
-
-tresult PLUGIN_API MyVSTProcessor::disconnect(IConnectionPoint* other)
-{
-    reportSender.stop();
-    return AudioEffect::disconnect(other);
 }
 
 tresult PLUGIN_API MyVSTProcessor::terminate()
 {
-    // No report may be sent once the connection is being taken down.
-    reportSender.halt();
+    reclaimThread.halt();
     return AudioEffect::terminate();
 }
 

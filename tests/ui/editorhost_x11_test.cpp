@@ -415,6 +415,13 @@ TEST_F(EditorHostX11, PlayerEditorPicksAFontAndTheClickedRowSounds)
         ASSERT_EQ(run("sleep 0.5; xdotool mousemove --window " + window + " " + at(30, 30) + " click 1"), 0);
         ASSERT_EQ(run("sleep 1"), 0);   // the dialog program ends; the selector polls it
         EXPECT_NEAR(played(), 441.0, 3.0) << "the top row's preset, Piano, plays";
+        // A held chord shows in "Voices" within a few timer ticks (the editor asks on each).
+        EXPECT_EQ(write(host.input(), "hold 60 64 67\n", 14), 14);
+        ASSERT_EQ(run("sleep 0.5"), 0);
+        EXPECT_EQ(write(host.input(), "show\nrelease\n", 13), 13);
+        const std::string shown = host.waitForLine("shows");
+        ASSERT_NE(shown.find("voices="), std::string::npos) << "no answer to \"show\"";
+        EXPECT_GE(std::atoi(shown.substr(shown.find("voices=") + 7).c_str()), 3) << shown;
         // Rows start at y 126 and are under 22 pixels high: y 172 lies in the third row.
         ASSERT_EQ(run("xdotool mousemove --window " + window + " " + at(100, 172) + " click 1"), 0);
         ASSERT_EQ(run("sleep 0.3"), 0);
