@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <csignal>
@@ -444,6 +445,17 @@ double played(EditorHost& host)
     const std::string line = host.waitForLine("played");
     return std::atof(line.substr(line.find("freq=") + 5).c_str());
 }
+
+// Fonts chosen while the editor is open are read beside the UI thread and handed over on its
+// timer: plays until the expected pitch sounds or 5 s have passed, and gives the last pitch.
+double playedOnceLoaded(EditorHost& host, double expected)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    double pitch = played(host);
+    while (std::fabs(pitch - expected) > expected * 0.01 && std::chrono::steady_clock::now() < deadline)
+        pitch = played(host);
+    return pitch;
+}
 } // namespace
 
 // The player's editor as an XEmbed embedder and a file manager meet it (the test plays both).
@@ -474,15 +486,15 @@ TEST_F(EditorHostX11, PlayerEditorSpeaksXEmbedAndLoadsADroppedFontButNotATextFil
     for (char c : font)
         uri += c == ' ' ? std::string("%20") : std::string(1, c);
     EXPECT_EQ(x.drop(child, "# a comment line\r\n" + uri + "\r\n"), 1);
-    EXPECT_NEAR(played(host), 441.0, 3.0) << "the dropped font's top row plays";
+    EXPECT_NEAR(playedOnceLoaded(host, 441.0), 441.0, 3.0) << "the dropped font's top row plays";
 
     // Keys reach the list once the embedder hands the focus over, not before.
-    ASSERT_EQ(run("xdotool key --window " + std::to_string(child) + " Down Down"), 0);
+    ASSERT_EQ(run("xdotool key --window " + std::to_string(child) + " Down Down; sleep 0.5"), 0);
     EXPECT_NEAR(played(host), 441.0, 3.0);
     x.send(child, "_XEMBED", {0, 0 /* embedded notify */, 0, x.window, 0});
     x.send(child, "_XEMBED", {0, 4 /* focus in */, 1 /* first */, 0, 0});
     ASSERT_EQ(run("sleep 0.2; xdotool key --window " + std::to_string(child) + " Down Down"), 0);
-    EXPECT_NEAR(played(host), 882.0, 6.0) << "Down twice: 128:000 - Drums";
+    EXPECT_NEAR(playedOnceLoaded(host, 882.0), 882.0, 6.0) << "Down twice: 128:000 - Drums";
     EXPECT_EQ(host.stop(), 0);
     run("rm -rf '" + scratch + "'");
 }
