@@ -26,7 +26,8 @@ public:
 
     bool load(const std::u16string& path);
 
-    // Fills zoneGenerators for preset index p (file order, clamped to the real presets).
+    // Fills zoneGenerators and zoneModulators for preset index p (file order, clamped to the
+    // real presets).
     void resolvePreset(int32_t p);
     // Converts every zone generator set into an SFSynth record (appended to synths) and
     // writes the load log. Records playing the same points share one buffer, also with
@@ -50,6 +51,7 @@ public:
     std::string log;                   // load log (UTF-8), shown nowhere
 
     std::vector<std::array<int16_t, 61>> zoneGenerators;  // resolved zones of the last preset
+    std::vector<ModulatorList> zoneModulators;            // their modulators, same order
     SFSynthList synths;                                  // records built from them
 
     // Bytes read from the file so far (the walk, the tables and each zone's samples).
