@@ -10,6 +10,7 @@
 #include "controller/ControllerEditor.h"
 #include "controller/ControllerState.h"
 #include "shell/PluginDescription.h"
+#include "synth/SoundResponse.h"
 
 #include "pluginterfaces/vst/ivstmidicontrollers.h"
 #include "public.sdk/source/vst/vsteditcontroller.h"
@@ -79,6 +80,13 @@ public:
     // Reads a SoundFont, resolves one preset and sends "SF2DATA" with the records' address.
     void sendSoundFont(int32_t fileId, const std::u16string& path, int32_t presetIndex);
 
+    // --- the response (UI thread) ---
+    // "Classic" or "SoundFont 2.04": learnt from the component state (setComponentState), or
+    // chosen in the editor. A choice that changes it tells the processor ("RESPONSE", attribute
+    // "response": int32) and the host, whose project now differs from what it saved (setDirty).
+    SoundResponse response() const { return chosenResponse; }
+    void chooseResponse(SoundResponse response);
+
     // --- the editor link (UI thread) ---
     // Makes the editor view for createView; the module sets it, so the controller itself
     // knows nothing of the widget layer.
@@ -114,6 +122,7 @@ private:
 
     const PluginDescription& description;
     EditorMaker editorMaker;
+    SoundResponse chosenResponse = SoundResponse::Classic;
     std::thread::id uiThread;   // the thread that created the controller (the host's UI thread)
 };
 
