@@ -97,25 +97,31 @@ void SoundFontReader::resolvePreset(int32_t p)
     const auto [firstBag, lastBag] =
         zoneBags(presets[p].bagIndex, presets[p + 1].bagIndex, presetBags.size());
     int32_t globalZone = -1;  // bag index of the global preset zone
+    // The global zone for modulators: the same, or a zone with modulators and no generators.
+    int32_t globalModulatorZone = -1;
     size_t stepsLeft = maxResolveStepsPerPreset;
     for (size_t bag = firstBag; bag < lastBag && stepsLeft > 0; ++bag) {
         --stepsLeft;
         const GeneratorRange range = generatorsOfZone(presetBags, bag, presetGenerators.size());
-        if (range.empty())
-            continue;
-        const GeneratorRecord& last = presetGenerators[range.last - 1];
-        if (last.op != instrumentGenerator) {
-            globalZone = static_cast<int32_t>(bag);
+        if (range.empty()) {
+            if (modulatorsOfZone(presetBags, int64_t(bag), presetModulators.size()).size() > 0)
+                globalModulatorZone = static_cast<int32_t>(bag);
             continue;
         }
-        resolveInstrumentZones(static_cast<uint16_t>(last.amount), globalZone, static_cast<int32_t>(bag), stepsLeft);
+        const GeneratorRecord& last = presetGenerators[range.last - 1];
+        if (last.op != instrumentGenerator) {
+            globalZone = globalModulatorZone = static_cast<int32_t>(bag);
+            continue;
+        }
+        resolveInstrumentZones(static_cast<uint16_t>(last.amount), globalZone, globalModulatorZone,
+                               static_cast<int32_t>(bag), stepsLeft);
         if (zoneGenerators.size() >= maxZonesPerPreset)
             break;
     }
 }
 
-void SoundFontReader::resolveInstrumentZones(uint16_t instrument, int32_t globalPresetZone, int32_t presetZone,
-                                             size_t& stepsLeft)
+void SoundFontReader::resolveInstrumentZones(uint16_t instrument, int32_t globalPresetZone,
+                                             int32_t globalPresetModulatorZone, int32_t presetZone, size_t& stepsLeft)
 {
     if (static_cast<size_t>(instrument) + 1 >= instruments.size())
         return;  // an instrument past the table (or the terminal record): zone skipped
@@ -132,7 +138,7 @@ void SoundFontReader::resolveInstrumentZones(uint16_t instrument, int32_t global
             presetZoneSets[presetGenerators[g].op] = true;
     ModulatorRanges presetModulatorRanges;
     presetModulatorRanges.local = modulatorsOfZone(presetBags, presetZone, presetModulators.size());
-    presetModulatorRanges.global = modulatorsOfZone(presetBags, globalPresetZone, presetModulators.size());
+    presetModulatorRanges.global = modulatorsOfZone(presetBags, globalPresetModulatorZone, presetModulators.size());
     const size_t presetSteps = (presetRange.last - presetRange.first) + (globalPresetRange.last - globalPresetRange.first) +
                                presetModulatorRanges.local.size() + presetModulatorRanges.global.size();
 
@@ -148,8 +154,11 @@ void SoundFontReader::resolveInstrumentZones(uint16_t instrument, int32_t global
             return;
         }
         stepsLeft -= steps;
-        if (range.empty())
+        if (range.empty()) {
+            if (instrumentModulatorRanges.local.size() > 0)
+                instrumentModulatorRanges.global = instrumentModulatorRanges.local;   // modulators only
             continue;
+        }
         if (instrumentGenerators[range.last - 1].op != sampleIdGenerator) {
             globalInstrumentRange = range;
             instrumentModulatorRanges.global = instrumentModulatorRanges.local;

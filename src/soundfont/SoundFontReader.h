@@ -79,10 +79,11 @@ public:
 private:
     void clear();
     bool loadTables();
-    // Appends one zone generator set per playable zone of the instrument that the preset
-    // zone (a bag index) plays, under the preset's global zone (-1: none).
-    void resolveInstrumentZones(uint16_t instrument, int32_t globalPresetZone, int32_t presetZone,
-                                size_t& stepsLeft);
+    // Appends one zone generator set (and its modulators) per playable zone of the instrument
+    // that the preset zone (a bag index) plays, under the preset's global zones (-1: none); a
+    // zone with modulators and no generators is global for the modulators only.
+    void resolveInstrumentZones(uint16_t instrument, int32_t globalPresetZone, int32_t globalPresetModulatorZone,
+                                int32_t presetZone, size_t& stepsLeft);
 
     RiffFile file;
 };

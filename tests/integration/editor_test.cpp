@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <map>
 #include <string>
+#include <thread>
 #include <unistd.h>
 
 using namespace Steinberg;
@@ -343,4 +344,33 @@ TEST_F(PlayerEditor, StoredPresetRowIsInViewWhereverItLiesInALongList)
         EXPECT_LE((preset + 1) * height, scroll + std::stod(s["listVisibleHeight"])) << preset;
         closeEditor();
     }
+}
+
+TEST_F(PlayerEditor, ResponseSwitchTellsTheProcessorAndTheHostAndFollowsARestoredState)
+{
+    openEditor();
+    EXPECT_EQ(shown()["response"], "0");
+    const std::vector<uint8_t> classic = plugin->processorState();
+    plugin->clearEdits();
+    plugin->clearMessages();
+    click(500, 170);   // "SoundFont 2.04"
+    EXPECT_EQ(shown()["response"], "1");
+    std::vector<uint8_t> expected = classic;
+    expected.insert(expected.end(), {1, 0, 0, 0, 4, 0, 0, 0, 1, 0, 0, 0});
+    EXPECT_EQ(plugin->processorState(), expected) << "the processor stores the choice";
+    const auto messages = plugin->messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].id, "RESPONSE");
+    EXPECT_EQ(messages[0].thread, std::this_thread::get_id());
+    EXPECT_EQ(messages[0].deliveryResult, kResultOk);
+    const auto edits = plugin->edits();
+    ASSERT_EQ(edits.size(), 1u) << "the switch is no parameter: the host hears of the project only";
+    EXPECT_EQ(edits[0].kind, EditRecord::Kind::SetDirty);
+    EXPECT_EQ(edits[0].value, 1.0);
+
+    ASSERT_EQ(plugin->setProcessorState(classic), kResultOk);   // the host restores a project
+    ASSERT_EQ(plugin->setControllerComponentState(classic), kResultOk);
+    editor->tick();
+    EXPECT_EQ(shown()["response"], "0");
+    EXPECT_EQ(plugin->processorState(), classic);
 }
