@@ -373,4 +373,7 @@ TEST_F(PlayerEditor, ResponseSwitchTellsTheProcessorAndTheHostAndFollowsARestore
     editor->tick();
     EXPECT_EQ(shown()["response"], "0");
     EXPECT_EQ(plugin->processorState(), classic);
+    ASSERT_EQ(plugin->setControllerComponentState(expected), kResultOk);   // the controller learns it
+    editor->tick();
+    EXPECT_EQ(shown()["response"], "1");
 }

@@ -248,8 +248,11 @@ TEST_F(BundleState, TheSoundFont204ResponseRoundTripsAsAnExtraFieldAndClassicSta
     unknownFirst.insert(unknownFirst.end(), {9, 0, 0, 0, 2, 0, 0, 0, 7, 7, 1, 0, 0, 0, 4, 0, 0, 0, 1, 0, 0, 0});
     ASSERT_EQ(plugin->setProcessorState(unknownFirst), kResultOk);
     EXPECT_EQ(state(), soundFont);
-    for (const auto& restored : {classic, std::vector<uint8_t>(soundFont.begin(), soundFont.end() - 2)}) {
-        ASSERT_EQ(plugin->setProcessorState(restored), kResultOk);   // no field, or one cut short
+    std::vector<uint8_t> huge = classic, negative = classic;   // sizes no field of ours has
+    huge.insert(huge.end(), {9, 0, 0, 0, 0, 0, 0, 0x40, 1, 0, 0, 0, 4, 0, 0, 0, 1, 0, 0, 0});
+    negative.insert(negative.end(), {9, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF});
+    for (const auto& restored : {classic, std::vector<uint8_t>(soundFont.begin(), soundFont.end() - 2), huge, negative}) {
+        ASSERT_EQ(plugin->setProcessorState(restored), kResultOk);   // no field, cut short or not ours
         EXPECT_EQ(state().size(), 104u);
     }
 }

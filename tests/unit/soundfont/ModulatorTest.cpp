@@ -64,3 +64,15 @@ TEST(ModulatorCurves, ConvexSwitchAndBipolarShapes)
     EXPECT_NEAR(sourceOutput(0x0600, 0.25f), -sourceOutput(0x0600, 0.75f), 1e-6f) << "bipolar halves mirror";
     EXPECT_EQ(sourceOutput(0x0400, std::nanf("")), 0.0f);
 }
+
+TEST(ModulatorRules, AZoneAskingForMoreThanTheListHoldsKeepsTheFirst)
+{
+    SoundFontSpec spec = singleZoneFont();
+    for (uint16_t destination = 0; destination < 50; ++destination)
+        spec.instruments[0].zones[0].modulators.push_back({0x0002, destination, 10, 0, 0});
+    SoundFontReader reader(writeTemp(buildSoundFont(spec)));
+    reader.resolvePreset(0);
+    ASSERT_EQ(reader.zoneModulators.size(), 1u);
+    EXPECT_EQ(reader.zoneModulators[0].count, ModulatorList::kCapacity);
+    EXPECT_EQ(reader.zoneModulators[0].entries[6].destination, 0) << "the file's follow the six defaults";
+}
