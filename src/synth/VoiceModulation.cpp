@@ -174,7 +174,7 @@ void VoiceModulation::evaluate(const ModulationInputs& inputs) noexcept
     const auto& g = record->generators;
     // Hold and decay times follow the key: timecents per key away from key 60.
     for (const KeyScaling& k : kKeyScalings)
-        delta[k.time] += modulatedGenerator(k.perKey, g[k.perKey], delta[k.perKey]) * (60.0f - noteKey * 127.0f);
+        delta[k.time] += modulatedGenerator(k.perKey, g[k.perKey], delta[k.perKey]) * float(60 - noteNumber);
     for (const Destination& d : kDestinations)
         current.*d.value = delta[d.op] == 0.0f ? record->*d.recordValue
                                                : inUnits(d.unit, modulatedGenerator(d.op, g[d.op], delta[d.op]));
@@ -206,6 +206,7 @@ void VoiceModulation::begin(Voice& voice, const SFSynth& r, const ModulationInpu
 
     record = &r;
     noteVelocity = velocity;   // sourceOutput holds it to 0 .. 1
+    noteNumber = key;
     noteKey = float(key) / 127.0f;
     reads = 0;
     for (const Modulator& m : r.modulators)

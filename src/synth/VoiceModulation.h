@@ -82,7 +82,8 @@ private:
 
     const SFSynth* record = nullptr;
     float noteVelocity = 1.0f;
-    float noteKey = 0.0f;
+    float noteKey = 0.0f;        // the key as a source value, 0 .. 1
+    int16_t noteNumber = 0;
     uint32_t reads = 0;   // the ModulationInputs sources its modulators read
     ModulatedValues current{};
 };
