@@ -2,8 +2,7 @@
 // The SoundFont player's editor: the 681 x 441 layout with the load button, the file name, the
 // sorted preset list, the engine figures (memory, voices), the controller displays, the
 // "Bend Range" field and rocker, the response switch and the two level knobs; the 100 ms
-// display refresh; the
-// SoundFont file selector and the preset list that loads the chosen preset.
+// display refresh; the SoundFont file selector and the preset list that loads the chosen preset.
 //
 // Threads: the host's UI thread only. The processor's reports reach the labels through the
 // controller's atomics (and this editor's own, for a "VOICENUM" handed to it), read on the
