@@ -82,8 +82,9 @@ public:
 
     // --- the response (UI thread) ---
     // "Classic" or "SoundFont 2.04": learnt from the component state (setComponentState), or
-    // chosen in the editor. A choice that changes it tells the processor ("RESPONSE", attribute
-    // "response": int32) and the host, whose project now differs from what it saved (setDirty).
+    // chosen in the editor. A change tells the processor ("RESPONSE", attribute "response":
+    // int32); one chosen in the editor also tells the host, whose project now differs from what
+    // it saved (setDirty).
     SoundResponse response() const { return chosenResponse; }
     void chooseResponse(SoundResponse response);
 
@@ -118,6 +119,7 @@ public:
 
 private:
     void createParameters();
+    void sendResponse();
     bool onUiThread() const { return std::this_thread::get_id() == uiThread; }
 
     const PluginDescription& description;

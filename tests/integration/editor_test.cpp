@@ -376,4 +376,6 @@ TEST_F(PlayerEditor, ResponseSwitchTellsTheProcessorAndTheHostAndFollowsARestore
     ASSERT_EQ(plugin->setControllerComponentState(expected), kResultOk);   // the controller learns it
     editor->tick();
     EXPECT_EQ(shown()["response"], "1");
+    EXPECT_EQ(plugin->processorState(), expected) << "and passes it on";
+    EXPECT_EQ(plugin->edits().size(), 1u) << "a restore is no edit of the project";
 }
