@@ -2,7 +2,7 @@
 // libfluidsynth rendering the same notes from the same SoundFont (reverb and chorus off,
 // polyphony 64; interpolation "none" and its default 4th order).
 //
-// Usage: synth_bench [--smoke] [--font PATH] [--seconds S]
+// Usage: synth_bench [--smoke] [--font PATH] [--seconds S] [--response classic|sf2]
 // Prints, per preset: voices, ns per voice-sample and CPU per second of audio for each engine,
 // and the ratio of our cost to FluidSynth's.
 #include "soundfont/SoundFontReader.h"
@@ -59,7 +59,7 @@ struct Measurement {
 
 // Our engine: notes from key 36 upwards until 64 voices sound; returns the keys used.
 Measurement measureEngine(const std::string& font, int program, double seconds, std::vector<int>& keys,
-                          float& peak)
+                          float& peak, SoundResponse response)
 {
     SoundFontReader reader(widen(font));
     int32_t index = -1;
@@ -74,6 +74,7 @@ Measurement measureEngine(const std::string& font, int program, double seconds, 
 
     SynthEngine engine;
     engine.setSampleRate(kRate);
+    engine.setResponse(response);
     engine.receiveSound(records);
     std::vector<float> left(kBlock), right(kBlock);
     engine.render(left.data(), right.data(), 0, 1.0f);
@@ -151,6 +152,7 @@ int main(int argc, char** argv)
     bool smoke = false;
     double seconds = 10.0;
     std::string font;
+    SoundResponse response = SoundResponse::Classic;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--smoke") == 0)
             smoke = true;
@@ -158,6 +160,8 @@ int main(int argc, char** argv)
             font = argv[++i];
         else if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc)
             seconds = std::atof(argv[++i]);
+        else if (std::strcmp(argv[i], "--response") == 0 && i + 1 < argc)
+            response = std::strcmp(argv[++i], "sf2") == 0 ? SoundResponse::SoundFont204 : SoundResponse::Classic;
     }
     if (smoke)
         seconds = 0.1;
@@ -176,13 +180,13 @@ int main(int argc, char** argv)
     fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
     fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
 
-    std::printf("Engine cost, 64 voices at 44.1 kHz, %.1f s of audio in %d-sample blocks\nFont: %s\n",
-                seconds, kBlock, font.c_str());
+    std::printf("Engine cost, 64 voices at 44.1 kHz, %.1f s of audio in %d-sample blocks\nFont: %s\nResponse: %s\n",
+                seconds, kBlock, font.c_str(), response == SoundResponse::Classic ? "Classic" : "SoundFont 2.04");
     int failures = 0;
     for (int program : {0, 48}) {
         std::vector<int> keys;
         float peak = 0.0f;
-        const Measurement ours = measureEngine(font, program, seconds, keys, peak);
+        const Measurement ours = measureEngine(font, program, seconds, keys, peak, response);
         if (ours.voices == 0) {
             std::printf("Program %d: no voices\n", program);
             ++failures;

@@ -30,6 +30,11 @@ tresult PLUGIN_API ComponentHandler::restartComponent(int32 flags) {
     return kResultOk;
 }
 
+tresult PLUGIN_API ComponentHandler::setDirty(TBool state) {
+    add(EditRecord{EditRecord::Kind::SetDirty, 0, state ? 1.0 : 0.0, 0, std::this_thread::get_id()});
+    return kResultOk;
+}
+
 std::vector<EditRecord> ComponentHandler::records() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return records_;
@@ -49,6 +54,10 @@ void ComponentHandler::add(const EditRecord& record) {
 tresult PLUGIN_API ComponentHandler::queryInterface(const TUID iid, void** obj) {
     if (FUnknownPrivate::iidEqual(iid, FUnknown::iid) || FUnknownPrivate::iidEqual(iid, IComponentHandler::iid)) {
         *obj = static_cast<IComponentHandler*>(this);
+        return kResultOk;
+    }
+    if (FUnknownPrivate::iidEqual(iid, IComponentHandler2::iid)) {
+        *obj = static_cast<IComponentHandler2*>(this);
         return kResultOk;
     }
     *obj = nullptr;

@@ -1,6 +1,7 @@
 #pragma once
-// The host's IComponentHandler: records every beginEdit/performEdit/endEdit/restartComponent
-// the controller makes, with the calling thread, and answers kResultOk.
+// The host's IComponentHandler (and IComponentHandler2): records every beginEdit/performEdit/
+// endEdit/restartComponent/setDirty the controller makes, with the calling thread, and answers
+// kResultOk. Group edits and editor requests are not offered (kNotImplemented).
 // Threads: any (the log is locked). Not real-time safe: recording allocates.
 #include "host/HostRecords.h"
 
@@ -12,7 +13,7 @@
 namespace zephra {
 namespace host {
 
-class ComponentHandler : public Steinberg::Vst::IComponentHandler {
+class ComponentHandler : public Steinberg::Vst::IComponentHandler, public Steinberg::Vst::IComponentHandler2 {
 public:
     ComponentHandler() = default;
 
@@ -21,6 +22,10 @@ public:
                                               Steinberg::Vst::ParamValue valueNormalized) override;
     Steinberg::tresult PLUGIN_API endEdit(Steinberg::Vst::ParamID id) override;
     Steinberg::tresult PLUGIN_API restartComponent(Steinberg::int32 flags) override;
+    Steinberg::tresult PLUGIN_API setDirty(Steinberg::TBool state) override;
+    Steinberg::tresult PLUGIN_API requestOpenEditor(Steinberg::FIDString) override { return Steinberg::kNotImplemented; }
+    Steinberg::tresult PLUGIN_API startGroupEdit() override { return Steinberg::kNotImplemented; }
+    Steinberg::tresult PLUGIN_API finishGroupEdit() override { return Steinberg::kNotImplemented; }
 
     std::vector<EditRecord> records() const;
     void clear();

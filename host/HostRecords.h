@@ -66,10 +66,10 @@ struct NoteEvent {
 
 // What the controller told the host through IComponentHandler.
 struct EditRecord {
-    enum class Kind { BeginEdit, PerformEdit, EndEdit, RestartComponent };
+    enum class Kind { BeginEdit, PerformEdit, EndEdit, RestartComponent, SetDirty };
     Kind kind = Kind::BeginEdit;
     Steinberg::Vst::ParamID id = 0;   // 0 for RestartComponent
-    double value = 0.0;               // PerformEdit only
+    double value = 0.0;               // PerformEdit; SetDirty: 1 dirty, 0 clean
     int32_t restartFlags = 0;         // RestartComponent only
     std::thread::id thread;
 };

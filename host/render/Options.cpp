@@ -166,6 +166,16 @@ bool parseOptions(int argc, const char* const* argv, Options& options, std::stri
                 return false;
             }
             options.levelGiven = true;
+        } else if (name == "--response") {
+            if (!takeValue()) return false;
+            if (value == "classic") {
+                options.response = ResponseChoice::classic;
+            } else if (value == "sf2") {
+                options.response = ResponseChoice::soundFont204;
+            } else {
+                error = "--response must be classic or sf2, not \"" + value + "\"";
+                return false;
+            }
         } else if (name == "--plugin") {
             if (!takeValue()) return false;
             if (value.empty()) {
@@ -219,6 +229,8 @@ std::string usageText() {
         "  --level L           the plug-in's \"Output Level\", a linear gain from 0 to 240, and no\n"
         "                      normalising (the plug-in's own level is 12; halve it for 6 dB less)\n"
         "  --no-normalise      keep the plug-in's level instead of normalising the mix\n"
+        "  --response R        how notes and controllers sound: classic (the plug-in's default)\n"
+        "                      or sf2 (the SoundFont 2.04 modulators, as FluidSynth plays them)\n"
         "  --plugin PATH       the .vst3 bundle to load (default: the build tree's bundle,\n"
         "                      then ~/.vst3, /usr/local/lib/vst3, /usr/lib/vst3)\n"
         "  -q, --quiet         no progress bar and no summary\n"

@@ -14,6 +14,9 @@ namespace render {
 
 constexpr const char* kDefaultSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 
+// The plug-in's response to notes and controllers, as --response chooses it.
+enum class ResponseChoice { pluginDefault, classic, soundFont204 };
+
 struct Options {
     std::string soundFontPath = kDefaultSoundFont;
     bool presetGiven = false;       // --preset
@@ -36,6 +39,7 @@ struct Options {
     bool levelGiven = false;        // --level: the plug-in's "Output Level" (linear gain, 0..240)
     double level = 12.0;
     bool normalise = true;          // off with --no-normalise or --level
+    ResponseChoice response = ResponseChoice::pluginDefault;   // --response classic|sf2
     std::string bundlePath;         // empty: look in the usual places
     bool quiet = false;             // no progress bar and no summary
     bool showHelp = false;

@@ -113,6 +113,9 @@ SessionResult RenderSession::prepare(const Options& options, const PresetCatalog
             error = "cannot set the plug-in up: " + error;
             return nullptr;
         }
+        if (options.response != ResponseChoice::pluginDefault &&
+            !restoreResponse(*plugin, options.response == ResponseChoice::soundFont204, error))
+            return nullptr;
         return plugin;
     };
     std::unique_ptr<host::Plugin> first = createInstance();

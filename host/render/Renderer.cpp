@@ -71,6 +71,25 @@ bool loadSoundFont(host::Plugin& plugin, const std::string& path, int32_t preset
     return true;
 }
 
+bool restoreResponse(host::Plugin& plugin, bool soundFont204, std::string& error) {
+    Steinberg::tresult result = Steinberg::kResultFalse;
+    std::vector<uint8_t> state = plugin.processorState(&result);
+    if (result != Steinberg::kResultOk || state.empty()) {
+        error = "the plug-in gave no processor state to set its response in";
+        return false;
+    }
+    // A fresh instance's state has no extra fields ("Classic"). "SoundFont 2.04" is the extra
+    // field key 1, 4 bytes, value 1 (int32s, little-endian).
+    if (soundFont204)
+        for (uint8_t b : {1, 0, 0, 0, 4, 0, 0, 0, 1, 0, 0, 0}) state.push_back(b);
+    if (plugin.setProcessorState(state) != Steinberg::kResultOk ||
+        plugin.setControllerComponentState(state) != Steinberg::kResultOk) {
+        error = "the plug-in refused the state choosing its response";
+        return false;
+    }
+    return true;
+}
+
 ControllerMapping midiMappingOf(host::Plugin& plugin) {
     Steinberg::Vst::IMidiMapping* mapping = plugin.midiMapping();
     if (mapping == nullptr) return {};

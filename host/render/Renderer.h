@@ -21,6 +21,10 @@ namespace render {
 bool loadSoundFont(host::Plugin& plugin, const std::string& path, int32_t presetIndex,
                    uint64_t& usedMemory, std::string& error);
 
+// Restores the processor's state with the response chosen ("SoundFont 2.04" when soundFont204,
+// else "Classic"), and the controller's component state with it, as a DAW restores a project.
+bool restoreResponse(host::Plugin& plugin, bool soundFont204, std::string& error);
+
 // The plug-in's MIDI mapping as a plan's controller mapping (no controllers without one).
 ControllerMapping midiMappingOf(host::Plugin& plugin);
 

@@ -1,6 +1,9 @@
 // The controller's state calls: mirroring the processor's state into the parameter objects,
 // and writing and restoring its own state (which reloads the remembered files).
 #include "controller/MyVSTController.h"
+#include "processor/ExtraStateFields.h"
+
+#include "pluginterfaces/base/smartpointer.h"
 
 #include <exception>
 
@@ -29,12 +32,46 @@ tresult PLUGIN_API MyVSTController::setComponentState(IBStream* state)
             return readProcessorStatePrefix(state, description.combinedVersion(), prefix);
         }))
         return kResultFalse;
+    // The response follows the entries; a state without it is a "Classic" one. A change is
+    // passed on to the processor, which has it already when the host restored its state first.
+    int32_t number = 0;
+    SoundResponse response = SoundResponse::Classic;
+    if (ExtraStateFields::readResponse(state, number))
+        responseFromNumber(number, response);
+    if (response != chosenResponse) {
+        chosenResponse = response;
+        sendResponse();
+    }
     setParamNormalized(kBypassParameterId, prefix.bypass ? 1.0 : 0.0);
     for (const auto& [id, plain] : prefix.values) {
         const ParamID tag = static_cast<ParamID>(id);
         if (getParameterObject(tag)) setParamNormalized(tag, plainParamToNormalized(tag, plain));
     }
     return kResultOk;
+}
+
+void MyVSTController::chooseResponse(SoundResponse response)
+{
+    if (response == chosenResponse)
+        return;
+    chosenResponse = response;
+    sendResponse();
+    setDirty(true);   // hosts without IComponentHandler2 are not told
+}
+
+void MyVSTController::sendResponse()
+{
+    // The processor keeps it (and writes it into its state); the message travels on this, the
+    // UI thread, as every message between the two sides does.
+    IPtr<IMessage> message = owned(allocateMessage());
+    IAttributeList* attributes = message ? message->getAttributes() : nullptr;
+    if (!attributes)
+        return;
+    message->setMessageID("RESPONSE");
+    const auto u = static_cast<uint32_t>(chosenResponse);
+    const uint8_t bytes[4] = {uint8_t(u), uint8_t(u >> 8), uint8_t(u >> 16), uint8_t(u >> 24)};
+    attributes->setBinary("response", bytes, 4);
+    sendMessage(message);
 }
 
 tresult PLUGIN_API MyVSTController::getState(IBStream* state)

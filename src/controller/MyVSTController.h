@@ -12,6 +12,7 @@
 #include "controller/ControllerState.h"
 #include "controller/LoadWorker.h"
 #include "shell/PluginDescription.h"
+#include "synth/SoundResponse.h"
 
 #include "pluginterfaces/vst/ivstmidicontrollers.h"
 #include "public.sdk/source/vst/vsteditcontroller.h"
@@ -91,6 +92,14 @@ public:
     // What the load worker is busy with (for the editor's "Loading" line).
     const LoadWorker& fileLoads() const { return loads; }
 
+    // --- the response (UI thread) ---
+    // "Classic" or "SoundFont 2.04": learnt from the component state (setComponentState), or
+    // chosen in the editor. A change tells the processor ("RESPONSE", attribute "response":
+    // int32); one chosen in the editor also tells the host, whose project now differs from what
+    // it saved (setDirty).
+    SoundResponse response() const { return chosenResponse; }
+    void chooseResponse(SoundResponse response);
+
     // --- the editor link (UI thread) ---
     // Makes the editor view for createView; the module sets it, so the controller itself
     // knows nothing of the widget layer.
@@ -130,10 +139,12 @@ private:
     void sendWaveData(int32_t fileId, const float* left, const float* right, int32_t frames,
                       int32_t sampleRate);
     void sendSynthRecords(int32_t fileId, const SFSynthList& records);
+    void sendResponse();
     bool onUiThread() const { return std::this_thread::get_id() == uiThread; }
 
     const PluginDescription& description;
     EditorMaker editorMaker;
+    SoundResponse chosenResponse = SoundResponse::Classic;
     std::thread::id uiThread;   // the thread that created the controller (the host's UI thread)
     LoadWorker loads{&MyVSTController::readRequestedFile};
 };

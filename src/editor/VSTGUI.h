@@ -1,10 +1,10 @@
 #pragma once
 // The SoundFont player's editor: the 681 x 441 layout with the load button, the file name, the
 // sorted preset list, the engine figures (memory, voices), the controller displays, the
-// "Bend Range" field and rocker and the two level knobs with their captions (which show the
-// value while a knob is turned or pointed at); the 100 ms display refresh, which also sends
-// the files the controller has read meanwhile and shows "Loading NAME…" over a dimmed list
-// while a load takes longer; the SoundFont file selector and the preset list that loads the
+// "Bend Range" field and rocker, the response switch and the two level knobs with their captions
+// (which show the value while a knob is turned or pointed at); the 100 ms display refresh, which
+// also sends the files the controller has read meanwhile and shows "Loading NAME…" over a dimmed
+// list while a load takes longer; the SoundFont file selector and the preset list that loads the
 // chosen preset.
 //
 // Threads: the host's UI thread only. Each timer tick asks the processor for its voice count
@@ -22,6 +22,7 @@
 #include <map>
 
 namespace VSTGUI {
+class COnOffButton;
 class CTextEdit;
 }
 
@@ -35,9 +36,10 @@ public:
     ~VSTGUI() override;
 
     // Tags of the controls that edit no parameter: the load icon and area open the file
-    // selector; the rocker steps "Bend Range".
+    // selector; the rocker steps "Bend Range"; the switch chooses the response.
     static constexpr int32 kLoadTag = 10001;
     static constexpr int32 kRockerTag = 10000;
+    static constexpr int32 kResponseTag = 10002;
     static constexpr int32 kSelectorId = 100;
     // The scroll arithmetic of the preset list counts rows of this many pixels.
     static constexpr int32 kScrollRowPixels = 22;
@@ -97,6 +99,7 @@ private:
     ::VSTGUI::CAnimKnob* volumeKnob = nullptr;
     ::VSTGUI::CTextEdit* bendRangeEdit = nullptr;
     ::VSTGUI::CRockerSwitch* bendRangeRocker = nullptr;
+    ::VSTGUI::COnOffButton* responseSwitch = nullptr;   // off: "Classic", on: "SoundFont 2.04"
     std::map<int32, int32> rowToPreset;
     ::VSTGUI::CColor textColour{146, 208, 80, 255};
     ::VSTGUI::CColor accentColour{194, 214, 154, 255};

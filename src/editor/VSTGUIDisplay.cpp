@@ -8,6 +8,7 @@
 #include "platform/Text.h"
 #include "ui/CAnimKnob.h"
 #include "ui/CKickButton.h"
+#include "ui/COnOffButton.h"
 #include "ui/CRockerSwitch.h"
 #include "ui/CTextEdit.h"
 
@@ -45,6 +46,10 @@ void VSTGUI::onValueChanged(int32, float value, CControl* control)
         showKnobCaptions();
     if ((control == loadButton || control == loadArea) && value > 0.5f) {
         openSoundFontSelector();
+        return;
+    }
+    if (control == responseSwitch && responseSwitch && playerController()) {
+        playerController()->chooseResponse(value > 0.5f ? SoundResponse::SoundFont204 : SoundResponse::Classic);
         return;
     }
     // Only a press steps: the rocker's spring back to rest (value 0) must not undo the step
@@ -166,6 +171,12 @@ void VSTGUI::onTimer()
         if (float(value) != bendRangeEdit->getValue() ||
             (!text.empty() && text != bendRangeEdit->getText()))
             bendRangeEdit->setText(text.c_str());
+    }
+    if (responseSwitch && player) {
+        // A restored state may have changed the response while the editor is open.
+        const float chosen = player->response() == SoundResponse::SoundFont204 ? 1.f : 0.f;
+        if (chosen != responseSwitch->getValue())
+            responseSwitch->setValue(chosen);
     }
     if (volumeKnob && controller) {
         const auto volume = float(controller->getParamNormalized(7));

@@ -8,6 +8,7 @@
 #include "ui/CAnimKnob.h"
 #include "ui/CFrame.h"
 #include "ui/CKickButton.h"
+#include "ui/COnOffButton.h"
 #include "ui/CRockerSwitch.h"
 #include "ui/CTextEdit.h"
 
@@ -93,6 +94,14 @@ void VSTGUI::createControls()
         bendRangeRocker->setValueNormalized(0.5f);
         bendRangeRocker->setDirty(true);
     }
+    // The response is no parameter: the switch shows the controller's choice and changes it.
+    SharedPointer<CBitmap> responseImage = ::VSTGUI::owned(new CBitmap(CResourceDescription("response_switch.png")));
+    responseSwitch = new COnOffButton(CRect(490, 130, 490 + responseImage->getWidth(), 130 + responseImage->getHeight() / 2),
+                                      this, kResponseTag, responseImage.get());
+    if (playerController())
+        responseSwitch->setValue(playerController()->response() == SoundResponse::SoundFont204 ? 1.f : 0.f);
+    frame->addView(responseSwitch);
+
     volumeKnob = addAnimKnob(7, 280, 345);
     outputKnob = addAnimKnob(1001, 580, 345);
     // The captions under the knobs, centred on them.
@@ -135,6 +144,7 @@ void VSTGUI::describeControls(std::string& out) const
     out += "bendRangeText=" + labelText(bendRangeEdit) + "\n";
     out += "bendRangeValue=" + valueText(bendRangeEdit) + "\n";
     out += "rocker=" + valueText(bendRangeRocker) + "\n";
+    out += "response=" + valueText(responseSwitch) + "\n";
     out += "volumeKnob=" + valueText(volumeKnob) + "\n";
     out += "outputKnob=" + valueText(outputKnob) + "\n";
     out += "loadButtonValue=" + valueText(loadButton) + "\n";

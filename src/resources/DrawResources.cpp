@@ -1,5 +1,5 @@
 // Build-time tool: draws the editor's PNG images into the folder given on the command line.
-// Single-threaded, not real-time code. Exit code 0 when all four images were written.
+// Single-threaded, not real-time code. Exit code 0 when all five images were written.
 #include "Painting.h"
 
 #include <cairo.h>
@@ -101,6 +101,8 @@ bool drawBackground(const std::string& folder, int scale)
     text(cr, "Voices", 330, 175, 11, kCaption, 1.0);
     insetField(cr, 338, 158, 64, 24);
     text(cr, "/ 64", 408, 175, 10, kDimCaption);
+    // The response switch (response_switch.png) lies at (490, 130) and shows its own choices.
+    text(cr, "Response", 490, 116, 10, kDimCaption, 0.0, true);
 
     // Controllers.
     sectionPanel(cr, 240, 198, 431, 112, "CONTROLLERS");
@@ -200,6 +202,47 @@ bool drawRockerStrip(const std::string& folder, int scale)
     return writePng(canvas, folder, "r_switch_v", scale);
 }
 
+// The response switch, 150 x 54 per state: a vertical lever beside the two choices, the
+// chosen one lit. State 0 (lever up): "Classic"; state 1 (lever down): "SoundFont 2.04". The
+// rows line up with the engine figures beside it.
+void responseFrame(cairo_t* cr, double y, bool soundFont)
+{
+    roundedRect(cr, 2, y + 3, 16, 48, 8);
+    setColour(cr, {0.05, 0.06, 0.07});
+    cairo_fill_preserve(cr);
+    cairo_set_line_width(cr, 1);
+    setColour(cr, {0, 0, 0}, 0.8);
+    cairo_stroke(cr);
+
+    const double top = y + (soundFont ? 29 : 5);
+    cairo_pattern_t* shade = cairo_pattern_create_linear(0, top, 0, top + 20);
+    cairo_pattern_add_color_stop_rgb(shade, 0, 0.62, 0.76, 0.42);
+    cairo_pattern_add_color_stop_rgb(shade, 1, 0.36, 0.50, 0.22);
+    roundedRect(cr, 4, top, 12, 20, 6);
+    cairo_set_source(cr, shade);
+    cairo_fill_preserve(cr);
+    cairo_pattern_destroy(shade);
+    setColour(cr, {0, 0, 0}, 0.7);
+    cairo_stroke(cr);
+    for (int line = 0; line < 3; ++line) {   // grip
+        cairo_move_to(cr, 7, top + 7 + 3 * line + 0.5);
+        cairo_line_to(cr, 13, top + 7 + 3 * line + 0.5);
+    }
+    setColour(cr, {0.12, 0.16, 0.08}, 0.8);
+    cairo_stroke(cr);
+
+    text(cr, "Classic", 26, y + 15, 11, soundFont ? kDimCaption : kCaption, 0.0, !soundFont);
+    text(cr, "SoundFont 2.04", 26, y + 45, 11, soundFont ? kCaption : kDimCaption, 0.0, soundFont);
+}
+
+bool drawResponseSwitch(const std::string& folder, int scale)
+{
+    const Canvas canvas = makeCanvas(150, 108, scale);
+    responseFrame(canvas.cr, 0, false);
+    responseFrame(canvas.cr, 54, true);
+    return writePng(canvas, folder, "response_switch", scale);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -215,6 +258,7 @@ int main(int argc, char** argv)
         ok = drawLoadIcon(folder, scale) && ok;
         ok = drawKnobStrip(folder, scale) && ok;
         ok = drawRockerStrip(folder, scale) && ok;
+        ok = drawResponseSwitch(folder, scale) && ok;
     }
     return ok ? 0 : 1;
 }

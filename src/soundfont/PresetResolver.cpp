@@ -1,5 +1,6 @@
 // Resolution of one preset into zone generator sets: defaults, instrument global and local
-// zones replacing, preset global and local zones merged on top.
+// zones replacing, preset global and local zones merged on top; and beside each set the zone's
+// modulators (see Modulators.h for their rules).
 #include "soundfont/GeneratorRanges.h"
 #include "soundfont/SoundFontReader.h"
 
@@ -18,20 +19,6 @@ constexpr uint16_t keyRangeGenerator = 43;
 constexpr uint16_t velocityRangeGenerator = 44;
 constexpr uint16_t sampleIdGenerator = 53;
 
-GeneratorSet defaultGenerators()
-{
-    GeneratorSet set{};
-    set[8] = 13500;
-    for (int g : {21, 23, 25, 26, 27, 28, 30, 33, 34, 35, 36, 38})
-        set[g] = -12000;
-    for (int g : {41, 46, 47, 53, 58})
-        set[g] = -1;
-    set[keyRangeGenerator] = 0x7F00;
-    set[velocityRangeGenerator] = 0x7F00;
-    set[56] = 100;
-    return set;
-}
-
 // A zone's generators [first, last) in its generator table; empty when the bag or its
 // successor lies outside the bag table, or the range lies outside the generator table.
 struct GeneratorRange {
@@ -48,6 +35,18 @@ GeneratorRange generatorsOfZone(const std::vector<Bag>& bags, size_t bag, size_t
     const size_t last = bags[bag + 1].generatorIndex;
     if (last > generatorTableSize || first >= last)
         return {};  // outside the table, or running backwards: a zone without generators
+    return {first, last};
+}
+
+// A zone's modulators [first, last) in its modulator table, empty as for generators.
+ModulatorRanges::Range modulatorsOfZone(const std::vector<Bag>& bags, int64_t bag, size_t modulatorTableSize)
+{
+    if (bag < 0 || size_t(bag) + 1 >= bags.size())
+        return {};
+    const uint32_t first = bags[size_t(bag)].modulatorIndex;
+    const uint32_t last = bags[size_t(bag) + 1].modulatorIndex;
+    if (last > modulatorTableSize || first >= last)
+        return {};
     return {first, last};
 }
 
@@ -93,29 +92,36 @@ void SoundFontReader::resolvePreset(int32_t p)
         return;
     p = std::clamp<int32_t>(p, 0, static_cast<int32_t>(n - 2));
     zoneGenerators.clear();
+    zoneModulators.clear();
 
     const auto [firstBag, lastBag] =
         zoneBags(presets[p].bagIndex, presets[p + 1].bagIndex, presetBags.size());
     int32_t globalZone = -1;  // bag index of the global preset zone
+    // The global zone for modulators: the same, or a zone with modulators and no generators.
+    int32_t globalModulatorZone = -1;
     size_t stepsLeft = maxResolveStepsPerPreset;
     for (size_t bag = firstBag; bag < lastBag && stepsLeft > 0; ++bag) {
         --stepsLeft;
         const GeneratorRange range = generatorsOfZone(presetBags, bag, presetGenerators.size());
-        if (range.empty())
-            continue;
-        const GeneratorRecord& last = presetGenerators[range.last - 1];
-        if (last.op != instrumentGenerator) {
-            globalZone = static_cast<int32_t>(bag);
+        if (range.empty()) {
+            if (modulatorsOfZone(presetBags, int64_t(bag), presetModulators.size()).size() > 0)
+                globalModulatorZone = static_cast<int32_t>(bag);
             continue;
         }
-        resolveInstrumentZones(static_cast<uint16_t>(last.amount), globalZone, static_cast<int32_t>(bag), stepsLeft);
+        const GeneratorRecord& last = presetGenerators[range.last - 1];
+        if (last.op != instrumentGenerator) {
+            globalZone = globalModulatorZone = static_cast<int32_t>(bag);
+            continue;
+        }
+        resolveInstrumentZones(static_cast<uint16_t>(last.amount), globalZone, globalModulatorZone,
+                               static_cast<int32_t>(bag), stepsLeft);
         if (zoneGenerators.size() >= maxZonesPerPreset)
             break;
     }
 }
 
-void SoundFontReader::resolveInstrumentZones(uint16_t instrument, int32_t globalPresetZone, int32_t presetZone,
-                                             size_t& stepsLeft)
+void SoundFontReader::resolveInstrumentZones(uint16_t instrument, int32_t globalPresetZone,
+                                             int32_t globalPresetModulatorZone, int32_t presetZone, size_t& stepsLeft)
 {
     if (static_cast<size_t>(instrument) + 1 >= instruments.size())
         return;  // an instrument past the table (or the terminal record): zone skipped
@@ -130,21 +136,32 @@ void SoundFontReader::resolveInstrumentZones(uint16_t instrument, int32_t global
     for (size_t g = presetRange.first; g < presetRange.last; ++g)
         if (presetGenerators[g].op < generatorCount)
             presetZoneSets[presetGenerators[g].op] = true;
-    const size_t presetSteps = (presetRange.last - presetRange.first) + (globalPresetRange.last - globalPresetRange.first);
+    ModulatorRanges presetModulatorRanges;
+    presetModulatorRanges.local = modulatorsOfZone(presetBags, presetZone, presetModulators.size());
+    presetModulatorRanges.global = modulatorsOfZone(presetBags, globalPresetModulatorZone, presetModulators.size());
+    const size_t presetSteps = (presetRange.last - presetRange.first) + (globalPresetRange.last - globalPresetRange.first) +
+                               presetModulatorRanges.local.size() + presetModulatorRanges.global.size();
 
     GeneratorRange globalInstrumentRange{};
+    ModulatorRanges instrumentModulatorRanges;
     for (size_t bag = firstBag; bag < lastBag && zoneGenerators.size() < maxZonesPerPreset; ++bag) {
         const GeneratorRange range = generatorsOfZone(instrumentBags, bag, instrumentGenerators.size());
-        const size_t steps = 1 + (range.last - range.first) + (globalInstrumentRange.last - globalInstrumentRange.first) + presetSteps;
+        instrumentModulatorRanges.local = modulatorsOfZone(instrumentBags, int64_t(bag), instrumentModulators.size());
+        const size_t steps = 1 + (range.last - range.first) + (globalInstrumentRange.last - globalInstrumentRange.first) +
+                             instrumentModulatorRanges.local.size() + instrumentModulatorRanges.global.size() + presetSteps;
         if (steps > stepsLeft) {
             stepsLeft = 0;
             return;
         }
         stepsLeft -= steps;
-        if (range.empty())
+        if (range.empty()) {
+            if (instrumentModulatorRanges.local.size() > 0)
+                instrumentModulatorRanges.global = instrumentModulatorRanges.local;   // modulators only
             continue;
+        }
         if (instrumentGenerators[range.last - 1].op != sampleIdGenerator) {
             globalInstrumentRange = range;
+            instrumentModulatorRanges.global = instrumentModulatorRanges.local;
             continue;
         }
         GeneratorSet set = defaultGenerators();
@@ -158,6 +175,8 @@ void SoundFontReader::resolveInstrumentZones(uint16_t instrument, int32_t global
         for (size_t g = presetRange.first; g < presetRange.last; ++g)
             mergeGenerator(set, presetGenerators[g]);
         zoneGenerators.push_back(set);
+        zoneModulators.push_back(resolveModulators(instrumentModulators.data(), instrumentModulatorRanges,
+                                                   presetModulators.data(), presetModulatorRanges));
     }
 }
 

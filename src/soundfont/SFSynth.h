@@ -9,8 +9,11 @@
 // sample buffer (the points are never copied); see SharedSamples for who may free it.
 // Layout: field order is fixed (the "SF2DATA" message passes the address of a vector of these
 // between controller and processor inside one module, so both sides must agree on it).
+#include "soundfont/GeneratorRanges.h"
+#include "soundfont/Modulators.h"
 #include "soundfont/SharedSamples.h"
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -67,6 +70,11 @@ struct SFSynth {
     float vibLfoToPitch = 1.0f;         // ratio
     float chorusSend = 0.0f;      // carried, not played
     float reverbSend = 0.0f;      // carried, not played
+    // The "SoundFont 2.04" response starts from these instead: the zone's generators as
+    // resolved (held to their ranges) and its modulators, the defaults with the file's merged
+    // over them. The fields above stay what the "Classic" response plays.
+    std::array<int16_t, 61> generators = defaultGenerators();
+    ModulatorList modulators = defaultModulators();
 };
 
 using SFSynthList = std::vector<SFSynth>;

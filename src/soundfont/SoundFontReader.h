@@ -26,7 +26,8 @@ public:
 
     bool load(const std::u16string& path);
 
-    // Fills zoneGenerators for preset index p (file order, clamped to the real presets).
+    // Fills zoneGenerators and zoneModulators for preset index p (file order, clamped to the
+    // real presets).
     void resolvePreset(int32_t p);
     // Converts every zone generator set into an SFSynth record (appended to synths) and
     // writes the load log. Records playing the same points share one buffer, also with
@@ -50,6 +51,7 @@ public:
     std::string log;                   // load log (UTF-8), shown nowhere
 
     std::vector<std::array<int16_t, 61>> zoneGenerators;  // resolved zones of the last preset
+    std::vector<ModulatorList> zoneModulators;            // their modulators, same order
     SFSynthList synths;                                  // records built from them
 
     // Bytes read from the file so far (the walk, the tables and each zone's samples).
@@ -77,10 +79,11 @@ public:
 private:
     void clear();
     bool loadTables();
-    // Appends one zone generator set per playable zone of the instrument that the preset
-    // zone (a bag index) plays, under the preset's global zone (-1: none).
-    void resolveInstrumentZones(uint16_t instrument, int32_t globalPresetZone, int32_t presetZone,
-                                size_t& stepsLeft);
+    // Appends one zone generator set (and its modulators) per playable zone of the instrument
+    // that the preset zone (a bag index) plays, under the preset's global zones (-1: none); a
+    // zone with modulators and no generators is global for the modulators only.
+    void resolveInstrumentZones(uint16_t instrument, int32_t globalPresetZone, int32_t globalPresetModulatorZone,
+                                int32_t presetZone, size_t& stepsLeft);
 
     RiffFile file;
 };

@@ -23,7 +23,7 @@ struct Bag {                   // "pbag" / "ibag", 4 bytes
     uint16_t modulatorIndex = 0;
 };
 
-struct ModulatorRecord {       // "pmod" / "imod", 10 bytes, kept and never applied
+struct ModulatorRecord {       // "pmod" / "imod", 10 bytes (applied by the "SoundFont 2.04" response)
     uint16_t source = 0;
     uint16_t destination = 0;
     int16_t amount = 0;

@@ -2,6 +2,7 @@
 // from "smpl" or decoded from its Ogg Vorbis stream (or shared with records that play the same
 // points), every parameter converted into engine units, and the load log.
 #include "soundfont/GeneratorRanges.h"
+#include "soundfont/GeneratorUnits.h"
 #include "soundfont/SoundFontReader.h"
 
 #include "soundfont/SampleCache.h"
@@ -17,25 +18,7 @@ namespace Vst {
 
 namespace {
 
-constexpr float perTimecent = 0.00083333335f;  // 1/1200
-constexpr float perCentibel = -0.0050000004f;  // -0.005: centibels to a power of ten
-constexpr double lowestFrequency = 8.175999641418457;  // Hz at 0 absolute cents
-
-// Seconds (or a ratio) from timecents (or cents).
-float twoToCents(int16_t value) { return static_cast<float>(std::pow(2.0, static_cast<double>(value * perTimecent))); }
-
-// Linear gain from centibels of attenuation; silence beyond 100 dB.
-float attenuationGain(int16_t value)
-{
-    if (value * 0.1f > 100.0f)
-        return 0.0f;
-    return static_cast<float>(std::pow(10.0, static_cast<double>(value * perCentibel)));
-}
-
-float absoluteCentsToHertz(int16_t value)
-{
-    return static_cast<float>(lowestFrequency * std::pow(2.0, static_cast<double>(value * perTimecent)));
-}
+using namespace GeneratorUnits;
 
 // firstPoint and endPoint place the sample's points: header start and end for a plain sample;
 // 0 and the decoded length for a compressed one, whose loop points count decoded points.
@@ -73,19 +56,18 @@ void fillParameters(const std::array<int16_t, 61>& g, const SampleHeader& header
     r.modEnvToFilterCutoff = twoToCents(g[11]);
     r.modEnvToPitch = twoToCents(g[7]);
     r.filterCutoff = absoluteCentsToHertz(g[8]);
-    r.filterResonance = static_cast<float>(std::pow(10.0, static_cast<double>(g[9] * 0.0050000004f)));
+    r.filterResonance = resonanceQ(g[9]);
     r.modEnvDelay = twoToCents(g[25]);
     r.modEnvAttack = twoToCents(g[26]);
     r.modEnvHold = twoToCents(g[27]);
     r.modEnvDecay = twoToCents(g[28]);
-    const float modSustainDrop = g[29] * 0.001f;
-    r.modEnvSustain = modSustainDrop > 1.0f ? 0.0f : 1.0f - modSustainDrop;
+    r.modEnvSustain = modSustainLevel(g[29]);
     r.modEnvRelease = twoToCents(g[30]);
     r.keyToModEnvHold = g[31] * 0.01f;
     r.keyToModEnvDecay = g[32] * 0.01f;
     r.modLfoFrequency = absoluteCentsToHertz(g[22]);
     r.modLfoDelay = twoToCents(g[21]);
-    r.modLfoToVolume = g[13] * 0.1f > 100.0f ? 0.0f : 1.0f - attenuationGain(g[13]);
+    r.modLfoToVolume = tremoloDepth(g[13]);
     r.modLfoToFilterCutoff = twoToCents(g[10]);
     r.modLfoToPitch = twoToCents(g[5]);
     r.vibLfoFrequency = absoluteCentsToHertz(g[24]);
@@ -309,6 +291,9 @@ void SoundFontReader::buildSynthRecords()
         else
             fillParameters(inRange, header, header.start, header.end, record);
         keepLoopInsideSamples(record, length);
+        record.generators = inRange;
+        if (i < zoneModulators.size())
+            record.modulators = zoneModulators[i];
         synths.push_back(std::move(record));
         log += "エラーなし\n";
     }

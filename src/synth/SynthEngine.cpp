@@ -54,9 +54,19 @@ uint32_t SynthEngine::tailSamples() const noexcept
     return samples < 4294967295.0 ? uint32_t(std::ceil(samples)) : UINT32_MAX;
 }
 
+void SynthEngine::setResponse(SoundResponse newResponse) noexcept
+{
+    if (newResponse == responseMode)
+        return;
+    for (Voice& v : voices)
+        v.reset();
+    responseMode = newResponse;
+}
+
 void SynthEngine::setWheel(double value) noexcept
 {
     wheel = float(std::pow(2.0, value * 0.041666666666666664));
+    inputs.set(ModulationInputs::kModWheel, float(value));
 }
 
 void SynthEngine::setPedal(double value) noexcept
@@ -65,11 +75,24 @@ void SynthEngine::setPedal(double value) noexcept
     if (pedal && !down)
         pedalReleased();
     pedal = down;
+    inputs.set(ModulationInputs::kSustain, float(value));
 }
 
 void SynthEngine::setBend(double rangeSemitones, double bendValue) noexcept
 {
     bend = float(std::pow(2.0, rangeSemitones * bendValue * 0.08333333333333333));
+    inputs.set(ModulationInputs::kPitchWheel, float((bendValue + 1.0) * 0.5));
+    inputs.set(ModulationInputs::kWheelSensitivity, float(rangeSemitones / 127.0));
+}
+
+void SynthEngine::setVolume(double value) noexcept
+{
+    inputs.set(ModulationInputs::kVolume, float(value));
+}
+
+void SynthEngine::setExpression(double value) noexcept
+{
+    inputs.set(ModulationInputs::kExpression, float(value));
 }
 
 void SynthEngine::noteOn(int16_t key, float velocity) noexcept
@@ -103,8 +126,11 @@ void SynthEngine::noteOn(int16_t key, float velocity) noexcept
         if (!keyMatches || !velocityMatches)
             continue;
         const int index = allocateVoice();
-        if (index >= 0)
-            voices[index].start(serial, r, current->players[i], key, velocity, &wheel, &bend);
+        if (index < 0)
+            continue;
+        voices[index].start(serial, r, current->players[i], key, velocity, &wheel, &bend);
+        if (responseMode == SoundResponse::SoundFont204)
+            modulations[index].begin(voices[index], r, inputs, key, velocity);
     }
 }
 
@@ -174,6 +200,13 @@ int32_t SynthEngine::busyVoiceCount() const noexcept
 
 void SynthEngine::refreshVoices() noexcept
 {
+    // Modulators follow a changed controller here, once per render call, before the voices
+    // take their values into the caches the per-sample loop reads.
+    if (responseMode == SoundResponse::SoundFont204 && inputs.changed != 0)
+        for (int i = 0; i < kVoiceCount; ++i)
+            if (voices[i].state != Free)
+                modulations[i].update(voices[i], inputs);
+    inputs.changed = 0;
     for (Voice& v : voices)
         if (v.state != Free)
             v.refresh();

@@ -10,7 +10,9 @@
 #include "soundfont/SFSynth.h"
 #include "synth/Sound.h"
 #include "synth/SoundMailbox.h"
+#include "synth/SoundResponse.h"
 #include "synth/Voice.h"
+#include "synth/VoiceModulation.h"
 
 #include <atomic>
 #include <cstdint>
@@ -53,10 +55,18 @@ public:
     // Any thread: the current sound's longest volume release in samples (0 without a sound).
     uint32_t tailSamples() const noexcept;
 
-    // Controllers.
+    // How notes and controllers sound (Classic until set). A change silences every voice at
+    // once, as a new sound does: a voice cannot change its response while it plays.
+    void setResponse(SoundResponse response) noexcept;
+    SoundResponse response() const noexcept { return responseMode; }
+
+    // Controllers. Volume and Expression reach the voices only in the "SoundFont 2.04"
+    // response; in Classic the caller's output gain carries them.
     void setWheel(double value) noexcept;
     void setPedal(double value) noexcept;
     void setBend(double rangeSemitones, double bend) noexcept;
+    void setVolume(double value) noexcept;
+    void setExpression(double value) noexcept;
 
     void noteOn(int16_t key, float velocity) noexcept;
     void noteOff(int16_t key) noexcept;
@@ -72,6 +82,7 @@ public:
 
     // Observers for the plug-in and for tests.
     const Voice& voice(int index) const noexcept { return voices[index]; }
+    const VoiceModulation& voiceModulation(int index) const noexcept { return modulations[index]; }
     int32_t busyVoiceCount() const noexcept;
     bool pedalDown() const noexcept { return pedal; }
     float wheelRatio() const noexcept { return wheel; }
@@ -91,6 +102,9 @@ private:
     Sound* current = nullptr;   // owned; freed by the mailbox's retired slot or the destructor
     SoundMailbox mailbox;
     Voice voices[kVoiceCount];
+    SoundResponse responseMode = SoundResponse::Classic;
+    ModulationInputs inputs;                  // what the modulators read ("SoundFont 2.04")
+    VoiceModulation modulations[kVoiceCount]; // per voice, used in "SoundFont 2.04" only
     bool pedal = false;
     int32_t noteSerial = 0;
     float bend = 1.0f;

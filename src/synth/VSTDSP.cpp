@@ -1,7 +1,12 @@
 #include "synth/VSTDSP.h"
 
+#include "processor/ExtraStateFields.h"
+
+#include "pluginterfaces/vst/ivstmessage.h"
+
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace Steinberg {
 namespace Vst {
@@ -50,8 +55,14 @@ void VSTDSP::parametersChanged(const std::vector<int32>& ids) noexcept
         case kBendRange:
             engine.setBend(paramValueInRange(kBendRange), paramValueInRange(kPitchBend));
             break;
+        case kVolume:
+            engine.setVolume(paramValueInRange(kVolume));
+            break;
+        case kExpression:
+            engine.setExpression(paramValueInRange(kExpression));
+            break;
         default:
-            break;   // volume, expression and output level are read per render call
+            break;   // the output level is read per render call
         }
     }
 }
@@ -71,8 +82,12 @@ void VSTDSP::noteOff(int16, int16 pitch, float) noexcept { engine.noteOff(pitch)
 
 void VSTDSP::render(float*, float*, float* outL, float* outR, int32 count) noexcept
 {
-    const float gain = float(paramValueInRange(kOutputLevel)) * float(paramValueInRange(kVolume)) *
-                       float(paramValueInRange(kExpression));
+    engine.setResponse(requestedResponse());
+    // Classic: Volume and Expression are linear gains here; "SoundFont 2.04" plays them through
+    // the voices' modulators.
+    float gain = float(paramValueInRange(kOutputLevel));
+    if (engine.response() == SoundResponse::Classic)
+        gain = gain * float(paramValueInRange(kVolume)) * float(paramValueInRange(kExpression));
     const SynthEngine::RenderReport report = engine.render(outL, outR, count, gain);
     if (report.voiceCountDue)
         publishVoiceCount(report.voiceCount);
@@ -97,9 +112,44 @@ uint32 PLUGIN_API VSTDSP::getTailSamples()
     return std::max<uint32>(engine.tailSamples(), uint32(std::max(processSetup.maxSamplesPerBlock, 1)));
 }
 
-// The processor state carries nothing beyond the framework's parameter values.
-void VSTDSP::writeExtraState(IBStream*) {}
-void VSTDSP::readExtraState(IBStream*) {}
+tresult PLUGIN_API VSTDSP::notify(IMessage* message)
+{
+    const char* id = message ? message->getMessageID() : nullptr;
+    if (!id || std::strcmp(id, "RESPONSE") != 0)
+        return MyVSTProcessor::notify(message);
+    IAttributeList* attributes = message->getAttributes();
+    const void* data = nullptr;
+    uint32 size = 0;
+    if (!attributes || attributes->getBinary("response", data, size) != kResultOk || !data || size < 4)
+        return kResultFalse;   // incomplete message: ignored
+    uint8_t bytes[4];
+    std::memcpy(bytes, data, 4);
+    const auto number = int32_t(uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 |
+                                uint32_t(bytes[3]) << 24);
+    SoundResponse response;
+    if (!responseFromNumber(number, response))
+        return kResultFalse;   // a response this build does not know: the current one stays
+    chosenResponse.store(response, std::memory_order_relaxed);
+    return kResultOk;
+}
+
+// Beyond the framework's parameter values the state carries the response, as an extra-state
+// field written only for "SoundFont 2.04" (a "Classic" state is what every build wrote).
+void VSTDSP::writeExtraState(IBStream* stream)
+{
+    if (requestedResponse() == SoundResponse::SoundFont204)
+        ExtraStateFields::writeResponse(stream, int32_t(SoundResponse::SoundFont204));
+}
+
+void VSTDSP::readExtraState(IBStream* stream)
+{
+    // A state without the field (or naming a response this build does not know) plays Classic.
+    int32_t number = 0;
+    SoundResponse response = SoundResponse::Classic;
+    if (ExtraStateFields::readResponse(stream, number))
+        responseFromNumber(number, response);
+    chosenResponse.store(response, std::memory_order_relaxed);
+}
 
 void VSTDSP::soundFontReceived(int32, SFSynthList& list)
 {

@@ -2,12 +2,17 @@
 // The SoundFont player's audio processor: the framework's processor with the 64-voice engine
 // behind its engine operations. It publishes the busy voice count every 4410 samples for the
 // controller's next request ("VOICENUM"), and answers a received sound with its sample points
-// ("USEDMEM") inside the controller's send.
+// ("USEDMEM") inside the controller's send. The response ("Classic" or "SoundFont 2.04") arrives
+// from the controller in a "RESPONSE" message (attribute "response": int32) or with the component
+// state, whose extra state carries it; the audio thread takes it up at its next render call.
 // Threads: as MyVSTProcessor: setupProcessing on the UI thread while processing is stopped,
 // soundFontReceived on the message (UI) thread, getTailSamples on any host thread, the engine
 // operations on the audio thread, real-time safe.
 #include "processor/MyVSTProcessor.h"
+#include "synth/SoundResponse.h"
 #include "synth/SynthEngine.h"
+
+#include <atomic>
 
 namespace Steinberg {
 namespace Vst {
@@ -29,6 +34,8 @@ public:
     void noteOn(int16 channel, int16 pitch, float velocity) noexcept override;
     void noteOff(int16 channel, int16 pitch, float velocity) noexcept override;
     void render(float* inL, float* inR, float* outL, float* outR, int32 count) noexcept override;
+    // "RESPONSE" (UI thread); everything else goes to the framework.
+    tresult PLUGIN_API notify(IMessage* message) override;
     void writeExtraState(IBStream* stream) override;
     void readExtraState(IBStream* stream) override;
     void soundFontReceived(int32 fileId, SFSynthList& list) override;
@@ -38,9 +45,14 @@ public:
 
     // Read access for tests.
     const SynthEngine& synthEngine() const noexcept { return engine; }
+    // The response asked for last (the engine follows at its next render call). Any thread.
+    SoundResponse requestedResponse() const noexcept { return chosenResponse.load(std::memory_order_relaxed); }
 
 private:
     SynthEngine engine;
+    // Written on the UI thread (state, message), read by the audio thread.
+    std::atomic<SoundResponse> chosenResponse{SoundResponse::Classic};
+    static_assert(std::atomic<SoundResponse>::is_always_lock_free, "the response hand-over must be lock-free");
 };
 
 } // namespace Vst

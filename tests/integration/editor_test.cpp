@@ -626,3 +626,37 @@ TEST_F(PlayerEditor, SlowFontShowsLoadingOverADimmedListAndPlaysOnceRead)
     EXPECT_EQ(s["listDimmed"], "0");
     EXPECT_NEAR(playedFrequency(), 440.0, 4.0) << "the piano plays A4";
 }
+
+TEST_F(PlayerEditor, ResponseSwitchTellsTheProcessorAndTheHostAndFollowsARestoredState)
+{
+    openEditor();
+    EXPECT_EQ(shown()["response"], "0");
+    const std::vector<uint8_t> classic = plugin->processorState();
+    plugin->clearEdits();
+    plugin->clearMessages();
+    click(500, 170);   // "SoundFont 2.04"
+    EXPECT_EQ(shown()["response"], "1");
+    std::vector<uint8_t> expected = classic;
+    expected.insert(expected.end(), {1, 0, 0, 0, 4, 0, 0, 0, 1, 0, 0, 0});
+    EXPECT_EQ(plugin->processorState(), expected) << "the processor stores the choice";
+    const auto messages = plugin->messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].id, "RESPONSE");
+    EXPECT_EQ(messages[0].thread, std::this_thread::get_id());
+    EXPECT_EQ(messages[0].deliveryResult, kResultOk);
+    const auto edits = plugin->edits();
+    ASSERT_EQ(edits.size(), 1u) << "the switch is no parameter: the host hears of the project only";
+    EXPECT_EQ(edits[0].kind, EditRecord::Kind::SetDirty);
+    EXPECT_EQ(edits[0].value, 1.0);
+
+    ASSERT_EQ(plugin->setProcessorState(classic), kResultOk);   // the host restores a project
+    ASSERT_EQ(plugin->setControllerComponentState(classic), kResultOk);
+    editor->tick();
+    EXPECT_EQ(shown()["response"], "0");
+    EXPECT_EQ(plugin->processorState(), classic);
+    ASSERT_EQ(plugin->setControllerComponentState(expected), kResultOk);   // the controller learns it
+    editor->tick();
+    EXPECT_EQ(shown()["response"], "1");
+    EXPECT_EQ(plugin->processorState(), expected) << "and passes it on";
+    EXPECT_EQ(plugin->edits().size(), 1u) << "a restore is no edit of the project";
+}

@@ -230,6 +230,22 @@ TEST_F(BundleMessages, IncompleteWaveDataIsIgnored) {
     EXPECT_NE(send(message), kResultOk);
 }
 
+TEST_F(BundleMessages, ResponseMessagesWithoutFourBytesOrWithAnUnknownResponseAreIgnored) {
+    const size_t classicSize = plugin->processorState().size();
+    const int32_t unknown = 2, soundFont = 1;
+    for (const auto& [data, size] : {std::pair<const int32_t*, uint32>{&soundFont, 3}, {&unknown, 4}, {nullptr, 0}}) {
+        IMessage* message = newMessage("RESPONSE");
+        if (data)
+            message->getAttributes()->setBinary("response", data, size);
+        EXPECT_EQ(send(message), kResultFalse);
+        EXPECT_EQ(plugin->processorState().size(), classicSize);
+    }
+    IMessage* message = newMessage("RESPONSE");
+    message->getAttributes()->setBinary("response", &soundFont, 4);
+    EXPECT_EQ(send(message), kResultOk);
+    EXPECT_EQ(plugin->processorState().size(), classicSize + 12);
+}
+
 // A host may give no message objects: the processor then reports nothing, and plays on.
 TEST_F(BundleMessages, WithoutMessageObjectsTheVoiceReportIsLeftOut) {
     ASSERT_EQ(plugin->setControllerState(controllerStateNaming(fontPath, 0)), kResultOk);

@@ -232,3 +232,27 @@ TEST_F(BundleState, StateSurvivesActivationAndProcessingCycles) {
 }
 
 } // namespace
+
+// The response lives after the entries, written only for "SoundFont 2.04", so a "Classic"
+// state is what every build wrote, and a build that does not know the field reads past it.
+TEST_F(BundleState, TheSoundFont204ResponseRoundTripsAsAnExtraFieldAndClassicStays104Bytes) {
+    const std::vector<uint8_t> classic = processorStateBytes("1.5-fw 2.1", 0, kDefaults);
+    std::vector<uint8_t> soundFont = classic;
+    soundFont.insert(soundFont.end(), {1, 0, 0, 0, 4, 0, 0, 0, 1, 0, 0, 0});
+    ASSERT_EQ(plugin->setProcessorState(soundFont), kResultOk);
+    block();
+    EXPECT_EQ(state(), soundFont);
+    EXPECT_EQ(plugin->setControllerComponentState(soundFont), kResultOk);
+
+    std::vector<uint8_t> unknownFirst = classic;   // a later build's field is stepped over
+    unknownFirst.insert(unknownFirst.end(), {9, 0, 0, 0, 2, 0, 0, 0, 7, 7, 1, 0, 0, 0, 4, 0, 0, 0, 1, 0, 0, 0});
+    ASSERT_EQ(plugin->setProcessorState(unknownFirst), kResultOk);
+    EXPECT_EQ(state(), soundFont);
+    std::vector<uint8_t> huge = classic, negative = classic;   // sizes no field of ours has
+    huge.insert(huge.end(), {9, 0, 0, 0, 0, 0, 0, 0x40, 1, 0, 0, 0, 4, 0, 0, 0, 1, 0, 0, 0});
+    negative.insert(negative.end(), {9, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF});
+    for (const auto& restored : {classic, std::vector<uint8_t>(soundFont.begin(), soundFont.end() - 2), huge, negative}) {
+        ASSERT_EQ(plugin->setProcessorState(restored), kResultOk);   // no field, cut short or not ours
+        EXPECT_EQ(state().size(), 104u);
+    }
+}

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <thread>
 #include <unistd.h>
@@ -126,6 +128,44 @@ TEST_F(BundleTiming, ALoadedSoundSurvivesDeactivationFromAnotherThread) {
     });
     offline.join();
     EXPECT_EQ(measured, 10 + lead);
+}
+
+// The response hand-over: states restored on the UI thread while the audio thread plays notes
+// (as a host restores a project during playback); the audio thread ends up with the last one.
+TEST_F(BundleTiming, ResponsesRestoredWhileTheAudioThreadPlaysReachIt) {
+    auto plugin = playingInstance();
+    ASSERT_NE(plugin, nullptr);
+    std::vector<uint8_t> classic = plugin->processorState(), soundFont = classic;
+    soundFont.insert(soundFont.end(), {1, 0, 0, 0, 4, 0, 0, 0, 1, 0, 0, 0});
+    std::atomic<bool> done{false};
+    bool finite = true;
+    std::thread audio([&] {
+        for (int block = 0; !done || block < 8; ++block) {
+            const StereoBuffer& out = plugin->process(64, {}, {NoteEvent::on(block % 64, 60 + block % 12, 0.5f)});
+            for (float sample : out.left)
+                finite = finite && std::isfinite(sample);
+        }
+    });
+    for (int i = 0; i < 200; ++i)
+        EXPECT_EQ(plugin->setProcessorState(i % 2 ? soundFont : classic), kResultOk);
+    done = true;
+    audio.join();
+    EXPECT_TRUE(finite);
+    EXPECT_EQ(plugin->processorState(), soundFont);
+    // A change of response silences the notes still held; in "SoundFont 2.04" a note at
+    // velocity 64/127 then plays 11.9 dB under one at full velocity.
+    for (const auto& state : {classic, soundFont}) {
+        ASSERT_EQ(plugin->setProcessorState(state), kResultOk);
+        plugin->process(64);
+    }
+    double level[2] = {0, 0};
+    for (int v = 0; v < 2; ++v) {
+        plugin->process(kBlock, {}, {NoteEvent::on(0, 69, v ? 64.0f / 127.0f : 1.0f)});
+        for (int b = 0; b < 4; ++b)
+            for (float sample : plugin->process(kBlock, {}, {NoteEvent::off(kBlock - 1, 69)}).left)
+                level[v] = std::max(level[v], double(std::fabs(sample)));
+    }
+    EXPECT_NEAR(20.0 * std::log10(level[1] / level[0]), -11.9, 0.2);
 }
 
 } // namespace

@@ -235,6 +235,24 @@ TEST_F(RenderAudio, LevelOptionScalesTheOutputLinearly) {
     EXPECT_NEAR(rms(readFloatWav(half).left, 0.1, 0.4) / rms(readFloatWav(plain).left, 0.1, 0.4), 0.5, 0.01);
 }
 
+// --response sf2: a note at velocity 64 sounds 11.9 dB under one at 127 (Classic: 6 dB), and
+// Volume 40 takes 20 dB off (Classic: 10 dB).
+TEST_F(RenderAudio, ResponseOptionPlaysVelocityAndVolumeAsTheSoundFontStandardDoes) {
+    zephra::test::MidiTrack track;
+    track.note(0, 480, 0, 69, 127).note(960, 480, 0, 69, 64).controller(1900, 0, 7, 40).note(1920, 480, 0, 69, 127);
+    const std::string midi = writeMidi("response.mid", {track});
+    for (const std::string response : {"classic", "sf2"}) {
+        const std::string wav = folder + "/" + response + ".wav";
+        ASSERT_EQ(render("--sf2 " + sineFont + " --midi " + midi + " --format float --no-normalise --response " +
+                         response + " -o " + wav), 0) << lastErrors;
+        const Stereo x = readFloatWav(wav);
+        const double loud = rms(x.left, 0.1, 0.4), soft = rms(x.left, 1.1, 1.4), quiet = rms(x.left, 2.1, 2.4);
+        const bool sf2 = response == "sf2";
+        EXPECT_NEAR(20.0 * std::log10(soft / loud), sf2 ? -11.9 : -6.0, 0.1) << response;
+        EXPECT_NEAR(20.0 * std::log10(quiet / loud), sf2 ? -20.07 : -10.03, 0.1) << response;
+    }
+}
+
 TEST_F(RenderAudio, SingleInstanceTakesTheProgramChangeBeforeTheFirstNote) {
     zephra::test::MidiTrack track;
     track.program(0, 0, 1).note(0, 480, 0, 69, 100).program(960, 0, 0);

@@ -152,6 +152,19 @@ TEST_F(State, StateSetBeforeInitializeSurvivesIt)
     EXPECT_EQ(stateBytes(*fresh), bytes);
 }
 
+// What a build that knows no extra fields does with a state that carries one (the response).
+TEST_F(State, ExtraFieldsAfterTheEntriesAreLeftToTheSubclassAndDoNotDisturbTheEntries)
+{
+    auto bytes = defaultStateBytes();
+    double level = 48.0;
+    std::memcpy(bytes.data() + 104 - 8, &level, 8);
+    bytes.insert(bytes.end(), {1, 0, 0, 0, 4, 0, 0, 0, 1, 0, 0, 0});
+    ASSERT_EQ(setStateBytes(*processor, bytes), kResultOk);
+    runBlock();
+    EXPECT_DOUBLE_EQ(processor->value(1001), 48.0);
+    EXPECT_EQ(stateBytes(*processor).size(), 104u);
+}
+
 TEST_F(State, OtherVersionIsRefusedAndChangesNothing)
 {
     auto bytes = defaultStateBytes();

@@ -71,6 +71,9 @@ TEST(RenderOptions, ChannelIsCountedFromOneAndNormalisingCanBeSwitchedOff) {
     EXPECT_FALSE(options.normalise);
     EXPECT_NE(errorOf({"--channel", "17"}).find("1 to 16"), std::string::npos);
     EXPECT_NE(errorOf({"--tail", "31"}).find("0 to 30"), std::string::npos);
+    ASSERT_TRUE(parse({"--response", "sf2"}, options, error)) << error;
+    EXPECT_EQ(options.response, ResponseChoice::soundFont204);
+    EXPECT_NE(errorOf({"--response", "fluid"}).find("classic or sf2"), std::string::npos);
 }
 
 TEST(RenderOptions, BadValuesAreRefusedWithTheirReason) {
