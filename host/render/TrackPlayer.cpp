@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace zephra {
 namespace render {
@@ -15,12 +16,18 @@ namespace {
 constexpr size_t kMaxNotesPerBlock = 512;
 constexpr const char* kVoiceCountMessage = "VOICENUM";
 
+int64_t firstNoteOn(const RenderPlan& plan) {
+    for (const PlannedNote& note : plan.notes)
+        if (note.on) return note.sample;
+    return INT64_MAX;
+}
+
 } // namespace
 
 TrackPlayer::TrackPlayer(std::unique_ptr<host::Plugin> plugin, TrackPlan track, std::string soundFontPath,
-                         uint64_t usedMemory)
+                         uint64_t usedMemory, double sampleRate)
     : plugin_(std::move(plugin)), track_(std::move(track)), soundFontPath_(std::move(soundFontPath)),
-      usedMemory_(usedMemory) {
+      pan_(track_.plan.pans, firstNoteOn(track_.plan), sampleRate), usedMemory_(usedMemory) {
     changes_.reserve(16);
     notes_.reserve(kMaxNotesPerBlock);
 }
@@ -60,9 +67,11 @@ void TrackPlayer::readVoiceCount() {
     if (found) voiceCountReadAt_ = position_;
 }
 
-bool TrackPlayer::renderAdd(int32_t frames, float* mixLeft, float* mixRight, std::string& error) {
+bool TrackPlayer::render(int32_t frames, float* left, float* right, std::string& error) {
     const RenderPlan& plan = track_.plan;
-    const int64_t end = position_ + frames;
+    const int64_t start = position_, end = position_ + frames;
+    float* outLeft = left;
+    float* outRight = right;
     while (position_ < end) {
         while (nextProgram_ < track_.programs.size() && track_.programs[nextProgram_].sample <= position_)
             changePreset(track_.programs[nextProgram_++].preset);
@@ -108,17 +117,16 @@ bool TrackPlayer::renderAdd(int32_t frames, float* mixLeft, float* mixRight, std
         }
         for (int32_t i = 0; i < count; ++i) {
             const float l = out.left[static_cast<size_t>(i)], r = out.right[static_cast<size_t>(i)];
-            if (!std::isfinite(l) || !std::isfinite(r)) {
-                ++nonFinite_;
-                continue;
-            }
-            mixLeft[i] += l;
-            mixRight[i] += r;
+            const bool finite = std::isfinite(l) && std::isfinite(r);
+            if (!finite) ++nonFinite_;
+            outLeft[i] = finite ? l : 0.f;
+            outRight[i] = finite ? r : 0.f;
         }
-        mixLeft += count;
-        mixRight += count;
+        outLeft += count;
+        outRight += count;
         position_ = blockEnd;
     }
+    pan_.apply(start, left, right, frames);
     readVoiceCount();
     return true;
 }

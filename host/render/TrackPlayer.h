@@ -3,11 +3,13 @@
 // offline export: blocks are cut at every parameter change (the plug-in applies parameter
 // changes at the start of a block), so the audio does not depend on the block size; a preset
 // change restores a controller state naming the new preset between two blocks and lets an
-// empty block adopt it, so it lands on its sample.
+// empty block adopt it, so it lands on its sample. The track's pan (controller 10) scales the
+// instance's output as a mixer channel's pan control would.
 //
 // Threads: the thread that owns the Plugin (it stands in for both the UI and the audio thread).
 // Not real-time safe (allocates between blocks, reads the SoundFont on a preset change).
 #include "ChannelPlan.h"
+#include "TrackPan.h"
 #include "host/PluginHost.h"
 
 #include <cstdint>
@@ -22,11 +24,11 @@ class TrackPlayer {
 public:
     // plugin: set up, with the track's first preset already loaded from soundFontPath.
     TrackPlayer(std::unique_ptr<host::Plugin> plugin, TrackPlan track, std::string soundFontPath,
-                uint64_t usedMemory);
+                uint64_t usedMemory, double sampleRate);
 
-    // Renders the next frames (at most the plug-in's maximum block per process call) and adds
-    // them to mixLeft/mixRight. Samples that are not numbers are counted and left out.
-    bool renderAdd(int32_t frames, float* mixLeft, float* mixRight, std::string& error);
+    // Renders the next frames (at most the plug-in's maximum block per process call), panned,
+    // into left/right. Samples that are not numbers are counted and written as silence.
+    bool render(int32_t frames, float* left, float* right, std::string& error);
 
     // Ends the track as a DAW ends an export: processing stops and the plug-in is deactivated,
     // which hands over the processor's last voice report at once. Returns the highest count
@@ -51,6 +53,7 @@ private:
     std::unique_ptr<host::Plugin> plugin_;
     TrackPlan track_;
     std::string soundFontPath_;
+    TrackPan pan_;
     uint64_t usedMemory_ = 0;
     size_t nextNote_ = 0, nextParameter_ = 0, nextProgram_ = 0;
     int64_t position_ = 0;
