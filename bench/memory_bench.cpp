@@ -30,7 +30,6 @@
 #include <set>
 #include <string>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -151,10 +150,9 @@ std::unique_ptr<zephra::host::Plugin> readyInstance(zephra::host::Module& module
     return plugin;
 }
 
-// Loads the preset as a DAW restoring a project does and waits for the processor's report of
-// the adopted sound. uiSeconds: the time the controller's state restore takes on the UI thread
-// (read, resolve, convert, hand over), without the wait for the report, which the processor
-// sends from its own report thread some time after the adopting block.
+// Loads the preset as a DAW restoring a project does. uiSeconds: the time the controller's
+// state restore takes on the UI thread (read, resolve, convert, hand over); the processor's
+// report of the sound comes back inside it.
 bool loadPreset(zephra::host::Plugin& plugin, const Font& font, double& uiSeconds, uint64_t& usedPoints)
 {
     const std::vector<uint8_t> state = zephra::render::soundFontControllerState(
@@ -165,19 +163,15 @@ bool loadPreset(zephra::host::Plugin& plugin, const Font& font, double& uiSecond
         return false;
     uiSeconds = secondsSince(start);
     plugin.process(0);   // the processor adopts the sound at the end of a render call
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    while (std::chrono::steady_clock::now() < giveUp) {
-        for (const zephra::host::MessageRecord& message : plugin.messages()) {
-            const auto it = message.binaries.find("usedMem");
-            if (message.id != "USEDMEM" || it == message.binaries.end() || it->second.size() < 8)
-                continue;
-            std::memcpy(&usedPoints, it->second.data(), 8);
-            plugin.clearMessages();
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    for (const zephra::host::MessageRecord& message : plugin.messages()) {
+        const auto it = message.binaries.find("usedMem");
+        if (message.id != "USEDMEM" || it == message.binaries.end() || it->second.size() < 8)
+            continue;
+        std::memcpy(&usedPoints, it->second.data(), 8);
+        plugin.clearMessages();
+        return true;
     }
-    std::fprintf(stderr, "memory_bench: no report of an adopted sound for %s\n", font.path.c_str());
+    std::fprintf(stderr, "memory_bench: no report of the loaded sound for %s\n", font.path.c_str());
     return false;
 }
 

@@ -3,6 +3,7 @@
 #include "host/HostAllocationScope.h"
 #include "host/MessageObjects.h"
 
+#include <atomic>
 #include <thread>
 
 using namespace Steinberg;
@@ -20,7 +21,14 @@ void describe(IMessage* message, MessageRecord& record) {
     if (const auto* own = dynamic_cast<const Message*>(message))
         own->attributes().copyInto(record);
 }
+
+std::atomic<int64_t>& refusedInProcess() {
+    static std::atomic<int64_t> count{0};
+    return count;
 }
+}
+
+int64_t refusedMessagesInProcess() noexcept { return refusedInProcess().load(); }
 
 MessageLog::~MessageLog() {
     HostAllocationScope scope;
@@ -60,6 +68,29 @@ void MessageLog::deliveryFinished(uint64_t sequence, tresult result) {
         if (sequences_[i] < sequence)
             return;
     }
+}
+
+void MessageLog::recordRefused(MessageDirection direction, IMessage* message) {
+    HostAllocationScope scope;
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++refused_;
+    ++refusedInProcess();
+    const uint64_t sequence = nextSequence_++;
+    if (!recording_)
+        return;
+    MessageRecord record;
+    record.direction = direction;
+    record.thread = std::this_thread::get_id();
+    record.refused = true;
+    record.deliveryResult = kResultFalse;
+    describe(message, record);
+    records_.push_back(std::move(record));
+    sequences_.push_back(sequence);
+}
+
+int64_t MessageLog::refusedCount() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return refused_;
 }
 
 void MessageLog::setHolding(bool hold) {
@@ -103,7 +134,7 @@ void MessageLog::clear() {
 }
 
 ConnectionProxy::ConnectionProxy(MessageLog& log, MessageDirection direction, IConnectionPoint* target)
-    : log_(log), direction_(direction), target_(target) {}
+    : log_(log), direction_(direction), target_(target), uiThread_(std::this_thread::get_id()) {}
 
 void ConnectionProxy::detach() noexcept { target_ = nullptr; }
 
@@ -121,6 +152,10 @@ tresult PLUGIN_API ConnectionProxy::notify(IMessage* message) {
     IConnectionPoint* target = target_;
     if (!target)
         return kResultFalse;
+    if (std::this_thread::get_id() != uiThread_) {
+        log_.recordRefused(direction_, message);
+        return kResultFalse;
+    }
     uint64_t sequence = 0;
     if (log_.recordSend(direction_, message, target, sequence))
         return kResultOk;   // held: delivered later by deliverHeld

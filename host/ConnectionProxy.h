@@ -1,8 +1,10 @@
 #pragma once
 // The link between processor and controller, as a DAW makes it: each side is connected to a
 // proxy that records every message and hands it to the other side synchronously, inside the
-// sender's notify call. The log can instead hold messages back and deliver them later, to
-// imitate a host that delivers late.
+// sender's notify call. As the SDK's own proxy does, it delivers only what is sent on the
+// thread that connected the components (the UI thread): a message sent on any other thread is
+// refused with kResultFalse, recorded as refused and counted. The log can instead hold
+// messages back and deliver them later, to imitate a host that delivers late.
 // Threads: any; senders may be the UI and the audio thread at once (the log takes a lock, which
 // is the host's cost, not the plug-in's). Not real-time safe: recording allocates inside a
 // HostAllocationScope.
@@ -12,6 +14,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 namespace zephra {
@@ -29,6 +32,10 @@ public:
     bool recordSend(MessageDirection direction, Steinberg::Vst::IMessage* message,
                     Steinberg::Vst::IConnectionPoint* target, uint64_t& sequence);
     void deliveryFinished(uint64_t sequence, Steinberg::tresult result);
+    // Records a message refused for the thread it was sent on, and counts it here and in the
+    // process-wide count.
+    void recordRefused(MessageDirection direction, Steinberg::Vst::IMessage* message);
+    int64_t refusedCount() const;
 
     void setHolding(bool hold);
     void setRecording(bool record);
@@ -51,11 +58,16 @@ private:
     std::vector<HeldMessage> held_;
     bool holding_ = false;
     bool recording_ = true;
+    int64_t refused_ = 0;
 };
+
+// Messages refused by every connection of this process so far.
+int64_t refusedMessagesInProcess() noexcept;
 
 class ConnectionProxy : public Steinberg::Vst::IConnectionPoint {
 public:
     // direction: where messages sent into this proxy go; target: that side's connection point.
+    // Made on the thread that connects the components: the only one whose messages it delivers.
     ConnectionProxy(MessageLog& log, MessageDirection direction, Steinberg::Vst::IConnectionPoint* target);
 
     void detach() noexcept;   // later messages are refused with kResultFalse
@@ -63,7 +75,8 @@ public:
     // The plug-in side may call these on its peer; the proxy's link is fixed by the host.
     Steinberg::tresult PLUGIN_API connect(Steinberg::Vst::IConnectionPoint* other) override;
     Steinberg::tresult PLUGIN_API disconnect(Steinberg::Vst::IConnectionPoint* other) override;
-    // Records and delivers (or holds) the message; null message: kInvalidArgument.
+    // Records and delivers (or holds) the message; null message: kInvalidArgument; sent on
+    // another thread than the connecting one: refused (kResultFalse), recorded and counted.
     Steinberg::tresult PLUGIN_API notify(Steinberg::Vst::IMessage* message) override;
 
     Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override;
@@ -74,6 +87,7 @@ private:
     MessageLog& log_;
     MessageDirection direction_;
     Steinberg::Vst::IConnectionPoint* target_;
+    std::thread::id uiThread_;
 };
 
 } // namespace host

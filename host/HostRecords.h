@@ -83,6 +83,7 @@ struct MessageRecord {
     std::string id;
     std::thread::id thread;         // thread on which the sender called notify
     bool held = false;              // held back at send time instead of delivered
+    bool refused = false;           // sent off the connecting (UI) thread: never delivered
     Steinberg::tresult deliveryResult = Steinberg::kResultOk;   // receiver's notify result
     std::map<std::string, std::vector<uint8_t>> binaries;
     std::map<std::string, int64_t> integers;

@@ -4,6 +4,7 @@
 #include "host/ConnectionProxy.h"
 #include "host/EventList.h"
 #include "host/HostContext.h"
+#include "host/MessageObjects.h"
 #include "host/ParameterChanges.h"
 #include "host/VectorStream.h"
 
@@ -424,6 +425,21 @@ void Plugin::holdMessages(bool hold) { messageLog_->setHolding(hold); }
 int Plugin::deliverHeldMessages() { return messageLog_->deliverHeld(); }
 void Plugin::recordMessages(bool record) { messageLog_->setRecording(record); }
 void Plugin::refuseMessageObjects(bool refuse) { context_->refuseInstances(refuse); }
+int64_t Plugin::refusedMessages() const { return messageLog_->refusedCount(); }
+
+tresult Plugin::sendToProcessor(const char* messageId) {
+    if (!toProcessor_)
+        return kResultFalse;
+    IMessage* message = nullptr;
+    {
+        HostAllocationScope scope;
+        message = new Message;
+    }
+    message->setMessageID(messageId);
+    const tresult result = toProcessor_->notify(message);
+    message->release();
+    return result;
+}
 
 } // namespace host
 } // namespace zephra

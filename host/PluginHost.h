@@ -26,6 +26,10 @@ namespace zephra {
 namespace host {
 
 // A loaded bundle: the shared object inside it, its entry points and its class factory.
+// Messages refused by the connections of every plug-in in this process so far (see
+// Plugin::refusedMessages); tests fail on any.
+int64_t refusedMessagesInProcess() noexcept;
+
 class Module : public std::enable_shared_from_this<Module> {
 public:
     // bundlePath: "<name>.vst3" folder (the library is Contents/x86_64-linux/<name>.so) or the
@@ -159,6 +163,13 @@ public:
     void recordMessages(bool record);
     // Imitates a host without a message factory: the plug-in's allocateMessage gets null.
     void refuseMessageObjects(bool refuse);
+    // Messages the connection refused because they were sent on another thread than the one
+    // that created the plug-in and connected its two sides (the UI thread), as hosts built on
+    // the SDK refuse them. A correct plug-in never has any.
+    int64_t refusedMessages() const;
+    // Sends a message without attributes to the processor, as the controller would, through the
+    // same connection (recorded; delivered only when sent on the UI thread).
+    Steinberg::tresult sendToProcessor(const char* messageId);
 
 private:
     Plugin();

@@ -5,15 +5,22 @@
 //   zephra-editorhost --test-frame [--resources <folder>]
 // Options: --font <file>     restore a project naming this SoundFont before the editor opens
 //          --preset <n>      the preset index of that project (default 0)
-//          --commands        read commands from standard input: "play <key>" renders the key
-//                            through the plug-in and prints "played key=<k> freq=<Hz> peak=<p>";
-//                            the editor closes when standard input ends
+//          --commands        read commands from standard input: "play <key> [<key> ...]" plays
+//                            the keys for half a second and prints "played key=<first key>
+//                            freq=<Hz> peak=<p>"; "hold <key> [<key> ...]" holds keys until
+//                            "release"; "show" prints what the editor shows as "shows
+//                            memory=<Sample data> voices=<Voices>"; the editor closes when
+//                            standard input ends
 //          --scale <factor>  content scale for HiDPI screens
 //          --quit-after <ms> close after this time (default: when the window is closed)
 //          --cycles <n>      attach and remove the editor n times, then report what is left
 //          --screenshot <file.png>  write the editor drawn off screen (at --scale); the test
 //                                   frame then runs on screen, a plug-in's editor does not
 //          --until-stdin-closes     close when standard input ends (for scripted tests)
+// With --font or --commands the plug-in plays on an audio thread of its own, in real time, as in
+// a DAW. Exit status 4: the plug-in sent a message between processor and controller on another
+// thread than the UI thread, which hosts built on the VST3 SDK refuse.
+#include "AudioThread.h"
 #include "HostWindow.h"
 #include "PollRunLoop.h"
 #include "TestFrameEditor.h"
@@ -29,6 +36,7 @@
 #include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
 #include "public.sdk/source/vst/vsteditcontroller.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -37,8 +45,8 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <unistd.h>
+#include <vector>
 
 using namespace Steinberg;
 using namespace zephra::editorhost;
@@ -151,9 +159,17 @@ int openDescriptors()
 
 using CommandHandler = std::function<void(const std::string&)>;
 
+// A descriptor the run loop watches besides the window and standard input.
+struct Watch
+{
+    int descriptor = -1;
+    std::function<void()> onReadable;
+};
+
 // Attaches the view to the window, runs the loop, removes it again. With a command handler,
 // each line of standard input goes to it and the end of input closes the editor.
-int runView(IPlugView* view, const Options& options, const CommandHandler& onCommand = {})
+int runView(IPlugView* view, const Options& options, const CommandHandler& onCommand = {},
+            const Watch& watch = {})
 {
     // The scale comes first: the view's size is in physical pixels.
     IPlugViewContentScaleSupport* scaling = nullptr;
@@ -193,6 +209,9 @@ int runView(IPlugView* view, const Options& options, const CommandHandler& onCom
                 pending.clear();
         });
     }
+
+    if (watch.descriptor >= 0)
+        loop->addHostDescriptor(watch.descriptor, watch.onReadable);
 
     view->setFrame(plugFrame);
 
@@ -262,39 +281,29 @@ int runTestFrame(const Options& options)
     return result;
 }
 
-constexpr int32_t kCommandBlock = 512;
+constexpr int32_t kCommandBlock = AudioThread::kBlock;
 
-// Waits up to a second for the processor's "USEDMEM" report of an adopted sound.
-void waitForMemoryReport(zephra::host::Plugin& plugin)
+// The keys after a command's word ("play 60 64 67"), each 0 to 127; empty when there is none.
+std::vector<int16_t> keysOf(const std::string& line)
 {
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(1);
-    while (std::chrono::steady_clock::now() < giveUp) {
-        for (const zephra::host::MessageRecord& message : plugin.messages())
-            if (message.direction == zephra::host::MessageDirection::ToController &&
-                message.id == "USEDMEM")
-                return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::vector<int16_t> keys;
+    if (line.find(' ') == std::string::npos)
+        return keys;
+    const char* at = line.c_str() + line.find(' ');
+    for (char* end = nullptr;; at = end) {
+        const long key = std::strtol(at, &end, 10);
+        if (end == at)
+            break;
+        if (key < 0 || key > 127)
+            return {};
+        keys.push_back(int16_t(key));
     }
+    return keys;
 }
 
-// "play <key>": half a second of the key through the plug-in, its pitch and peak printed.
-void playCommand(zephra::host::Plugin& plugin, const std::string& line)
+// A played chord: its pitch (from the rising zero crossings after the attack) and peak.
+void printPlayed(int key, const std::vector<float>& left)
 {
-    int key = 0;
-    if (std::sscanf(line.c_str(), "play %d", &key) != 1 || key < 0 || key > 127)
-        return;
-    plugin.process(kCommandBlock);   // a sound chosen meanwhile is adopted in this block
-    std::vector<float> left;
-    for (int block = 0; block < 44; ++block) {
-        std::vector<zephra::host::NoteEvent> notes;
-        if (block == 0)
-            notes.push_back(zephra::host::NoteEvent::on(0, int16_t(key)));
-        if (block == 43)
-            notes.push_back(zephra::host::NoteEvent::off(0, int16_t(key)));
-        const auto& out = plugin.process(kCommandBlock, {}, notes);
-        left.insert(left.end(), out.left.begin(), out.left.end());
-    }
-    // Pitch from the rising zero crossings after the attack.
     double first = -1, last = -1, peak = 0;
     int crossings = 0;
     for (size_t i = 4096; i < left.size(); ++i) {
@@ -309,6 +318,27 @@ void playCommand(zephra::host::Plugin& plugin, const std::string& line)
     }
     const double freq = crossings > 2 ? (crossings - 1) * 44100.0 / (last - first) : 0.0;
     std::printf("played key=%d freq=%.1f peak=%.4f\n", key, freq, peak);
+    std::fflush(stdout);
+}
+
+// "show": "Sample data" and "Voices" as the editor shows them now.
+void printShown(IPlugView* view)
+{
+    Vst::IOffscreenEditor* editor = nullptr;
+    std::string text;
+    if (view->queryInterface(Vst::IOffscreenEditor::iid, reinterpret_cast<void**>(&editor)) == kResultTrue &&
+        editor) {
+        text.resize(size_t(std::max(editor->describe(nullptr, 0), 1)));
+        editor->describe(text.data(), int32(text.size()));
+        editor->release();
+    }
+    auto shown = [&text](const std::string& name) {
+        const size_t at = text.find("\n" + name + "=");
+        return at == std::string::npos ? std::string("?")
+                                       : text.substr(at + name.size() + 2,
+                                                     text.find('\n', at + 1) - at - name.size() - 2);
+    };
+    std::printf("shows memory=%s voices=%s\n", shown("memory").c_str(), shown("voices").c_str());
     std::fflush(stdout);
 }
 
@@ -370,31 +400,63 @@ int runBundle(const Options& options)
             std::fprintf(stderr, "zephra-editorhost: the plug-in refused the project state\n");
             return 1;
         }
-        // The restored sound is adopted in this block; the processor reports it from its own
-        // thread shortly after, and the editor shows that report.
+        // The processor reported the restored sound inside the restore; it adopts it in this
+        // block.
         plugin->process(kCommandBlock);
-        waitForMemoryReport(*plugin);
     }
     IPlugView* view = plugin->controller()->createView(Vst::ViewType::kEditor);
     if (!view) {
         std::fprintf(stderr, "zephra-editorhost: the plug-in has no editor\n");
         return 3;
     }
+    int result = 0;
     if (!options.screenshot.empty()) {
-        const int result = writeEditorScreenshot(view, options);
-        view->release();
-        return result;
-    }
-    if (view->isPlatformTypeSupported(kPlatformTypeX11EmbedWindowID) != kResultTrue) {
-        view->release();
+        result = writeEditorScreenshot(view, options);
+    } else if (view->isPlatformTypeSupported(kPlatformTypeX11EmbedWindowID) != kResultTrue) {
         std::fprintf(stderr, "zephra-editorhost: the editor cannot embed in an X11 window\n");
-        return 3;
+        result = 3;
+    } else {
+        std::unique_ptr<AudioThread> audio;
+        if (!options.font.empty() || options.commands) {
+            audio = std::make_unique<AudioThread>(*plugin);
+            if (!audio->start(error)) {
+                std::fprintf(stderr, "zephra-editorhost: %s\n", error.c_str());
+                view->release();
+                return 1;
+            }
+        }
+        int playedKey = 0;
+        CommandHandler commands;
+        if (options.commands)
+            commands = [&](const std::string& line) {
+                const std::vector<int16_t> keys = keysOf(line);
+                if (line.rfind("play ", 0) == 0 && !keys.empty() && audio->play(keys))
+                    playedKey = keys.front();
+                else if (line.rfind("hold ", 0) == 0)
+                    audio->hold(keys);
+                else if (line == "release")
+                    audio->release();
+                else if (line == "show")
+                    printShown(view);
+            };
+        Watch played;
+        if (audio)
+            played = {audio->capturedDescriptor(), [&] {
+                          std::vector<float> left;
+                          if (audio->takePlayed(left))
+                              printPlayed(playedKey, left);
+                      }};
+        result = runView(view, options, commands, played);
     }
-    CommandHandler play;
-    if (options.commands)
-        play = [&plugin](const std::string& line) { playCommand(*plugin, line); };
-    const int result = runView(view, options, play);
     view->release();
+    // A message refused on the way would be lost in a host built on the SDK: say so and fail.
+    if (const int64_t refused = plugin->refusedMessages()) {
+        std::fprintf(stderr,
+                     "zephra-editorhost: the plug-in sent %lld message(s) between its processor and "
+                     "controller off the UI thread; hosts built on the VST3 SDK refuse them\n",
+                     static_cast<long long>(refused));
+        return 4;
+    }
     return result;
 }
 

@@ -126,8 +126,8 @@ bool renderMix(const std::vector<TrackPlayer*>& players, const ForEachPlayer& fo
     stats.frames = emitted;
     stats.songFrames = std::min(emitted, songEnd);
     stats.tailCapped = !stats.interrupted && watch.tailCapped();
-    // The processor may report voices from a thread of its own, so a render faster than its
-    // reports may have heard nothing yet: its last report comes when it is deactivated.
+    // The processor counts voices every 4410 samples and answers with the highest count since its
+    // last answer: a count taken after the last request comes with the one in finish().
     if (!stats.interrupted) {
         std::vector<int32_t> reported(players.size(), 0);
         forEach([&](size_t i) { reported[i] = players[i]->finish(); });

@@ -6,8 +6,6 @@
 #include "pluginterfaces/vst/ivsteditcontroller.h"
 
 #include <algorithm>
-#include <chrono>
-#include <thread>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -42,29 +40,22 @@ bool loadSoundFont(host::Plugin& plugin, const std::string& path, int32_t preset
         error = "the plug-in's controller refused the state naming the SoundFont";
         return false;
     }
-    // The processor adopts a received sound at the end of its next render call: an empty block
-    // does that before the first note.
+    // The processor answers the hand-over with its report inside the same call, and adopts the
+    // sound at the end of its next render call: an empty block does that before the first note.
     plugin.process(0);
 
     bool sent = false;
     bool adopted = false;
-    // The processor's report of the adopted sound comes from its report thread, within about
-    // 100 ms of the adopting block.
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(1);
-    while (true) {
-        for (const host::MessageRecord& message : plugin.messages()) {
-            if (message.direction == host::MessageDirection::ToProcessor && message.id == "SF2DATA") sent = true;
-            if (message.direction == host::MessageDirection::ToController && message.id == kUsedMemoryMessage) {
-                auto it = message.binaries.find("usedMem");
-                if (it == message.binaries.end() || it->second.size() < 8) continue;
-                uint64_t value = 0;
-                for (int i = 7; i >= 0; --i) value = (value << 8) | it->second[static_cast<size_t>(i)];
-                usedMemory = value;
-                adopted = true;
-            }
+    for (const host::MessageRecord& message : plugin.messages()) {
+        if (message.direction == host::MessageDirection::ToProcessor && message.id == "SF2DATA") sent = true;
+        if (message.direction == host::MessageDirection::ToController && message.id == kUsedMemoryMessage) {
+            auto it = message.binaries.find("usedMem");
+            if (it == message.binaries.end() || it->second.size() < 8) continue;
+            uint64_t value = 0;
+            for (int i = 7; i >= 0; --i) value = (value << 8) | it->second[static_cast<size_t>(i)];
+            usedMemory = value;
+            adopted = true;
         }
-        if (!sent || adopted || std::chrono::steady_clock::now() >= giveUp) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     plugin.clearMessages();
     if (!sent) {

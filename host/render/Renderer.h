@@ -3,7 +3,7 @@
 // restoring a controller state naming the SoundFont and preset (and letting an empty block adopt
 // the sound), and reading its MIDI mapping and parameters.
 //
-// Threads: the thread that owns the Plugin (it stands in for both the UI and the audio thread).
+// Threads: the thread that created the Plugin (it stands in for both the UI and the audio thread).
 // Not real-time safe (allocates, the plug-in reads the SoundFont).
 #include "ChannelPlan.h"
 #include "RenderPlan.h"

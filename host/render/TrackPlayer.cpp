@@ -15,6 +15,7 @@ namespace {
 // stretch is cut into more blocks.
 constexpr size_t kMaxNotesPerBlock = 512;
 constexpr const char* kVoiceCountMessage = "VOICENUM";
+constexpr const char* kVoiceCountRequest = "GETVOICENUM";   // answered with "VOICENUM" inside the call
 
 int64_t firstNoteOn(const RenderPlan& plan) {
     for (const PlannedNote& note : plan.notes)
@@ -53,6 +54,7 @@ int32_t TrackPlayer::finish() {
 }
 
 void TrackPlayer::readVoiceCount() {
+    plugin_->sendToProcessor(kVoiceCountRequest);
     bool found = false;
     for (const host::MessageRecord& message : plugin_->messages()) {
         if (message.direction != host::MessageDirection::ToController || message.id != kVoiceCountMessage) continue;

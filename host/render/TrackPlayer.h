@@ -6,7 +6,8 @@
 // empty block adopt it, so it lands on its sample. The track's pan (controller 10) scales the
 // instance's output as a mixer channel's pan control would.
 //
-// Threads: the thread that owns the Plugin (it stands in for both the UI and the audio thread).
+// Threads: the thread that created the Plugin (it stands in for both the UI and the audio thread;
+// the voice counts are asked for as the controller asks, which hosts allow only on that thread).
 // Not real-time safe (allocates between blocks, reads the SoundFont on a preset change).
 #include "ChannelPlan.h"
 #include "TrackPan.h"
@@ -30,13 +31,14 @@ public:
     // into left/right. Samples that are not numbers are counted and written as silence.
     bool render(int32_t frames, float* left, float* right, std::string& error);
 
-    // Ends the track as a DAW ends an export: processing stops and the plug-in is deactivated,
-    // which hands over the processor's last voice report at once. Returns the highest count
-    // that report carries (the processor keeps the highest since its previous report).
+    // Ends the track as a DAW ends an export: processing stops and the plug-in is deactivated;
+    // then the processor is asked for its count once more. Returns the highest count that
+    // answer carries (the processor keeps the highest since its previous answer).
     int32_t finish();
     int64_t position() const { return position_; }
     const TrackPlan& track() const { return track_; }
-    // The latest voice count the processor reported, and the position at which it was read.
+    // The latest voice count the processor reported, and the position at which it was read
+    // (asked for after every render).
     int32_t voiceCount() const { return voiceCount_; }
     int64_t voiceCountReadAt() const { return voiceCountReadAt_; }
     int64_t nonFiniteSamples() const { return nonFinite_; }

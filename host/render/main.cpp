@@ -142,6 +142,12 @@ int main(int argc, char** argv) {
     bar.finish();
     if (!rendered) return fail(kExitOutput, error);
     if (stats.interrupted) return kExitInterrupted;
+    // Hosts built on the VST3 SDK drop messages between processor and controller that are sent
+    // off their UI thread; a plug-in sending any would lose them there, so the render fails.
+    if (const int64_t refused = zephra::host::refusedMessagesInProcess())
+        return fail(kExitPlugin, "the plug-in sent " + std::to_string(refused) +
+                                     " message(s) between its processor and controller off the host's UI "
+                                     "thread; hosts built on the VST3 SDK refuse them");
     for (const std::string& problem : session.problems()) note("warning: " + problem);
     if (stats.nonFiniteSamples > 0 || spool.nonFinite() > 0)
         note("warning: the plug-in produced " + std::to_string(stats.nonFiniteSamples + spool.nonFinite()) +

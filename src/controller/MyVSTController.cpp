@@ -1,6 +1,8 @@
 #include "controller/MyVSTController.h"
 #include "platform/Text.h"
 
+#include "pluginterfaces/base/smartpointer.h"
+
 #include <cstring>
 #include <exception>
 
@@ -130,8 +132,8 @@ tresult PLUGIN_API MyVSTController::notify(IMessage* message)
 {
     if (!message) return kInvalidArgument;
 
-    // The processor's reports arrive on the audio thread: store the figures atomically and
-    // leave the drawing to the editor's timer on the UI thread.
+    // The processor's reports: store the figures atomically (harmless should a host deliver
+    // them on another thread) and leave the drawing to the editor's timer on the UI thread.
     if (messageIdIs(message, "USEDMEM")) {
         uint8_t bytes[8];
         if (readBinaryAttribute(message, "usedMem", bytes, 8))
@@ -157,6 +159,14 @@ tresult PLUGIN_API MyVSTController::notify(IMessage* message)
         }
     }
     return ComponentBase::notify(message);
+}
+
+void MyVSTController::requestVoiceCount()
+{
+    IPtr<IMessage> message = owned(allocateMessage());
+    if (!message) return;   // a host without messages: the count stays as last reported
+    message->setMessageID("GETVOICENUM");
+    sendMessage(message);
 }
 
 void MyVSTController::editorOpened(ControllerEditor* opened)

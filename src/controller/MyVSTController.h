@@ -3,10 +3,11 @@
 // controller mapping, both state streams, loading a SoundFont or WAV file and handing it to
 // the processor, and the processor's reports ("USEDMEM", "VOICENUM").
 //
-// Threads: everything runs on the host's UI thread, except notify and
-// getMidiControllerAssignment, which may come from any thread (the processor reports from
-// the audio thread). notify is real-time safe for "USEDMEM" and "VOICENUM": it only stores
-// the figures atomically and never calls into the editor off the UI thread.
+// Threads: everything runs on the host's UI thread, except getMidiControllerAssignment, which
+// may come from any thread. The processor's reports arrive on the UI thread inside the
+// controller's own sends ("USEDMEM" answers "SF2DATA", "VOICENUM" answers "GETVOICENUM");
+// notify still only stores their figures atomically and never calls into the editor off the
+// UI thread, so a host that delivers on another thread does no harm.
 #include "controller/ControllerEditor.h"
 #include "controller/ControllerState.h"
 #include "shell/PluginDescription.h"
@@ -50,8 +51,11 @@ public:
     tresult PLUGIN_API getParamValueByString(ParamID tag, TChar* string,
                                              ParamValue& valueNormalized) override;
 
-    // --- IConnectionPoint --- (any thread; see the header comment)
+    // --- IConnectionPoint --- (UI thread; see the header comment)
     tresult PLUGIN_API notify(IMessage* message) override;
+    // UI thread (the editor's timer): asks the processor for its busy voice count, which comes
+    // back inside this call as "VOICENUM" when the processor has counted since its last answer.
+    void requestVoiceCount();
     // UI thread. Once connected, the remembered files are sent again: a load made before the
     // connection (or while the host gave no message object) never reached the processor.
     tresult PLUGIN_API connect(IConnectionPoint* other) override;

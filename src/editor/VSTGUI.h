@@ -4,9 +4,10 @@
 // "Bend Range" field and rocker and the two level knobs; the 100 ms display refresh; the
 // SoundFont file selector and the preset list that loads the chosen preset.
 //
-// Threads: the host's UI thread only. The processor's reports reach the labels through the
-// controller's atomics (and this editor's own, for a "VOICENUM" handed to it), read on the
-// timer tick; nothing here runs on the audio thread.
+// Threads: the host's UI thread only. Each timer tick asks the processor for its voice count
+// through the controller; the processor's reports reach the labels through the controller's
+// atomics (and this editor's own, for a "VOICENUM" handed to it), read on the timer tick;
+// nothing here runs on the audio thread.
 #include "editor/MyVSTGUIEditor.h"
 #include "editor/PresetList.h"
 #include "ui/CColor.h"

@@ -70,6 +70,8 @@ void VSTGUI::onTimer()
         memoryLabel->setText(
             std::to_string(player->usedMemory.load(std::memory_order_relaxed) / 1024).c_str());
     if (voiceCountLabel && player) {
+        // Asked on every tick; the answer comes back inside the call when there is one.
+        player->requestVoiceCount();
         // The controller's latest report, or one handed to this editor directly.
         const uint32_t reports = player->voiceReports.load(std::memory_order_acquire);
         if (reports != shownVoiceReports) {

@@ -19,8 +19,8 @@ MyVSTProcessor::MyVSTProcessor()
 
 MyVSTProcessor::~MyVSTProcessor()
 {
-    // A host that releases without terminating: the sender must not outlive the processor.
-    reportSender.halt();
+    // A host that releases without terminating: the thread must not outlive the processor.
+    reclaimThread.halt();
 }
 
 tresult PLUGIN_API MyVSTProcessor::initialize(FUnknown* context)

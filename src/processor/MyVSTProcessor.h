@@ -6,8 +6,10 @@
 // Threads: initialize/terminate/setState/getState/setBusArrangements/setupProcessing come from
 // the host's UI thread; process and every engine operation it calls run on the audio thread;
 // notify runs on the thread that delivers the controller's message (the UI thread).
-// The reports to the controller ("USEDMEM", "VOICENUM") are published by the audio thread and
-// sent by the processor's report sender thread while the processor is active.
+// Nothing is ever sent to the controller but inside notify, on the thread the controller sent
+// from: "USEDMEM" answers "SF2DATA", "VOICENUM" answers the controller's "GETVOICENUM". Neither
+// the audio thread nor a thread of the plug-in's own calls the host. A replaced sound is freed
+// by the processor's reclaim thread while it is active.
 // process() and everything it calls are real-time safe: no locks, no allocation in steady state.
 //
 // This header is the contract between the framework and the engine: the engine may use the
@@ -16,7 +18,7 @@
 #include "processor/EventQueue.h"
 #include "processor/ParameterValues.h"
 #include "processor/PublishedReports.h"
-#include "processor/ReportSender.h"
+#include "processor/ReclaimThread.h"
 #include "processor/StagedState.h"
 #include "processor/StateHandOver.h"
 #include "sdk/AudioEffect.h"
@@ -41,14 +43,12 @@ public:
     tresult PLUGIN_API process(ProcessData& data) noexcept override;          // audio thread
     tresult PLUGIN_API setState(IBStream* state) override;
     tresult PLUGIN_API getState(IBStream* state) override;
+    // "SF2DATA", "WAVDATA" and "GETVOICENUM" (answered with "VOICENUM" inside the call).
     tresult PLUGIN_API notify(IMessage* message) override;
-    // Starts or stops the report sender (UI thread, or the audio thread between offline renders).
+    // Starts or stops the reclaim thread and sends nothing (UI thread, or the audio thread
+    // between offline renders): stopping frees at once what the audio thread handed back.
     tresult PLUGIN_API setActive(TBool state) override;
     tresult PLUGIN_API terminate() override;
-    // The report sender reads the connection: it stops (with a last report) before the
-    // connection goes, and starts again when an active processor is connected anew.
-    tresult PLUGIN_API connect(IConnectionPoint* other) override;
-    tresult PLUGIN_API disconnect(IConnectionPoint* other) override;
 
     // --- framework operations, in the order of the per-block sequence (audio thread) ---
     virtual tresult processParameterChanges(ProcessData& data) noexcept;
@@ -75,17 +75,19 @@ public:
     // UI thread (inside notify). The pointers are valid only during the call.
     virtual void wavDataReceived(int32 id, const float* left, const float* right, uint32 frames,
                                  int32 sampleRate);
-    // UI thread (inside notify). The receiver owns the records and leaves the vector empty.
+    // UI thread (inside notify). The receiver owns the records and leaves the vector empty; it
+    // may answer with sendUsedMemory.
     virtual void soundFontReceived(int32 fileId, SFSynthList& list);
     // Audio thread, once per bypassed block after its due notes: the engine is not rendered,
     // but may take over what it must not miss (a newly received sound).
     virtual void bypassed() noexcept {}
-    // Report sender thread, after each round of reports: a subclass may free here what the
-    // audio thread handed back (never on the audio thread itself).
-    virtual void reportTick() noexcept {}
-    // Report sender thread: sends "USEDMEM" with the amount to the connected controller.
+    // Reclaim thread, every 100 ms while active, and at deactivation: a subclass frees here
+    // what the audio thread handed back (never on the audio thread itself). It must not call
+    // the host.
+    virtual void reclaimMemory() noexcept {}
+    // UI thread, inside notify only: sends "USEDMEM" with the amount to the connected controller.
     virtual tresult sendUsedMemory(int64 amount);
-    // Report sender thread: sends "VOICENUM" with the number of busy voices.
+    // UI thread, inside notify only: sends "VOICENUM" with the number of busy voices.
     tresult sendVoiceCount(int32 count);
 
 protected:
@@ -96,11 +98,10 @@ protected:
     // stored, so saving it again loses nothing, but the engine never works with one outside
     // the range (a corrupt project's Output Level of 1e30). Audio thread; real-time safe.
     double paramValueInRange(int32 id) const noexcept;
-    // Stops the report sender without a last send; a subclass calls it first in its destructor,
-    // so the sender never calls into a half-destroyed object. UI thread.
-    void haltReports() noexcept { reportSender.halt(); }
-    // Audio thread, real-time safe: the reports the sender thread passes on to the controller.
-    void publishUsedMemory(int64 amount) noexcept { reports.publishUsedMemory(amount); }
+    // Stops the reclaim thread without a last run; a subclass calls it first in its destructor,
+    // so the thread never calls into a half-destroyed object. UI thread.
+    void haltReclaiming() noexcept { reclaimThread.halt(); }
+    // Audio thread, real-time safe: the busy voice count for the controller's next request.
     void publishVoiceCount(int32 count) noexcept { reports.publishVoiceCount(count); }
 
     ParameterValues paramValues;   // plain values by ID, ascending
@@ -126,14 +127,11 @@ private:
     void stageState(bool restoredBypass, const std::vector<std::pair<int32, double>>& entries,
                     const ParameterValues& base);
 
-    // Sends one report: a message with one binary attribute. Report sender or UI thread.
+    // Sends one report: a message with one binary attribute. UI thread, inside notify.
     tresult sendReport(const char* messageId, const char* key, const void* value, uint32 size);
-    // Report sender thread: sends what the audio thread published since the last call.
-    void sendPublishedReports();
 
     PublishedReports reports;
-    std::atomic<bool> active{false};   // between setActive(true) and setActive(false)
-    ReportSender reportSender{[this] { sendPublishedReports(); }};
+    ReclaimThread reclaimThread{[this] { reclaimMemory(); }};
     StateHandOver stateHandOver;
     StagedState uiStaged;                  // UI thread: last state published, until applied
     std::atomic<bool> publishedBypass{false};  // bypass as the audio thread last set it

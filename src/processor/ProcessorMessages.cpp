@@ -107,6 +107,15 @@ tresult PLUGIN_API MyVSTProcessor::notify(IMessage* message)
         return kResultOk;
     }
 
+    if (std::strcmp(messageId, "GETVOICENUM") == 0) {
+        // The controller asks on its UI thread (the editor's timer); the answer goes back inside
+        // this call. Nothing counted since the last answer: nothing to say.
+        int32_t voices = 0;
+        if (reports.takeVoiceCount(voices))
+            sendVoiceCount(voices);
+        return kResultOk;
+    }
+
     return AudioEffect::notify(message);
 }
 
@@ -139,45 +148,20 @@ tresult MyVSTProcessor::sendVoiceCount(int32 count)
     return sendReport("VOICENUM", "voiceNum", &count, sizeof(count));
 }
 
-void MyVSTProcessor::sendPublishedReports()
-{
-    int64_t points = 0;
-    if (reports.takeUsedMemory(points))
-        sendUsedMemory(points);
-    int32_t voices = 0;
-    if (reports.takeVoiceCount(voices))
-        sendVoiceCount(voices);
-    reportTick();
-}
-
 tresult PLUGIN_API MyVSTProcessor::setActive(TBool state)
 {
-    active = state != 0;
+    // Sends nothing: a host may (de)activate from its audio thread during an offline export,
+    // where no message may leave. What was loaded stays; only memory handed back is freed.
     if (state)
-        reportSender.start();
+        reclaimThread.start();
     else
-        reportSender.stop();
+        reclaimThread.stop();
     return AudioEffect::setActive(state);
-}
-
-tresult PLUGIN_API MyVSTProcessor::connect(IConnectionPoint* other)
-{
-    const tresult result = AudioEffect::connect(other);
-    if (result == kResultOk && active)
-        reportSender.start();
-    return result;
-}
-
-tresult PLUGIN_API MyVSTProcessor::disconnect(IConnectionPoint* other)
-{
-    reportSender.stop();
-    return AudioEffect::disconnect(other);
 }
 
 tresult PLUGIN_API MyVSTProcessor::terminate()
 {
-    // No report may be sent once the connection is being taken down.
-    reportSender.halt();
+    reclaimThread.halt();
     return AudioEffect::terminate();
 }
 

@@ -3,28 +3,14 @@
 namespace Steinberg {
 namespace Vst {
 
-void PublishedReports::publishUsedMemory(int64_t points) noexcept
-{
-    usedMemory.store(points, std::memory_order_relaxed);
-    usedMemoryFresh.store(true, std::memory_order_release);
-}
-
 void PublishedReports::publishVoiceCount(int32_t voices) noexcept
 {
-    // Lock-free: only the sender's take competes, and it only ever lowers the value to -1.
+    // Lock-free: only the take competes, and it only ever lowers the value to -1.
     int32_t current = highestVoiceCount.load(std::memory_order_relaxed);
     while (voices > current &&
            !highestVoiceCount.compare_exchange_weak(current, voices, std::memory_order_release,
                                                     std::memory_order_relaxed)) {
     }
-}
-
-bool PublishedReports::takeUsedMemory(int64_t& points) noexcept
-{
-    if (!usedMemoryFresh.exchange(false, std::memory_order_acquire))
-        return false;
-    points = usedMemory.load(std::memory_order_relaxed);
-    return true;
 }
 
 bool PublishedReports::takeVoiceCount(int32_t& voices) noexcept

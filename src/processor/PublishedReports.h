@@ -1,12 +1,10 @@
 #pragma once
-// The processor's reports to the controller ("USEDMEM", "VOICENUM") as the audio thread
-// published them, waiting for the report sender to pick them up. A memory figure published
-// again before it was picked up replaces the older one; of voice counts published in between,
-// the highest is kept (faster than real time, as in an offline export, the sender wakes only
-// every 100 ms of wall time). A report is sent once; a memory figure published again while the
-// sender picks up the previous one may be sent twice (the controller just shows it again).
-// Threads: publish*: the audio thread, real-time safe (atomic stores); take*: the report
-// sender's thread.
+// The busy voice count ("VOICENUM") as the audio thread published it, waiting for the
+// controller's next request: of the counts published in between, the highest is kept (faster
+// than real time, as in an offline export, many counts fall between two requests). A count is
+// answered once.
+// Threads: publishVoiceCount: the audio thread, real-time safe (atomic operations only);
+// takeVoiceCount: the UI thread, inside the request's notify.
 #include <atomic>
 #include <cstdint>
 
@@ -15,16 +13,12 @@ namespace Vst {
 
 class PublishedReports {
 public:
-    void publishUsedMemory(int64_t points) noexcept;
     void publishVoiceCount(int32_t voices) noexcept;
 
-    // The newest unsent report, if any.
-    bool takeUsedMemory(int64_t& points) noexcept;
+    // The highest count published since the last take, if any.
     bool takeVoiceCount(int32_t& voices) noexcept;
 
 private:
-    std::atomic<int64_t> usedMemory{0};
-    std::atomic<bool> usedMemoryFresh{false};
     std::atomic<int32_t> highestVoiceCount{-1};   // -1: nothing published since the last take
 };
 

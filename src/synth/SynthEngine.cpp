@@ -34,7 +34,7 @@ void SynthEngine::setSampleRate(double newRate) noexcept
         current->retune(rate);
 }
 
-bool SynthEngine::receiveSound(SFSynthList& list)
+bool SynthEngine::receiveSound(SFSynthList& list, int64_t* pointCount)
 {
     // An empty list leaves nothing pending, so the sound playing now stays.
     if (list.empty()) {
@@ -43,6 +43,8 @@ bool SynthEngine::receiveSound(SFSynthList& list)
     }
     mailbox.collectRetired();
     std::unique_ptr<Sound> sound = Sound::make(list, rate);
+    if (pointCount)
+        *pointCount = sound->pointCount;
     mailbox.post(sound);   // the newest sound replaces one still pending
     return true;
 }

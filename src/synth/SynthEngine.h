@@ -45,9 +45,9 @@ public:
 
     // Message thread: takes the records (leaving `list` empty) as the pending sound, replacing
     // one that is still pending; an empty list is dropped and the current sound stays.
-    // Returns whether they were taken. Throws std::bad_alloc when memory runs out (nothing
-    // changes then).
-    bool receiveSound(SFSynthList& list);
+    // Returns whether they were taken, and then their sample points in *pointCount (when given).
+    // Throws std::bad_alloc when memory runs out (nothing changes then).
+    bool receiveSound(SFSynthList& list, int64_t* pointCount = nullptr);
     // Any thread but the audio thread: frees the sound the audio thread replaced, so its
     // sample memory goes soon after the new one is adopted, not only at the next load.
     void collectRetiredSound() noexcept { mailbox.collectRetired(); }

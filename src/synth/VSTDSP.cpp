@@ -21,8 +21,8 @@ constexpr int32 kOutputLevel = 1001;
 VSTDSP::VSTDSP() = default;
 VSTDSP::~VSTDSP()
 {
-    // The report sender calls into this object: it stops before this part of it goes.
-    haltReports();
+    // The reclaim thread calls into this object: it stops before this part of it goes.
+    haltReclaiming();
 }
 
 tresult PLUGIN_API VSTDSP::setupProcessing(ProcessSetup& setup)
@@ -74,8 +74,6 @@ void VSTDSP::render(float*, float*, float* outL, float* outR, int32 count) noexc
     const float gain = float(paramValueInRange(kOutputLevel)) * float(paramValueInRange(kVolume)) *
                        float(paramValueInRange(kExpression));
     const SynthEngine::RenderReport report = engine.render(outL, outR, count, gain);
-    if (report.adopted)
-        publishUsedMemory(report.usedPoints);
     if (report.voiceCountDue)
         publishVoiceCount(report.voiceCount);
 }
@@ -84,11 +82,10 @@ void VSTDSP::bypassed() noexcept
 {
     // A sound chosen while bypassed is taken over now, so it is the one heard afterwards.
     int64_t usedPoints = 0;
-    if (engine.adoptPendingSound(usedPoints))
-        publishUsedMemory(usedPoints);
+    engine.adoptPendingSound(usedPoints);
 }
 
-void VSTDSP::reportTick() noexcept
+void VSTDSP::reclaimMemory() noexcept
 {
     engine.collectRetiredSound();
 }
@@ -106,7 +103,11 @@ void VSTDSP::readExtraState(IBStream*) {}
 
 void VSTDSP::soundFontReceived(int32, SFSynthList& list)
 {
-    engine.receiveSound(list);
+    // Answered inside the controller's send, on its thread: the points this sound holds once
+    // the audio thread has adopted it (at the end of its next render call).
+    int64_t points = 0;
+    if (engine.receiveSound(list, &points))
+        sendUsedMemory(points);
 }
 
 } // namespace Vst

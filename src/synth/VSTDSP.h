@@ -1,8 +1,8 @@
 #pragma once
 // The SoundFont player's audio processor: the framework's processor with the 64-voice engine
-// behind its engine operations. It publishes the busy voice count ("VOICENUM", every 4410
-// samples) and the adopted sound's sample points ("USEDMEM"); the framework's report sender
-// thread sends them.
+// behind its engine operations. It publishes the busy voice count every 4410 samples for the
+// controller's next request ("VOICENUM"), and answers a received sound with its sample points
+// ("USEDMEM") inside the controller's send.
 // Threads: as MyVSTProcessor: setupProcessing on the UI thread while processing is stopped,
 // soundFontReceived on the message (UI) thread, getTailSamples on any host thread, the engine
 // operations on the audio thread, real-time safe.
@@ -34,7 +34,7 @@ public:
     void soundFontReceived(int32 fileId, SFSynthList& list) override;
     void bypassed() noexcept override;
     // Frees the sound the engine replaced, so the previous SoundFont's memory goes at once.
-    void reportTick() noexcept override;
+    void reclaimMemory() noexcept override;
 
     // Read access for tests.
     const SynthEngine& synthEngine() const noexcept { return engine; }

@@ -14,11 +14,14 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <string>
+#include <thread>
 #include <unistd.h>
 
 using namespace Steinberg;
@@ -269,6 +272,30 @@ TEST_F(PlayerEditor, DisplaysFollowReportsAndHostChangesOnTheNextTick)
     sendToController("USEDMEM", "usedMem", {0xFF, 3, 0, 0, 0, 0, 0, 0});   // 1023
     editor->tick();
     EXPECT_EQ(shown()["memory"], "0");
+}
+
+// The editor asks for the voice count on its timer, on the UI thread, while an audio thread
+// plays: a held note shows as one voice within a second (ten ticks), and every message travels
+// on the UI thread (the refused-message check fails the test otherwise).
+TEST_F(PlayerEditor, AHeldNoteShowsAsOneVoiceWithinASecondWhileAnAudioThreadPlays)
+{
+    ASSERT_EQ(plugin->setControllerState(controllerStateNaming(fontPath, 0)), kResultOk);
+    openEditor();
+    std::atomic<bool> stop{false};
+    std::thread audio([&] {
+        plugin->process(kBlock, {}, {NoteEvent::on(0, 69)});
+        for (; !stop; std::this_thread::sleep_for(std::chrono::milliseconds(11)))   // about real time
+            plugin->process(kBlock);
+    });
+    for (int tick = 0; tick < 10 && shown()["voices"] != "1"; ++tick) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));   // the editor's timer interval
+        editor->tick();
+    }
+    stop = true;
+    audio.join();
+    EXPECT_EQ(shown()["voices"], "1");
+    for (const MessageRecord& record : plugin->messages())
+        EXPECT_EQ(record.thread, std::this_thread::get_id()) << record.id;
 }
 
 TEST_F(PlayerEditor, MissingOrForeignFontIsNamedAndTheProjectKeepsIt)

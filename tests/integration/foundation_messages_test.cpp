@@ -1,9 +1,8 @@
 // The connection between controller and processor through the bundle: a SoundFont handed over
 // inside the controller's send call, refusal of messages that are late, foreign or incomplete,
-// and the processor's "USEDMEM" report.
+// and the processor's "USEDMEM" report inside the same send, on the UI thread.
 #include "host/PluginHost.h"
 #include "soundfont/SFSynth.h"
-#include "support/MessageWait.h"
 #include "support/SoundFontWriter.h"
 
 #include "pluginterfaces/vst/ivsthostapplication.h"
@@ -14,6 +13,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <thread>
 #include <unistd.h>
 
 using namespace Steinberg;
@@ -86,21 +86,20 @@ protected:
     std::string fontPath;
 };
 
-TEST_F(BundleMessages, ASoundFontIsHandedOverInsideTheSendAndReportedBack) {
+// The report comes back inside the restore, before any block, on the thread that sent (the
+// host's UI thread): hosts refuse messages sent on any other.
+TEST_F(BundleMessages, ASoundFontIsHandedOverInsideTheSendAndReportedBackOnTheUiThread) {
     ASSERT_EQ(plugin->setControllerState(controllerStateNaming(fontPath, 0)), kResultOk);
     const std::vector<MessageRecord> sent = plugin->messages();
     ASSERT_EQ(count("SF2DATA", MessageDirection::ToProcessor), 1);
+    ASSERT_EQ(count("USEDMEM", MessageDirection::ToController), 1);
     for (const MessageRecord& record : sent) {
+        EXPECT_EQ(record.thread, std::this_thread::get_id()) << record.id;
+        EXPECT_EQ(record.deliveryResult, kResultOk) << record.id;
         if (record.id == "SF2DATA") {
-            EXPECT_EQ(record.deliveryResult, kResultOk);
             EXPECT_EQ(record.binaries.at("SFSynthList").size(), 24u);
             EXPECT_EQ(record.binaries.at("fileID").size(), 4u);
         }
-    }
-    EXPECT_TRUE(playsANote());
-    ASSERT_EQ(waitForMessages(*plugin, "USEDMEM", 1), 1);
-    ASSERT_EQ(count("USEDMEM", MessageDirection::ToController), 1);
-    for (const MessageRecord& record : plugin->messages()) {
         if (record.id == "USEDMEM") {
             ASSERT_EQ(record.binaries.at("usedMem").size(), 8u);
             int64_t amount = 0;
@@ -108,6 +107,7 @@ TEST_F(BundleMessages, ASoundFontIsHandedOverInsideTheSendAndReportedBack) {
             EXPECT_GT(amount, 0);
         }
     }
+    EXPECT_TRUE(playsANote());
 }
 
 // Guards against a host that delivers the message after the controller's send call returned:
@@ -231,11 +231,13 @@ TEST_F(BundleMessages, IncompleteWaveDataIsIgnored) {
 }
 
 // A host may give no message objects: the processor then reports nothing, and plays on.
-TEST_F(BundleMessages, WithoutMessageObjectsTheMemoryReportIsLeftOut) {
+TEST_F(BundleMessages, WithoutMessageObjectsTheVoiceReportIsLeftOut) {
     ASSERT_EQ(plugin->setControllerState(controllerStateNaming(fontPath, 0)), kResultOk);
     plugin->refuseMessageObjects(true);
     EXPECT_TRUE(playsANote());
-    EXPECT_EQ(waitForMessages(*plugin, "USEDMEM", 1, 300), 0);
+    EXPECT_TRUE(playsANote());   // past 4410 samples: a count to answer with
+    EXPECT_EQ(plugin->sendToProcessor("GETVOICENUM"), kResultOk);
+    EXPECT_EQ(count("VOICENUM", MessageDirection::ToController), 0);
     plugin->refuseMessageObjects(false);
 }
 

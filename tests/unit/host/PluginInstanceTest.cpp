@@ -98,9 +98,11 @@ TEST_F(FakePluginInstance, MessagesStillHeldAtTheEndAreReleased) {
     EXPECT_EQ(probe->pingsReceived, 0);   // released, never delivered
 }
 
-TEST_F(FakePluginInstance, MessagesFromTheAudioThreadAreRecordedWithTheirThread) {
+// As the SDK's proxy: only the thread that connected the two sides may send.
+TEST_F(FakePluginInstance, MessagesFromTheAudioThreadAreRefusedRecordedAndCounted) {
     ASSERT_TRUE(plugin->setup(44100.0, 64));
     plugin->clearMessages();
+    const int64_t refusedBefore = refusedMessagesInProcess();
     std::thread audio([&] { plugin->process(64, {}, {NoteEvent::on(3, 64)}); });
     const std::thread::id audioId = audio.get_id();
     audio.join();
@@ -108,6 +110,13 @@ TEST_F(FakePluginInstance, MessagesFromTheAudioThreadAreRecordedWithTheirThread)
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].id, "NOTE");
     EXPECT_EQ(messages[0].thread, audioId);
+    EXPECT_TRUE(messages[0].refused);
+    EXPECT_EQ(messages[0].deliveryResult, kResultFalse);
+    EXPECT_EQ(plugin->refusedMessages(), 1);
+    EXPECT_EQ(refusedMessagesInProcess(), refusedBefore + 1);
+    plugin->process(64, {}, {NoteEvent::on(3, 64)});   // on the connecting thread it arrives
+    EXPECT_FALSE(plugin->messages().back().refused);
+    EXPECT_EQ(plugin->messages().back().deliveryResult, kResultOk);
 }
 
 TEST_F(FakePluginInstance, RecordingCanBeSwitchedOff) {

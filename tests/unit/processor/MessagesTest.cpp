@@ -1,4 +1,4 @@
-// Controller messages: "SF2DATA" and "WAVDATA" in, "USEDMEM" out.
+// Controller messages: "SF2DATA", "WAVDATA" and "GETVOICENUM" in, "USEDMEM" and "VOICENUM" out.
 #include "ProcessorTestSupport.h"
 #include "processor/InFlightSynthLists.h"
 
@@ -52,6 +52,7 @@ class RecordingPeer : public IConnectionPoint {
 public:
     std::vector<std::string> ids;
     std::vector<int64> amounts;
+    std::vector<int32> voices;
     tresult PLUGIN_API connect(IConnectionPoint*) override { return kResultOk; }
     tresult PLUGIN_API disconnect(IConnectionPoint*) override { return kResultOk; }
     tresult PLUGIN_API notify(IMessage* message) override
@@ -64,6 +65,9 @@ public:
             std::memcpy(&amount, data, 8);
             amounts.push_back(amount);
         }
+        int32 count = 0;
+        if (message->getAttributes()->getBinary("voiceNum", data, size) == kResultOk && size == 4)
+            voices.push_back((std::memcpy(&count, data, 4), count));
         return kResultOk;
     }
     tresult PLUGIN_API queryInterface(const TUID, void**) override { return kNoInterface; }
@@ -309,35 +313,55 @@ TEST(SoundFontMessages, RunningOutOfMemoryRefusesTheListInsteadOfThrowing)
     EXPECT_EQ(processor->notify(m), kResultFalse);
 }
 
-// The reports leave from the processor's sender thread while it is active, never from the
-// audio thread; the newest unsent figure wins, and deactivating sends what is left.
-TEST(Reports, PublishedReportsAreSentFromTheSenderThreadWhileActive)
+// Voice counts published by the audio thread reach the controller only inside its request, on
+// its thread: the highest since the last answer, nothing when nothing was counted since, and
+// nothing at activation or deactivation (which a host may do from its audio thread).
+TEST(Reports, VoiceCountsLeaveOnlyInsideTheControllersRequest)
 {
     struct Publisher : ReceivingProcessor {
-        void publish(int64 points, int32 voices) { publishUsedMemory(points), publishVoiceCount(voices); }
+        using MyVSTProcessor::publishVoiceCount;
     };
-    struct CountingPeer : RecordingPeer {
-        std::atomic<int> received{0};
-        tresult PLUGIN_API notify(IMessage* message) override { return RecordingPeer::notify(message), ++received, kResultOk; }
-    } peer;
     useFilledDescription();
     HostApplication host;
     IPtr<Publisher> processor = owned(new Publisher);
     processor->initialize(&host);
+    RecordingPeer peer;
     processor->connect(&peer);
     processor->setActive(true);
-    processor->publish(1000, 3);
-    processor->publish(2000, 5);
-    for (int i = 0; i < 300 && peer.received < 2; ++i)   // this thread never sends
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_EQ(peer.received, 2);
-    processor->publish(3000, 7);
+    std::thread audio([&] {
+        for (int32 voices : {3, 7, 5})
+            processor->publishVoiceCount(voices);
+    });
+    audio.join();
     processor->setActive(false);
-    EXPECT_EQ(peer.amounts, (std::vector<int64>{2000, 3000}));
-    EXPECT_EQ(peer.ids, (std::vector<std::string>{"USEDMEM", "VOICENUM", "USEDMEM", "VOICENUM"}));
-    processor->publish(4000, 9);
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
-    EXPECT_EQ(peer.received, 4);   // inactive: nothing more
+    EXPECT_TRUE(peer.ids.empty());
+    EXPECT_EQ(processor->notify(message("GETVOICENUM")), kResultOk);
+    EXPECT_EQ(processor->notify(message("GETVOICENUM")), kResultOk);
+    EXPECT_EQ(peer.voices, (std::vector<int32>{7}));
+    processor->disconnect(&peer);
+}
+
+// A replaced sound is freed by the reclaim thread while the processor is active, whoever else
+// calls, and once more at deactivation; never afterwards.
+TEST(Reports, TheReclaimThreadRunsOnlyWhileActive)
+{
+    struct Reclaiming : ReceivingProcessor {
+        std::atomic<int> runs{0};
+        void reclaimMemory() noexcept override { ++runs; }
+        ~Reclaiming() override { haltReclaiming(); }
+    };
+    useFilledDescription();
+    IPtr<Reclaiming> processor = owned(new Reclaiming);
+    processor->initialize(nullptr);
+    processor->setActive(true);
+    while (processor->runs == 0)   // every 100 ms; the test's time limit catches a thread that never runs
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const int running = processor->runs;
+    processor->setActive(false);
+    const int stopped = processor->runs;
+    EXPECT_GT(stopped, running);
+    std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    EXPECT_EQ(processor->runs, stopped);
 }
 
 // Guards against a copy reading a list whose send has ended: a copy sees all of it or nothing.

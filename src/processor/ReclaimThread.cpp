@@ -1,4 +1,4 @@
-#include "processor/ReportSender.h"
+#include "processor/ReclaimThread.h"
 
 #include <system_error>
 #include <utility>
@@ -6,31 +6,31 @@
 namespace Steinberg {
 namespace Vst {
 
-ReportSender::ReportSender(std::function<void()> sendFunction) : send(std::move(sendFunction)) {}
+ReclaimThread::ReclaimThread(std::function<void()> reclaimFunction) : reclaim(std::move(reclaimFunction)) {}
 
-ReportSender::~ReportSender() { halt(); }
+ReclaimThread::~ReclaimThread() { halt(); }
 
-bool ReportSender::start()
+bool ReclaimThread::start()
 {
     std::lock_guard<std::mutex> lock(mutex);
     if (thread.joinable())
         return true;
     stopping = false;
     try {
-        thread = std::thread(&ReportSender::loop, this);
+        thread = std::thread(&ReclaimThread::loop, this);
     } catch (const std::system_error&) {
         return false;
     }
     return true;
 }
 
-void ReportSender::stop()
+void ReclaimThread::stop()
 {
     halt();
-    send();   // whatever was published before the stop
+    reclaim();   // whatever was handed back before the stop
 }
 
-void ReportSender::halt()
+void ReclaimThread::halt()
 {
     std::thread finished;
     {
@@ -43,13 +43,13 @@ void ReportSender::halt()
         finished.join();
 }
 
-bool ReportSender::running() const
+bool ReclaimThread::running() const
 {
     std::lock_guard<std::mutex> lock(mutex);
     return thread.joinable();
 }
 
-void ReportSender::loop()
+void ReclaimThread::loop()
 {
     std::unique_lock<std::mutex> lock(mutex);
     while (!stopping) {
@@ -57,7 +57,7 @@ void ReportSender::loop()
         if (stopping)
             break;
         lock.unlock();
-        send();
+        reclaim();
         lock.lock();
     }
 }
