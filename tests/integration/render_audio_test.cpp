@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -419,6 +420,30 @@ TEST_F(RenderAudio, ProgramChangeInMidSongLandsOnItsTick) {
     EXPECT_GT(toneLevel(x.left, 1.0, 1.01, kFifth), 0.3 * toneLevel(x.left, 1.2, 1.8, kFifth));
     EXPECT_LT(toneLevel(x.left, 1.0, 1.01, 441.0), 0.1 * toneLevel(x.left, 1.0, 1.01, kFifth));
     EXPECT_NEAR(toneLevel(x.left, 1.2, 1.8, 220.5) / toneLevel(x.left, 0.2, 0.8, 220.5), 1.0, 0.05);
+}
+
+// Guards against a preset change waiting for the plug-in's report: 100 changes cost what their
+// loads cost (the fault made each wait a tenth of a second). The quickest of three runs each.
+TEST_F(RenderAudio, AHundredProgramChangesCostLessThanASecond) {
+    ASSERT_TRUE(zephra::test::writeFile(sineFont, tunedFont()));
+    zephra::test::MidiTrack plain, changing;
+    for (uint32_t i = 0; i <= 100; ++i) {
+        plain.note(48 * i, 40, 0, 69, 100);
+        changing.program(48 * i, 0, uint8_t(i % 2)).note(48 * i, 40, 0, 69, 100);
+    }
+    auto quickest = [&](const std::string& name, const zephra::test::MidiTrack& track) {
+        const std::string midi = writeMidi(name + ".mid", {track});
+        double best = 1e9;
+        for (int run = 0; run < 3; ++run) {
+            const auto start = std::chrono::steady_clock::now();
+            EXPECT_EQ(render("--jobs 1 --sf2 " + sineFont + " --midi " + midi + " -o " + folder + "/" + name + ".wav"), 0)
+                << lastErrors;
+            best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        }
+        return best;
+    };
+    const double without = quickest("plain", plain), with = quickest("changing", changing);
+    EXPECT_LT(with - without, 1.0) << without << " s without the changes, " << with << " s with them";
 }
 
 TEST_F(RenderAudio, NormalisedMixPeaksAtMinusOneDbfsWhateverTheLevel) {
