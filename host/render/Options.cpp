@@ -200,7 +200,8 @@ bool parseOptions(int argc, const char* const* argv, Options& options, std::stri
     }
     if (options.presetGiven || options.programGiven) options.single = true;
     if (options.levelGiven) options.normalise = false;
-    if (options.jobs == 0) options.jobs = static_cast<int32_t>(std::clamp(std::thread::hardware_concurrency(), 1u, 64u));
+    if (options.jobs == 0)
+        options.jobs = static_cast<int32_t>(std::clamp<unsigned>(std::thread::hardware_concurrency(), 1u, kMaxJobs));
     return true;
 }
 
