@@ -1,19 +1,18 @@
 #include "MixRenderer.h"
 
 #include "RenderPlan.h"
+#include "StretchPipeline.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <ctime>
-#include <exception>
 
 namespace zephra {
 namespace render {
 
 namespace {
 
-constexpr int32_t kStretchFrames = 8192;   // frames every instance renders between two mixes
 constexpr float kInaudible = 1.0e-5f;      // -100 dB below the mix's peak so far
 constexpr double kQuietSeconds = 1.0;
 
@@ -62,66 +61,56 @@ private:
 
 } // namespace
 
-bool renderMix(const std::vector<TrackPlayer*>& players, const ForEachPlayer& forEach, int64_t songEnd,
-               double sampleRate, const TailRule& tail, AudioSink& sink, const ProgressFunction& progress,
-               const StopRequest& stop, MixStats& stats, std::string& error) {
+bool renderMix(const std::vector<TrackPlayer*>& players, int jobs, int64_t songEnd, double sampleRate,
+               const TailRule& tail, AudioSink& sink, const ProgressFunction& progress, const StopRequest& stop,
+               MixStats& stats, std::string& error) {
     stats = MixStats{};
     const int64_t cap = songEnd + sampleAt(tail.seconds, sampleRate);
     TailWatch watch(songEnd, cap, tail, sampleRate);
-    const size_t stretch = static_cast<size_t>(kStretchFrames);
-    std::vector<std::vector<float>> left(players.size(), std::vector<float>(stretch));
-    std::vector<std::vector<float>> right(players.size(), std::vector<float>(stretch));
-    std::vector<std::string> errors(players.size());
-    std::vector<char> rendered(players.size(), 0);
     std::vector<float> mixLeft, mixRight;   // rendered frames not yet handed to the sink
 
     const auto started = std::chrono::steady_clock::now();
     const std::clock_t cpuStarted = std::clock();
     int64_t position = 0, emitted = 0;
-    bool ended = false;
-    while (!ended) {
-        if (stop && stop()) {
-            stats.interrupted = true;
-            break;
-        }
-        const int32_t frames = static_cast<int32_t>(std::min<int64_t>(kStretchFrames, cap - position));
-        forEach([&](size_t i) {
-            try {
-                rendered[i] = players[i]->render(frames, left[i].data(), right[i].data(), errors[i]) ? 1 : 0;
-            } catch (const std::exception& e) {
-                errors[i] = std::string("rendering failed: ") + e.what();
-                rendered[i] = 0;
+    {
+        StretchPipeline pipeline(players, cap, std::max(jobs, 1));
+        bool ended = false;
+        for (int64_t stretch = 0; !ended; ++stretch) {
+            if (stop && stop()) {
+                stats.interrupted = true;
+                break;
             }
-        });
-        for (size_t i = 0; i < players.size(); ++i)
-            if (!rendered[i]) {
-                error = errors[i];
-                return false;
+            const int32_t frames = pipeline.framesOf(stretch);
+            if (!pipeline.complete(stretch, error)) return false;
+            // Track by track in a fixed order, so the sums do not depend on who rendered what.
+            const size_t from = mixLeft.size();
+            mixLeft.resize(from + static_cast<size_t>(frames), 0.f);
+            mixRight.resize(from + static_cast<size_t>(frames), 0.f);
+            int32_t voices = 0;
+            for (size_t i = 0; i < players.size(); ++i) {
+                const float* left = pipeline.left(i, stretch);
+                const float* right = pipeline.right(i, stretch);
+                for (int32_t k = 0; k < frames; ++k) {
+                    mixLeft[from + static_cast<size_t>(k)] += left[k];
+                    mixRight[from + static_cast<size_t>(k)] += right[k];
+                }
+                players[i]->readVoiceCount();
+                voices += players[i]->voiceCount();
             }
-        // Track by track in a fixed order, so the sums do not depend on who rendered what.
-        const size_t from = mixLeft.size();
-        mixLeft.resize(from + static_cast<size_t>(frames), 0.f);
-        mixRight.resize(from + static_cast<size_t>(frames), 0.f);
-        int32_t voices = 0;
-        for (size_t i = 0; i < players.size(); ++i) {
-            for (int32_t k = 0; k < frames; ++k) {
-                mixLeft[from + static_cast<size_t>(k)] += left[i][static_cast<size_t>(k)];
-                mixRight[from + static_cast<size_t>(k)] += right[i][static_cast<size_t>(k)];
-            }
-            voices += players[i]->voiceCount();
-        }
-        stats.maxVoices = std::max(stats.maxVoices, voices);
-        ended = watch.watch(position, mixLeft.data() + from, mixRight.data() + from, frames);
-        position += frames;
+            pipeline.done(stretch);
+            stats.maxVoices = std::max(stats.maxVoices, voices);
+            ended = watch.watch(position, mixLeft.data() + from, mixRight.data() + from, frames);
+            position += frames;
 
-        const int64_t ready = watch.certain(position) - emitted;
-        if (ready > 0) {
-            if (!sink.consume(mixLeft.data(), mixRight.data(), static_cast<int32_t>(ready), error)) return false;
-            mixLeft.erase(mixLeft.begin(), mixLeft.begin() + ready);
-            mixRight.erase(mixRight.begin(), mixRight.begin() + ready);
-            emitted += ready;
+            const int64_t ready = watch.certain(position) - emitted;
+            if (ready > 0) {
+                if (!sink.consume(mixLeft.data(), mixRight.data(), static_cast<int32_t>(ready), error)) return false;
+                mixLeft.erase(mixLeft.begin(), mixLeft.begin() + ready);
+                mixRight.erase(mixRight.begin(), mixRight.begin() + ready);
+                emitted += ready;
+            }
+            if (progress) progress(position);
         }
-        if (progress) progress(position);
     }
     stats.frames = emitted;
     stats.songFrames = std::min(emitted, songEnd);
@@ -129,11 +118,9 @@ bool renderMix(const std::vector<TrackPlayer*>& players, const ForEachPlayer& fo
     // The processor counts voices every 4410 samples and answers with the highest count since its
     // last answer: a count taken after the last request comes with the one in finish().
     if (!stats.interrupted) {
-        std::vector<int32_t> reported(players.size(), 0);
-        forEach([&](size_t i) { reported[i] = players[i]->finish(); });
-        int32_t sum = 0;
-        for (int32_t count : reported) sum += count;
-        stats.maxVoices = std::max(stats.maxVoices, sum);
+        int32_t reported = 0;
+        for (TrackPlayer* player : players) reported += player->finish();
+        stats.maxVoices = std::max(stats.maxVoices, reported);
     }
     for (const TrackPlayer* player : players) {
         stats.nonFiniteSamples += player->nonFiniteSamples();

@@ -1,14 +1,14 @@
 #pragma once
 // Plays every track's instance and sums their outputs, as a DAW's mixer sums its instrument
-// tracks, stretch by stretch: the instances may render a stretch at once on several threads,
+// tracks, stretch by stretch: the instances render on `jobs` threads at once (StretchPipeline),
 // and the mix adds them in track order, so it is the same sample for sample however many
 // threads there are. To the end of the song, then either a fixed tail or until the mix has
 // stayed 100 dB below its peak for a second; the output then ends kEndFadeSeconds after the
 // last sample above that (at most a given time), decided sample by sample so that the length
 // does not depend on how the render was cut into blocks.
 //
-// Threads: the thread that owns the session; forEach decides where the tracks render. Not
-// real-time safe (drives the plug-ins, writes through the sink).
+// Threads: the thread that created the instances (their UI thread). Not real-time safe (drives
+// the plug-ins, starts threads, writes through the sink).
 #include "TrackPlayer.h"
 
 #include <cstdint>
@@ -49,14 +49,11 @@ struct MixStats {
 
 using ProgressFunction = std::function<void(int64_t doneFrames)>;
 using StopRequest = std::function<bool()>;
-// Calls work(i) for every player index i, perhaps on several threads at once, and returns when
-// all calls have returned.
-using ForEachPlayer = std::function<void(const std::function<void(size_t)>& work)>;
 
-// songEnd: the first sample after the song (its End-of-Track).
-bool renderMix(const std::vector<TrackPlayer*>& players, const ForEachPlayer& forEach, int64_t songEnd,
-               double sampleRate, const TailRule& tail, AudioSink& sink, const ProgressFunction& progress,
-               const StopRequest& stop, MixStats& stats, std::string& error);
+// songEnd: the first sample after the song (its End-of-Track); jobs: threads rendering.
+bool renderMix(const std::vector<TrackPlayer*>& players, int jobs, int64_t songEnd, double sampleRate,
+               const TailRule& tail, AudioSink& sink, const ProgressFunction& progress, const StopRequest& stop,
+               MixStats& stats, std::string& error);
 
 } // namespace render
 } // namespace zephra

@@ -6,7 +6,6 @@
 #include "Renderer.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <cstdio>
 #include <set>
 
@@ -114,27 +113,6 @@ std::vector<TrackPlan> RenderSession::planTracks(const Options& options, const P
     return tracks;
 }
 
-namespace {
-
-// What a track costs to render, roughly: the time its notes sound, and a little for every
-// block the instance plays.
-double estimatedCost(const TrackPlan& track, double sampleRate, int64_t songEnd) {
-    double cost = double(songEnd) / 16.0;
-    std::vector<int64_t> struck(128, -1);
-    for (const PlannedNote& note : track.plan.notes) {
-        int64_t& on = struck[static_cast<size_t>(note.pitch & 0x7F)];
-        if (note.on) {
-            on = note.sample;
-        } else if (on >= 0) {
-            cost += double(note.sample - on) + sampleRate / 2.0;   // and half a second of release
-            on = -1;
-        }
-    }
-    return cost;
-}
-
-} // namespace
-
 SessionResult RenderSession::prepare(const Options& options, const PresetCatalog& catalog, int32_t commandLinePreset,
                                      const std::string& bundlePath, const Score& score, std::string& error) {
     sampleRate_ = options.sampleRate;
@@ -147,21 +125,19 @@ SessionResult RenderSession::prepare(const Options& options, const PresetCatalog
         error = "cannot load \"" + bundlePath + "\": " + error;
         return SessionResult::PluginProblem;
     }
-    auto createInstance = [this, &options](std::string& problem) -> std::unique_ptr<host::Plugin> {
-        auto plugin = host::Plugin::create(*module_, problem);
+    auto createInstance = [&]() -> std::unique_ptr<host::Plugin> {
+        auto plugin = host::Plugin::create(*module_, error);
         if (!plugin) {
-            problem = "cannot create the plug-in: " + problem;
+            error = "cannot create the plug-in: " + error;
             return nullptr;
         }
-        if (!plugin->setup(options.sampleRate, options.blockSize, &problem)) {
-            problem = "cannot set the plug-in up: " + problem;
+        if (!plugin->setup(options.sampleRate, options.blockSize, &error)) {
+            error = "cannot set the plug-in up: " + error;
             return nullptr;
         }
         return plugin;
     };
-    // The first instance answers the planner's questions (MIDI mapping, parameters) and then
-    // plays the first track, on this thread.
-    std::unique_ptr<host::Plugin> first = createInstance(error);
+    std::unique_ptr<host::Plugin> first = createInstance();
     if (!first) return SessionResult::PluginProblem;
 
     std::vector<TrackPlan> tracks = planTracks(options, catalog, commandLinePreset, score, *first);
@@ -170,86 +146,45 @@ SessionResult RenderSession::prepare(const Options& options, const PresetCatalog
         for (const std::string& remark : remarks_) error += "\n  " + remark;
         return SessionResult::SoundFontProblem;
     }
-    jobs_ = static_cast<int>(std::clamp<size_t>(static_cast<size_t>(std::max(options.jobs, 1)), 1, tracks.size()));
-    std::vector<double> costs;
-    for (const TrackPlan& track : tracks) costs.push_back(estimatedCost(track, sampleRate_, songEnd_));
-    threads_ = std::make_unique<TrackThreads>(assignTracks(costs, jobs_), jobs_);
-
-    // Every instance is made and given its first preset on the thread that will play it.
-    slots_.resize(tracks.size());
-    presetRows_.resize(tracks.size());
-    std::vector<std::string> problems(tracks.size());
-    std::vector<char> pluginProblem(tracks.size(), 0);
-    threads_->run([&](size_t i) {
-        try {
-            if (interruptionSignal() != 0) return;
-            std::unique_ptr<host::Plugin> plugin = i == 0 ? std::move(first) : createInstance(problems[i]);
-            if (!plugin) {
-                pluginProblem[i] = 1;
-                return;
-            }
-            uint64_t usedMemory = 0;
-            if (!loadSoundFont(*plugin, options.soundFontPath, tracks[i].firstPreset, usedMemory, problems[i])) return;
-            const PresetEntry* entry = catalog.entry(tracks[i].firstPreset);
-            presetRows_[i] = "preset " + std::to_string(tracks[i].firstPreset) + (entry ? " (" + entry->row + ")" : "");
-            slots_[i] = std::make_unique<TrackPlayer>(std::move(plugin), std::move(tracks[i]), options.soundFontPath,
-                                                      usedMemory, sampleRate_);
-        } catch (const std::exception& e) {
-            problems[i] = std::string("out of memory setting up an instance: ") + e.what();
-            pluginProblem[i] = 1;
-        }
-    });
-    if (interruptionSignal() != 0) return SessionResult::Interrupted;
     std::string failures;
-    for (size_t i = 0; i < tracks.size(); ++i) {
-        if (pluginProblem[i]) {
-            error = problems[i];
-            return SessionResult::PluginProblem;
+    for (TrackPlan& track : tracks) {
+        if (interruptionSignal() != 0) return SessionResult::Interrupted;
+        std::unique_ptr<host::Plugin> plugin = first ? std::move(first) : createInstance();
+        if (!plugin) return SessionResult::PluginProblem;
+        uint64_t usedMemory = 0;
+        if (!loadSoundFont(*plugin, options.soundFontPath, track.firstPreset, usedMemory, error)) {
+            // A DAW track whose preset has nothing to play stays silent; the others play on.
+            failures += (failures.empty() ? "" : "\n  ") + error;
+            if (track.channel >= 0 && !options.single)
+                remarks_.push_back("channel " + std::to_string(track.channel + 1) + " is left out: " + error);
+            first = std::move(plugin);   // the next track's preset replaces what it holds
+            continue;
         }
-        if (slots_[i]) continue;
-        // A DAW track whose preset has nothing to play stays silent; the others play on.
-        failures += (failures.empty() ? "" : "\n  ") + problems[i];
-        if (tracks[i].channel >= 0 && !options.single)
-            remarks_.push_back("channel " + std::to_string(tracks[i].channel + 1) + " is left out: " + problems[i]);
+        const PresetEntry* entry = catalog.entry(track.firstPreset);
+        presetRows_.push_back("preset " + std::to_string(track.firstPreset) + (entry ? " (" + entry->row + ")" : ""));
+        players_.push_back(std::make_unique<TrackPlayer>(std::move(plugin), std::move(track), options.soundFontPath,
+                                                         usedMemory, sampleRate_));
     }
-    if (players().empty()) {
+    if (players_.empty()) {
         error = failures;
         return SessionResult::SoundFontProblem;
     }
+    jobs_ = static_cast<int>(std::min<size_t>(static_cast<size_t>(std::max(options.jobs, 1)), players_.size()));
     return SessionResult::Ready;
-}
-
-RenderSession::~RenderSession() {
-    if (threads_) threads_->run([this](size_t i) { slots_[i].reset(); });
-}
-
-std::vector<TrackPlayer*> RenderSession::players() const {
-    std::vector<TrackPlayer*> playing;
-    for (const auto& slot : slots_)
-        if (slot) playing.push_back(slot.get());
-    return playing;
 }
 
 bool RenderSession::render(AudioSink& sink, const ProgressFunction& progress, const StopRequest& stop,
                            MixStats& stats, std::string& error) {
-    const std::vector<TrackPlayer*> playing = players();
-    std::vector<size_t> playerOfSlot(slots_.size(), SIZE_MAX);
-    for (size_t i = 0, p = 0; i < slots_.size(); ++i)
-        if (slots_[i]) playerOfSlot[i] = p++;
-    ForEachPlayer forEach = [&](const std::function<void(size_t)>& work) {
-        threads_->run([&](size_t slot) {
-            if (playerOfSlot[slot] != SIZE_MAX) work(playerOfSlot[slot]);
-        });
-    };
-    return renderMix(playing, forEach, songEnd_, sampleRate_, tail_, sink, progress, stop, stats, error);
+    std::vector<TrackPlayer*> players;
+    for (const auto& player : players_) players.push_back(player.get());
+    return renderMix(players, jobs_, songEnd_, sampleRate_, tail_, sink, progress, stop, stats, error);
 }
 
 std::vector<std::string> RenderSession::describeInstances() const {
     std::vector<std::string> lines;
     uint64_t total = 0;
-    for (size_t i = 0; i < slots_.size(); ++i) {
-        if (!slots_[i]) continue;
-        const TrackPlayer& player = *slots_[i];
+    for (size_t i = 0; i < players_.size(); ++i) {
+        const TrackPlayer& player = *players_[i];
         total += player.usedMemory();
         const int channel = player.track().channel;
         std::string line = channel < 0 ? "playing " : "channel " + std::to_string(channel + 1) + ": ";
@@ -259,16 +194,16 @@ std::vector<std::string> RenderSession::describeInstances() const {
             line += ", then " + std::to_string(player.track().programs.size()) + " preset change(s)";
         lines.push_back(line);
     }
-    const size_t count = players().size();
-    if (count > 1)
-        lines.push_back(std::to_string(count) + " instances holding " + std::to_string(total / 1024) +
-                        " K sample points in all, rendered by " + std::to_string(jobs_) + " thread(s)");
+    if (players_.size() > 1)
+        lines.push_back(std::to_string(players_.size()) + " instances holding " + std::to_string(total / 1024) +
+                        " K sample points in all, rendered by " + std::to_string(jobs_) +
+                        " thread(s)");
     return lines;
 }
 
 std::vector<std::string> RenderSession::problems() const {
     std::vector<std::string> all;
-    for (const TrackPlayer* player : players()) all.insert(all.end(), player->problems().begin(), player->problems().end());
+    for (const auto& player : players_) all.insert(all.end(), player->problems().begin(), player->problems().end());
     return all;
 }
 

@@ -2,12 +2,12 @@
 // One render as a DAW project for an offline export: the bundle loaded once, one plug-in
 // instance per track plan (one per MIDI channel with notes, or one for the whole piece with
 // --single), each set up and given its first preset, then played and mixed. With several jobs
-// the instances are spread over that many threads, each instance living on one of them from
-// its creation to its end (loading, rendering and preset changes run in parallel).
+// the instances render on that many threads at once; everything else they are asked stays on
+// the session's thread.
 //
-// Threads: the thread that creates it (it stands in for both the UI and the audio thread of
-// the instances it keeps itself). Not real-time safe (loads the bundle and SoundFonts,
-// allocates, starts threads).
+// Threads: the thread that creates it (it stands in for the UI thread of every instance, and
+// for their audio thread when one job renders). Not real-time safe (loads the bundle and
+// SoundFonts, allocates, starts threads).
 #include "FloatSpool.h"
 #include "Mixdown.h"
 #include "MixRenderer.h"
@@ -15,7 +15,6 @@
 #include "PresetCatalog.h"
 #include "Score.h"
 #include "TrackPlayer.h"
-#include "TrackThreads.h"
 
 #include <cstdint>
 #include <memory>
@@ -29,11 +28,6 @@ enum class SessionResult { Ready, SoundFontProblem, PluginProblem, Interrupted }
 
 class RenderSession {
 public:
-    RenderSession() = default;
-    ~RenderSession();   // ends every instance on its own thread
-    RenderSession(const RenderSession&) = delete;
-    RenderSession& operator=(const RenderSession&) = delete;
-
     // commandLinePreset: the preset --preset or --bank/--program chose, else -1. False results
     // come with a reason in error (none for Interrupted).
     SessionResult prepare(const Options& options, const PresetCatalog& catalog, int32_t commandLinePreset,
@@ -42,8 +36,7 @@ public:
                 std::string& error);
 
     int64_t songEnd() const { return songEnd_; }
-    size_t instanceCount() const { return players().size(); }
-    int jobs() const { return jobs_; }
+    size_t instanceCount() const { return players_.size(); }
     // Notes on what the plan could not follow exactly (fallback presets, ignored programs ...).
     const std::vector<std::string>& remarks() const { return remarks_; }
     // One line per instance: its channel, preset and sample memory.
@@ -54,13 +47,9 @@ public:
 private:
     std::vector<TrackPlan> planTracks(const Options& options, const PresetCatalog& catalog, int32_t commandLinePreset,
                                       const Score& score, host::Plugin& first);
-    std::vector<TrackPlayer*> players() const;
 
     std::shared_ptr<host::Module> module_;
-    // One slot per planned track, empty when its first preset could not be loaded; the slots'
-    // players live on the threads of threads_.
-    std::vector<std::unique_ptr<TrackPlayer>> slots_;
-    std::unique_ptr<TrackThreads> threads_;
+    std::vector<std::unique_ptr<TrackPlayer>> players_;
     int jobs_ = 1;
     std::vector<std::string> remarks_;
     std::vector<std::string> presetRows_;   // per instance, its first preset's row

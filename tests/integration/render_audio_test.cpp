@@ -150,7 +150,7 @@ protected:
 };
 
 // A piece with notes on odd sample positions, controller moves, a pitch bend sweep and a second
-// channel panning about.
+// channel panning about and changing its preset.
 std::vector<zephra::test::MidiTrack> busyPiece() {
     zephra::test::MidiTrack conductor, music;
     conductor.tempo(0, 500000).tempo(1000, 410000);
@@ -161,6 +161,7 @@ std::vector<zephra::test::MidiTrack> busyPiece() {
         music.pitchBend(200 + 11 * step, 0, static_cast<uint16_t>(8192 + 200 * step));
     for (uint32_t i = 0; i < 12; ++i)
         music.note(61 * i + 3, 50, 1, static_cast<uint8_t>(48 + i), 100).controller(61 * i + 30, 1, 10, uint8_t(i * 11));
+    music.program(400, 1, 1);
     return {conductor, music};
 }
 

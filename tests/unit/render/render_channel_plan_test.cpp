@@ -6,7 +6,6 @@
 #include "RenderTestEvents.h"
 
 #include "OutputFile.h"
-#include "TrackThreads.h"
 
 #include <sndfile.h>
 #include <sys/resource.h>
@@ -189,19 +188,4 @@ TEST(ChannelPlanning, PanIsTheTracksAndBendRangeRemarksNeedBends) {
     planning = planChannels(score, 1000.0, pluginLikeMapping, bendRange(), catalogOf({{0, 0}}), -1);
     ASSERT_EQ(planning.remarks.size(), 1u);
     EXPECT_NE(planning.remarks[0].find("range of 24 semitones"), std::string::npos) << planning.remarks[0];
-}
-
-// Each instance must live on one thread: every track runs on the same thread in every round,
-// track 0 on the caller's, and the costliest tracks are spread over the threads.
-TEST(TrackThreads, EachTrackAlwaysRunsOnItsOwnThread) {
-    const std::vector<int> owners = assignTracks({1.0, 5.0, 4.0, 2.0, 1.0}, 2);
-    EXPECT_EQ(owners, (std::vector<int>{0, 1, 0, 0, 1}));
-    TrackThreads threads(owners, 2);
-    std::vector<std::thread::id> first(owners.size()), again(owners.size());
-    threads.run([&](size_t track) { first[track] = std::this_thread::get_id(); });
-    threads.run([&](size_t track) { again[track] = std::this_thread::get_id(); });
-    EXPECT_EQ(first, again);
-    EXPECT_EQ(first[0], std::this_thread::get_id());
-    for (size_t track = 0; track < owners.size(); ++track)
-        EXPECT_EQ(first[track] == first[0], owners[track] == 0) << track;
 }
