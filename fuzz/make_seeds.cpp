@@ -1,9 +1,13 @@
 // Writes the seed corpora of the fuzz targets: SoundFonts and WAV files from the test writers,
 // covering global and local zones, layers, splits, odd INFO chunks and every WAV format; and,
-// when sf3convert is installed, those fonts compressed (.sf3) and their Ogg Vorbis streams.
-// Usage: make_seeds <soundfont corpus dir> <wav corpus dir> <vorbis corpus dir>
+// when sf3convert is installed, those fonts compressed (.sf3) and their Ogg Vorbis streams; the
+// plug-in's states as it writes them (the controller's naming a font and a WAV file written
+// beside its folder) and the messages the controller sends.
+// Usage: make_seeds <soundfont dir> <wav dir> <vorbis dir> <component state dir>
+//        <controller state dir> <processor messages dir>
 #include "support/Sf3Convert.h"
 #include "support/SoundFontWriter.h"
+#include "support/StateBytes.h"
 
 #include <cstdio>
 #include <cstring>
@@ -60,14 +64,51 @@ void write(const std::string& dir, const std::string& name, const std::vector<ui
         std::fprintf(stderr, "cannot write %s/%s\n", dir.c_str(), name.c_str());
 }
 
+// One message as processor_messages_fuzz reads it: the ID's number, then per attribute its
+// kind (1: text, 2: bytes, 3: the registered list), key and value.
+std::vector<uint8_t> message(uint8_t id, const std::vector<std::pair<std::string, std::vector<uint8_t>>>& attributes)
+{
+    std::vector<uint8_t> bytes{id, uint8_t(attributes.size())};
+    for (const auto& [key, value] : attributes) {
+        bytes.insert(bytes.end(), {uint8_t(key == "SFSynthList" ? 3 : key == "Text" ? 1 : 2), uint8_t(key.size())});
+        bytes.insert(bytes.end(), key.begin(), key.end());
+        bytes.insert(bytes.end(), {uint8_t(value.size()), uint8_t(value.size() >> 8)});
+        bytes.insert(bytes.end(), value.begin(), value.end());
+    }
+    return bytes;
+}
+
+void writePluginSeeds(const std::string& component, const std::string& controller, const std::string& messages)
+{
+    const std::vector<std::pair<int32_t, double>> defaults{{1, 0.0},  {7, 1.0},    {11, 1.0},  {64, 0.0},
+                                                           {129, 0.0}, {1000, 2.0}, {1001, 12.0}};
+    write(component, "default", processorStateBytes("1.5-fw 2.1", 0, defaults));
+    write(component, "bypassed", processorStateBytes("1.5-fw 2.1", 1, {{1000, 12.0}, {5000, 0.5}, {7, 0.25}}));
+    SineFontOptions three;
+    three.presetCount = 3;
+    writeFile(controller + ".sf2", makeSineSoundFont(three));
+    writeFile(controller + ".wav", makeWav(1, 16, 44100, {0, 9000, -9000}));
+    write(controller, "font", controllerStateNaming(controller + ".sf2", 2));
+    write(controller, "wave", controllerStateNaming(controller + ".wav", nullptr));
+    const std::vector<uint8_t> four{1, 0, 0, 0}, rate{0x44, 0xAC, 0, 0}, samples(16, 0x3E);
+    std::vector<uint8_t> loadAndAsk = message(0, {{"fileID", four}, {"SFSynthList", {0, 0}}});
+    const std::vector<uint8_t> ask = message(2, {});   // "GETVOICENUM"
+    loadAndAsk.insert(loadAndAsk.end(), ask.begin(), ask.end());
+    write(messages, "sf2data-getvoicenum", loadAndAsk);
+    write(messages, "wavdata", message(1, {{"wavID", four}, {"wavL", samples}, {"wavR", samples}, {"samplerate", rate}}));
+    write(messages, "text", message(3, {{"Text", {'h', 0}}}));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: %s <soundfont corpus dir> <wav corpus dir> <vorbis corpus dir>\n", argv[0]);
+    if (argc != 7) {
+        std::fprintf(stderr, "usage: %s <soundfont dir> <wav dir> <vorbis dir> <component state dir> "
+                             "<controller state dir> <processor messages dir>\n", argv[0]);
         return 2;
     }
+    writePluginSeeds(argv[4], argv[5], argv[6]);
     const std::string sf = argv[1], wav = argv[2], vorbis = argv[3];
     SineFontOptions three;
     three.presetCount = 3;

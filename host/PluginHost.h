@@ -4,7 +4,8 @@
 //
 // Threads: Module and Plugin belong to the thread that creates them (the "UI thread"), except
 // Plugin::process and the process-set-up calls, which a caller may run on a second ("audio")
-// thread while the UI thread calls state or message functions, as hosts do.
+// thread while the UI thread calls state or message functions, as hosts do. Messages between the
+// plug-in's two sides are delivered only when sent on the UI thread, as the SDK's hosts do.
 // Real-time safety: Plugin::process allocates nothing while the block fits the set-up, the
 // parameter changes fit ParameterChanges' capacity and the notes fit EventList's capacity.
 // Everything else may allocate.
@@ -25,11 +26,11 @@
 namespace zephra {
 namespace host {
 
-// A loaded bundle: the shared object inside it, its entry points and its class factory.
 // Messages refused by the connections of every plug-in in this process so far (see
 // Plugin::refusedMessages); tests fail on any.
 int64_t refusedMessagesInProcess() noexcept;
 
+// A loaded bundle: the shared object inside it, its entry points and its class factory.
 class Module : public std::enable_shared_from_this<Module> {
 public:
     // bundlePath: "<name>.vst3" folder (the library is Contents/x86_64-linux/<name>.so) or the

@@ -16,6 +16,8 @@ PACKAGES=(
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev fluidsynth
   xvfb xauth xdotool x11-apps imagemagick zenity sox
+  # real General MIDI songs: seeds of the MIDI reader's fuzz target, renders compared with FluidSynth
+  openttd-openmsx
   # Windows x64 build (mingw-w64, posix threads) and its tests under Wine
   g++-mingw-w64-x86-64-posix wine64
   # SoundFonts: TimGM6mb is the default for the demo, FluidR3_GM the large reference

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is needed, builds, runs the unit and integration suites
 # (X11 tests under Xvfb), the same suites under AddressSanitizer and UndefinedBehaviorSanitizer,
-# the concurrency tests under ThreadSanitizer, a short fuzzing smoke run of each fuzz target, a
-# smoke run of each benchmark, and the Windows build with its suites under Wine
+# the concurrency tests under ThreadSanitizer, a short fuzzing smoke run of each fuzz target (two
+# at a time), a smoke run of each benchmark, and the Windows build with its suites under Wine
 # (scripts/test-windows.sh: the unit and integration suites, the window test in Xvfb, the
 # bundle's exports and zephra-render.exe's demo against the Linux render).
 set -euo pipefail
@@ -50,11 +50,11 @@ unset ASAN_OPTIONS UBSAN_OPTIONS
 echo "== Concurrency tests under ThreadSanitizer"
 cmake -S "$ROOT" -B "$ROOT/build-tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHRA_TSAN=ON -DZEPHRA_BENCH=OFF
 cmake --build "$ROOT/build-tsan" -j"$JOBS" --target unit_processor_test unit_synth unit_controller_test zephra_plugin \
-  integration_foundation_timing_test integration_engine_playback_test zephra-render \
-  integration_render_audio_test
+  integration_foundation_timing_test integration_engine_playback_test integration_foundation_messages_test \
+  integration_editor_test zephra-render integration_render_audio_test
 export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 run_ctest "$ROOT/build-tsan" --timeout 900 \
-  -R 'StateHandOver|SoundHandOver|SoundMailbox|InFlightRegistry|Reports\.|EnginePlayback\.Reports|ControllerMessagesOffTheUiThread|BundleTiming|RenderAudio\.BlockSizesAndJobs'
+  -R 'StateHandOver|SoundHandOver|SoundMailbox|InFlightRegistry|Reports\.|EnginePlayback\.Reports|ControllerMessagesOffTheUiThread|BundleTiming|BundleMessages\.ASoundFontIsHandedOver|PlayerEditor\.AHeldNote|RenderAudio\.BlockSizesAndJobs'
 unset TSAN_OPTIONS
 
 echo "== Fuzzing smoke run"

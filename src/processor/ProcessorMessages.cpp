@@ -2,6 +2,7 @@
 
 #include "processor/InFlightSynthLists.h"
 
+#include "base/source/fstring.h"
 #include "pluginterfaces/vst/ivstmessage.h"
 
 #include <cstdint>
@@ -105,6 +106,19 @@ tresult PLUGIN_API MyVSTProcessor::notify(IMessage* message)
             return kResultFalse;
         }
         return kResultOk;
+    }
+
+    if (std::strcmp(messageId, "TextMessage") == 0) {
+        // The SDK's base reads "Text" into a buffer that a host's getString may fill to the end
+        // without a terminating zero (the SDK's own attribute list does from 256 characters on),
+        // and then reads on past it. Here the last unit is never handed out, so stays zero.
+        TChar text[257] = {};
+        IAttributeList* attributes = message->getAttributes();
+        if (!attributes || attributes->getString("Text", text, sizeof(text) - sizeof(TChar)) != kResultOk)
+            return kResultFalse;
+        String utf8(text);
+        utf8.toMultiByte(kCP_Utf8);
+        return receiveText(utf8.text8());
     }
 
     if (std::strcmp(messageId, "GETVOICENUM") == 0) {

@@ -270,6 +270,15 @@ TEST_F(Messages, OtherMessagesGoToTheBaseClass)
     EXPECT_EQ(processor->soundFonts, 0);
 }
 
+// Guards against reading past a "TextMessage" whose "Text" fills the SDK base's buffer: the
+// SDK's own attribute list hands 256 characters on without a terminating zero.
+TEST_F(Messages, ALongTextMessageIsReadWithinItsBuffer)
+{
+    auto m = message("TextMessage");
+    m->getAttributes()->setString("Text", std::u16string(300, u'x').c_str());
+    EXPECT_EQ(processor->notify(m), kResultOk);
+}
+
 TEST(UsedMemory, IsSentToTheConnectedPeerAsEightBytes)
 {
     useFilledDescription();
