@@ -174,7 +174,7 @@ bool parseOptions(int argc, const char* const* argv, Options& options, std::stri
         } else if (name == "--jobs" || name == "-j") {
             if (!takeValue()) return false;
             if (!parseInteger(value, 1, kMaxJobs, options.jobs)) {
-                error = name + " needs a number of instances rendered at once from 1 to " + std::to_string(kMaxJobs) +
+                error = name + " needs a number of threads from 1 to " + std::to_string(kMaxJobs) +
                         ", not \"" + value + "\"";
                 return false;
             }
@@ -232,8 +232,8 @@ std::string usageText() {
         "  --tail SECONDS      time rendered after the song's end (its last End-of-Track), 0 to\n"
         "                      30 (default: until the mix has fallen 100 dB below its peak, at\n"
         "                      most 30)\n"
-        "  -j, --jobs N        instances rendered at once, 1 to 64 (default: one per processor\n"
-        "                      core; the audio does not depend on it)\n"
+        "  -j, --jobs N        threads rendering the instances at once, 1 to 64 (default: one per\n"
+        "                      processor core; the audio does not depend on it)\n"
         "  --level L           the plug-in's \"Output Level\", a linear gain from 0 to 240, and no\n"
         "                      normalising (the plug-in's own level is 12; halve it for 6 dB less)\n"
         "  --no-normalise      keep the plug-in's level instead of normalising the mix\n"

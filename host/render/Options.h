@@ -37,7 +37,7 @@ struct Options {
     double level = 12.0;
     bool normalise = true;          // off with --no-normalise or --level
     std::string bundlePath;         // empty: look in the usual places
-    int32_t jobs = 0;               // --jobs: instances rendered at once (0: one per processor core)
+    int32_t jobs = 0;               // --jobs: threads rendering instances (0: one per processor core)
     bool quiet = false;             // no progress bar and no summary
     bool showHelp = false;
     bool showVersion = false;
