@@ -95,12 +95,16 @@ void SynthEngine::noteOn(int16_t key, float velocity) noexcept
         break;
     }
 
-    const float scale = 0.007874016f;   // velocity bounds are compared on the 0..1 scale
+    // A record takes the velocities from its low bound up to, not including, its high bound plus
+    // one, on the 0..127 scale: every velocity lands in exactly one of adjacent layers, and a
+    // MIDI velocity k, which arrives as k / 127 rounded to a float, in the layer that names k.
+    // The margin absorbs that rounding.
+    const double level = double(velocity) * 127.0;
+    constexpr double kMargin = 1.0e-4;
     for (size_t i = 0; i < current->records.size(); ++i) {
         const SFSynth& r = current->records[i];
         const bool keyMatches = r.keyLow <= key && key <= r.keyHigh;
-        const bool velocityMatches = velocity >= float(r.velocityLow) * scale &&
-                                     !(velocity > float(r.velocityHigh) * scale);
+        const bool velocityMatches = level >= r.velocityLow - kMargin && level < r.velocityHigh + 1 - kMargin;
         if (!keyMatches || !velocityMatches)
             continue;
         const int index = allocateVoice();

@@ -114,6 +114,25 @@ TEST(NoteHandling, VelocityRangeIsComparedOnTheZeroToOneScale)
     EXPECT_EQ(other.busyVoiceCount(), 1);
 }
 
+// Guards against notes matching no layer: every MIDI velocity k, sent as k / 127, starts
+// exactly one voice when layers split the range at every step.
+TEST(NoteHandling, EveryMidiVelocityFindsExactlyOneOfAdjacentLayers)
+{
+    SFSynthList layers;
+    for (int low = 0; low < 128; ++low) {
+        SFSynth r = sustainingRecord();
+        r.velocityLow = r.velocityHigh = uint8_t(low);
+        layers.push_back(r);
+    }
+    SynthEngine engine;
+    adopt(engine, layers);
+    for (int k = 0; k < 128; ++k) {
+        engine.noteOn(int16_t(k % 100), float(k) / 127.0f);
+        ASSERT_EQ(engine.busyVoiceCount(), 1) << "velocity " << k;
+        adopt(engine, layers);   // every voice freed
+    }
+}
+
 TEST(NoteHandling, KeyRangeSelectsRecords)
 {
     SFSynth low = sustainingRecord(), high = sustainingRecord();

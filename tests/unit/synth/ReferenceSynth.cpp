@@ -287,8 +287,8 @@ void ReferenceSynth::noteOn(int16_t key, float velocity)
     }
     for (size_t i = 0; i < records.size(); ++i) {
         const SFSynth& r = records[i];
-        if (r.keyLow <= key && key <= r.keyHigh && velocity >= r.velocityLow * 0.007874016f &&
-            !(velocity > r.velocityHigh * 0.007874016f)) {
+        const double level = velocity * 127.0;   // layers cover [low, high + 1), less a margin
+        if (r.keyLow <= key && key <= r.keyHigh && level >= r.velocityLow - 1e-4 && level < r.velocityHigh + 1 - 1e-4) {
             const int slot = allocate();
             if (slot >= 0)
                 start(voices[slot], s, r, players[i], key, velocity);
