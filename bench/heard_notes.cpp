@@ -1,14 +1,15 @@
 // heard_notes: counts the note-ons of MIDI files that produce sound through the plug-in, each
 // note played as zephra-render plans it (its channel's preset at that moment, the controller
 // values then in force, its written length) but alone on an instance, so that nothing else
-// masks it. A note that is silent as written but sounds when held for a second is missing
-// from the render; one that is silent even then has nothing in the font (or is muted by the
-// song's own volume, expression or velocity).
+// masks it. A silent note is missing from the render unless the font has no zone for its key
+// and velocity (read from the file here, apart from the plug-in) or the song mutes it (its
+// channel's volume or expression at 0).
 //
 //   heard_notes [--sf2 FONT] [--plugin BUNDLE] FILE.mid ...   (default: the build tree's bundle)
 //
-// Prints one line per file: note-ons, heard, missing, and silent even when held; then lists
-// the missing notes (at most 20 per file). Exit status 1 when a note is missing.
+// Prints one line per file: note-ons, heard, missing, no zone in the font, muted by the song;
+// then lists the missing notes (at most 20 per file), each with whether holding it for a second
+// makes it sound. Exit status 1 when a note is missing.
 #include "BundleLocator.h"
 #include "ChannelPlan.h"
 #include "MidiFile.h"
@@ -16,8 +17,11 @@
 #include "PresetCatalog.h"
 #include "Renderer.h"
 #include "Score.h"
+#include "platform/Text.h"
+#include "soundfont/SoundFontReader.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -42,11 +46,35 @@ struct Note {
     float velocity = 0.f;
     int32_t preset = 0;
     std::vector<host::ParameterChange> state;   // the controller values in force at the note-on
+    bool muted = false;                          // volume or expression at 0
+};
+
+// Key and velocity ranges of every zone of a preset, as the SoundFont file gives them.
+class ZoneRanges {
+public:
+    explicit ZoneRanges(const std::string& font) : reader(Steinberg::Vst::fromUtf8(font)) {}
+    bool covers(int32_t preset, int key, int velocity) {
+        auto found = ranges.find(preset);
+        if (found == ranges.end()) {
+            reader.resolvePreset(preset);
+            std::vector<std::array<int, 4>> zones;
+            for (const auto& g : reader.zoneGenerators)
+                zones.push_back({g[43] & 0xFF, (g[43] >> 8) & 0xFF, g[44] & 0xFF, (g[44] >> 8) & 0xFF});
+            found = ranges.emplace(preset, std::move(zones)).first;
+        }
+        for (const auto& z : found->second)
+            if (z[0] <= key && key <= z[1] && z[2] <= velocity && velocity <= z[3]) return true;
+        return false;
+    }
+
+private:
+    Steinberg::Vst::SoundFontReader reader;
+    std::map<int32_t, std::vector<std::array<int, 4>>> ranges;
 };
 
 // Every note-on of a track with its note-off (the first later one of its key), preset and
 // controller values, the pedal left up.
-std::vector<Note> notesOf(const TrackPlan& track, uint32_t pedalId) {
+std::vector<Note> notesOf(const TrackPlan& track, uint32_t pedalId, uint32_t volumeId, uint32_t expressionId) {
     std::vector<Note> notes;
     std::map<uint32_t, double> values;
     size_t nextParameter = 0, nextProgram = 0;
@@ -71,8 +99,10 @@ std::vector<Note> notesOf(const TrackPlan& track, uint32_t pedalId) {
         note.key = planned[i].pitch;
         note.velocity = planned[i].velocity;
         note.preset = preset;
-        for (const auto& [id, value] : values)
+        for (const auto& [id, value] : values) {
             note.state.push_back({id, 0, id == pedalId ? 0.0 : value});
+            note.muted = note.muted || ((id == volumeId || id == expressionId) && value == 0.0);
+        }
         notes.push_back(std::move(note));
     }
     return notes;
@@ -103,12 +133,12 @@ bool heard(host::Plugin& plugin, const Note& note, int64_t length) {
 }
 
 struct Count {
-    int64_t noteOns = 0, heard = 0, missing = 0, silentHeld = 0;
+    int64_t noteOns = 0, heard = 0, missing = 0, noZone = 0, muted = 0;
     std::vector<std::string> missingNotes;
 };
 
-bool auditFile(host::Module& module, const PresetCatalog& catalog, const std::string& font, const std::string& path,
-               Count& count, std::string& error) {
+bool auditFile(host::Module& module, const PresetCatalog& catalog, ZoneRanges& zones, const std::string& font,
+               const std::string& path, Count& count, std::string& error) {
     MidiSequence sequence;
     if (!readMidiFile(path, sequence, error)) return false;
     const Score score = scoreFromMidi(sequence);
@@ -117,9 +147,13 @@ bool auditFile(host::Module& module, const PresetCatalog& catalog, const std::st
     const ControllerMapping mapping = midiMappingOf(*plugin);
     const ChannelPlanning planning = planChannels(score, kRate, mapping, bendRangeOf(*plugin), catalog, -1);
     for (const TrackPlan& track : planning.tracks) {
-        uint32_t pedal = UINT32_MAX;
-        if (mapping) mapping(int16_t(track.channel), 64, pedal);
-        std::vector<Note> notes = notesOf(track, pedal);
+        uint32_t pedal = UINT32_MAX, volume = UINT32_MAX, expression = UINT32_MAX;
+        if (mapping) {
+            mapping(int16_t(track.channel), 64, pedal);
+            mapping(int16_t(track.channel), 7, volume);
+            mapping(int16_t(track.channel), 11, expression);
+        }
+        std::vector<Note> notes = notesOf(track, pedal, volume, expression);
         std::stable_sort(notes.begin(), notes.end(), [](const Note& a, const Note& b) { return a.preset < b.preset; });
         int32_t loaded = -1;
         for (const Note& note : notes) {
@@ -129,19 +163,24 @@ bool auditFile(host::Module& module, const PresetCatalog& catalog, const std::st
                 if (!loadSoundFont(*plugin, font, note.preset, points, error)) return false;
                 loaded = note.preset;
             }
+            const int velocity = int(std::lround(note.velocity * 127.0f));
             if (heard(*plugin, note, note.off - note.on)) {
                 ++count.heard;
-            } else if (heard(*plugin, note, kHeldSamples)) {
+            } else if (note.muted) {
+                ++count.muted;
+            } else if (!zones.covers(note.preset, note.key, velocity)) {
+                ++count.noZone;
+            } else {
                 ++count.missing;
                 if (count.missingNotes.size() < 20) {
-                    char text[160];
-                    std::snprintf(text, sizeof text, "channel %d key %d velocity %.0f at %.3f s, %lld samples long",
-                                  track.channel + 1, note.key, note.velocity * 127.0, double(note.on) / kRate,
-                                  static_cast<long long>(note.off - note.on));
+                    char text[200];
+                    std::snprintf(text, sizeof text,
+                                  "channel %d key %d velocity %d at %.3f s, %lld samples long (%s held for a second)",
+                                  track.channel + 1, note.key, velocity, double(note.on) / kRate,
+                                  static_cast<long long>(note.off - note.on),
+                                  heard(*plugin, note, kHeldSamples) ? "sounds" : "silent even");
                     count.missingNotes.push_back(text);
                 }
-            } else {
-                ++count.silentHeld;
             }
         }
     }
@@ -174,17 +213,19 @@ int main(int argc, char** argv) {
         return 2;
     }
     bool anyMissing = false;
-    std::printf("| file | font | note-ons | heard | missing | silent even held |\n|---|---|---|---|---|---|\n");
+    std::printf("| file | font | note-ons | heard | missing | no zone in the font | muted by the song |\n"
+                "|---|---|---|---|---|---|---|\n");
+    ZoneRanges zones(font);
     for (const std::string& file : files) {
         Count count;
-        if (!auditFile(*module, catalog, font, file, count, error)) {
+        if (!auditFile(*module, catalog, zones, font, file, count, error)) {
             std::fprintf(stderr, "heard_notes: %s: %s\n", file.c_str(), error.c_str());
             return 2;
         }
-        std::printf("| %s | %s | %lld | %lld | %lld | %lld |\n", file.substr(file.find_last_of('/') + 1).c_str(),
+        std::printf("| %s | %s | %lld | %lld | %lld | %lld | %lld |\n", file.substr(file.find_last_of('/') + 1).c_str(),
                     font.substr(font.find_last_of('/') + 1).c_str(), static_cast<long long>(count.noteOns),
                     static_cast<long long>(count.heard), static_cast<long long>(count.missing),
-                    static_cast<long long>(count.silentHeld));
+                    static_cast<long long>(count.noZone), static_cast<long long>(count.muted));
         for (const std::string& note : count.missingNotes) std::fprintf(stderr, "  missing: %s\n", note.c_str());
         anyMissing = anyMissing || count.missing > 0;
     }
