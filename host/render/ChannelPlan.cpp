@@ -19,6 +19,7 @@ constexpr uint8_t kNrpnLsb = 98, kNrpnMsb = 99, kRpnLsb = 100, kRpnMsb = 101;
 constexpr uint8_t kAllSoundOff = 120, kResetAllControllers = 121;
 constexpr uint8_t kAllNotesOff = 123, kLastModeMessage = 127;   // 123..127 all end the held notes
 constexpr uint8_t kRpnNull = 127;
+constexpr uint8_t kPan = 10;
 constexpr int16_t kSustainController = 64;
 // Preset changes planned per channel at most: each reloads the font on that instance. Real
 // songs change programs a few dozen times.
@@ -45,7 +46,10 @@ public:
         case ScoreEventKind::NoteOff: addNote(sample, false, event.number, event.value); break;
         case ScoreEventKind::Program: programChange(sample, event.number); break;
         case ScoreEventKind::Controller: controller(sample, event.number, event.value); break;
-        case ScoreEventKind::PitchBend: mapped(sample, kPitchBendController, pitchBendToNormalized(event.value)); break;
+        case ScoreEventKind::PitchBend:
+            hasBends = true;
+            mapped(sample, kPitchBendController, pitchBendToNormalized(event.value));
+            break;
         case ScoreEventKind::ChannelPressure:
             mapped(sample, kChannelPressureController, std::min<uint16_t>(event.value, 127) / 127.0);
             break;
@@ -61,6 +65,12 @@ public:
         std::stable_sort(plan.notes.begin(), plan.notes.end(), bySample);
         std::stable_sort(plan.parameters.begin(), plan.parameters.end(), bySample);
         std::stable_sort(track.programs.begin(), track.programs.end(), bySample);
+        std::stable_sort(plan.pans.begin(), plan.pans.end(), bySample);
+        // A range beyond the plug-in's matters only to a channel that bends.
+        if (hasBends && bendRangeBeyondReach > 0)
+            remark("channel " + std::to_string(channel + 1) + " sets a pitch-bend range of " +
+                   std::to_string(bendRangeBeyondReach) + " semitones; the plug-in's \"Bend Range\" reaches " +
+                   std::to_string(int(bendRange.maxSemitones)));
         int64_t last = plan.notes.empty() ? 0 : plan.notes.back().sample;
         if (!plan.parameters.empty()) last = std::max(last, plan.parameters.back().sample);
         if (!track.programs.empty()) last = std::max(last, track.programs.back().sample);
@@ -89,6 +99,7 @@ private:
         uint32_t id = 0;
         if (!mapping || !mapping(static_cast<int16_t>(channel), controllerNumber, id)) {
             ++track.plan.unmappedControllerCount;
+            track.plan.unmappedControllers.insert(controllerNumber);
             return;
         }
         track.plan.parameters.push_back({sample, id, normalized});
@@ -103,6 +114,7 @@ private:
         case kRpnLsb: rpnLsb = v; return;
         case kNrpnMsb:
         case kNrpnLsb: rpnMsb = rpnLsb = kRpnNull; return;   // data entry now means an NRPN
+        case kPan: track.plan.pans.push_back({sample, v}); return;   // the track's pan in the mix
         case kDataEntryMsb:
         case kDataEntryLsb:
             if (rpnMsb == 0 && rpnLsb == 0) {
@@ -132,14 +144,12 @@ private:
     void setBendRange(int64_t sample) {
         if (!bendRange.present || !bendRange.normalized) {
             ++track.plan.unmappedControllerCount;
+            track.plan.unmappedControllers.insert(kDataEntryMsb);
             return;
         }
         const double asked = bendSemitones + bendCents / 100.0;
         const double semitones = std::min(std::round(asked), bendRange.maxSemitones);
-        if (semitones < asked - 0.5)
-            remark("channel " + std::to_string(channel + 1) + " sets a pitch-bend range of " +
-                              std::to_string(int(asked)) + " semitones; the plug-in's \"Bend Range\" reaches " +
-                              std::to_string(int(bendRange.maxSemitones)));
+        if (semitones < asked - 0.5) bendRangeBeyondReach = std::max(bendRangeBeyondReach, int(asked));
         track.plan.parameters.push_back({sample, bendRange.id, bendRange.normalized(semitones)});
     }
 
@@ -187,6 +197,8 @@ private:
     uint8_t bankMsb = 0, bankLsb = 0, program = 0;
     uint8_t rpnMsb = kRpnNull, rpnLsb = kRpnNull;
     uint8_t bendSemitones = 2, bendCents = 0;
+    bool hasBends = false;
+    int bendRangeBeyondReach = 0;   // the largest range asked beyond the plug-in's, in semitones
     std::array<int32_t, 128> held{};
 };
 

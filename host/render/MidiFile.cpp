@@ -1,7 +1,9 @@
 #include "MidiFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace zephra {
@@ -70,6 +72,8 @@ int dataBytesOf(uint8_t status) {
 struct SkippedMessages {
     int64_t count = 0;
     size_t firstAt = 0;
+    int64_t runningAfterSysex = 0;   // running status taken up again after system exclusive
+    size_t runningAfterSysexAt = 0;
 };
 
 bool parseTrackEvents(const uint8_t* data, size_t size, size_t fileOffset, int32_t trackIndex,
@@ -77,6 +81,7 @@ bool parseTrackEvents(const uint8_t* data, size_t size, size_t fileOffset, int32
     ByteCursor in(data, size);
     int64_t tick = 0;
     uint8_t runningStatus = 0;
+    bool sysexBeforeRunningStatus = false;   // system exclusive came after the running status was set
     const std::string where = "track " + std::to_string(trackIndex + 1);
 
     while (!in.atEnd()) {
@@ -94,7 +99,8 @@ bool parseTrackEvents(const uint8_t* data, size_t size, size_t fileOffset, int32
             error = where + ": event missing after its delta time" + at(eventStart);
             return false;
         }
-        if (status & 0x80u) {
+        const bool explicitStatus = (status & 0x80u) != 0;
+        if (explicitStatus) {
             in.byte(status);
         } else {
             if (runningStatus == 0) {
@@ -102,6 +108,7 @@ bool parseTrackEvents(const uint8_t* data, size_t size, size_t fileOffset, int32
                 return false;
             }
             status = runningStatus;
+            if (sysexBeforeRunningStatus && skipped.runningAfterSysex++ == 0) skipped.runningAfterSysexAt = eventStart;
         }
 
         if (status == 0xFFu) {  // meta event
@@ -135,7 +142,9 @@ bool parseTrackEvents(const uint8_t* data, size_t size, size_t fileOffset, int32
                 error = where + ": system-exclusive event runs past the end of its track" + at(eventStart);
                 return false;
             }
-            runningStatus = 0;
+            // The standard cancels running status here, but files that rely on it across a
+            // system-exclusive event are common and other readers accept them: keep it, warn.
+            sysexBeforeRunningStatus = true;
             continue;
         }
         if (status >= 0xF0u) {
@@ -147,6 +156,7 @@ bool parseTrackEvents(const uint8_t* data, size_t size, size_t fileOffset, int32
             return false;
         }
 
+        if (explicitStatus) sysexBeforeRunningStatus = false;
         runningStatus = status;
         MidiEvent event;
         event.tick = tick;
@@ -185,6 +195,11 @@ bool parseTrack(const uint8_t* data, size_t size, size_t fileOffset, int32_t tra
         seq.warnings.push_back("track " + std::to_string(trackIndex + 1) + ": " + std::to_string(skipped.count) +
                                " channel message(s) with a data byte above 127 skipped (the first" +
                                at(skipped.firstAt) + ")");
+    if (parsed && skipped.runningAfterSysex > 0)
+        seq.warnings.push_back("track " + std::to_string(trackIndex + 1) + ": " + std::to_string(skipped.runningAfterSysex) +
+                               " message(s) use running status across a system-exclusive event; read as " +
+                               "continuing the message before it (the first" +
+                               at(skipped.runningAfterSysexAt) + ")");
     return parsed;
 }
 
@@ -284,12 +299,13 @@ bool readMidiFile(const std::string& path, MidiSequence& out, std::string& error
     out = MidiSequence{};
     std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
     if (!file) {
-        error = "cannot open MIDI file \"" + path + "\"";
+        error = "cannot open MIDI file \"" + path + "\": " + std::strerror(errno);
         return false;
     }
     std::vector<uint8_t> bytes;
     uint8_t buffer[65536];
     size_t got;
+    errno = 0;
     while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
         if (bytes.size() + got > kMaxMidiFileBytes) {
             error = "MIDI file \"" + path + "\" is larger than " +
@@ -299,7 +315,7 @@ bool readMidiFile(const std::string& path, MidiSequence& out, std::string& error
         bytes.insert(bytes.end(), buffer, buffer + got);
     }
     if (std::ferror(file.get())) {
-        error = "cannot read MIDI file \"" + path + "\"";
+        error = "cannot read MIDI file \"" + path + "\": " + std::strerror(errno != 0 ? errno : EIO);
         return false;
     }
     if (!parseMidiFile(bytes.data(), bytes.size(), out, error)) {

@@ -1,5 +1,8 @@
 #include "MixRenderer.h"
 
+#include "RenderPlan.h"
+#include "StretchPipeline.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -10,80 +13,116 @@ namespace render {
 
 namespace {
 
-constexpr float kInaudible = 1.0e-5f;   // -100 dB below the mix's peak so far
+constexpr float kInaudible = 1.0e-5f;      // -100 dB below the mix's peak so far
 constexpr double kQuietSeconds = 1.0;
 
-// Every instance has reported, from a block after the song's end, that no voice sounds.
-bool allSilentSince(const std::vector<std::unique_ptr<TrackPlayer>>& players, int64_t songEnd) {
-    return std::all_of(players.begin(), players.end(), [&](const std::unique_ptr<TrackPlayer>& p) {
-        return p->voiceCountReadAt() > songEnd && p->voiceCount() == 0;
-    });
-}
+// Where the output ends: the song, then the sound after it. Frames beyond `certain` wait in
+// `held` until it is known whether the tail reaches them.
+class TailWatch {
+public:
+    TailWatch(int64_t songEnd, int64_t cap, const TailRule& tail, double sampleRate)
+        : songEnd(songEnd), cap(cap), untilSilent(tail.untilSilent), quiet(sampleAt(kQuietSeconds, sampleRate)),
+          fade(sampleAt(kEndFadeSeconds, sampleRate)) {}
+
+    // Looks at the mixed frames [position, position + count); true once the end is known.
+    bool watch(int64_t position, const float* left, const float* right, int32_t count) {
+        for (int32_t i = 0; i < count && end < 0; ++i) {
+            const int64_t frame = position + i;
+            const float size = std::max(std::fabs(left[i]), std::fabs(right[i]));
+            if (size > peak * kInaudible) lastAudible = frame + 1;
+            peak = std::max(peak, size);
+            if (untilSilent && frame + 1 - std::max(lastAudible, songEnd) >= quiet) end = silentEnd();
+        }
+        if (end < 0 && position + count >= cap) {
+            end = untilSilent ? silentEnd() : cap;
+            capped = untilSilent && lastAudible + fade >= cap;
+        }
+        return end >= 0;
+    }
+    // Frames that are certainly part of the output, of those rendered up to `rendered`.
+    int64_t certain(int64_t rendered) const {
+        if (end >= 0) return end;
+        if (!untilSilent) return rendered;
+        return std::max(std::min(rendered, songEnd), std::min(rendered, lastAudible + fade));
+    }
+    bool tailCapped() const { return capped; }
+
+private:
+    int64_t silentEnd() const { return std::min(cap, std::max(songEnd, lastAudible + fade)); }
+
+    const int64_t songEnd, cap;
+    const bool untilSilent;
+    const int64_t quiet, fade;
+    float peak = 0.f;
+    int64_t lastAudible = 0;
+    int64_t end = -1;
+    bool capped = false;
+};
 
 } // namespace
 
-bool renderMix(std::vector<std::unique_ptr<TrackPlayer>>& players, int64_t songEnd, int32_t blockSize,
-               double sampleRate, const TailRule& tail, AudioSink& sink, const ProgressFunction& progress,
-               const StopRequest& stop, MixStats& stats, std::string& error) {
+bool renderMix(const std::vector<TrackPlayer*>& players, int jobs, int64_t songEnd, double sampleRate,
+               const TailRule& tail, AudioSink& sink, const ProgressFunction& progress, const StopRequest& stop,
+               MixStats& stats, std::string& error) {
     stats = MixStats{};
-    if (blockSize < 1) {
-        error = "block size " + std::to_string(blockSize) + " is not usable";
-        return false;
-    }
-    const int64_t tailFrames = sampleAt(tail.seconds, sampleRate);
-    const int64_t lastFrame = songEnd + tailFrames;
-    std::vector<float> left(static_cast<size_t>(blockSize)), right(static_cast<size_t>(blockSize));
-
-    // Voices fading far below hearing (a long release falls 100 dB over its whole time) end the
-    // tail too once the mix has stayed that quiet for a while.
-    const int64_t quietFrames = sampleAt(kQuietSeconds, sampleRate);
-    int64_t lastAudible = 0;
-    float peak = 0.f;
+    const int64_t cap = songEnd + sampleAt(tail.seconds, sampleRate);
+    TailWatch watch(songEnd, cap, tail, sampleRate);
+    std::vector<float> mixLeft, mixRight;   // rendered frames not yet handed to the sink
 
     const auto started = std::chrono::steady_clock::now();
     const std::clock_t cpuStarted = std::clock();
-    int64_t position = 0;
-    while (position < lastFrame) {
-        if (stop && stop()) {
-            stats.interrupted = true;
-            break;
+    int64_t position = 0, emitted = 0;
+    {
+        StretchPipeline pipeline(players, cap, std::max(jobs, 1));
+        bool ended = false;
+        for (int64_t stretch = 0; !ended; ++stretch) {
+            if (stop && stop()) {
+                stats.interrupted = true;
+                break;
+            }
+            const int32_t frames = pipeline.framesOf(stretch);
+            if (!pipeline.complete(stretch, error)) return false;
+            // Track by track in a fixed order, so the sums do not depend on who rendered what.
+            const size_t from = mixLeft.size();
+            mixLeft.resize(from + static_cast<size_t>(frames), 0.f);
+            mixRight.resize(from + static_cast<size_t>(frames), 0.f);
+            int32_t voices = 0;
+            for (size_t i = 0; i < players.size(); ++i) {
+                const float* left = pipeline.left(i, stretch);
+                const float* right = pipeline.right(i, stretch);
+                for (int32_t k = 0; k < frames; ++k) {
+                    mixLeft[from + static_cast<size_t>(k)] += left[k];
+                    mixRight[from + static_cast<size_t>(k)] += right[k];
+                }
+                players[i]->readVoiceCount();
+                voices += players[i]->voiceCount();
+            }
+            pipeline.done(stretch);
+            stats.maxVoices = std::max(stats.maxVoices, voices);
+            ended = watch.watch(position, mixLeft.data() + from, mixRight.data() + from, frames);
+            position += frames;
+
+            const int64_t ready = watch.certain(position) - emitted;
+            if (ready > 0) {
+                if (!sink.consume(mixLeft.data(), mixRight.data(), static_cast<int32_t>(ready), error)) return false;
+                mixLeft.erase(mixLeft.begin(), mixLeft.begin() + ready);
+                mixRight.erase(mixRight.begin(), mixRight.begin() + ready);
+                emitted += ready;
+            }
+            if (progress) progress(position);
         }
-        if (position >= songEnd && tail.untilSilent &&
-            (allSilentSince(players, songEnd) || position - lastAudible >= quietFrames))
-            break;
-        // The song part ends on its last sample exactly, so every voice report read later comes
-        // from the tail.
-        const int64_t limit = position < songEnd ? songEnd : lastFrame;
-        const int32_t frames = static_cast<int32_t>(std::min<int64_t>(blockSize, limit - position));
-        std::fill(left.begin(), left.begin() + frames, 0.f);
-        std::fill(right.begin(), right.begin() + frames, 0.f);
-        int32_t voices = 0;
-        for (std::unique_ptr<TrackPlayer>& player : players) {
-            if (!player->renderAdd(frames, left.data(), right.data(), error)) return false;
-            voices += player->voiceCount();
-        }
-        stats.maxVoices = std::max(stats.maxVoices, voices);
-        for (int32_t i = 0; i < frames; ++i) {
-            const float size = std::max(std::fabs(left[static_cast<size_t>(i)]), std::fabs(right[static_cast<size_t>(i)]));
-            if (size > peak * kInaudible) lastAudible = position + i + 1;
-            peak = std::max(peak, size);
-        }
-        if (!sink.consume(left.data(), right.data(), frames, error)) return false;
-        position += frames;
-        if (progress) progress(position);
     }
-    stats.frames = position;
-    stats.songFrames = std::min(position, songEnd);
-    stats.tailCapped = !stats.interrupted && tail.untilSilent && position >= lastFrame &&
-                       !allSilentSince(players, songEnd) && position - lastAudible < quietFrames;
+    stats.frames = emitted;
+    stats.songFrames = std::min(emitted, songEnd);
+    stats.tailCapped = !stats.interrupted && watch.tailCapped();
     // The processor counts voices every 4410 samples and answers with the highest count since its
     // last answer: a count taken after the last request comes with the one in finish().
     if (!stats.interrupted) {
         int32_t reported = 0;
-        for (std::unique_ptr<TrackPlayer>& player : players) reported += player->finish();
+        for (TrackPlayer* player : players) reported += player->finish();
         stats.maxVoices = std::max(stats.maxVoices, reported);
     }
-    for (const std::unique_ptr<TrackPlayer>& player : players) {
+    for (const TrackPlayer* player : players) {
         stats.nonFiniteSamples += player->nonFiniteSamples();
         stats.processCalls += player->processCalls();
     }

@@ -15,7 +15,6 @@ namespace zephra {
 namespace render {
 
 constexpr double kNormalisedPeakDb = -1.0;
-constexpr double kEndFadeSeconds = 0.010;
 
 // The gain that moves peak to kNormalisedPeakDb (1 for a silent mix).
 double normalisingGain(float peak);

@@ -1,8 +1,10 @@
 #include "Options.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <thread>
 
 namespace zephra {
 namespace render {
@@ -48,11 +50,14 @@ bool parseOptions(int argc, const char* const* argv, Options& options, std::stri
                 hasInlineValue = true;
             }
         }
-        // Fetches the option's value, from "--name=value" or the next argument.
+        // Fetches the option's value, from "--name=value" or the next argument. An option in
+        // its place means the value is missing ("-" alone and negative numbers are values).
         auto takeValue = [&]() -> bool {
             if (hasInlineValue) return true;
-            if (i + 1 >= argc) {
-                error = "option " + name + " needs a value";
+            const std::string next = i + 1 < argc ? argv[i + 1] : "";
+            const bool isOption = next.size() > 1 && next[0] == '-' && !(next[1] >= '0' && next[1] <= '9');
+            if (i + 1 >= argc || isOption) {
+                error = "option " + name + " needs a value" + (isOption ? ", not the option \"" + next + "\"" : "");
                 return false;
             }
             value = argv[++i];
@@ -98,8 +103,8 @@ bool parseOptions(int argc, const char* const* argv, Options& options, std::stri
             options.bankGiven = true;
         } else if (name == "--program") {
             if (!takeValue()) return false;
-            if (!parseInteger(value, 0, 65535, options.program)) {
-                error = "--program needs a program number from 0 to 65535, not \"" + value + "\"";
+            if (!parseInteger(value, 0, 127, options.program)) {
+                error = "--program needs a program number from 0 to 127, not \"" + value + "\"";
                 return false;
             }
             options.programGiven = true;
@@ -176,6 +181,13 @@ bool parseOptions(int argc, const char* const* argv, Options& options, std::stri
                 error = "--response must be classic or sf2, not \"" + value + "\"";
                 return false;
             }
+        } else if (name == "--jobs" || name == "-j") {
+            if (!takeValue()) return false;
+            if (!parseInteger(value, 1, kMaxJobs, options.jobs)) {
+                error = name + " needs a number of threads from 1 to " + std::to_string(kMaxJobs) +
+                        ", not \"" + value + "\"";
+                return false;
+            }
         } else if (name == "--plugin") {
             if (!takeValue()) return false;
             if (value.empty()) {
@@ -198,6 +210,8 @@ bool parseOptions(int argc, const char* const* argv, Options& options, std::stri
     }
     if (options.presetGiven || options.programGiven) options.single = true;
     if (options.levelGiven) options.normalise = false;
+    if (options.jobs == 0)
+        options.jobs = static_cast<int32_t>(std::clamp<unsigned>(std::thread::hardware_concurrency(), 1u, kMaxJobs));
     return true;
 }
 
@@ -214,18 +228,22 @@ std::string usageText() {
         "                      --bank/--program, else the program change before the first note,\n"
         "                      else the first row of --list-presets\n"
         "  --preset N          preset index, as --list-presets shows it (implies --single)\n"
-        "  --bank B --program P  preset by bank and program number (implies --single; --bank\n"
-        "                      defaults to 0)\n"
+        "  --bank B --program P  preset by bank and program number, program 0 to 127 (implies\n"
+        "                      --single; --bank defaults to 0)\n"
         "  --list-presets      list the SoundFont's presets and exit\n"
         "  -o, --output FILE   audio file to write (default out.wav); the format follows the\n"
         "                      extension: .wav, .flac, .ogg, .mp3, .aiff; \"-\" writes WAV to\n"
-        "                      standard output\n"
+        "                      standard output; a symbolic link is followed and the file it\n"
+        "                      names is written (the link stays)\n"
         "  --format F          sample type: 16, 24 or float (default 24)\n"
         "  --rate HZ           sample rate, 44100 to 192000 (default 44100)\n"
         "  --block N           process block size, 1 to 8192 (default 512; the audio does not\n"
         "                      depend on it)\n"
-        "  --tail SECONDS      time rendered after the song's last event, 0 to 30 (default: until\n"
-        "                      every instance is silent, at most 30)\n"
+        "  --tail SECONDS      time rendered after the song's end (its last End-of-Track), 0 to\n"
+        "                      30 (default: until the mix has fallen 100 dB below its peak, at\n"
+        "                      most 30)\n"
+        "  -j, --jobs N        threads rendering the instances at once, 1 to 64 (default: one per\n"
+        "                      processor core; the audio does not depend on it)\n"
         "  --level L           the plug-in's \"Output Level\", a linear gain from 0 to 240, and no\n"
         "                      normalising (the plug-in's own level is 12; halve it for 6 dB less)\n"
         "  --no-normalise      keep the plug-in's level instead of normalising the mix\n"

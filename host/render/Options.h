@@ -41,6 +41,7 @@ struct Options {
     bool normalise = true;          // off with --no-normalise or --level
     ResponseChoice response = ResponseChoice::pluginDefault;   // --response classic|sf2
     std::string bundlePath;         // empty: look in the usual places
+    int32_t jobs = 0;               // --jobs: threads rendering instances (0: one per processor core)
     bool quiet = false;             // no progress bar and no summary
     bool showHelp = false;
     bool showVersion = false;
@@ -52,9 +53,11 @@ constexpr int32_t kMaxSampleRate = 192000;
 constexpr int32_t kMaxBlockSize = 8192;
 constexpr double kMaxTailSeconds = 30.0;
 constexpr double kMaxLevel = 240.0;
+constexpr int32_t kMaxJobs = 64;
 
 // Parses argv[1..argc-1]. False with a readable reason for unknown options, missing or bad values.
 // A preset option (--preset, --bank/--program) implies --single; --level implies --no-normalise.
+// Without --jobs, jobs is the number of processor cores.
 bool parseOptions(int argc, const char* const* argv, Options& options, std::string& error);
 
 std::string usageText();

@@ -47,6 +47,16 @@ bool copyToStandardOutput(int fd, std::string& error) {
     }
 }
 
+// libsndfile words a failed write "System error : No space left on device."; the reason alone
+// reads as the renderer's other messages do.
+std::string soundFileReason(const char* text) {
+    std::string reason = text != nullptr ? text : "unknown error";
+    const std::string prefix = "System error : ";
+    if (reason.rfind(prefix, 0) == 0) reason.erase(0, prefix.size());
+    if (!reason.empty() && reason.back() == '.') reason.pop_back();
+    return reason;
+}
+
 } // namespace
 
 static_assert(soundfilecodes::kWav == SF_FORMAT_WAV && soundfilecodes::kAiff == SF_FORMAT_AIFF &&
@@ -116,7 +126,7 @@ bool OutputFile::begin(int sampleRate, int format, std::string& error) {
     info.format = format;
     file_ = sf_open_fd(fd_, SFM_WRITE, &info, SF_FALSE);
     if (file_ == nullptr) {
-        error = "cannot write \"" + path_ + "\": " + sf_strerror(nullptr);
+        error = "cannot write \"" + path_ + "\": " + soundFileReason(sf_strerror(nullptr));
         return false;
     }
     // Without this, libsndfile wraps samples beyond full scale around to the other sign.
@@ -132,7 +142,7 @@ bool OutputFile::write(const float* interleaved, int32_t frameCount, std::string
         return false;
     }
     if (sf_writef_float(file_, interleaved, frameCount) != frameCount) {
-        error = "writing \"" + path_ + "\" failed: " + sf_strerror(file_);
+        error = "writing \"" + path_ + "\" failed: " + soundFileReason(sf_strerror(file_));
         return false;
     }
     return true;
@@ -146,7 +156,7 @@ bool OutputFile::commit(std::string& error) {
     const int closed = sf_close(file_);
     file_ = nullptr;
     if (closed != 0) {
-        error = "finishing \"" + path_ + "\" failed: " + sf_error_number(closed);
+        error = "finishing \"" + path_ + "\" failed: " + soundFileReason(sf_error_number(closed));
         abandon();
         return false;
     }

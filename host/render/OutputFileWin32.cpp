@@ -14,6 +14,7 @@
 #include <io.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -255,7 +256,7 @@ bool OutputFile::write(const float* interleaved, int32_t frameCount, std::string
         }
         const size_t size = size_t(p - buffer);
         if (std::fwrite(buffer, 1, size, file_->stream) != size) {
-            error = "writing \"" + path_ + "\" failed";
+            error = "writing \"" + path_ + "\" failed: " + std::strerror(errno);
             return false;
         }
         done += count;

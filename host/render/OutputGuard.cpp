@@ -4,6 +4,8 @@
 #include <climits>
 #include <cstdlib>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 namespace zephra {
 namespace render {
@@ -29,6 +31,24 @@ std::string landingPlace(const std::string& path) {
 }
 
 } // namespace
+
+bool followOutputLinks(const std::string& path, std::string& target, std::string& error) {
+    target = path;
+    if (path == "-") return true;
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat info;
+        if (::lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return true;
+        std::vector<char> text(PATH_MAX + 1);
+        const ssize_t length = ::readlink(target.c_str(), text.data(), text.size() - 1);
+        if (length <= 0) return true;   // unreadable: writing will say what is wrong
+        std::string next(text.data(), static_cast<size_t>(length));
+        const size_t slash = target.find_last_of('/');
+        if (next[0] != '/' && slash != std::string::npos) next = target.substr(0, slash + 1) + next;
+        target = next;
+    }
+    error = "the output \"" + path + "\" is a symbolic link that leads round in a loop";
+    return false;
+}
 
 bool checkOutputPath(const std::string& path, const std::string& bundlePath, const std::vector<std::string>& inputs,
                      std::string& error) {

@@ -35,6 +35,27 @@ std::wstring comparable(const std::string& path) {
 
 } // namespace
 
+bool followOutputLinks(const std::string& path, std::string& target, std::string& error) {
+    (void)error;
+    target = path;
+    if (path == "-") return true;
+    const std::wstring wide = widen(path);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
+    HANDLE file = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return true;   // a link to nothing is replaced as a file would be
+    std::wstring resolved(32768, L'\0');
+    const DWORD length = GetFinalPathNameByHandleW(file, resolved.data(), DWORD(resolved.size()), FILE_NAME_NORMALIZED);
+    CloseHandle(file);
+    if (length == 0 || length >= resolved.size()) return true;
+    resolved.resize(length);
+    if (resolved.rfind(L"\\\\?\\UNC\\", 0) == 0) resolved = L"\\\\" + resolved.substr(8);
+    else if (resolved.rfind(L"\\\\?\\", 0) == 0) resolved = resolved.substr(4);
+    target = host::narrow(resolved);
+    return true;
+}
+
 bool checkOutputPath(const std::string& path, const std::string& bundlePath, const std::vector<std::string>& inputs,
                      std::string& error) {
     if (path == "-") return true;

@@ -92,8 +92,10 @@ RenderPlan planRender(const Score& score, double sampleRate, double tailSeconds,
                                                                                  : kChannelPressureController;
             uint32_t id = 0;
             if (!mapping || !mapping(event.channel, controller, id)) {
-                if (!(event.kind == ScoreEventKind::Controller && event.number == kBankSelect))
+                if (!(event.kind == ScoreEventKind::Controller && event.number == kBankSelect)) {
                     ++plan.unmappedControllerCount;
+                    plan.unmappedControllers.insert(controller);
+                }
                 break;
             }
             const double normalized = event.kind == ScoreEventKind::PitchBend

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,13 @@ struct PlannedParameter {
     double normalized = 0.0;
 };
 
+// A pan position (controller 10: 0 left, 64 centre, 127 right) that the host's mixer applies to
+// the instance's output from this sample on.
+struct PlannedPan {
+    int64_t sample = 0;
+    uint8_t value = 64;
+};
+
 struct ProgramChoice {
     bool present = false;
     int32_t bank = 0;
@@ -38,10 +46,12 @@ struct ProgramChoice {
 struct RenderPlan {
     std::vector<PlannedNote> notes;             // ascending sample, score order within a sample
     std::vector<PlannedParameter> parameters;   // ascending sample, score order within a sample
+    std::vector<PlannedPan> pans;               // ascending sample (empty: centre all through)
     ProgramChoice program;                      // from the program changes before the first note
     std::vector<std::string> ignoredPrograms;   // readable descriptions of the others
     int64_t noteOnCount = 0;
     int64_t unmappedControllerCount = 0;        // controller events without a parameter
+    std::set<int16_t> unmappedControllers;      // their controller numbers (VST3 numbering)
     int64_t endSample = 0;                      // the render covers samples [0, endSample)
 };
 
@@ -59,7 +69,8 @@ int64_t sampleAt(double seconds, double sampleRate);
 // Normalised value of a 14-bit pitch bend: 0 -> 0.0, 8192 (centre) -> 0.5, 16383 -> 1.0.
 double pitchBendToNormalized(uint16_t value);
 
-// The render ends tailSeconds after the last note or parameter change.
+// The plan ends tailSeconds after the last note or parameter change (the renderer lengthens it
+// to the song's End-of-Track).
 RenderPlan planRender(const Score& score, double sampleRate, double tailSeconds,
                       const ControllerMapping& mapping);
 

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <set>
 
 namespace zephra {
 namespace render {
@@ -33,6 +34,23 @@ int32_t singlePreset(int32_t commandLinePreset, const PresetCatalog& catalog, co
         preset = catalog.topRowPreset();
     }
     return preset;
+}
+
+// "controllers 91 (reverb), 93 (chorus)" and the like.
+std::string describeControllers(const std::set<int16_t>& numbers) {
+    std::string text;
+    for (int16_t number : numbers) {
+        text += text.empty() ? "" : ", ";
+        if (number == kPitchBendController) text += "pitch bend";
+        else if (number == kChannelPressureController) text += "channel pressure";
+        else text += std::to_string(number);
+        if (number == 10) text += " (pan)";
+        if (number == 91) text += " (reverb)";
+        if (number == 93) text += " (chorus)";
+    }
+    const size_t controllers = static_cast<size_t>(
+        std::count_if(numbers.begin(), numbers.end(), [](int16_t n) { return n < kChannelPressureController; }));
+    return (controllers > 1 ? "controllers " : controllers == 1 ? "controller " : "") + text;
 }
 
 void reportIgnoredPrograms(const RenderPlan& plan, std::vector<std::string>& remarks) {
@@ -70,11 +88,14 @@ std::vector<TrackPlan> RenderSession::planTracks(const Options& options, const P
         tracks = std::move(planning.tracks);
     }
 
-    songEnd_ = 1;
+    // The song lasts to its latest End-of-Track (or its last event, should a track end early).
+    songEnd_ = std::max<int64_t>(1, sampleAt(score.endSeconds, sampleRate_) + 1);
     int64_t unmapped = 0;
+    std::set<int16_t> unmappedNumbers;
     for (const TrackPlan& track : tracks) {
         songEnd_ = std::max(songEnd_, track.plan.endSample);
         unmapped += track.plan.unmappedControllerCount;
+        unmappedNumbers.insert(track.plan.unmappedControllers.begin(), track.plan.unmappedControllers.end());
     }
     PlannedParameter level;
     const bool setLevel = options.levelGiven &&
@@ -86,8 +107,9 @@ std::vector<TrackPlan> RenderSession::planTracks(const Options& options, const P
     }
     if (options.levelGiven && !setLevel) remarks_.push_back("the plug-in has no \"Output Level\" parameter; --level ignored");
     if (unmapped > 0 && !options.quiet)
-        remarks_.push_back(std::to_string(unmapped) +
-                           " controller event(s) skipped: the plug-in's MIDI mapping assigns them no parameter");
+        remarks_.push_back(std::to_string(unmapped) + " controller event(s) skipped (" +
+                           describeControllers(unmappedNumbers) +
+                           "): the plug-in's MIDI mapping assigns them no parameter");
     return tracks;
 }
 
@@ -144,18 +166,21 @@ SessionResult RenderSession::prepare(const Options& options, const PresetCatalog
         const PresetEntry* entry = catalog.entry(track.firstPreset);
         presetRows_.push_back("preset " + std::to_string(track.firstPreset) + (entry ? " (" + entry->row + ")" : ""));
         players_.push_back(std::make_unique<TrackPlayer>(std::move(plugin), std::move(track), options.soundFontPath,
-                                                         usedMemory));
+                                                         usedMemory, sampleRate_));
     }
     if (players_.empty()) {
         error = failures;
         return SessionResult::SoundFontProblem;
     }
+    jobs_ = static_cast<int>(std::min<size_t>(static_cast<size_t>(std::max(options.jobs, 1)), players_.size()));
     return SessionResult::Ready;
 }
 
 bool RenderSession::render(AudioSink& sink, const ProgressFunction& progress, const StopRequest& stop,
                            MixStats& stats, std::string& error) {
-    return renderMix(players_, songEnd_, blockSize_, sampleRate_, tail_, sink, progress, stop, stats, error);
+    std::vector<TrackPlayer*> players;
+    for (const auto& player : players_) players.push_back(player.get());
+    return renderMix(players, jobs_, songEnd_, sampleRate_, tail_, sink, progress, stop, stats, error);
 }
 
 std::vector<std::string> RenderSession::describeInstances() const {
@@ -174,7 +199,8 @@ std::vector<std::string> RenderSession::describeInstances() const {
     }
     if (players_.size() > 1)
         lines.push_back(std::to_string(players_.size()) + " instances holding " + std::to_string(total / 1024) +
-                        " K sample points in all");
+                        " K sample points in all, rendered by " + std::to_string(jobs_) +
+                        " thread(s)");
     return lines;
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 // One render as a DAW project for an offline export: the bundle loaded once, one plug-in
 // instance per track plan (one per MIDI channel with notes, or one for the whole piece with
-// --single), each set up and given its first preset, then played and mixed.
+// --single), each set up and given its first preset, then played and mixed. With several jobs
+// the instances render on that many threads at once; everything else they are asked stays on
+// the session's thread.
 //
-// Threads: the thread that creates it (it stands in for both the UI and the audio thread).
-// Not real-time safe (loads the bundle and SoundFonts, allocates).
+// Threads: the thread that creates it (it stands in for the UI thread of every instance, and
+// for their audio thread when one job renders). Not real-time safe (loads the bundle and
+// SoundFonts, allocates, starts threads).
 #include "FloatSpool.h"
 #include "Mixdown.h"
 #include "MixRenderer.h"
@@ -47,6 +50,7 @@ private:
 
     std::shared_ptr<host::Module> module_;
     std::vector<std::unique_ptr<TrackPlayer>> players_;
+    int jobs_ = 1;
     std::vector<std::string> remarks_;
     std::vector<std::string> presetRows_;   // per instance, its first preset's row
     std::string soundFontPath_;

@@ -1,7 +1,8 @@
 // Speed of the whole render path: a generated 60-second General MIDI piece (four melodic
 // channels, controllers and pitch bend; and one on all sixteen channels, drums included) played
 // with TimGM6mb through the built bundle, one instance per channel, exactly as zephra-render
-// plays it. Reports how many times faster than real time the render runs.
+// plays it. Reports how many times faster than real time the render runs, and for the
+// sixteen-channel piece how much faster two jobs (threads) render it than one.
 #include "BundleLocator.h"
 #include "MidiFile.h"
 #include "PresetCatalog.h"
@@ -14,7 +15,9 @@
 #include <algorithm>
 
 #include <cstdio>
+#include <map>
 #include <memory>
+#include <thread>
 #include <string>
 
 namespace {
@@ -30,8 +33,12 @@ public:
     bool consume(const float*, const float*, int32_t, std::string&) override { return true; }
 };
 
-void renderGeneralMidiPiece(benchmark::State& state, double pieceSeconds, bool sixteenChannels) {
+// Wall seconds of the render loop per job count, for the speed-up printed at the end.
+using WallTimes = std::map<int, double>;
+
+void renderGeneralMidiPiece(benchmark::State& state, double pieceSeconds, bool sixteenChannels, WallTimes* walls) {
     const int32_t blockSize = static_cast<int32_t>(state.range(0));
+    const int32_t jobs = state.range(1) > 0 ? static_cast<int32_t>(state.range(1)) : 1;
     std::string error, bundle;
     PresetCatalog catalog;
     if (!catalog.load(kSoundFont, error)) {
@@ -56,6 +63,7 @@ void renderGeneralMidiPiece(benchmark::State& state, double pieceSeconds, bool s
     options.blockSize = blockSize;
     options.tailGiven = true;
     options.tailSeconds = 2.0;
+    options.jobs = jobs;
     double renderedSeconds = 0.0, wallSeconds = 0.0, cpuSeconds = 0.0;
     int32_t voices = 0;
     for (auto _ : state) {
@@ -83,6 +91,7 @@ void renderGeneralMidiPiece(benchmark::State& state, double pieceSeconds, bool s
     state.counters["x_realtime"] = wallSeconds > 0.0 ? renderedSeconds / wallSeconds : 0.0;
     state.counters["x_realtime_cpu"] = cpuSeconds > 0.0 ? renderedSeconds / cpuSeconds : 0.0;
     state.counters["voices_max"] = voices;
+    if (walls != nullptr) (*walls)[jobs] = wallSeconds;
 }
 
 } // namespace
@@ -106,20 +115,28 @@ int main(int argc, char** argv) {
         --argc;
     }
     const double seconds = smoke ? 5.0 : kPieceSeconds;
+    WallTimes walls;
     benchmark::RegisterBenchmark(smoke ? "renderGeneralMidiPiece5s" : "renderGeneralMidiPiece60s",
-                                 [seconds](benchmark::State& state) { renderGeneralMidiPiece(state, seconds, false); })
-        ->Arg(64)
-        ->Arg(512)
-        ->Arg(4096)
+                                 [seconds](benchmark::State& state) { renderGeneralMidiPiece(state, seconds, false, nullptr); })
+        ->Args({64, 1})
+        ->Args({512, 1})
+        ->Args({4096, 1})
         ->Unit(benchmark::kMillisecond)
         ->Iterations(smoke ? 1 : 3);
+    // Block 512 with one job, then with two.
     benchmark::RegisterBenchmark(smoke ? "renderSixteenChannels5s" : "renderSixteenChannels60s",
-                                 [seconds](benchmark::State& state) { renderGeneralMidiPiece(state, seconds, true); })
-        ->Arg(512)
+                                 [seconds, &walls](benchmark::State& state) {
+                                     renderGeneralMidiPiece(state, seconds, true, &walls);
+                                 })
+        ->Args({512, 1})
+        ->Args({512, 2})
         ->Unit(benchmark::kMillisecond)
         ->Iterations(smoke ? 1 : 3);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    if (walls.count(1) && walls.count(2) && walls[2] > 0.0)
+        std::printf("sixteen channels: 2 jobs render %.2fx as fast as 1 (wall time; %u processor cores)\n",
+                    walls[1] / walls[2], std::thread::hardware_concurrency());
     return 0;
 }

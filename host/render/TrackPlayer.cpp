@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace zephra {
 namespace render {
@@ -16,12 +17,18 @@ constexpr size_t kMaxNotesPerBlock = 512;
 constexpr const char* kVoiceCountMessage = "VOICENUM";
 constexpr const char* kVoiceCountRequest = "GETVOICENUM";   // answered with "VOICENUM" inside the call
 
+int64_t firstNoteOn(const RenderPlan& plan) {
+    for (const PlannedNote& note : plan.notes)
+        if (note.on) return note.sample;
+    return INT64_MAX;
+}
+
 } // namespace
 
 TrackPlayer::TrackPlayer(std::unique_ptr<host::Plugin> plugin, TrackPlan track, std::string soundFontPath,
-                         uint64_t usedMemory)
+                         uint64_t usedMemory, double sampleRate)
     : plugin_(std::move(plugin)), track_(std::move(track)), soundFontPath_(std::move(soundFontPath)),
-      usedMemory_(usedMemory) {
+      pan_(track_.plan.pans, firstNoteOn(track_.plan), sampleRate), usedMemory_(usedMemory) {
     changes_.reserve(16);
     notes_.reserve(kMaxNotesPerBlock);
 }
@@ -48,7 +55,6 @@ int32_t TrackPlayer::finish() {
 
 void TrackPlayer::readVoiceCount() {
     plugin_->sendToProcessor(kVoiceCountRequest);
-    bool found = false;
     for (const host::MessageRecord& message : plugin_->messages()) {
         if (message.direction != host::MessageDirection::ToController || message.id != kVoiceCountMessage) continue;
         auto it = message.binaries.find("voiceNum");
@@ -56,18 +62,23 @@ void TrackPlayer::readVoiceCount() {
         const auto& b = it->second;
         voiceCount_ = static_cast<int32_t>(uint32_t(b[0]) | (uint32_t(b[1]) << 8) | (uint32_t(b[2]) << 16) |
                                            (uint32_t(b[3]) << 24));
-        found = true;
     }
     plugin_->clearMessages();
-    if (found) voiceCountReadAt_ = position_;
 }
 
-bool TrackPlayer::renderAdd(int32_t frames, float* mixLeft, float* mixRight, std::string& error) {
+void TrackPlayer::changeDuePreset() {
+    while (nextProgram_ < track_.programs.size() && track_.programs[nextProgram_].sample <= position_)
+        changePreset(track_.programs[nextProgram_++].preset);
+}
+
+int32_t TrackPlayer::render(int32_t frames, float* left, float* right, std::string& error) {
     const RenderPlan& plan = track_.plan;
-    const int64_t end = position_ + frames;
+    const int64_t start = position_, end = position_ + frames;
+    float* outLeft = left;
+    float* outRight = right;
     while (position_ < end) {
-        while (nextProgram_ < track_.programs.size() && track_.programs[nextProgram_].sample <= position_)
-            changePreset(track_.programs[nextProgram_++].preset);
+        // A preset change is the UI thread's: the stretch stops on its sample.
+        if (nextProgram_ < track_.programs.size() && track_.programs[nextProgram_].sample <= position_) break;
 
         // Parameter changes due now go at the start of this block; the last value of an ID wins.
         changes_.clear();
@@ -106,23 +117,22 @@ bool TrackPlayer::renderAdd(int32_t frames, float* mixLeft, float* mixRight, std
         ++processCalls_;
         if (out.left.size() < static_cast<size_t>(count) || out.right.size() < static_cast<size_t>(count)) {
             error = "the host returned fewer samples than asked for";
-            return false;
+            return -1;
         }
         for (int32_t i = 0; i < count; ++i) {
             const float l = out.left[static_cast<size_t>(i)], r = out.right[static_cast<size_t>(i)];
-            if (!std::isfinite(l) || !std::isfinite(r)) {
-                ++nonFinite_;
-                continue;
-            }
-            mixLeft[i] += l;
-            mixRight[i] += r;
+            const bool finite = std::isfinite(l) && std::isfinite(r);
+            if (!finite) ++nonFinite_;
+            outLeft[i] = finite ? l : 0.f;
+            outRight[i] = finite ? r : 0.f;
         }
-        mixLeft += count;
-        mixRight += count;
+        outLeft += count;
+        outRight += count;
         position_ = blockEnd;
     }
-    readVoiceCount();
-    return true;
+    const int32_t rendered = static_cast<int32_t>(position_ - start);
+    pan_.apply(start, left, right, rendered);
+    return rendered;
 }
 
 } // namespace render

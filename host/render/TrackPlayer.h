@@ -3,12 +3,16 @@
 // offline export: blocks are cut at every parameter change (the plug-in applies parameter
 // changes at the start of a block), so the audio does not depend on the block size; a preset
 // change restores a controller state naming the new preset between two blocks and lets an
-// empty block adopt it, so it lands on its sample.
+// empty block adopt it, so it lands on its sample. The track's pan (controller 10) scales the
+// instance's output as a mixer channel's pan control would.
 //
-// Threads: the thread that created the Plugin (it stands in for both the UI and the audio thread;
-// the voice counts are asked for as the controller asks, which hosts allow only on that thread).
-// Not real-time safe (allocates between blocks, reads the SoundFont on a preset change).
+// Threads: render on any one thread at a time (the audio thread, which may change between
+// calls when they are ordered, as a DAW's audio threads take turns); everything else on the
+// thread that created the Plugin (its UI thread, the only one on which the processor may
+// answer, as hosts allow). Not real-time safe (allocates between blocks, reads the SoundFont
+// on a preset change).
 #include "ChannelPlan.h"
+#include "TrackPan.h"
 #include "host/PluginHost.h"
 
 #include <cstdint>
@@ -23,11 +27,18 @@ class TrackPlayer {
 public:
     // plugin: set up, with the track's first preset already loaded from soundFontPath.
     TrackPlayer(std::unique_ptr<host::Plugin> plugin, TrackPlan track, std::string soundFontPath,
-                uint64_t usedMemory);
+                uint64_t usedMemory, double sampleRate);
 
-    // Renders the next frames (at most the plug-in's maximum block per process call) and adds
-    // them to mixLeft/mixRight. Samples that are not numbers are counted and left out.
-    bool renderAdd(int32_t frames, float* mixLeft, float* mixRight, std::string& error);
+    // Audio side: renders at most the next `frames` frames (at most the plug-in's maximum
+    // block per process call), panned, into left/right, and stops early where a preset change
+    // falls due. Returns the frames rendered, or -1 with a reason in error. Samples that are
+    // not numbers are counted and written as silence.
+    int32_t render(int32_t frames, float* left, float* right, std::string& error);
+    // UI side, between two renders: makes the preset changes due now.
+    void changeDuePreset();
+    // UI side, at any time: asks the processor for its voice count (the processor answers
+    // with the highest since its last answer).
+    void readVoiceCount();
 
     // Ends the track as a DAW ends an export: processing stops and the plug-in is deactivated;
     // then the processor is asked for its count once more. Returns the highest count that
@@ -35,10 +46,8 @@ public:
     int32_t finish();
     int64_t position() const { return position_; }
     const TrackPlan& track() const { return track_; }
-    // The latest voice count the processor reported, and the position at which it was read
-    // (asked for after every renderAdd).
+    // The latest voice count the processor reported.
     int32_t voiceCount() const { return voiceCount_; }
-    int64_t voiceCountReadAt() const { return voiceCountReadAt_; }
     int64_t nonFiniteSamples() const { return nonFinite_; }
     int64_t processCalls() const { return processCalls_; }
     // Sample points of the sound the processor holds now (its "USEDMEM" report).
@@ -48,16 +57,15 @@ public:
 
 private:
     void changePreset(int32_t preset);
-    void readVoiceCount();
 
     std::unique_ptr<host::Plugin> plugin_;
     TrackPlan track_;
     std::string soundFontPath_;
+    TrackPan pan_;
     uint64_t usedMemory_ = 0;
     size_t nextNote_ = 0, nextParameter_ = 0, nextProgram_ = 0;
     int64_t position_ = 0;
     int32_t voiceCount_ = 0;
-    int64_t voiceCountReadAt_ = -1;
     int64_t nonFinite_ = 0;
     int64_t processCalls_ = 0;
     std::vector<std::string> problems_;

@@ -98,13 +98,15 @@ int main(int argc, char** argv) {
         return fail(kExitMidi, pieceName + " has no notes to play" +
                                    (options.channel >= 0 ? " on channel " + std::to_string(options.channel + 1) : ""));
     constexpr double kMaxRenderSeconds = 4.0 * 3600.0;
-    if (score.events.back().seconds + options.tailSeconds > kMaxRenderSeconds)
+    if (std::max(score.endSeconds, score.events.back().seconds) + options.tailSeconds > kMaxRenderSeconds)
         return fail(kExitMidi, pieceName + " lasts longer than 4 hours");
 
     // The output: its format, and a path whose writing destroys nothing. The temporary file is
     // made before the long work starts, so a folder that cannot be written fails at once.
     std::string bundlePath;
     if (!locateBundle(options.bundlePath, bundlePath, error)) return fail(kExitPlugin, error);
+    const std::string named = options.outputPath;
+    if (!followOutputLinks(named, options.outputPath, error)) return fail(kExitOutput, error);
     if (!checkOutputPath(options.outputPath, bundlePath, {options.soundFontPath, options.midiPath}, error))
         return fail(kExitOutput, error);
     Container container = Container::Wav;

@@ -25,6 +25,7 @@ SynthEngine::~SynthEngine()
 void SynthEngine::setSampleRate(double newRate) noexcept
 {
     rate = newRate;
+    minimumNoteSamples = int32_t(std::max(1.0, std::round(newRate * kMinimumNoteSeconds)));
     for (Voice& v : voices)
         v.setSampleRate(newRate);
     // The sound playing now follows the new rate as a pending one will at adoption, or every
@@ -117,12 +118,16 @@ void SynthEngine::noteOn(int16_t key, float velocity) noexcept
         break;
     }
 
-    const float scale = 0.007874016f;   // velocity bounds are compared on the 0..1 scale
+    // A record takes the velocities from its low bound up to, not including, its high bound plus
+    // one, on the 0..127 scale: every velocity lands in exactly one of adjacent layers, and a
+    // MIDI velocity k, which arrives as k / 127 rounded to a float, in the layer that names k.
+    // The margin absorbs that rounding.
+    const double level = double(velocity) * 127.0;
+    constexpr double kMargin = 1.0e-4;
     for (size_t i = 0; i < current->records.size(); ++i) {
         const SFSynth& r = current->records[i];
         const bool keyMatches = r.keyLow <= key && key <= r.keyHigh;
-        const bool velocityMatches = velocity >= float(r.velocityLow) * scale &&
-                                     !(velocity > float(r.velocityHigh) * scale);
+        const bool velocityMatches = level >= r.velocityLow - kMargin && level < r.velocityHigh + 1 - kMargin;
         if (!keyMatches || !velocityMatches)
             continue;
         const int index = allocateVoice();
@@ -139,12 +144,74 @@ void SynthEngine::noteOff(int16_t key) noexcept
     for (Voice& v : voices) {
         if (v.key != key || v.state != Sounding || v.pedalHeld)
             continue;
-        if (pedal)
-            markPedalHeld(v.serial);
-        else
-            releaseSerial(v.serial);
+        bool waiting = false;   // this note's note-off came already and waits for its length
+        for (int i = 0; i < deferredCount && !waiting; ++i)
+            waiting = deferred[i].serial == v.serial;
+        if (waiting)
+            continue;
+        if (!deferRelease(v.serial, v.age))
+            endNote(v.serial);
         return;
     }
+}
+
+// A note-off taking effect: the pedal holds the note, else it is released.
+void SynthEngine::endNote(int32_t serial) noexcept
+{
+    if (pedal)
+        markPedalHeld(serial);
+    else
+        releaseSerial(serial);
+}
+
+bool SynthEngine::deferRelease(int32_t serial, int64_t age) noexcept
+{
+    if (age >= minimumNoteSamples)
+        return false;
+    if (deferredCount == kVoiceCount) {
+        // Entries whose notes were stolen or struck again meanwhile have nothing left to end.
+        int kept = 0;
+        for (int i = 0; i < deferredCount; ++i) {
+            bool sounding = false;
+            for (const Voice& v : voices)
+                sounding = sounding || (v.serial == deferred[i].serial && v.state == Sounding);
+            if (sounding)
+                deferred[kept++] = deferred[i];
+        }
+        deferredCount = kept;
+        if (deferredCount == kVoiceCount)
+            return false;   // cannot happen: one entry per sounding note
+    }
+    deferred[deferredCount++] = {serial, int32_t(minimumNoteSamples - age)};
+    return true;
+}
+
+// Samples, at most `limit`, until the next deferred note-off takes effect.
+int32_t SynthEngine::samplesToDeferredRelease(int32_t limit) const noexcept
+{
+    for (int i = 0; i < deferredCount; ++i)
+        limit = std::min(limit, deferred[i].samplesLeft);
+    return limit;
+}
+
+void SynthEngine::advanceDeferredReleases(int32_t samples) noexcept
+{
+    int kept = 0;
+    for (int i = 0; i < deferredCount; ++i) {
+        DeferredRelease d = deferred[i];
+        d.samplesLeft -= samples;
+        if (d.samplesLeft > 0) {
+            deferred[kept++] = d;
+            continue;
+        }
+        // A note struck again or held by the pedal meanwhile is left as that made it.
+        bool sounding = false;
+        for (const Voice& v : voices)
+            sounding = sounding || (v.serial == d.serial && v.state == Sounding && !v.pedalHeld);
+        if (sounding)
+            endNote(d.serial);
+    }
+    deferredCount = kept;
 }
 
 int SynthEngine::allocateVoice() const noexcept
@@ -262,6 +329,7 @@ bool SynthEngine::adoptPending(int64_t& usedPoints) noexcept
         return false;
     for (Voice& v : voices)
         v.reset();
+    deferredCount = 0;
     if (next->madeForRate != rate)
         next->retune(rate);   // players follow the rate current at adoption
     Sound* replaced = current;
@@ -289,8 +357,17 @@ SynthEngine::RenderReport SynthEngine::render(float* outL, float* outR, int32_t 
         gainRampStep = (target - gainNow) / float(kGainRamp);
         gainRampDone = 0;
     }
-    refreshVoices();
-    mix(outL, outR, n);
+    // Rendered in pieces that end where a deferred note-off falls due, each piece as if the
+    // note-off had come from the host at that sample.
+    for (int32_t done = 0;;) {
+        const int32_t piece = samplesToDeferredRelease(n - done);
+        refreshVoices();
+        mix(outL + done, outR + done, piece);
+        done += piece;
+        advanceDeferredReleases(piece);
+        if (done == n)
+            break;
+    }
     report.adopted = adoptPending(report.usedPoints);
     reportCounter += n;
     if (reportCounter >= kVoiceReportInterval) {

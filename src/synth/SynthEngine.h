@@ -27,6 +27,7 @@ public:
     static constexpr int32_t kVoiceReportInterval = 4410;   // samples between voice counts
     static constexpr int kChunk = 256;                      // samples mixed at a time
     static constexpr int32_t kGainRamp = 256;               // samples a gain change takes
+    static constexpr double kMinimumNoteSeconds = 0.010;    // shortest note heard
 
     // What one render call has to report to the controller.
     struct RenderReport {
@@ -69,6 +70,9 @@ public:
     void setExpression(double value) noexcept;
 
     void noteOn(int16_t key, float velocity) noexcept;
+    // A note-off that comes less than kMinimumNoteSeconds (in samples at the current rate)
+    // after its note-on takes effect when the note has lasted that long, sample-exactly, so
+    // even a note-off on the note-on's own sample leaves a note that is heard.
     void noteOff(int16_t key) noexcept;
 
     // Renders `count` samples of gain x mix into the outputs, then adopts a pending sound and
@@ -95,6 +99,10 @@ private:
     void releaseSerial(int32_t serial) noexcept;
     void markPedalHeld(int32_t serial) noexcept;
     void pedalReleased() noexcept;
+    void endNote(int32_t serial) noexcept;
+    bool deferRelease(int32_t serial, int64_t age) noexcept;
+    int32_t samplesToDeferredRelease(int32_t limit) const noexcept;
+    void advanceDeferredReleases(int32_t samples) noexcept;
     void refreshVoices() noexcept;
     void mix(float* outL, float* outR, int32_t count) noexcept;
     bool adoptPending(int64_t& usedPoints) noexcept;
@@ -107,6 +115,15 @@ private:
     VoiceModulation modulations[kVoiceCount]; // per voice, used in "SoundFont 2.04" only
     bool pedal = false;
     int32_t noteSerial = 0;
+    // Note-offs waiting for their note's minimum length: the note's serial and the samples
+    // left until the note-off takes effect. One per sounding note at most.
+    struct DeferredRelease {
+        int32_t serial;
+        int32_t samplesLeft;
+    };
+    DeferredRelease deferred[kVoiceCount];
+    int deferredCount = 0;
+    int32_t minimumNoteSamples = 441;
     float bend = 1.0f;
     float wheel = 1.0f;
     int64_t reportCounter = 0;   // wide, so a huge block cannot overflow it

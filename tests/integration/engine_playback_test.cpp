@@ -145,6 +145,40 @@ TEST_F(EnginePlayback, NoteOffWithoutPedalReleasesAtOnce)
     EXPECT_EQ(peakLevel(after.left), 0.0);
 }
 
+// Guards against very short notes being silent: a note-off before 10 ms takes effect at 10 ms,
+// sample-exactly, so notes of 0 and 5 ms sound exactly like a 10 ms note; a 20 ms note keeps
+// its length.
+TEST_F(EnginePlayback, NotesShorterThanTenMillisecondsLastTenMilliseconds)
+{
+    zephra::test::SineFontOptions options;
+    options.volEnvReleaseTimecents = -2400;
+    // The note lasts `length` samples (-1: held) within 16 blocks, on a fresh instance.
+    auto play = [&](int length) {
+        plugin.reset();
+        load(options);
+        std::vector<float> left;
+        for (int b = 0; b < 16; ++b) {
+            std::vector<NoteEvent> notes;
+            if (b == 0)
+                notes.push_back(NoteEvent::on(0, 69, 1.0f));
+            if (length >= 0 && length / kBlock == b)
+                notes.push_back(NoteEvent::off(length % kBlock, 69));
+            const StereoBuffer& out = plugin->process(kBlock, {}, notes);
+            left.insert(left.end(), out.left.begin(), out.left.end());
+        }
+        return left;
+    };
+    const std::vector<float> held = play(-1), tenMs = play(441), twentyMs = play(882);
+    EXPECT_EQ(play(0), tenMs);
+    EXPECT_EQ(play(220), tenMs);
+    EXPECT_GT(peakLevel(tenMs), 0.5 * peakLevel(held));
+    auto sameStart = [&](const std::vector<float>& x, size_t n) { return std::equal(x.begin(), x.begin() + long(n), held.begin()); };
+    EXPECT_TRUE(sameStart(tenMs, 441));
+    EXPECT_FALSE(sameStart(tenMs, 450));
+    EXPECT_TRUE(sameStart(twentyMs, 882));
+    EXPECT_FALSE(sameStart(twentyMs, 890));
+}
+
 // A level change fades in over 256 samples (no zipper noise), then holds exactly.
 TEST_F(EnginePlayback, VolumeZeroIsSilenceAfterItsFade)
 {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -148,7 +149,8 @@ protected:
     std::string lastErrors;
 };
 
-// A piece with notes on odd sample positions, controller moves and a pitch bend sweep.
+// A piece with notes on odd sample positions, controller moves, a pitch bend sweep and a second
+// channel panning about and changing its preset.
 std::vector<zephra::test::MidiTrack> busyPiece() {
     zephra::test::MidiTrack conductor, music;
     conductor.tempo(0, 500000).tempo(1000, 410000);
@@ -157,27 +159,47 @@ std::vector<zephra::test::MidiTrack> busyPiece() {
         .controller(500, 0, 11, 100);
     for (uint32_t step = 0; step < 40; ++step)
         music.pitchBend(200 + 11 * step, 0, static_cast<uint16_t>(8192 + 200 * step));
+    for (uint32_t i = 0; i < 12; ++i)
+        music.note(61 * i + 3, 50, 1, static_cast<uint8_t>(48 + i), 100).controller(61 * i + 30, 1, 10, uint8_t(i * 11));
+    music.program(400, 1, 1);
     return {conductor, music};
 }
 
 } // namespace
 
-// Guards against block boundaries shifting notes or parameter changes: any block size gives
+// Guards against block boundaries shifting notes, parameter changes, pan moves or the end of the
+// tail, and against the threads changing the mix: any block size and any number of jobs give
 // byte-identical files.
-TEST_F(RenderAudio, BlockSizesOf64And512And4096GiveIdenticalFiles) {
+TEST_F(RenderAudio, BlockSizesAndJobsGiveIdenticalFilesOfTheSameLength) {
     const std::string midi = writeMidi("busy.mid", busyPiece());
-    for (int block : {64, 512, 4096}) {
-        const std::string wav = folder + "/block" + std::to_string(block) + ".wav";
-        ASSERT_EQ(render("--sf2 " + sineFont + " --midi " + midi + " --format float --tail 0.5 --block " +
-                         std::to_string(block) + " -o " + wav),
-                  0)
-            << lastErrors;
-    }
-    const std::vector<uint8_t> reference = readBytes(folder + "/block512.wav");
+    const std::string runs[] = {"--block 512 --jobs 1", "--block 1 --jobs 2", "--block 8192 --jobs 2"};
+    for (size_t i = 0; i < 3; ++i)
+        ASSERT_EQ(render("--sf2 " + sineFont + " --midi " + midi + " --format float " + runs[i] + " -o " + folder + "/" +
+                         std::to_string(i) + ".wav"), 0) << lastErrors;
+    const std::vector<uint8_t> reference = readBytes(folder + "/0.wav");
     ASSERT_GT(reference.size(), 44u + 8u * 44100u);
-    EXPECT_EQ(readBytes(folder + "/block64.wav"), reference);
-    EXPECT_EQ(readBytes(folder + "/block4096.wav"), reference);
+    EXPECT_EQ(readBytes(folder + "/1.wav"), reference) << runs[1];
+    EXPECT_EQ(readBytes(folder + "/2.wav"), reference) << runs[2];
 }
+
+// Guards against the song ending at its last note: it lasts to its End-of-Track, and a note
+// held there without a note-off sounds to that point.
+TEST_F(RenderAudio, TheSongLastsToItsEndOfTrackAndHeldNotesSoundToIt) {
+    zephra::test::MidiTrack rests, held;
+    rests.note(0, 480, 0, 69, 100).raw(10080, {0xFF, 0x2F, 0x00});   // ends 10 s after the note-off
+    held.noteOn(0, 0, 69, 100).raw(1920, {0xFF, 0x2F, 0x00});            // two seconds, never let go
+    const std::string restsWav = folder + "/rests.wav", heldWav = folder + "/held.wav";
+    ASSERT_EQ(render("--sf2 " + sineFont + " --midi " + writeMidi("rests.mid", {rests}) + " --format float -o " +
+                     restsWav), 0) << lastErrors;
+    ASSERT_EQ(render("--sf2 " + sineFont + " --midi " + writeMidi("held.mid", {held}) + " --format float -o " +
+                     heldWav), 0) << lastErrors;
+    EXPECT_NEAR(double(readFloatWav(restsWav).left.size()) / kRate, 10.5, 0.001);
+    const Stereo x = readFloatWav(heldWav);
+    EXPECT_GT(rms(x.left, 1.8, 1.99), 0.5 * rms(x.left, 0.1, 0.3));
+    EXPECT_GT(double(x.left.size()) / kRate, 2.0);
+    EXPECT_LT(double(x.left.size()) / kRate, 2.5);   // the quarter-second release, then the end
+}
+
 
 TEST_F(RenderAudio, SustainPedalInTheFileKeepsReleasedNotesRinging) {
     zephra::test::MidiTrack dry, pedalled;
@@ -419,6 +441,30 @@ TEST_F(RenderAudio, ProgramChangeInMidSongLandsOnItsTick) {
     EXPECT_NEAR(toneLevel(x.left, 1.2, 1.8, 220.5) / toneLevel(x.left, 0.2, 0.8, 220.5), 1.0, 0.05);
 }
 
+// Guards against a preset change waiting for the plug-in's report: 100 changes cost what their
+// loads cost (the fault made each wait a tenth of a second). The quickest of three runs each.
+TEST_F(RenderAudio, AHundredProgramChangesCostLessThanASecond) {
+    ASSERT_TRUE(zephra::test::writeFile(sineFont, tunedFont()));
+    zephra::test::MidiTrack plain, changing;
+    for (uint32_t i = 0; i <= 100; ++i) {
+        plain.note(48 * i, 40, 0, 69, 100);
+        changing.program(48 * i, 0, uint8_t(i % 2)).note(48 * i, 40, 0, 69, 100);
+    }
+    auto quickest = [&](const std::string& name, const zephra::test::MidiTrack& track) {
+        const std::string midi = writeMidi(name + ".mid", {track});
+        double best = 1e9;
+        for (int run = 0; run < 3; ++run) {
+            const auto start = std::chrono::steady_clock::now();
+            EXPECT_EQ(render("--jobs 1 --sf2 " + sineFont + " --midi " + midi + " -o " + folder + "/" + name + ".wav"), 0)
+                << lastErrors;
+            best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        }
+        return best;
+    };
+    const double without = quickest("plain", plain), with = quickest("changing", changing);
+    EXPECT_LT(with - without, 1.0) << without << " s without the changes, " << with << " s with them";
+}
+
 TEST_F(RenderAudio, NormalisedMixPeaksAtMinusOneDbfsWhateverTheLevel) {
     zephra::test::MidiTrack track;
     for (uint8_t key : {57, 60, 64, 69, 72, 76}) track.note(0, 960, 0, key, 127);   // far above full scale
@@ -453,4 +499,44 @@ TEST_F(RenderAudio, RealGeneralMidiSongSoundsAllThroughAndPeaksAtMinusOneDbfs) {
     float peak = 0.f;
     for (size_t i = 0; i < x.left.size(); ++i) peak = std::max({peak, std::fabs(x.left[i]), std::fabs(x.right[i])});
     EXPECT_NEAR(20.0 * std::log10(double(peak)), -1.0, 0.1);
+}
+
+// Guards against every channel sitting in the middle: controller 10 pans the channel's track,
+// and a pan moving during the song glides with no step larger than its ramp allows.
+TEST_F(RenderAudio, PanPutsChannelsLeftAndRightAndGlidesWhenItMoves) {
+    ASSERT_TRUE(zephra::test::writeFile(sineFont, tunedFont()));
+    zephra::test::MidiTrack sides;
+    sides.controller(0, 0, 10, 0).note(0, 960, 0, 69, 100).program(0, 1, 1).controller(0, 1, 10, 127)
+        .note(0, 960, 1, 69, 100);
+    const std::string sidesWav = folder + "/sides.wav";
+    ASSERT_EQ(render("--sf2 " + sineFont + " --midi " + writeMidi("sides.mid", {sides}) + " --format float -o " +
+                     sidesWav), 0) << lastErrors;
+    const Stereo x = readFloatWav(sidesWav);
+    EXPECT_GT(toneLevel(x.left, 0.1, 0.9, 441.0), 100.0 * toneLevel(x.right, 0.1, 0.9, 441.0));    // 40 dB
+    EXPECT_GT(toneLevel(x.right, 0.1, 0.9, kFifth), 100.0 * toneLevel(x.left, 0.1, 0.9, kFifth));
+
+    zephra::test::MidiTrack still, sweep;
+    still.note(0, 1920, 0, 69, 100);
+    sweep.note(0, 1920, 0, 69, 100);
+    for (uint32_t step = 0; step <= 32; ++step) sweep.controller(480 + 24 * step, 0, 10, uint8_t(std::max(0, 127 - int(step) * 4)));
+    const std::string stillWav = folder + "/still.wav", sweepWav = folder + "/sweep.wav";
+    for (const auto& [wav, track] : {std::pair{stillWav, still}, std::pair{sweepWav, sweep}})
+        ASSERT_EQ(render("--sf2 " + sineFont + " --midi " + writeMidi("pan.mid", {track}) +
+                         " --no-normalise --format float -o " + wav), 0) << lastErrors;
+    const Stereo centre = readFloatWav(stillWav), moving = readFloatWav(sweepWav);
+    ASSERT_EQ(centre.left.size(), moving.left.size());
+    // The left gain, where the unpanned sample is large enough to divide by, moves at most
+    // sqrt(2) over a 5 ms ramp per sample.
+    const double maxStep = std::sqrt(2.0) / std::round(0.005 * kRate) * 1.001;
+    double gainBefore = 1.0, largest = 0.0;
+    size_t at = 0;
+    for (size_t i = 0; i < 2 * size_t(kRate); ++i) {
+        if (std::fabs(centre.left[i]) < 0.05f) continue;
+        const double gain = double(moving.left[i]) / double(centre.left[i]);
+        largest = std::max(largest, std::fabs(gain - gainBefore) / double(i - at));
+        gainBefore = gain;
+        at = i;
+    }
+    EXPECT_LE(largest, maxStep);
+    EXPECT_NEAR(gainBefore, std::sqrt(2.0), 0.01);   // it got to the left in the end
 }

@@ -276,7 +276,7 @@ TEST_F(RenderCli, HelpListsEveryOption) {
     EXPECT_EQ(r.exitCode, 0);
     for (const char* option : {"--sf2", "--preset", "--bank", "--program", "--list-presets", "--midi", "--output",
                                "--format", "--rate", "--block", "--tail", "--level", "--plugin", "--channel",
-                               "--single", "--no-normalise"})
+                               "--single", "--no-normalise", "--jobs"})
         EXPECT_NE(r.out.find(option), std::string::npos) << option;
 }
 
@@ -303,13 +303,19 @@ TEST_F(RenderCli, FailedOrRefusedRenderLeavesTheExistingOutputAsItWas) {
     EXPECT_NE(r.err.find("inside the plug-in bundle"), std::string::npos) << r.err;
     EXPECT_EQ(std::to_string(slurp(library).size()), size);
 
-    // A link inside the bundle is replaced by the finished file, not followed: refused too.
-    const std::string link = std::string(ZEPHRA_BUNDLE_PATH) + "/Contents/Resources/render-test-" +
-                             std::to_string(::getpid()) + ".wav";
-    ASSERT_EQ(::symlink(wav.c_str(), link.c_str()), 0);
-    EXPECT_EQ(run("--sf2 " + sineFont + " --midi " + midi + " -o '" + link + "'").exitCode, 5);
+    // A link is followed: to the plug-in's binary it is refused, elsewhere its file is written
+    // and the link stays a link.
+    const std::string link = folder + "/link.wav";
+    ASSERT_EQ(::symlink(library.c_str(), link.c_str()), 0);
+    EXPECT_EQ(run("--sf2 " + sineFont + " --midi " + midi + " -o " + link).exitCode, 5);
+    EXPECT_EQ(std::to_string(slurp(library).size()), size);
     ::unlink(link.c_str());
-    EXPECT_EQ(slurp(wav), "keep");
+    ASSERT_EQ(::symlink("out.wav", link.c_str()), 0);
+    EXPECT_EQ(run("--sf2 " + sineFont + " --midi " + midi + " -o " + link).exitCode, 0);
+    struct stat info;
+    ASSERT_EQ(::lstat(link.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    EXPECT_EQ(slurp(wav).substr(0, 4), "RIFF");
 }
 
 // Guards against Ctrl-C leaving a WAV whose header says 0 bytes.

@@ -5,7 +5,14 @@
 #include "OutputFormat.h"
 #include "RenderTestEvents.h"
 
+#include "OutputFile.h"
+
 #include <sndfile.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
 
 #include <gtest/gtest.h>
 
@@ -117,6 +124,34 @@ TEST(OutputFormat, ExtensionChoosesTheContainerAndLongWavsBecomeRf64) {
     EXPECT_EQ(libsndfileFormat(Container::Wav, SampleFormat::Pcm24, 800000000), SF_FORMAT_RF64 | SF_FORMAT_PCM_24);
 }
 
+// A full disk (here: a file size limit) is reported with the system's reason alone, as the
+// other errors are, not in libsndfile's "System error : ..." words.
+TEST(OutputFile, AFailedWriteGivesTheSystemsReason) {
+    char folder[] = "/tmp/zephra-output-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    rlimit before{};
+    ::getrlimit(RLIMIT_FSIZE, &before);
+    const rlimit small{4096, before.rlim_max};
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    std::string error;
+    bool written = true;
+    {
+        OutputFile output;
+        ASSERT_TRUE(output.prepare(std::string(folder) + "/out.wav", error)) << error;
+        ASSERT_TRUE(output.begin(44100, SF_FORMAT_WAV | SF_FORMAT_PCM_16, error)) << error;
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        const std::vector<float> frames(2 * 4096, 0.25f);
+        for (int i = 0; i < 4 && written; ++i) written = output.write(frames.data(), 4096, error);
+        written = written && output.commit(error);
+        ::setrlimit(RLIMIT_FSIZE, &before);
+    }
+    std::signal(SIGXFSZ, oldHandler);
+    std::system(("rm -rf '" + std::string(folder) + "'").c_str());
+    EXPECT_FALSE(written);
+    EXPECT_NE(error.find("failed: File too large"), std::string::npos) << error;
+    EXPECT_EQ(error.find("System error"), std::string::npos) << error;
+}
+
 // Regression guard: every program change was planned, each reloading the font on its instance,
 // so a file switching programs on every tick took hours to render.
 TEST(ChannelPlanning, ProgramChangesWithNoNoteBetweenThemCollapseIntoTheLast) {
@@ -133,4 +168,24 @@ TEST(ChannelPlanning, ProgramChangesWithNoNoteBetweenThemCollapseIntoTheLast) {
     ASSERT_EQ(planning.tracks[0].programs.size(), 1u);
     EXPECT_EQ(planning.tracks[0].programs[0].sample, 3500);
     EXPECT_EQ(planning.tracks[0].programs[0].preset, 1);
+}
+
+// Pan goes to the track's mixer channel, not to the plug-in; a bend range beyond the plug-in's
+// is remarked on only for a channel that bends.
+TEST(ChannelPlanning, PanIsTheTracksAndBendRangeRemarksNeedBends) {
+    Score score;
+    score.events = {event(0.0, ScoreEventKind::Controller, 0, 101, 0), event(0.0, ScoreEventKind::Controller, 0, 100, 0),
+                    event(0.0, ScoreEventKind::Controller, 0, 6, 24), event(0.0, ScoreEventKind::Controller, 0, 10, 0),
+                    event(0.0, ScoreEventKind::NoteOn, 0, 60, 100), event(0.5, ScoreEventKind::Controller, 0, 10, 127)};
+    ChannelPlanning planning = planChannels(score, 1000.0, pluginLikeMapping, bendRange(), catalogOf({{0, 0}}), -1);
+    ASSERT_EQ(planning.tracks.size(), 1u);
+    ASSERT_EQ(planning.tracks[0].plan.pans.size(), 2u);
+    EXPECT_EQ(planning.tracks[0].plan.pans[1].sample, 500);
+    EXPECT_EQ(planning.tracks[0].plan.pans[1].value, 127);
+    EXPECT_EQ(planning.tracks[0].plan.unmappedControllerCount, 0);
+    EXPECT_TRUE(planning.remarks.empty());
+    score.events.push_back(event(0.6, ScoreEventKind::PitchBend, 0, 0, 16383));
+    planning = planChannels(score, 1000.0, pluginLikeMapping, bendRange(), catalogOf({{0, 0}}), -1);
+    ASSERT_EQ(planning.remarks.size(), 1u);
+    EXPECT_NE(planning.remarks[0].find("range of 24 semitones"), std::string::npos) << planning.remarks[0];
 }

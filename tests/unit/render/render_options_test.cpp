@@ -86,6 +86,10 @@ TEST(RenderOptions, BadValuesAreRefusedWithTheirReason) {
     EXPECT_NE(errorOf({"--preset", "x"}).find("--preset"), std::string::npos);
     EXPECT_NE(errorOf({"--preset", "12abc"}).find("--preset"), std::string::npos);
     EXPECT_NE(errorOf({"--midi"}).find("needs a value"), std::string::npos);
+    // An option where the value should be is a missing value, not a file named like an option.
+    EXPECT_NE(errorOf({"--midi", "a.mid", "--midi", "-o", "x.wav"}).find("not the option \"-o\""), std::string::npos);
+    EXPECT_NE(errorOf({"--program", "128"}).find("0 to 127"), std::string::npos);
+    EXPECT_NE(errorOf({"--jobs", "0"}).find("1 to 64"), std::string::npos);
     EXPECT_NE(errorOf({"--level", "241"}).find("0 to 240"), std::string::npos);
     EXPECT_NE(errorOf({"--frobnicate"}).find("unknown option"), std::string::npos);
     EXPECT_NE(errorOf({"--list-presets=yes"}).find("takes no value"), std::string::npos);

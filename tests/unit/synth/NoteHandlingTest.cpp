@@ -54,6 +54,7 @@ TEST(NoteHandling, ReleasedVoiceIsReusedBeforeStealing)
         engine.noteOn(int16_t(k), 1.0f);
         renderLeft(engine, 1);
     }
+    renderLeft(engine, 441);   // past the minimum note length
     engine.noteOff(10);
     EXPECT_EQ(engine.voice(10).state, Released);
     engine.noteOn(100, 1.0f);
@@ -113,6 +114,25 @@ TEST(NoteHandling, VelocityRangeIsComparedOnTheZeroToOneScale)
     EXPECT_EQ(other.busyVoiceCount(), 1);
 }
 
+// Guards against notes matching no layer: every MIDI velocity k, sent as k / 127, starts
+// exactly one voice when layers split the range at every step.
+TEST(NoteHandling, EveryMidiVelocityFindsExactlyOneOfAdjacentLayers)
+{
+    SFSynthList layers;
+    for (int low = 0; low < 128; ++low) {
+        SFSynth r = sustainingRecord();
+        r.velocityLow = r.velocityHigh = uint8_t(low);
+        layers.push_back(r);
+    }
+    SynthEngine engine;
+    adopt(engine, layers);
+    for (int k = 0; k < 128; ++k) {
+        engine.noteOn(int16_t(k % 100), float(k) / 127.0f);
+        ASSERT_EQ(engine.busyVoiceCount(), 1) << "velocity " << k;
+        adopt(engine, layers);   // every voice freed
+    }
+}
+
 TEST(NoteHandling, KeyRangeSelectsRecords)
 {
     SFSynth low = sustainingRecord(), high = sustainingRecord();
@@ -135,6 +155,7 @@ TEST(NoteHandling, OverlappingLayersShareOneSerialAndOneNoteOffReleasesBoth)
     engine.noteOn(60, 1.0f);
     ASSERT_EQ(engine.busyVoiceCount(), 2);
     EXPECT_EQ(engine.voice(0).serial, engine.voice(1).serial);
+    renderLeft(engine, 441);
     engine.noteOff(60);
     EXPECT_EQ(engine.voice(0).state, Released);
     EXPECT_EQ(engine.voice(1).state, Released);
@@ -161,6 +182,7 @@ TEST(NoteHandling, PedalHoldsRestruckAndReleasedNotesUntilItIsLifted)
     engine.noteOn(60, 1.0f);   // pedal down: the first voice is held, not released
     EXPECT_EQ(engine.voice(0).state, Sounding);
     EXPECT_TRUE(engine.voice(0).pedalHeld);
+    renderLeft(engine, 441);
     engine.noteOff(60);        // the second voice is held too
     EXPECT_EQ(engine.voice(1).state, Sounding);
     EXPECT_TRUE(engine.voice(1).pedalHeld);
@@ -187,11 +209,42 @@ TEST(NoteHandling, NoteOffWithoutPedalReleasesOnlyTheFirstMatchingNote)
     adopt(engine, {sustainingRecord()});
     engine.noteOn(60, 1.0f);
     engine.noteOn(62, 1.0f);
+    renderLeft(engine, 441);
     engine.noteOff(62);
     EXPECT_EQ(engine.voice(0).state, Sounding);
     EXPECT_EQ(engine.voice(1).state, Released);
     engine.noteOff(62);   // nothing sounding on that key: nothing happens
     EXPECT_EQ(engine.voice(0).state, Sounding);
+}
+
+// Guards against very short notes going unheard: a note-off before 10 ms (in samples at the
+// current rate) takes effect at 10 ms, where the pedal, if down then, holds the note instead.
+TEST(NoteHandling, NoteOffBeforeTheMinimumLengthTakesEffectAtThatLength)
+{
+    for (const double rate : {44100.0, 48000.0}) {
+        const int shortest = int(rate / 100);
+        SynthEngine engine;
+        engine.setSampleRate(rate);
+        adopt(engine, {sustainingRecord()});
+        engine.noteOn(60, 1.0f);
+        engine.noteOff(60);
+        engine.noteOff(60);   // a second note-off changes nothing
+        renderLeft(engine, 100);
+        engine.noteOn(62, 1.0f);
+        renderLeft(engine, shortest / 2);
+        engine.noteOff(62);   // takes effect at 100 + shortest
+        engine.setPedal(1.0);
+        renderLeft(engine, shortest - 101 - shortest / 2);
+        EXPECT_EQ(engine.voice(0).state, Sounding) << rate;
+        renderLeft(engine, 2);   // the call is cut where the first note-off falls due
+        EXPECT_TRUE(engine.voice(0).pedalHeld) << rate;
+        engine.setPedal(0.0);
+        EXPECT_EQ(engine.voice(0).state, Released) << rate;
+        renderLeft(engine, 98);
+        EXPECT_EQ(engine.voice(1).state, Sounding) << rate;
+        renderLeft(engine, 1);
+        EXPECT_EQ(engine.voice(1).state, Released) << rate;
+    }
 }
 
 TEST(NoteHandling, VelocityZeroNoteIsSilentButBusyUntilItsNoteOff)
@@ -204,7 +257,7 @@ TEST(NoteHandling, VelocityZeroNoteIsSilentButBusyUntilItsNoteOff)
         ASSERT_EQ(x, 0.0f);
     EXPECT_EQ(engine.busyVoiceCount(), 1);
     engine.noteOff(60);
-    EXPECT_EQ(engine.voice(0).state, Released);
+    EXPECT_EQ(engine.voice(0).state, Released);   // 1000 samples are past the minimum length
 }
 
 TEST(NoteHandling, ReleasedVoiceBecomesFreeWhenItsVolumeEnvelopeEnds)

@@ -79,6 +79,7 @@ void ReferenceSynth::adopt(const SFSynthList& list)
         v.age = 0;
         v.pedalHeld = false;
     }
+    pendingOffs.clear();
     records = list;
     players.clear();
     for (const SFSynth& r : records) {
@@ -286,8 +287,8 @@ void ReferenceSynth::noteOn(int16_t key, float velocity)
     }
     for (size_t i = 0; i < records.size(); ++i) {
         const SFSynth& r = records[i];
-        if (r.keyLow <= key && key <= r.keyHigh && velocity >= r.velocityLow * 0.007874016f &&
-            !(velocity > r.velocityHigh * 0.007874016f)) {
+        const double level = velocity * 127.0;   // layers cover [low, high + 1), less a margin
+        if (r.keyLow <= key && key <= r.keyHigh && level >= r.velocityLow - 1e-4 && level < r.velocityHigh + 1 - 1e-4) {
             const int slot = allocate();
             if (slot >= 0)
                 start(voices[slot], s, r, players[i], key, velocity);
@@ -297,17 +298,30 @@ void ReferenceSynth::noteOn(int16_t key, float velocity)
 
 void ReferenceSynth::noteOff(int16_t key)
 {
+    const int64_t shortest = std::max<int64_t>(1, std::llround(rate * 0.010));
     for (Voice& v : voices) {
-        if (v.key == key && v.state == 0 && !v.pedalHeld) {
-            if (pedal) {
-                for (Voice& w : voices)
-                    if (w.serial == v.serial)
-                        w.pedalHeld = true;
-            } else {
-                release(v.serial);
-            }
-            return;
-        }
+        if (v.key != key || v.state != 0 || v.pedalHeld)
+            continue;
+        const bool waiting = std::any_of(pendingOffs.begin(), pendingOffs.end(),
+                                         [&](const auto& p) { return p.first == v.serial; });
+        if (waiting)
+            continue;
+        if (v.age < shortest)
+            pendingOffs.emplace_back(v.serial, now + shortest - v.age);
+        else
+            endNote(v.serial);
+        return;
+    }
+}
+
+void ReferenceSynth::endNote(int32_t serial)
+{
+    if (pedal) {
+        for (Voice& w : voices)
+            if (w.serial == serial)
+                w.pedalHeld = true;
+    } else {
+        release(serial);
     }
 }
 
@@ -330,6 +344,34 @@ void ReferenceSynth::render(float* outL, float* outR, int32_t count, float gain)
         rampDone = silent ? 256 : 0;
         gainTarget = target;
     }
+    for (int32_t done = 0;;) {
+        int64_t piece = count - done;
+        for (const auto& p : pendingOffs)
+            piece = std::min(piece, p.second - now);
+        renderPiece(outL + done, outR + done, int32_t(piece));
+        done += int32_t(piece);
+        now += piece;
+        for (size_t i = 0; i < pendingOffs.size();) {
+            if (pendingOffs[i].second > now) {
+                ++i;
+                continue;
+            }
+            const int32_t serial = pendingOffs[i].first;
+            pendingOffs.erase(pendingOffs.begin() + long(i));
+            for (const Voice& v : voices)
+                if (v.serial == serial && v.state == 0 && !v.pedalHeld) {
+                    endNote(serial);
+                    break;
+                }
+        }
+        if (done >= count)
+            return;
+    }
+}
+
+// One stretch without note events: the voices' per-call refresh, then sample by sample.
+void ReferenceSynth::renderPiece(float* outL, float* outR, int32_t count)
+{
     for (Voice& v : voices) {
         if (v.state == 2)
             continue;

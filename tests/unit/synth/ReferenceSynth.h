@@ -6,6 +6,7 @@
 #include "soundfont/SFSynth.h"
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace zephra::test {
@@ -79,6 +80,8 @@ private:
     void start(Voice& v, int32_t serial, const Steinberg::Vst::SFSynth& r, const Player& p,
                int16_t key, float velocity);
     void release(int32_t serial);
+    void endNote(int32_t serial);
+    void renderPiece(float* outL, float* outR, int32_t count);
     int allocate() const;
 
     std::vector<float> curve, panL, panR, wave;
@@ -86,6 +89,9 @@ private:
     std::vector<Player> players;
     Voice voices[64];
     bool pedal = false;
+    // Note-offs that came before the note's minimum length: serial and the sample they fall due.
+    std::vector<std::pair<int32_t, int64_t>> pendingOffs;
+    int64_t now = 0;   // samples rendered
     int32_t serialCounter = 0;
     float wheelRatio = 1.0f, bendRatio = 1.0f;
     float gainNow = -1.0f, gainTarget = 0.0f, rampFrom = 0.0f, rampStep = 0.0f;   // output gain ramp
