@@ -2,7 +2,7 @@
 // libfluidsynth rendering the same notes from the same SoundFont (reverb and chorus off,
 // polyphony 64; interpolation "none" and its default 4th order).
 //
-// Usage: synth_bench [--smoke] [--font PATH] [--seconds S]
+// Usage: synth_bench [--smoke] [--font PATH] [--seconds S] [--loop scalar|sse2|avx2]
 // Prints, per preset: voices, ns per voice-sample and CPU per second of audio for each engine,
 // and the ratio of our cost to FluidSynth's.
 #include "soundfont/SoundFontReader.h"
@@ -59,7 +59,7 @@ struct Measurement {
 
 // Our engine: notes from key 36 upwards until 64 voices sound; returns the keys used.
 Measurement measureEngine(const std::string& font, int program, double seconds, std::vector<int>& keys,
-                          float& peak)
+                          float& peak, VoiceLoop loop)
 {
     SoundFontReader reader(widen(font));
     int32_t index = -1;
@@ -73,6 +73,7 @@ Measurement measureEngine(const std::string& font, int program, double seconds, 
     SFSynthList records = reader.synths;
 
     SynthEngine engine;
+    engine.useVoiceLoop(loop);
     engine.setSampleRate(kRate);
     engine.receiveSound(records);
     std::vector<float> left(kBlock), right(kBlock);
@@ -151,6 +152,7 @@ int main(int argc, char** argv)
     bool smoke = false;
     double seconds = 10.0;
     std::string font;
+    VoiceLoop loop = fastestVoiceLoop();
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--smoke") == 0)
             smoke = true;
@@ -158,6 +160,14 @@ int main(int argc, char** argv)
             font = argv[++i];
         else if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc)
             seconds = std::atof(argv[++i]);
+        else if (std::strcmp(argv[i], "--loop") == 0 && i + 1 < argc) {
+            const std::string name = argv[++i];
+            loop = name == "scalar" ? VoiceLoop::scalar : name == "sse2" ? VoiceLoop::sse2 : VoiceLoop::avx2;
+            if (!voiceLoopAvailable(loop)) {
+                std::printf("synth_bench: the %s voice loop is not available here\n", name.c_str());
+                return 1;
+            }
+        }
     }
     if (smoke)
         seconds = 0.1;
@@ -176,13 +186,13 @@ int main(int argc, char** argv)
     fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
     fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
 
-    std::printf("Engine cost, 64 voices at 44.1 kHz, %.1f s of audio in %d-sample blocks\nFont: %s\n",
-                seconds, kBlock, font.c_str());
+    std::printf("Engine cost, 64 voices at 44.1 kHz, %.1f s of audio in %d-sample blocks, %s voice loop\nFont: %s\n",
+                seconds, kBlock, voiceLoopName(loop), font.c_str());
     int failures = 0;
     for (int program : {0, 48}) {
         std::vector<int> keys;
         float peak = 0.0f;
-        const Measurement ours = measureEngine(font, program, seconds, keys, peak);
+        const Measurement ours = measureEngine(font, program, seconds, keys, peak, loop);
         if (ours.voices == 0) {
             std::printf("Program %d: no voices\n", program);
             ++failures;

@@ -1,5 +1,6 @@
 // The fast engine against the plain per-sample reference on randomised records, notes,
-// controllers, block sizes and sample rates: the outputs must be identical, sample for sample.
+// controllers, block sizes and sample rates, through each voice loop the processor runs (scalar,
+// SSE2, AVX2): the outputs must be identical, sample for sample.
 #include "unit/synth/ReferenceSynth.h"
 #include "unit/synth/TestRecords.h"
 #include "synth/SynthEngine.h"
@@ -15,6 +16,13 @@ using namespace Steinberg::Vst;
 using namespace zephra::test;
 
 namespace {
+
+// The engine as its plain definition renders (no voice ends early), through `loop`.
+void plainRendering(SynthEngine& engine, VoiceLoop loop)
+{
+    engine.useVoiceLoop(loop);
+    engine.setQuietVoiceEnding(false);
+}
 
 class Scenario {
 public:
@@ -88,12 +96,13 @@ public:
 };
 
 // Returns the sum of absolute output values, to show the scenario made sound.
-double runScenario(uint32_t seed)
+double runScenario(uint32_t seed, VoiceLoop loop)
 {
     double energy = 0.0;
     Scenario s(seed);
     const double rate = std::vector<double>{44100.0, 48000.0, 96000.0, 22050.0}[size_t(s.integer(0, 3))];
     SynthEngine engine;
+    plainRendering(engine, loop);
     ReferenceSynth reference;
     engine.setSampleRate(rate);
     reference.setSampleRate(rate);
@@ -162,28 +171,34 @@ double runScenario(uint32_t seed)
     return energy;
 }
 
+class ReferenceComparison : public ::testing::TestWithParam<VoiceLoop> {};
+
 } // namespace
 
-TEST(ReferenceComparison, RandomisedScenariosMatchThePlainRenderingExactly)
+INSTANTIATE_TEST_SUITE_P(VoiceLoops, ReferenceComparison, ::testing::ValuesIn(availableVoiceLoops()),
+                         [](const auto& info) { return std::string(voiceLoopName(info.param)); });
+
+TEST_P(ReferenceComparison, RandomisedScenariosMatchThePlainRenderingExactly)
 {
     // ZEPHRA_SYNTH_SEEDS=n runs n scenarios instead of 12, for a deeper check by hand.
     const char* seeds = std::getenv("ZEPHRA_SYNTH_SEEDS");
     const uint32_t last = seeds ? uint32_t(std::max(1, std::atoi(seeds))) : 12u;
     double energy = 0.0;
     for (uint32_t seed = 1; seed <= last; ++seed) {
-        energy += runScenario(seed);
+        energy += runScenario(seed, GetParam());
         if (HasFailure())
             return;
     }
     EXPECT_GT(energy, 1.0) << "the scenarios made no sound";
 }
 
-TEST(ReferenceComparison, FullPolyphonyWithStealingMatchesThePlainRendering)
+TEST_P(ReferenceComparison, FullPolyphonyWithStealingMatchesThePlainRendering)
 {
     // Many short notes with long releases keep all 64 voices busy and force stealing.
     for (uint32_t seed = 100; seed <= 102; ++seed) {
         Scenario s(seed);
         SynthEngine engine;
+        plainRendering(engine, GetParam());
         ReferenceSynth reference;
         SFSynthList records{s.record(), s.record()};
         for (SFSynth& r : records) {
@@ -220,12 +235,13 @@ TEST(ReferenceComparison, FullPolyphonyWithStealingMatchesThePlainRendering)
 
 // Guards against reading outside the sample once the read position passes 2^31 points: the
 // fast path must switch to the checked fetch and fall silent exactly like the plain rendering.
-TEST(ReferenceComparison, ReadPositionPastTwoToThe31FallsSilentLikeThePlainRendering)
+TEST_P(ReferenceComparison, ReadPositionPastTwoToThe31FallsSilentLikeThePlainRendering)
 {
     SFSynth r = neutralSineRecord(4000);
     r.rootKey = 0;          // reference frequency about 8.2 Hz
     r.coarseTune = 120;     // and a note far above it: millions of points per sample
     SynthEngine engine;
+    plainRendering(engine, GetParam());
     ReferenceSynth reference;
     SFSynthList copy{r};
     engine.receiveSound(copy);
