@@ -23,12 +23,13 @@ void skipOrDefer(Modulator& m, bool isRelevant, int64_t length, int64_t& deferre
         deferred += length;
 }
 
-// How far the filter can lift a bounded input above its bound: at most twice the resonance
-// peak (about sqrt(Q) once the resonant gain is taken off), and twice unity without resonance.
+// How far the filter can lift a bounded input above its bound (the sum of |impulse response|):
+// at most 3 sqrt(Q) once the resonant gain is taken off, and 3 for any Q up to 1 (2.7 at a
+// cutoff just under half the sample rate).
 float filterLiftBound(float q) noexcept
 {
     const float safeQ = q > 1.0f ? std::min(q, LowPassFilter::kMaxQ) : 1.0f;
-    return 2.0f * std::sqrt(safeQ);
+    return 3.0f * std::sqrt(safeQ);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // SSE2, AVX2): the outputs must be identical, sample for sample.
 #include "unit/synth/ReferenceSynth.h"
 #include "unit/synth/TestRecords.h"
+#include "soundfont/SoundFontReader.h"
 #include "synth/SynthEngine.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 #include <random>
 
 using namespace Steinberg::Vst;
@@ -263,4 +265,52 @@ TEST_P(ReferenceComparison, ReadPositionPastTwoToThe31FallsSilentLikeThePlainRen
     ASSERT_TRUE(passed) << "the read position never left the 32-bit range";
     EXPECT_LT(std::fabs(el[255]), 1e-12f);   // only the filter's tail is left
     EXPECT_EQ(engine.voice(0).state, Sounding);
+}
+
+// Every preset of Debian's TimGM6mb (drum kits included) through every voice loop at 44.1 and
+// 96 kHz: chords at three velocities, bends, the pedal, releases, odd block sizes.
+TEST(ReferenceComparisonRealFont, EveryTimGM6mbPresetMatchesThePlainRenderingAt44And96kHz)
+{
+    const std::u16string path = u"/usr/share/sounds/sf2/TimGM6mb.sf2";
+    SoundFontReader reader(path);
+    if (reader.presets.size() < 2)
+        GTEST_SKIP() << "TimGM6mb.sf2 not installed (apt-get install timgm6mb-soundfont)";
+    const std::vector<VoiceLoop> loops = availableVoiceLoops();
+    for (double rate : {44100.0, 96000.0}) {
+        for (size_t p = 0; p + 1 < reader.presets.size(); ++p) {
+            reader.synths.clear();
+            reader.resolvePreset(int32_t(p));
+            reader.buildSynthRecords();
+            ReferenceSynth reference;
+            std::vector<std::unique_ptr<SynthEngine>> engines;
+            reference.setSampleRate(rate);
+            reference.adopt(reader.synths);
+            for (VoiceLoop loop : loops) {
+                engines.push_back(std::make_unique<SynthEngine>());
+                plainRendering(*engines.back(), loop);
+                engines.back()->setSampleRate(rate);
+                SFSynthList copy = reader.synths;
+                engines.back()->receiveSound(copy);
+            }
+            std::vector<float> rl(700), rr(700), el(700), er(700);
+            const auto step = [&](int count, const auto& act) {
+                act(reference);
+                reference.render(rl.data(), rr.data(), count, 1.0f);
+                for (size_t k = 0; k < engines.size(); ++k) {
+                    act(*engines[k]);
+                    engines[k]->render(el.data(), er.data(), count, 1.0f);
+                    for (int i = 0; i < count; ++i)
+                        ASSERT_TRUE(el[size_t(i)] == rl[size_t(i)] && er[size_t(i)] == rr[size_t(i)])
+                            << voiceLoopName(loops[k]) << " at " << rate << " Hz, preset " << p << " sample " << i;
+                }
+            };
+            step(0, [](auto&) {});
+            step(613, [](auto& s) { for (int16_t key : {36, 60, 84}) s.noteOn(key, 0.8f); });
+            step(477, [](auto& s) { s.noteOn(42, 0.3f); s.noteOn(72, 1.0f); s.setBend(2.0, 0.4); });
+            step(700, [](auto& s) { s.setPedal(1.0); s.noteOff(36); s.noteOff(42); });
+            step(349, [](auto& s) { s.setPedal(0.0); s.noteOff(60); s.setWheel(0.7); });
+            step(700, [](auto& s) { for (int16_t key : {72, 84}) s.noteOff(key); });
+            step(700, [](auto&) {});
+        }
+    }
 }
