@@ -139,6 +139,24 @@ Measurement measureFluid(const std::string& font, int program, double seconds, c
     return m;
 }
 
+// What a block costs an instance that has a sound but nothing to play.
+double idleBlockNanoseconds(const std::string& font)
+{
+    SoundFontReader reader(widen(font));
+    reader.resolvePreset(0);
+    reader.buildSynthRecords();
+    SynthEngine engine;
+    engine.setSampleRate(kRate);
+    engine.receiveSound(reader.synths);
+    std::vector<float> left(kBlock), right(kBlock);
+    engine.render(left.data(), right.data(), 0, 1.0f);
+    const int blocks = 20000;
+    const double start = cpuSeconds();
+    for (int b = 0; b < blocks; ++b)
+        engine.render(left.data(), right.data(), kBlock, 1.0f);
+    return (cpuSeconds() - start) * 1e9 / blocks;
+}
+
 void print(const char* name, const Measurement& m)
 {
     std::printf("  %-30s %4.1f voices  %7.3f ns per voice-sample  %6.2f%% CPU per second of audio\n", name,
@@ -211,5 +229,6 @@ int main(int argc, char** argv)
         if (ours.voices < 63.5)
             ++failures;   // the comparison needs 64 sounding voices
     }
+    std::printf("Idle engine (a sound, no voice): %.1f ns per %d-sample block\n", idleBlockNanoseconds(font), kBlock);
     return failures == 0 ? 0 : 1;
 }
