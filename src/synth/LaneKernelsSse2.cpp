@@ -17,11 +17,11 @@ inline __m128i selectInt(__m128i mask, __m128i ifSet, __m128i ifClear)
 }
 
 // The four lanes' points at their read indices (within the plain-loop rules of LaneKernels::run).
-inline __m128 fetch(const LaneBlock& b, __m128i index)
+inline __m128 fetch(const float* const* points, __m128i index)
 {
-    alignas(16) int32_t at[kLanes];
+    alignas(16) uint32_t at[kLanes];
     _mm_store_si128(reinterpret_cast<__m128i*>(at), index);
-    return _mm_setr_ps(b.points[0][at[0]], b.points[1][at[1]], b.points[2][at[2]], b.points[3][at[3]]);
+    return _mm_setr_ps(points[0][at[0]], points[1][at[1]], points[2][at[2]], points[3][at[3]]);
 }
 
 void run(LaneBlock& b, float* amplitudes, int32_t from, int32_t count) noexcept
@@ -29,6 +29,7 @@ void run(LaneBlock& b, float* amplitudes, int32_t from, int32_t count) noexcept
     __m128d positionLow = _mm_loadu_pd(b.position), positionHigh = _mm_loadu_pd(b.position + 2);
     const __m128d stepLow = _mm_loadu_pd(b.step), stepHigh = _mm_loadu_pd(b.step + 2);
     const auto loadInt = [](const int32_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+    const float* const points[kLanes] = {b.points[0], b.points[1], b.points[2], b.points[3]};
     __m128i wrap = loadInt(b.wrap);
     const __m128i loopStart = loadInt(b.loopStart), loopLast = loadInt(b.loopLast);
     const __m128i loopLength = loadInt(b.loopLength), wrapAfter = loadInt(b.wrapAfter);
@@ -53,7 +54,7 @@ void run(LaneBlock& b, float* amplitudes, int32_t from, int32_t count) noexcept
         __m128i index = _mm_add_epi32(loopStart, intoPass);
         index = selectInt(_mm_cmpgt_epi32(index, loopLast), loopLast, index);
         index = selectInt(_mm_cmplt_epi32(intoLoop, _mm_setzero_si128()), j, index);
-        const __m128 x = fetch(b, index);
+        const __m128 x = fetch(points, index);
 
         // Filter, in the scalar expression's order: b0 x + b1 x1 + b2 x2 - a1 y1 - a2 y2.
         __m128 y = _mm_add_ps(_mm_mul_ps(b0, x), _mm_mul_ps(b1, x1));

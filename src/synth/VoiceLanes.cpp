@@ -180,8 +180,8 @@ void VoiceLanes::measureReach(Group& g, int l) noexcept
     }
     if (s.first)
         s.reach = 1;
-    else if (step == 0.0)
-        s.reach = s.remaining;
+    else if (position + double(s.remaining) * step < 2147483000.0)
+        s.reach = s.remaining;   // the whole run (nearly always)
     else
         s.reach = int32_t(std::min<double>(s.remaining, std::floor((2147483000.0 - position) / step) - 1.0));
 }
