@@ -9,6 +9,9 @@ namespace {
 
 const float silentPoint[1] = {0.0f};
 
+// A reach beyond any render call's length.
+constexpr int32_t kFarReach = 1 << 30;
+
 } // namespace
 
 void VoiceLanes::begin(const LaneKernels& wide, const LaneKernels* narrow, Voice* const* busy, int32_t busyCount,
@@ -62,15 +65,19 @@ void VoiceLanes::renderGroup(Group& g, int32_t chunk) noexcept
     int32_t i = 0;
     while (i < chunk && g.alive > 0) {
         // Up to the first run's end (one sample while a run's first sample is due), in the
-        // kernels if every lane can go that far there.
+        // kernels as far as every lane can go there, else one sample in scalar code.
         int32_t length = chunk - i;
-        for (int l = 0; l < g.lanes; ++l)
-            if (g.slots[l].alive)
-                length = std::min(length, g.slots[l].first ? 1 : g.slots[l].remaining);
-        bool vector = true;
-        for (int l = 0; l < g.lanes; ++l)
-            vector = vector && (!g.slots[l].alive || g.slots[l].reach >= length);
+        int32_t reach = length;
+        for (int l = 0; l < g.lanes; ++l) {
+            const Slot& s = g.slots[l];
+            if (s.alive) {
+                length = std::min(length, s.first ? 1 : s.remaining);
+                reach = std::min(reach, s.reach);
+            }
+        }
+        const bool vector = reach > 0;
         if (vector) {
+            length = std::min(length, reach);
             g.kernels->run(g.block, amplitudes, i, length);
         } else {
             scalarSample(g, i);
@@ -94,11 +101,14 @@ void VoiceLanes::startRun(Group& g, int l, int32_t limit, bool inCall) noexcept
     b.peak[l] = lane.peak;
     const bool continues = s.cursor.continuesLastRun();
     if (continues && inCall) {
-        // Inside the call the block still holds the last run's read position, pass and history.
+        // Inside the call the block still holds the last run's read position, pass and history;
+        // the reach only changes with the step.
         s.first = false;
-        b.step[l] = lane.step;
         takeValues(g, l);
-        measureReach(g, l);
+        if (b.step[l] != lane.step) {
+            b.step[l] = lane.step;
+            measureReach(g, l);
+        }
         return;
     }
     // A run going on from the voice's last one takes one more step from its previous position;
@@ -156,7 +166,8 @@ void VoiceLanes::silence(Group& g, int l) noexcept
         value[l] = 0.0f;
 }
 
-// How many of the lane's coming samples the kernels may do (0: not the next one): read
+// How many of the lane's coming samples the kernels may do (0: not the next one), with its step
+// as it is: read
 // positions inside 0 .. 2^31 - 1 (with a margin for the rounding of repeated additions), at
 // most one loop pass per sample, and the pass the fetch is in known (after a fetch the index
 // lies in the wrap's pass; a run's first position was moved on by the voice's advance, at most
@@ -180,10 +191,10 @@ void VoiceLanes::measureReach(Group& g, int l) noexcept
     }
     if (s.first)
         s.reach = 1;
-    else if (position + double(s.remaining) * step < 2147483000.0)
-        s.reach = s.remaining;   // the whole run (nearly always)
+    else if (position + double(kFarReach) * step < 2147483000.0)
+        s.reach = kFarReach;   // more than any run (nearly always)
     else
-        s.reach = int32_t(std::min<double>(s.remaining, std::floor((2147483000.0 - position) / step) - 1.0));
+        s.reach = int32_t(std::min<double>(kFarReach, std::floor((2147483000.0 - position) / step) - 1.0));
 }
 
 // One sample of every lane in scalar code (a position outside the kernels' reach).
