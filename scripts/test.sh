@@ -50,10 +50,10 @@ unset ASAN_OPTIONS UBSAN_OPTIONS
 echo "== Concurrency tests under ThreadSanitizer"
 cmake -S "$ROOT" -B "$ROOT/build-tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHRA_TSAN=ON -DZEPHRA_BENCH=OFF
 cmake --build "$ROOT/build-tsan" -j"$JOBS" --target unit_processor_test unit_synth unit_controller_test zephra_plugin \
-  integration_foundation_timing_test integration_engine_playback_test
+  integration_foundation_timing_test integration_engine_playback_test unit_soundfont_test
 export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 run_ctest "$ROOT/build-tsan" --timeout 900 \
-  -R 'StateHandOver|SoundHandOver|SoundMailbox|InFlightRegistry|Reports\.|EnginePlayback\.Reports|ControllerMessagesOffTheUiThread|BundleTiming'
+  -R 'StateHandOver|SoundHandOver|SoundMailbox|InFlightRegistry|Reports\.|EnginePlayback\.Reports|ControllerMessagesOffTheUiThread|BundleTiming|StreamsDecodedOnSeveralThreads'
 unset TSAN_OPTIONS
 
 echo "== Fuzzing smoke run"
