@@ -9,6 +9,7 @@
 #include "support/Sf3Convert.h"
 
 #include <cmath>
+#include <new>
 
 using namespace Steinberg::Vst;
 using namespace zephra::test;
@@ -152,4 +153,23 @@ TEST_F(Converted, StreamsDecodedOnSeveralThreadsLoadAsOnOneThreadWithinTheShared
     }
     EXPECT_LE(held, 50000u);
     EXPECT_GE(refused, 2u);
+}
+
+// Guards against a failing stream leaving decoding threads behind (std::terminate) or being
+// lost: the exception comes out of the call once every thread has ended.
+TEST_F(Converted, AnExceptionInOneStreamIsThrownOnceEveryThreadHasEnded)
+{
+    std::vector<VorbisJob> jobs(6);
+    for (size_t k = 0; k < jobs.size(); ++k) {
+        jobs[k].firstByte = headers[k % 3].start;
+        jobs[k].bytes = headers[k % 3].end - headers[k % 3].start;
+        jobs[k].cap = 1u << 20;
+    }
+    const auto read = [&](uint32_t first, uint32_t bytes, std::vector<uint8_t>& stream) {
+        if (first == headers[1].start)
+            throw std::bad_alloc();
+        stream.assign(sf3.begin() + long(smpl + first), sf3.begin() + long(smpl + first + bytes));
+        return true;
+    };
+    EXPECT_THROW(decodeVorbisJobs(jobs, read, 1u << 24, 4), std::bad_alloc);
 }
