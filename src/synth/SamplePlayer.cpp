@@ -52,10 +52,7 @@ float SamplePlayer::loopPeakOf(const SFSynth& record) noexcept
     int64_t loopStart = 0, loopEnd = 0;
     if (!loopOf(record, loopStart, loopEnd))
         return std::numeric_limits<float>::infinity();
-    float peak = 0.0f;
-    for (int64_t k = loopStart; k < loopEnd; ++k)
-        peak = std::max(peak, std::fabs(record.samples[size_t(k)]));
-    return peak;
+    return record.samples.peakBetween(size_t(loopStart), size_t(loopEnd));
 }
 
 } // namespace Vst

@@ -26,8 +26,8 @@ struct SamplePlayer {
     // points or empty).
     static SamplePlayer forRecord(const SFSynth& record, double processingRate) noexcept;
     // The largest |point| of the record's loop as its player plays it (the held point of a
-    // one-shot), whatever the rate; infinite when the record has no usable loop. Reads the whole loop,
-    // so it is worked out once per record, off the audio thread.
+    // one-shot), whatever the rate; infinite when the record has no usable loop. Worked out once
+    // per record, off the audio thread (from the buffer's block peaks, so at little cost).
     static float loopPeakOf(const SFSynth& record) noexcept;
 
     // The point at read index j: 0 for a negative index (a position beyond 32 bits), the loop
