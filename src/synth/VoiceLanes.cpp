@@ -84,9 +84,17 @@ void VoiceLanes::renderGroup(Group& g, int32_t chunk) noexcept
             length = 1;
         }
         i += length;
-        for (int l = 0; l < g.lanes; ++l)
-            if (g.slots[l].alive && !advance(g, l, length, callLength - done - i, !vector))
+        for (int l = 0; l < g.lanes; ++l) {
+            Slot& s = g.slots[l];
+            if (!s.alive)
+                continue;
+            if (vector && !s.first && s.remaining > length) {   // the lane's run simply goes on
+                s.remaining -= length;
+                s.reach -= length;
+            } else if (!advance(g, l, length, callLength - done - i, !vector)) {
                 --g.alive;
+            }
+        }
     }
     // The rows the mix reads beyond the voices' last samples hold silence.
     std::fill(amplitudes + size_t(i) * size_t(g.lanes), amplitudes + size_t(chunk + g.lanes) * size_t(g.lanes), 0.0f);
