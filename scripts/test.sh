@@ -53,7 +53,7 @@ cmake --build "$ROOT/build-tsan" -j"$JOBS" --target unit_processor_test unit_syn
   integration_foundation_timing_test integration_engine_playback_test unit_soundfont_test
 export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 run_ctest "$ROOT/build-tsan" --timeout 900 \
-  -R 'StateHandOver|SoundHandOver|SoundMailbox|InFlightRegistry|Reports\.|EnginePlayback\.Reports|ControllerMessagesOffTheUiThread|BundleTiming|StreamsDecodedOnSeveralThreads'
+  -R 'StateHandOver|SoundHandOver|SoundMailbox|InFlightRegistry|Reports\.|EnginePlayback\.Reports|ControllerMessagesOffTheUiThread|BundleTiming|StreamsDecodedOnSeveralThreads|AnExceptionInOneStream'
 unset TSAN_OPTIONS
 
 echo "== Fuzzing smoke run"
