@@ -34,30 +34,6 @@ float filterLiftBound(float q) noexcept
 
 } // namespace
 
-int32_t Lane::plainRun(int32_t limit, int64_t& offset) const noexcept
-{
-    const int64_t j = static_cast<int32_t>(position);
-    const int64_t length = int64_t(player.loopLast) - player.loopStart + 1;
-    int64_t end;   // first index outside the stretch
-    if (j < player.loopStart) {
-        offset = 0;
-        end = player.loopStart;
-    } else if (j - player.loopStart - wrap >= 0 && j - player.loopStart - wrap < length) {
-        offset = wrap;
-        end = int64_t(player.loopStart) + wrap + length;
-    } else {
-        return 0;
-    }
-    if (step <= 0.0)
-        return limit;
-    // A margin for the rounding of the repeated additions that make the positions.
-    const double margin = 1e-6 + 1e-13 * (position + double(limit) * step);
-    const double samples = (double(end) - position - margin) / step;
-    if (!(samples >= 1.0))
-        return 0;
-    return samples >= double(limit) ? limit : int32_t(samples);
-}
-
 void Cursor::attach(Voice& voice, float limit) noexcept
 {
     v = &voice;
@@ -83,6 +59,7 @@ int32_t Cursor::beginRun(int32_t limit) noexcept
     lane.panLeft = voice.panLeft;
     lane.panRight = voice.panRight;
     lane.peak = voice.quietPeak;
+    lane.judged = quietLimit > 0.0f && voice.volEnv.stage == Envelope::kReleaseStage;
 
     // The outputs of the coming advances, and for how many advances they hold. A modulator
     // whose depths are neutral cannot change anything, so it does not shorten the run.

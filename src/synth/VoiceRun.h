@@ -35,14 +35,17 @@ struct Lane {
     float panLeft;
     float panRight;
     float peak;           // largest |amplitude| since the voice's last quiet check
+    bool judged;          // the peak counts: the voice may end inaudible in its release
 
     // The filtered, enveloped sample for input x, before panning; keeps the peak.
     float amplitudeOf(float x) noexcept
     {
         const float y = filter.process(x);
         const float a = gain * (y * envelope * attenuation);
-        const float size = a < 0.0f ? -a : a;
-        peak = size > peak ? size : peak;   // a NaN leaves the peak (as the vector loop's max does)
+        if (judged) {
+            const float size = a < 0.0f ? -a : a;
+            peak = size > peak ? size : peak;   // a NaN leaves the peak (as the vector loop's max does)
+        }
         return a;
     }
     // The sample at read index j.
@@ -77,7 +80,29 @@ struct Lane {
     // of points: before the loop start, or inside the loop pass the fetch is in now. Their
     // points are then simply points[index - offset], with no loop arithmetic. 0 when the next
     // sample may leave that stretch (the checked fetch then moves on to the next pass).
-    int32_t plainRun(int32_t limit, int64_t& offset) const noexcept;
+    int32_t plainRun(int32_t limit, int64_t& offset) const noexcept
+    {
+        const int64_t j = static_cast<int32_t>(position);
+        const int64_t length = int64_t(player.loopLast) - player.loopStart + 1;
+        int64_t end;   // first index outside the stretch
+        if (j < player.loopStart) {
+            offset = 0;
+            end = player.loopStart;
+        } else if (j - player.loopStart - wrap >= 0 && j - player.loopStart - wrap < length) {
+            offset = wrap;
+            end = int64_t(player.loopStart) + wrap + length;
+        } else {
+            return 0;
+        }
+        if (step <= 0.0)
+            return limit;
+        // A margin for the rounding of the repeated additions that make the positions.
+        const double margin = 1e-6 + 1e-13 * (position + double(limit) * step);
+        const double samples = (double(end) - position - margin) / step;
+        if (!(samples >= 1.0))
+            return 0;
+        return samples >= double(limit) ? limit : int32_t(samples);
+    }
     // The next sample from a stretch found by plainRun.
     float nextAmplitudePlain(int64_t offset) noexcept
     {
