@@ -276,15 +276,9 @@ void SynthEngine::mixScalar(int32_t count, float quietLimit) noexcept
 void SynthEngine::countQuietEndings(Voice* const* busy, int32_t busyCount) noexcept
 {
     // A voice whose envelope ended is past its release; one that became free inside it ended quiet.
-    for (int32_t k = 0; k < busyCount; ++k) {
-        const Envelope& e = busy[k]->volEnv;
-        if (busy[k]->state != Free || e.stage != Envelope::kReleaseStage)
-            continue;
-        ++quietEndingCount;
-        const int64_t step = e.increment[Envelope::kReleaseStage];
-        if (step > 0)
-            quietSamplesSavedCount += (int64_t(Envelope::kDoneStage) * Envelope::kUnitsPerStage - e.counter + step - 1) / step;
-    }
+    for (int32_t k = 0; k < busyCount; ++k)
+        if (busy[k]->state == Free && busy[k]->volEnv.stage == Envelope::kReleaseStage)
+            ++quietEndingCount;
 }
 
 bool SynthEngine::adoptPending(int64_t& usedPoints) noexcept

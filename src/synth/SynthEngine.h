@@ -75,9 +75,8 @@ public:
     // ends then instead of running its release to the end. On by default; off, the engine
     // renders exactly as its plain per-sample definition.
     void setQuietVoiceEnding(bool on) noexcept { quietEnding = on; }
-    // Voices ended so, and the release samples they had left, since construction.
+    // Voices ended so since construction.
     int64_t quietEndings() const noexcept { return quietEndingCount; }
-    int64_t quietSamplesSaved() const noexcept { return quietSamplesSavedCount; }
     // The voice loop used (the fastest available by default); a loop not available is ignored.
     void useVoiceLoop(VoiceLoop chosen) noexcept;
     VoiceLoop voiceLoop() const noexcept { return loop; }
@@ -125,7 +124,6 @@ private:
     const LaneKernels* narrowLaneKernels = nullptr;   // for a last group of few voices
     bool quietEnding = true;
     int64_t quietEndingCount = 0;
-    int64_t quietSamplesSavedCount = 0;
     alignas(32) float mixLeft[kChunk];
     alignas(32) float mixRight[kChunk];
     VoiceLanes voiceLanes;   // the vectorised loop's working state
