@@ -22,3 +22,14 @@ if(TARGET zephra_synth_core AND TARGET zephra_soundfont)
     set_tests_properties(bench_${tool}_smoke PROPERTIES LABELS bench)
   endforeach()
 endif()
+
+# Real songs through one engine per channel: voices ended below -100 dBFS, voice-samples and
+# CPU with and without that ending (reads MIDI files with the renderer's parser).
+if(TARGET zephra_synth_core AND TARGET zephra_render_core)
+  add_executable(song_voices_bench ${CMAKE_CURRENT_LIST_DIR}/song_voices_bench.cpp)
+  target_include_directories(song_voices_bench PRIVATE ${CMAKE_CURRENT_LIST_DIR} ${PROJECT_SOURCE_DIR}/host/render)
+  target_link_libraries(song_voices_bench PRIVATE zephra_synth_core zephra_render_core)
+  zephra_warnings(song_voices_bench)
+  add_test(NAME bench_song_voices_smoke COMMAND song_voices_bench --smoke)
+  set_tests_properties(bench_song_voices_smoke PROPERTIES LABELS bench)
+endif()

@@ -273,10 +273,10 @@ const StereoBuffer& Plugin::process(int32_t numSamples, const std::vector<Parame
         const std::vector<float>& signal = channel == 0 ? inputSignal_.left : inputSignal_.right;
         std::vector<float>& block = channel == 0 ? input_.left : input_.right;
         sizeChannel(block, numSamples);
-        for (int32_t i = 0; i < numSamples; ++i) {
-            const auto position = static_cast<size_t>(processedSamples_ + i);
-            block[static_cast<size_t>(i)] = position < signal.size() ? signal[position] : 0.0f;
-        }
+        const size_t start = std::min(signal.size(), static_cast<size_t>(processedSamples_));
+        const size_t copied = std::min(signal.size() - start, static_cast<size_t>(numSamples));
+        std::copy_n(signal.begin() + static_cast<std::ptrdiff_t>(start), copied, block.begin());
+        std::fill(block.begin() + static_cast<std::ptrdiff_t>(copied), block.begin() + numSamples, 0.0f);
     }
     sizeChannel(output_.left, numSamples);
     sizeChannel(output_.right, numSamples);

@@ -7,13 +7,72 @@
 # openttd-openmsx). zephra-render normalises its mix; its "mix peak" is the level before that, at
 # the plug-in's own "Output Level" with the samples it has beyond full scale (what a render
 # without normalising clips), and "beyond full scale" counts the samples of the written file. FluidSynth runs with its defaults (gain 0.2, reverb and chorus on) into a float WAV.
+#
+#   scripts/compare-renders.sh --cpu [BUILD_DIR] [MIDI FILE ...]
+# The CPU comparison instead: every openttd-openmsx song and the generated 16-channel piece
+# (without MIDI files) with TimGM6mb, FluidR3_GM and FluidR3Mono_GM.sf3, each song rendered by
+# zephra-render and by `fluidsynth -ni -R 0 -C 0` (reverb and chorus off, as the plug-in has
+# neither) back to back, REPEAT times (default 2) keeping each side's lowest CPU time. Prints
+# one row per song and font, then per font the median, worst and best ratio of the CPU times.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+CPU_MODE=0
+if [ "${1:-}" = "--cpu" ]; then CPU_MODE=1; shift; fi
 BUILD=${1:-build}
 shift || true
 RENDER="$BUILD/host/render/zephra-render"
 SONGS=/usr/share/games/openttd/baseset/openmsx
 FILES=("$@")
+if [ $CPU_MODE = 1 ]; then
+  WORK=$(mktemp -d)
+  trap 'rm -rf "$WORK"' EXIT
+  if [ ${#FILES[@]} -eq 0 ]; then
+    [ -d "$SONGS" ] || { echo "openttd-openmsx is not installed; give MIDI files" >&2; exit 2; }
+    FILES=("$SONGS"/*.mid)
+    if [ -x "$BUILD/bench/render_bench" ]; then
+      "$BUILD/bench/render_bench" --write-piece16 "$WORK/generated-16-channels.mid"
+      FILES+=("$WORK/generated-16-channels.mid")
+    fi
+  fi
+  # CPU seconds (user + system) of a command, its output discarded.
+  cpu() {
+    /usr/bin/time -f "%U %S" -o "$WORK/t" "$@" >/dev/null 2>&1 || true
+    awk '{ printf "%.3f", $1 + $2 }' "$WORK/t"
+  }
+  echo "load before: $(uptime)"
+  echo "| song | font | zephra CPU s | FluidSynth CPU s | ratio |"
+  echo "|---|---|---|---|---|"
+  for font in /usr/share/sounds/sf2/TimGM6mb.sf2 /usr/share/sounds/sf2/FluidR3_GM.sf2 /usr/share/sounds/sf3/FluidR3Mono_GM.sf3; do
+    [ -f "$font" ] || continue
+    for midi in "${FILES[@]}"; do
+      z=""; f=""
+      for _ in $(seq "${REPEAT:-2}"); do
+        t=$(cpu "$RENDER" --sf2 "$font" --midi "$midi" -o "$WORK/z.wav")
+        z=$(awk -v a="$t" -v b="$z" 'BEGIN { print (b == "" || a < b) ? a : b }')
+        t=$(cpu fluidsynth -ni -R 0 -C 0 -F "$WORK/f.wav" -r 44100 "$font" "$midi")
+        f=$(awk -v a="$t" -v b="$f" 'BEGIN { print (b == "" || a < b) ? a : b }')
+      done
+      echo "| $(basename "$midi" .mid) | $(basename "$font") | $z | $f | $(awk -v a="$z" -v b="$f" 'BEGIN { printf "%.2f", a / b }') |"
+    done
+  done | tee "$WORK/rows"
+  echo "load after: $(uptime)"
+  echo
+  echo "| font | songs | CPU time, ours / FluidSynth's: median | worst | best |"
+  echo "|---|---|---|---|---|"
+  awk -F'|' '{ gsub(/ /, "", $3); gsub(/ /, "", $6); if ($6 ~ /^[0-9.]+$/) print $3, $6 }' "$WORK/rows" |
+    sort -k1,1 -k2,2n | awk '
+      { font[NR] = $1; ratio[NR] = $2 }
+      END {
+        for (i = 1; i <= NR; ) {
+          j = i; while (j <= NR && font[j] == font[i]) j++
+          n = j - i; m = i + int((n - 1) / 2)
+          median = n % 2 ? ratio[m] : (ratio[m] + ratio[m + 1]) / 2
+          printf "| %s | %d | %.2f | %.2f | %.2f |\n", font[i], n, median, ratio[j - 1], ratio[i]
+          i = j
+        }
+      }'
+  exit 0
+fi
 if [ ${#FILES[@]} -eq 0 ]; then
   [ -d "$SONGS" ] || { echo "openttd-openmsx is not installed; give MIDI files" >&2; exit 2; }
   for name in tttheme2 keep_on_rolling modern_motion linns_basket busy_schedule mighty_giant_run; do

@@ -78,6 +78,9 @@ public:
     // UI thread (inside notify). The receiver owns the records and leaves the vector empty; it
     // may answer with sendUsedMemory.
     virtual void soundFontReceived(int32 fileId, SFSynthList& list);
+    // Whether render() writes only finite samples (guarding them as it mixes): the framework's
+    // own pass that replaces NaN and infinity is then left out of every rendered block.
+    virtual bool rendersOnlyFiniteSamples() const noexcept { return false; }
     // Audio thread, once per bypassed block after its due notes: the engine is not rendered,
     // but may take over what it must not miss (a newly received sound).
     virtual void bypassed() noexcept {}

@@ -32,7 +32,9 @@ tresult PLUGIN_API MyVSTProcessor::process(ProcessData& data) noexcept
     processEvents(data);
     processClock(data);
     processAudio(data);
-    replaceNonFiniteOutput(data);
+    // A bypassed block carries the host's input, which no engine has checked.
+    if (bypass || !rendersOnlyFiniteSamples())
+        replaceNonFiniteOutput(data);
     return kResultOk;
 }
 

@@ -19,11 +19,16 @@ public:
     // A new buffer holding `points`.
     explicit SharedSamples(std::vector<float> points);
 
-    const float* data() const noexcept { return buffer ? buffer->data() : nullptr; }
-    size_t size() const noexcept { return buffer ? buffer->size() : 0; }
+    const float* data() const noexcept { return buffer ? buffer->points.data() : nullptr; }
+    size_t size() const noexcept { return buffer ? buffer->points.size() : 0; }
     bool empty() const noexcept { return size() == 0; }
-    float operator[](size_t k) const noexcept { return (*buffer)[k]; }
-    float back() const noexcept { return buffer->back(); }
+    float operator[](size_t k) const noexcept { return buffer->points[k]; }
+    float back() const noexcept { return buffer->points.back(); }
+    // The largest |point| of points from .. to - 1 (within the buffer), read mostly from the
+    // peaks of whole blocks of kPeakBlock points worked out when the buffer was made.
+    float peakBetween(size_t from, size_t to) const noexcept;
+
+    static constexpr size_t kPeakBlock = 256;
     const float* begin() const noexcept { return data(); }
     const float* end() const noexcept { return data() + size(); }
 
@@ -32,7 +37,10 @@ public:
 
 private:
     friend class SampleCache;
-    using Buffer = std::vector<float>;
+    struct Buffer {
+        std::vector<float> points;
+        std::vector<float> blockPeaks;   // largest |point| of each block of kPeakBlock points
+    };
     explicit SharedSamples(std::shared_ptr<const Buffer> held) : buffer(std::move(held)) {}
 
     std::shared_ptr<const Buffer> buffer;

@@ -4,8 +4,10 @@
 // records. The file stays open for the reader's life: sample data is read (and compressed
 // samples decoded) per zone, only for the preset resolved.
 //
-// Threads: UI thread (controller, editor); one reader is used by one thread at a time.
-// Not real-time safe (file I/O, allocation).
+// Threads: UI thread (controller, editor) or a loading thread; one reader is used by one thread
+// at a time (buildSynthRecords starts decoding threads of its own and joins them before it
+// returns). Not real-time safe (file I/O, allocation).
+#include "soundfont/ParallelVorbis.h"
 #include "soundfont/RiffFile.h"
 #include "soundfont/SFSynth.h"
 #include "soundfont/SoundFontTables.h"
@@ -53,6 +55,9 @@ public:
     std::vector<std::array<int16_t, 61>> zoneGenerators;  // resolved zones of the last preset
     std::vector<ModulatorList> zoneModulators;            // their modulators, same order
     SFSynthList synths;                                  // records built from them
+    // Threads buildSynthRecords decodes compressed samples on (the calling one included); the
+    // records are the same whatever the number.
+    unsigned decodingThreads = vorbisDecodingThreads();
 
     // Bytes read from the file so far (the walk, the tables and each zone's samples).
     uint64_t bytesReadFromFile() const noexcept { return file.bytesRead(); }

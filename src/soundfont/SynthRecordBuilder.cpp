@@ -1,10 +1,12 @@
 // Conversion of resolved zone generator sets into SFSynth records: each zone's samples read
-// from "smpl" or decoded from its Ogg Vorbis stream (or shared with records that play the same
-// points), every parameter converted into engine units, and the load log.
+// from "smpl" or decoded from its Ogg Vorbis stream (the preset's streams on several threads at
+// once), or shared with records that play the same points; every parameter converted into
+// engine units, and the load log.
 #include "soundfont/GeneratorRanges.h"
 #include "soundfont/GeneratorUnits.h"
 #include "soundfont/SoundFontReader.h"
 
+#include "soundfont/ParallelVorbis.h"
 #include "soundfont/SampleCache.h"
 #include "soundfont/VorbisDecoder.h"
 
@@ -12,6 +14,8 @@
 #include <cmath>
 #include <limits>
 #include <map>
+#include <set>
+#include <vector>
 
 namespace Steinberg {
 namespace Vst {
@@ -203,25 +207,85 @@ void SoundFontReader::buildSynthRecords()
     FileIdentity identity;
     const bool identified = file.identity(identity);
     SampleCache& cache = SampleCache::shared();
+    const auto keyOf = [&](const SampleRange& range) {
+        SampleKey key{identity, range.firstByte, range.pointCount};
+        key.compressed = range.compressed;
+        return key;
+    };
+    // The points the preset's streams may decode to together, and each one on its own.
+    const uint64_t presetBudget = std::min(maxDistinctPointsPerPreset - std::min(maxDistinctPointsPerPreset, distinctPoints),
+                                           maxVorbisPointsPerPresetByte * distinctStreamBytes);
+    const auto streamCap = [](const SampleRange& range) {
+        return std::min(maxVorbisPointsPerByte * range.pointCount, uint64_t{std::numeric_limits<int32_t>::max() - 1});
+    };
+    const auto readStream = [&](uint32_t firstByte, uint32_t bytes, std::vector<uint8_t>& stream) {
+        stream.resize(bytes);
+        uint32_t got = 0;
+        file.readChunk(smpl, stream.data(), bytes, firstByte, &got);
+        return got == bytes;
+    };
     uint64_t decodedPoints = 0;
     std::map<SampleRange, VorbisOutcome> undecodable;
+    // A stream decoded on its own, within what the streams decoded before it left of the budget.
     const auto decode = [&](const SampleRange& range, VorbisOutcome& outcome) {
-        std::vector<uint8_t> stream(range.pointCount);
-        uint32_t got = 0;
-        file.readChunk(smpl, stream.data(), range.pointCount, range.firstByte, &got);
-        const uint64_t presetBudget = std::min(maxDistinctPointsPerPreset - std::min(maxDistinctPointsPerPreset, distinctPoints),
-                                               maxVorbisPointsPerPresetByte * distinctStreamBytes);
-        const uint64_t pointsLeft = presetBudget - std::min(presetBudget, decodedPoints);
-        const uint64_t cap = std::min({maxVorbisPointsPerByte * range.pointCount, pointsLeft,
-                                       uint64_t{std::numeric_limits<int32_t>::max() - 1}});
+        std::vector<uint8_t> stream;
+        const uint64_t cap = std::min(streamCap(range), presetBudget - std::min(presetBudget, decodedPoints));
         std::vector<float> points;
-        outcome = got == range.pointCount ? decodeVorbis(stream.data(), got, cap, points) : VorbisOutcome::malformed;
-        if (outcome != VorbisOutcome::ok)
-            return SharedSamples();
-        decodedPoints += points.size();
-        points.push_back(0.0f);   // the guard point
-        return SharedSamples(std::move(points));
+        outcome = readStream(range.firstByte, range.pointCount, stream)
+                      ? decodeVorbis(stream.data(), stream.size(), cap, points)
+                      : VorbisOutcome::malformed;
+        return points;
     };
+    // A decoded stream's points (the guard point added) become the preset's buffer for its range.
+    const auto keep = [&](const SampleRange& range, std::vector<float> points) {
+        decodedPoints += points.size();
+        points.push_back(0.0f);
+        SharedSamples made(std::move(points));
+        buffers[range] = identified ? cache.add(keyOf(range), std::move(made)) : std::move(made);
+    };
+
+    // The streams no reader holds yet, in the order the zones first play them, are decoded at
+    // once on several threads; then each outcome is settled in that order exactly as decoding
+    // them one after the other settles it: a stream whose points would pass what the streams
+    // before it left of the budget is too long, and one the shared budget cut short is decoded
+    // again on its own.
+    std::vector<VorbisJob> jobs;
+    std::vector<SampleRange> jobRanges;
+    std::set<SampleRange> queued;
+    for (const auto& g : zoneGenerators) {
+        SampleRange range;
+        if (check(g, range) != ZoneCheck::ok || !range.compressed || !buffers[range].empty() ||
+            !queued.insert(range).second)
+            continue;
+        if (identified)
+            buffers[range] = cache.find(keyOf(range));
+        if (!buffers[range].empty())
+            continue;
+        VorbisJob job;
+        job.firstByte = range.firstByte;
+        job.bytes = range.pointCount;
+        job.cap = std::min(streamCap(range), presetBudget);
+        jobs.push_back(std::move(job));
+        jobRanges.push_back(range);
+    }
+    decodeVorbisJobs(jobs, readStream, presetBudget, decodingThreads);
+    for (size_t k = 0; k < jobs.size(); ++k) {
+        VorbisJob& job = jobs[k];
+        VorbisOutcome outcome = job.outcome;
+        std::vector<float> points = std::move(job.points);
+        const uint64_t cap = std::min(streamCap(jobRanges[k]), presetBudget - std::min(presetBudget, decodedPoints));
+        if (outcome == VorbisOutcome::outOfShare) {
+            points = decode(jobRanges[k], outcome);
+        } else if (outcome != VorbisOutcome::tooLong && job.reached > cap) {
+            outcome = VorbisOutcome::tooLong;
+            points = {};
+        }
+        if (outcome == VorbisOutcome::ok)
+            keep(jobRanges[k], std::move(points));
+        else
+            undecodable[jobRanges[k]] = outcome;
+    }
+
     const auto samplesFor = [&](const SampleRange& range, VorbisOutcome& outcome) {
         outcome = VorbisOutcome::ok;
         SharedSamples& held = buffers[range];
@@ -232,18 +296,12 @@ void SoundFontReader::buildSynthRecords()
             outcome = failed->second;
             return held;
         }
-        SampleKey key{identity, range.firstByte, range.pointCount};
-        key.compressed = range.compressed;
+        // Plain points (every compressed range was settled above).
         if (identified)
-            held = cache.find(key);
+            held = cache.find(keyOf(range));
         if (held.empty()) {
-            SharedSamples made = range.compressed ? decode(range, outcome)
-                                                  : SharedSamples(readSamples(file, smpl, range.firstByte, range.pointCount));
-            if (made.empty()) {
-                undecodable[range] = outcome;
-                return held;
-            }
-            held = identified ? cache.add(key, std::move(made)) : std::move(made);
+            SharedSamples made(readSamples(file, smpl, range.firstByte, range.pointCount));
+            held = identified ? cache.add(keyOf(range), std::move(made)) : std::move(made);
         }
         return held;
     };
@@ -279,6 +337,7 @@ void SoundFontReader::buildSynthRecords()
             continue;
         case VorbisOutcome::malformed:
         case VorbisOutcome::notMono:
+        case VorbisOutcome::outOfShare:   // settled above: never left
             log += "shdrが指定する圧縮波形を展開できない\n";
             continue;
         }

@@ -34,11 +34,36 @@ struct CloseDecoder {
 
 } // namespace
 
+bool VorbisShare::take(uint64_t points) noexcept
+{
+    uint64_t now = left.load(std::memory_order_relaxed);
+    do {
+        if (points > now)
+            return false;
+    } while (!left.compare_exchange_weak(now, now - points, std::memory_order_relaxed));
+    return true;
+}
+
 VorbisOutcome decodeVorbis(const uint8_t* stream, size_t size, uint64_t maxPoints,
-                           std::vector<float>& points)
+                           std::vector<float>& points, uint64_t* reached, VorbisShare* share)
 {
     points.clear();
     points.shrink_to_fit();
+    if (reached)
+        *reached = 0;
+    prepareVorbisDecoding();
+    // Whatever ends the decoding, the points taken from the share go back unless they are kept.
+    uint64_t taken = 0;
+    struct GiveBack {
+        VorbisShare* share;
+        const uint64_t& taken;
+        bool keep = false;
+        ~GiveBack()
+        {
+            if (share && !keep)
+                share->giveBack(taken);
+        }
+    } giveBack{share, taken};
     OggVorbisLayout layout;
     if (size > INT_MAX || !checkOggVorbis(stream, size, layout))
         return VorbisOutcome::malformed;
@@ -70,14 +95,28 @@ VorbisOutcome decodeVorbis(const uint8_t* stream, size_t size, uint64_t maxPoint
             points = {};
             return channels != 1 ? VorbisOutcome::notMono : VorbisOutcome::tooLong;
         }
+        if (share) {
+            if (!share->take(static_cast<uint64_t>(n))) {
+                points = {};
+                return VorbisOutcome::outOfShare;
+            }
+            taken += static_cast<uint64_t>(n);
+        }
         points.insert(points.end(), output[0], output[0] + n);
+        if (reached)
+            *reached = points.size();
     }
     if (stb_vorbis_get_error(decoder.get()) != VORBIS__no_error) {
         points = {};
         return VorbisOutcome::malformed;
     }
-    if (layout.haveLength && layout.lastGranule < points.size())
+    if (layout.haveLength && layout.lastGranule < points.size()) {
         points.resize(static_cast<size_t>(layout.lastGranule));
+        if (share) {
+            share->giveBack(taken - points.size());
+            taken = points.size();
+        }
+    }
     // A crafted codebook can scale points to infinity; the engine must never be handed one.
     if (!std::all_of(points.begin(), points.end(), [](float v) { return std::isfinite(v); })) {
         points = {};
@@ -85,6 +124,7 @@ VorbisOutcome decodeVorbis(const uint8_t* stream, size_t size, uint64_t maxPoint
     }
     if (points.empty())
         return VorbisOutcome::empty;
+    giveBack.keep = true;
     return VorbisOutcome::ok;
 }
 

@@ -109,7 +109,8 @@ void Envelope::skip(int64_t count) noexcept
             return;
         }
         const int64_t stageEnd = int64_t(stage + 1) * kUnitsPerStage;
-        const int64_t steps = std::min(count, ceilDiv(stageEnd - counter, step));
+        // Within the stage (nearly always) the steps need no division.
+        const int64_t steps = counter + count * step < stageEnd ? count : std::min(count, ceilDiv(stageEnd - counter, step));
         const int64_t lastCounter = counter + (steps - 1) * step;
         output = SynthTables::envelopeCurve[lastCounter / kUnitsPerStep] * scale[stage] + offset[stage];
         addToCounter(steps * step);

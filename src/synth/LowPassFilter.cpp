@@ -54,13 +54,18 @@ void LowPassFilter::useCutoff(float cutoff) noexcept
 
 void LowPassFilter::flushTinyHistory() noexcept
 {
-    const auto allBelow = [this](float bound) {
+    if (historySpent(x1, x2, y1, y2))
+        x1 = x2 = y1 = y2 = 0.0f;
+}
+
+bool LowPassFilter::historySpent(float x1, float x2, float y1, float y2) noexcept
+{
+    const auto allBelow = [&](float bound) {
         return std::fabs(x1) < bound && std::fabs(x2) < bound && std::fabs(y1) < bound && std::fabs(y2) < bound;
     };
     // Tiny history would decay through subnormal numbers; a history that ran away (NaN fails
     // every comparison) would silence every later note of this slot, which carries it over.
-    if (allBelow(kTinyHistory) || !allBelow(kRunawayHistory))
-        x1 = x2 = y1 = y2 = 0.0f;
+    return allBelow(kTinyHistory) || !allBelow(kRunawayHistory);
 }
 
 void LowPassFilter::computeCoefficients(float cutoff) noexcept

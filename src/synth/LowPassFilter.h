@@ -63,6 +63,8 @@ public:
     State state() const noexcept { return State{nb0, nb1, nb2, na1, na2, x1, x2, y1, y2}; }
     // Clears a history that has decayed below kTinyHistory or run away past kRunawayHistory.
     void flushTinyHistory() noexcept;
+    // Whether a history of these values is to be cleared so.
+    static bool historySpent(float x1, float x2, float y1, float y2) noexcept;
     void keepHistory(const State& s) noexcept
     {
         x1 = s.x1;

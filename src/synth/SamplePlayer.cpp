@@ -1,6 +1,8 @@
 #include "synth/SamplePlayer.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace Steinberg {
 namespace Vst {
@@ -8,11 +10,27 @@ namespace {
 
 const float silentPoints[5] = {0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
 
+// The loop a record's player plays, loop end excluded (a one-shot holds its third-last point);
+// false when the points are too few or the loop lies outside them.
+bool loopOf(const SFSynth& record, int64_t& loopStart, int64_t& loopEnd) noexcept
+{
+    if (record.samples.size() > size_t(INT32_MAX))
+        return false;
+    const int64_t count = int64_t(record.samples.size());
+    loopStart = count - 3;
+    loopEnd = count - 2;
+    if (record.sampleModes != 0) {
+        loopStart = record.loopStart;
+        loopEnd = record.loopEnd;
+    }
+    return count > 2 && loopStart >= 0 && loopStart <= count - 1 && loopEnd > loopStart && loopEnd <= count - 1;
+}
+
 } // namespace
 
 SamplePlayer SamplePlayer::silent() noexcept
 {
-    return SamplePlayer{silentPoints, 5, 8820.0f, 0, 4};
+    return SamplePlayer{silentPoints, 5, 8820.0f, 0, 4, 0.0f};
 }
 
 SamplePlayer SamplePlayer::forRecord(const SFSynth& record, double processingRate) noexcept
@@ -22,21 +40,19 @@ SamplePlayer SamplePlayer::forRecord(const SFSynth& record, double processingRat
     const float correction = std::pow(2.0f, -float(record.pitchCorrection) * 0.00083333335f);
     const float reference = rootFrequency * rateRatio * correction;
 
-    if (record.samples.size() > size_t(INT32_MAX))
+    int64_t loopStart = 0, loopEnd = 0;
+    if (!loopOf(record, loopStart, loopEnd) || !(reference >= 1.0f))
         return silent();
-    const int64_t count = int64_t(record.samples.size());
-    int64_t loopStart = count - 3;
-    int64_t loopEnd = count - 2;
-    if (record.sampleModes != 0) {
-        loopStart = record.loopStart;
-        loopEnd = record.loopEnd;
-    }
-    const bool usable = count > 2 && reference >= 1.0f && loopStart >= 0 && loopStart <= count - 1 &&
-                        loopEnd > loopStart && loopEnd <= count - 1;
-    if (!usable)
-        return silent();
-    return SamplePlayer{record.samples.data(), int32_t(count), reference, int32_t(loopStart),
+    return SamplePlayer{record.samples.data(), int32_t(record.samples.size()), reference, int32_t(loopStart),
                         int32_t(loopEnd - 1)};
+}
+
+float SamplePlayer::loopPeakOf(const SFSynth& record) noexcept
+{
+    int64_t loopStart = 0, loopEnd = 0;
+    if (!loopOf(record, loopStart, loopEnd))
+        return std::numeric_limits<float>::infinity();
+    return record.samples.peakBetween(size_t(loopStart), size_t(loopEnd));
 }
 
 } // namespace Vst

@@ -5,6 +5,7 @@
 #include "soundfont/SFSynth.h"
 
 #include <cstdint>
+#include <limits>
 
 namespace Steinberg {
 namespace Vst {
@@ -15,6 +16,8 @@ struct SamplePlayer {
     float referenceFrequency;     // Hz that plays the sample at its recorded speed
     int32_t loopStart;
     int32_t loopLast;             // last point of the loop
+    // Largest |point| of the loop (see loopPeakOf); infinite while not known.
+    float loopPeak = std::numeric_limits<float>::infinity();
 
     // Five zero points looping over all of them.
     static SamplePlayer silent() noexcept;
@@ -22,6 +25,10 @@ struct SamplePlayer {
     // the checks (empty or too short samples, reference frequency below 1 Hz, loop outside the
     // points or empty).
     static SamplePlayer forRecord(const SFSynth& record, double processingRate) noexcept;
+    // The largest |point| of the record's loop as its player plays it (the held point of a
+    // one-shot), whatever the rate; infinite when the record has no usable loop. Worked out once
+    // per record, off the audio thread (from the buffer's block peaks, so at little cost).
+    static float loopPeakOf(const SFSynth& record) noexcept;
 
     // The point at read index j: 0 for a negative index (a position beyond 32 bits), the loop
     // applied from the loop start on. `wrap` remembers the whole loop lengths already taken off

@@ -12,11 +12,14 @@ std::unique_ptr<Sound> Sound::make(SFSynthList& list, double rate)
     sound->records.swap(list);
     SFSynthList().swap(list);
     sound->players.reserve(sound->records.size());
+    sound->loopPeaks.reserve(sound->records.size());
     // Records share buffers: each buffer the sound holds is counted once.
     std::vector<std::pair<const float*, size_t>> buffers;
     buffers.reserve(sound->records.size());
     for (const SFSynth& record : sound->records) {
+        sound->loopPeaks.push_back(SamplePlayer::loopPeakOf(record));
         sound->players.push_back(SamplePlayer::forRecord(record, rate));
+        sound->players.back().loopPeak = std::min(sound->players.back().loopPeak, sound->loopPeaks.back());
         if (!record.samples.empty())
             buffers.emplace_back(record.samples.data(), record.samples.size());
         // The host's tail: a release longer than two minutes (or not a number) counts as two.
@@ -33,8 +36,10 @@ std::unique_ptr<Sound> Sound::make(SFSynthList& list, double rate)
 
 void Sound::retune(double rate) noexcept
 {
-    for (size_t i = 0; i < records.size(); ++i)
+    for (size_t i = 0; i < records.size(); ++i) {
         players[i] = SamplePlayer::forRecord(records[i], rate);
+        players[i].loopPeak = std::min(players[i].loopPeak, loopPeaks[i]);   // the silent player's stays 0
+    }
     madeForRate = rate;
 }
 

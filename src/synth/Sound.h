@@ -18,6 +18,7 @@ namespace Vst {
 struct Sound {
     SFSynthList records;
     std::vector<SamplePlayer> players;   // one per record, same order
+    std::vector<float> loopPeaks;        // one per record: SamplePlayer::loopPeakOf, kept on retuning
     int64_t pointCount = 0;              // sample points held: each shared buffer once, guard points included
     double madeForRate = 0.0;            // processing sample rate the players were made for
     float longestRelease = 0.0f;         // longest volume envelope release of the records, s

@@ -4,14 +4,43 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace Steinberg {
 namespace Vst {
+
+static_assert(SynthEngine::kChunk <= kLaneChunk, "the vector loop mixes at most kLaneChunk samples at a time");
+static_assert(SynthEngine::kVoiceCount <= VoiceLanes::kMaxVoices, "the vector loop holds every voice");
+
+namespace {
+
+// What the output stage writes for a scaled mix value: the value, or 0 when it is not a finite
+// number (so no NaN or infinity reaches the host, with no second pass over the output).
+inline float finiteOrSilence(float x) noexcept
+{
+    return std::fabs(x) <= std::numeric_limits<float>::max() ? x : 0.0f;
+}
+
+// -100 dBFS: an output amplitude no one hears.
+constexpr float kInaudibleOutput = 1e-5f;
+
+} // namespace
 
 SynthEngine::SynthEngine()
 {
     std::fill(mixLeft, mixLeft + kChunk, 0.0f);
     std::fill(mixRight, mixRight + kChunk, 0.0f);
+    useVoiceLoop(fastestVoiceLoop());
+}
+
+void SynthEngine::useVoiceLoop(VoiceLoop chosen) noexcept
+{
+    if (!voiceLoopAvailable(chosen))
+        return;
+    loop = chosen;
+    laneKernels = laneKernelsOf(chosen);
+    // Eight lanes for a last group of four voices or fewer is twice the work it needs.
+    narrowLaneKernels = chosen == VoiceLoop::avx2 ? laneKernelsOf(VoiceLoop::sse2) : nullptr;
 }
 
 SynthEngine::~SynthEngine()
@@ -279,47 +308,79 @@ void SynthEngine::refreshVoices() noexcept
             v.refresh();
 }
 
-void SynthEngine::mix(float* outL, float* outR, int32_t count) noexcept
+void SynthEngine::mix(float* outL, float* outR, int32_t count, float quietLimit) noexcept
 {
+    if (count <= 0)
+        return;   // no run may begin: beginning one moves the voice's filter on
+    Voice* busy[kVoiceCount];
+    int32_t busyCount = 0;
+    for (Voice& v : voices)
+        if (v.state != Free)
+            busy[busyCount++] = &v;
+    if (laneKernels != nullptr) {
+        for (int32_t k = 0; k < busyCount; ++k)
+            busy[k]->filter.flushTinyHistory();
+        voiceLanes.begin(*laneKernels, narrowLaneKernels, busy, busyCount, count, quietLimit);
+    }
     for (int32_t done = 0; done < count;) {
         const int32_t n = std::min<int32_t>(kChunk, count - done);
         std::fill(mixLeft, mixLeft + n, 0.0f);
         std::fill(mixRight, mixRight + n, 0.0f);
-        // A filter left decaying on zeros (a one-shot sample that has ended) is cleared once it
-        // is inaudible, so it never works on subnormal numbers for the rest of the note.
-        for (Voice& v : voices)
-            if (v.state != Free)
-                v.filter.flushTinyHistory();
-        // Voice by voice (two at a time): each sample still sums the voices in index order.
-        Voice* waiting = nullptr;
-        for (Voice& v : voices) {
-            if (v.state == Free)
-                continue;
-            if (waiting == nullptr) {
-                waiting = &v;
-                continue;
-            }
-            renderVoicePair(*waiting, v, mixLeft, mixRight, n);
-            waiting = nullptr;
-        }
-        if (waiting != nullptr)
-            renderVoice(*waiting, mixLeft, mixRight, n);
+        if (laneKernels != nullptr)
+            voiceLanes.mixChunk(n, mixLeft, mixRight);
+        else
+            mixScalar(n, quietLimit);
         int32_t i = 0;
         // A changed gain moves there in a straight line over kGainRamp samples, reaching it
         // exactly, so automated levels do not step (whatever the block size).
         for (; i < n && gainRampDone < kGainRamp; ++i) {
             ++gainRampDone;
             gainNow = gainRampDone == kGainRamp ? gainTarget : gainRampFrom + gainRampStep * float(gainRampDone);
-            outL[done + i] = gainNow * (mixLeft[i] * 0.25f);
-            outR[done + i] = gainNow * (mixRight[i] * 0.25f);
+            outL[done + i] = finiteOrSilence(gainNow * (mixLeft[i] * 0.25f));
+            outR[done + i] = finiteOrSilence(gainNow * (mixRight[i] * 0.25f));
         }
         const float gain = gainTarget;
-        for (; i < n; ++i) {
-            outL[done + i] = gain * (mixLeft[i] * 0.25f);
-            outR[done + i] = gain * (mixRight[i] * 0.25f);
+        if (laneKernels != nullptr) {
+            laneKernels->output(mixLeft + i, gain, outL + done + i, n - i);
+            laneKernels->output(mixRight + i, gain, outR + done + i, n - i);
+        } else {
+            for (; i < n; ++i) {
+                outL[done + i] = finiteOrSilence(gain * (mixLeft[i] * 0.25f));
+                outR[done + i] = finiteOrSilence(gain * (mixRight[i] * 0.25f));
+            }
         }
         done += n;
     }
+    countQuietEndings(busy, busyCount);
+}
+
+void SynthEngine::mixScalar(int32_t count, float quietLimit) noexcept
+{
+    // Voice by voice (two at a time): each sample still sums the voices in index order.
+    Voice* waiting = nullptr;
+    for (Voice& v : voices) {
+        if (v.state == Free)
+            continue;
+        // A filter left decaying on zeros (a one-shot sample that has ended) is cleared once it
+        // is inaudible, so it never works on subnormal numbers for the rest of the note.
+        v.filter.flushTinyHistory();
+        if (waiting == nullptr) {
+            waiting = &v;
+            continue;
+        }
+        renderVoicePair(*waiting, v, mixLeft, mixRight, count, quietLimit);
+        waiting = nullptr;
+    }
+    if (waiting != nullptr)
+        renderVoice(*waiting, mixLeft, mixRight, count, quietLimit);
+}
+
+void SynthEngine::countQuietEndings(Voice* const* busy, int32_t busyCount) noexcept
+{
+    // A voice whose envelope ended is past its release; one that became free inside it ended quiet.
+    for (int32_t k = 0; k < busyCount; ++k)
+        if (busy[k]->state == Free && busy[k]->volEnv.stage == Envelope::kReleaseStage)
+            ++quietEndingCount;
 }
 
 bool SynthEngine::adoptPending(int64_t& usedPoints) noexcept
@@ -357,12 +418,24 @@ SynthEngine::RenderReport SynthEngine::render(float* outL, float* outR, int32_t 
         gainRampStep = (target - gainNow) / float(kGainRamp);
         gainRampDone = 0;
     }
+    // Below this amplitude in the mix a voice is under -100 dBFS at the output; with no
+    // output gain every voice is.
+    const float loudest = std::max(gainNow, gainTarget) * 0.25f;
+    const float quietLimit = !quietEnding       ? 0.0f
+                             : loudest > 0.0f ? kInaudibleOutput / loudest
+                                              : std::numeric_limits<float>::infinity();
     // Rendered in pieces that end where a deferred note-off falls due, each piece as if the
     // note-off had come from the host at that sample.
     for (int32_t done = 0;;) {
         const int32_t piece = samplesToDeferredRelease(n - done);
-        refreshVoices();
-        mix(outL + done, outR + done, piece);
+        if (busyVoiceCount() == 0) {
+            // An idle instance: silence, with no voice or mix work.
+            std::fill(outL + done, outL + done + piece, 0.0f);
+            std::fill(outR + done, outR + done + piece, 0.0f);
+        } else {
+            refreshVoices();
+            mix(outL + done, outR + done, piece, quietLimit);
+        }
         done += piece;
         advanceDeferredReleases(piece);
         if (done == n)

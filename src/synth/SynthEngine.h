@@ -12,6 +12,8 @@
 #include "synth/SoundMailbox.h"
 #include "synth/SoundResponse.h"
 #include "synth/Voice.h"
+#include "synth/VoiceLanes.h"
+#include "synth/VoiceLoop.h"
 #include "synth/VoiceModulation.h"
 
 #include <atomic>
@@ -78,8 +80,20 @@ public:
     // Renders `count` samples of gain x mix into the outputs, then adopts a pending sound and
     // counts samples towards the voice report. A gain that differs from the last call's is
     // ramped to over kGainRamp samples while voices sound (at once while none does); a gain
-    // that is not a finite positive number is 0.
+    // that is not a finite positive number is 0. Every output sample is a finite number (one
+    // that would not be is 0), and with no voice busy the call only writes silence.
     RenderReport render(float* outL, float* outR, int32_t count, float gain) noexcept;
+
+    // A released voice whose output has stayed below -100 dBFS (at the output gain in effect)
+    // for a whole block of kQuietBlock samples of its life, and can no longer rise above it,
+    // ends then instead of running its release to the end. On by default; off, the engine
+    // renders exactly as its plain per-sample definition.
+    void setQuietVoiceEnding(bool on) noexcept { quietEnding = on; }
+    // Voices ended so since construction.
+    int64_t quietEndings() const noexcept { return quietEndingCount; }
+    // The voice loop used (the fastest available by default); a loop not available is ignored.
+    void useVoiceLoop(VoiceLoop chosen) noexcept;
+    VoiceLoop voiceLoop() const noexcept { return loop; }
     // Adopts a pending sound without rendering (blocks the plug-in is bypassed in); true and
     // its point count when one was adopted.
     bool adoptPendingSound(int64_t& usedPoints) noexcept { return adoptPending(usedPoints); }
@@ -104,7 +118,9 @@ private:
     int32_t samplesToDeferredRelease(int32_t limit) const noexcept;
     void advanceDeferredReleases(int32_t samples) noexcept;
     void refreshVoices() noexcept;
-    void mix(float* outL, float* outR, int32_t count) noexcept;
+    void mix(float* outL, float* outR, int32_t count, float quietLimit) noexcept;
+    void mixScalar(int32_t count, float quietLimit) noexcept;
+    void countQuietEndings(Voice* const* busy, int32_t busyCount) noexcept;
     bool adoptPending(int64_t& usedPoints) noexcept;
 
     Sound* current = nullptr;   // owned; freed by the mailbox's retired slot or the destructor
@@ -134,8 +150,14 @@ private:
     float gainRampStep = 0.0f;
     int32_t gainRampDone = kGainRamp;       // samples of the ramp done; kGainRamp: none running
     std::atomic<float> tailSeconds{0.0f};   // longest release of the current sound
-    float mixLeft[kChunk];
-    float mixRight[kChunk];
+    VoiceLoop loop = VoiceLoop::scalar;
+    const LaneKernels* laneKernels = nullptr;   // the vectorised loop's, or nullptr for the scalar one
+    const LaneKernels* narrowLaneKernels = nullptr;   // for a last group of few voices
+    bool quietEnding = true;
+    int64_t quietEndingCount = 0;
+    alignas(32) float mixLeft[kChunk];
+    alignas(32) float mixRight[kChunk];
+    VoiceLanes voiceLanes;   // the vectorised loop's working state
 };
 
 } // namespace Vst

@@ -40,6 +40,8 @@ public:
     void readExtraState(IBStream* stream) override;
     void soundFontReceived(int32 fileId, SFSynthList& list) override;
     void bypassed() noexcept override;
+    // The engine's output stage replaces NaN and infinity as it writes the samples.
+    bool rendersOnlyFiniteSamples() const noexcept override { return true; }
     // Frees the sound the engine replaced, so the previous SoundFont's memory goes at once.
     void reclaimMemory() noexcept override;
 

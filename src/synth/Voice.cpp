@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace Steinberg {
 namespace Vst {
@@ -45,6 +46,8 @@ void Voice::reset() noexcept
     filter.envelopeDepthSource = zero;
     filter.lfoDepthSource = zero;
     loopWrap = 0;
+    quietPeak = 0.0f;
+    lastAdvance = -1.0;
 }
 
 void Voice::start(int32_t noteSerial, const SFSynth& r, const SamplePlayer& p, int16_t k, float v,
@@ -71,6 +74,8 @@ void Voice::start(int32_t noteSerial, const SFSynth& r, const SamplePlayer& p, i
     player = &p;
     position = 0.0;
     loopWrap = 0;
+    quietPeak = 0.0f;
+    lastAdvance = -1.0;
     const double semitones = double(int64_t(r.coarseTune) + k - 69);
     const double frequency = 440.0 * std::pow(2.0, semitones / 12.0 + double(r.fineTune) / 1200.0);
     baseIncrement = frequency / double(p.referenceFrequency);
@@ -98,6 +103,8 @@ void Voice::start(int32_t noteSerial, const SFSynth& r, const SamplePlayer& p, i
 void Voice::release() noexcept
 {
     state = Released;
+    // The block the release falls in held the note's sound: it never counts as quiet.
+    quietPeak = std::numeric_limits<float>::infinity();
     modEnv.release();
     volEnv.release();
 }

@@ -71,6 +71,13 @@ struct Voice {
     Envelope volEnv;
     // Whole loop lengths already taken off the read index: saves a division per fetch.
     int64_t loopWrap = 0;
+    // Largest |amplitude| (before panning) in the current block of the voice's life, for the
+    // judgement whether a released voice can still be heard; infinite in the block of its release.
+    float quietPeak = 0.0f;
+    // The read position before the last advance between runs, and that advance (negative
+    // before the first): a run that goes on with the same step and values continues from there.
+    double previousPosition = 0.0;
+    double lastAdvance = -1.0;
 };
 
 } // namespace Vst

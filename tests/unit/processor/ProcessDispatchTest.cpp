@@ -428,3 +428,19 @@ TEST(DispatchGuards, ProcessFlushesSubnormalsAndLetsNoNonFiniteSampleOut)
     EXPECT_EQ(DenormalsOff::active(), hostFlushes);
     EXPECT_TRUE(block.outL == std::vector<float>(64, 0.0f) && block.outR == block.outL);
 }
+
+// An engine that guards its own samples is spared the second pass, but a bypassed block carries
+// the host's input, which nothing has checked: NaN and infinity there still come out as 0.
+TEST(DispatchGuards, BypassedBlocksAreCleanedEvenForAnEngineThatGuardsItsOutput)
+{
+    struct Guarded : RecordingProcessor {
+        bool rendersOnlyFiniteSamples() const noexcept override { return true; }
+    };
+    IPtr<Guarded> engine = owned(new Guarded);
+    prepare(*engine);
+    engine->setParameter(kBypassParameterId, 1.0);
+    StereoBlock block(64, std::nanf(""));
+    block.inR.assign(64, HUGE_VALF);
+    EXPECT_EQ(engine->process(block.data), kResultOk);
+    EXPECT_TRUE(block.outL == std::vector<float>(64, 0.0f) && block.outR == block.outL);
+}

@@ -2,12 +2,14 @@
 // from, each compressed sample decoded once into a shared buffer; a stream that does not decode
 // drops only its zones; the decoder refuses what it cannot bound.
 #include "TestFiles.h"
+#include "soundfont/ParallelVorbis.h"
 #include "soundfont/SoundFontReader.h"
 #include "soundfont/VorbisDecoder.h"
 #include "support/SignalAnalysis.h"
 #include "support/Sf3Convert.h"
 
 #include <cmath>
+#include <new>
 
 using namespace Steinberg::Vst;
 using namespace zephra::test;
@@ -25,9 +27,10 @@ struct Converted : ::testing::Test {
         shdr = size_t(riff.chunkIndex().at(RiffFile::id("shdr"))) + 4;
         headers = SoundFontReader(sf3Path).sampleHeaders;
     }
-    SFSynthList build(const std::u16string& path, int32_t preset, std::string* log = nullptr)
+    SFSynthList build(const std::u16string& path, int32_t preset, std::string* log = nullptr, unsigned threads = 1)
     {
         SoundFontReader reader(path);
+        reader.decodingThreads = threads;
         reader.resolvePreset(preset);
         reader.buildSynthRecords();
         if (log)
@@ -108,4 +111,65 @@ TEST_F(Converted, PresetDecodingFarBeyondRealCompressionIsRefused)
     EXPECT_EQ(build(writeTemp(silent, "silent.sf3"), 1, &log).size(), 0u);
     EXPECT_NE(log.find("No.0 : shdrが指定する圧縮波形が長すぎる\n"), std::string::npos) << log;
     EXPECT_EQ(build(sf3Path, 1).size(), 1u);   // the real stream still plays
+}
+
+// Guards against decoding on several threads changing what loads: the same records and log as
+// one thread, also when the preset's shared budget runs out and the streams that lost the race
+// for it are decoded again in order.
+TEST_F(Converted, StreamsDecodedOnSeveralThreadsLoadAsOnOneThreadWithinTheSharedBudget)
+{
+    SoundFontSpec spec = tonesFont();
+    spec.samples[1].points.resize(44100 * 80, 0);   // "Mid" with 80 s of silence: past the budget
+    const std::u16string path = writeTemp(convertToSf3(buildSoundFont(spec), tempPath("long")), "long.sf3");
+    for (int32_t p = 0; p < 4; ++p) {
+        std::string manyLog, oneLog;
+        std::vector<std::vector<float>> many;   // copied out, so the second load decodes anew
+        for (const SFSynth& r : build(path, p, &manyLog, 4))
+            many.emplace_back(r.samples.begin(), r.samples.end());
+        const SFSynthList one = build(path, p, &oneLog, 1);
+        EXPECT_EQ(manyLog, oneLog);
+        ASSERT_EQ(many.size(), one.size());
+        for (size_t z = 0; z < one.size(); ++z)
+            EXPECT_TRUE(std::equal(one[z].samples.begin(), one[z].samples.end(), many[z].begin(), many[z].end()));
+        if (p == 3) {   // "Mid" is too long there, "Low" and "High" play
+            EXPECT_EQ(one.size(), 3u) << oneLog;
+        }
+    }
+    std::vector<VorbisJob> jobs(3);
+    for (size_t k = 0; k < 3; ++k) {
+        jobs[k].firstByte = headers[k].start;
+        jobs[k].bytes = headers[k].end - headers[k].start;
+        jobs[k].cap = 1u << 20;
+    }
+    const auto read = [&](uint32_t first, uint32_t bytes, std::vector<uint8_t>& stream) {
+        stream.assign(sf3.begin() + long(smpl + first), sf3.begin() + long(smpl + first + bytes));
+        return true;
+    };
+    decodeVorbisJobs(jobs, read, 50000, 3);   // room for one stream's 44100 points
+    size_t held = 0, refused = 0;
+    for (const VorbisJob& job : jobs) {
+        held += job.points.size();
+        refused += job.outcome == VorbisOutcome::outOfShare;
+    }
+    EXPECT_LE(held, 50000u);
+    EXPECT_GE(refused, 2u);
+}
+
+// Guards against a failing stream leaving decoding threads behind (std::terminate) or being
+// lost: the exception comes out of the call once every thread has ended.
+TEST_F(Converted, AnExceptionInOneStreamIsThrownOnceEveryThreadHasEnded)
+{
+    std::vector<VorbisJob> jobs(6);
+    for (size_t k = 0; k < jobs.size(); ++k) {
+        jobs[k].firstByte = headers[k % 3].start;
+        jobs[k].bytes = headers[k % 3].end - headers[k % 3].start;
+        jobs[k].cap = 1u << 20;
+    }
+    const auto read = [&](uint32_t first, uint32_t bytes, std::vector<uint8_t>& stream) {
+        if (first == headers[1].start)
+            throw std::bad_alloc();
+        stream.assign(sf3.begin() + long(smpl + first), sf3.begin() + long(smpl + first + bytes));
+        return true;
+    };
+    EXPECT_THROW(decodeVorbisJobs(jobs, read, 1u << 24, 4), std::bad_alloc);
 }

@@ -1,13 +1,16 @@
 // Sample buffers shared across readers in one process (as plug-in instances share them): the
 // same points of the same file are held once, a file changed on disk is read anew, and no
-// buffer outlives its last user.
+// buffer outlives its last user; a buffer's peak over any range.
 #include "TestFiles.h"
 #include "TestFonts.h"
 #include "soundfont/SampleCache.h"
 #include "soundfont/SoundFontReader.h"
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <memory>
+#include <random>
 #include <string>
 
 using namespace Steinberg::Vst;
@@ -59,4 +62,23 @@ TEST(SampleCache, ReadersOfOneFileShareBuffersUntilTheFileChangesAndFreeThemWith
     EXPECT_EQ(SampleCache::shared().heldBuffers(), heldBefore + 1);
     kept.clear();
     EXPECT_EQ(SampleCache::shared().heldBuffers(), heldBefore);
+}
+
+// The engine bounds a released voice's loop by this peak: it must never come out lower than
+// the loudest point of the range, whatever the range's alignment to the blocks.
+TEST(SharedSamplesPeak, PeakBetweenIsTheLargestPointOfAnyRange)
+{
+    std::mt19937 rng(3);
+    std::vector<float> points(3000);
+    for (float& p : points)
+        p = std::uniform_real_distribution<float>(-1.0f, 1.0f)(rng);
+    const SharedSamples samples(points);
+    for (int trial = 0; trial < 500; ++trial) {
+        const size_t from = std::uniform_int_distribution<size_t>(0, 3000)(rng);
+        const size_t to = std::uniform_int_distribution<size_t>(from, 3100)(rng);
+        float want = 0.0f;
+        for (size_t k = from; k < std::min<size_t>(to, 3000); ++k)
+            want = std::max(want, std::fabs(points[k]));
+        ASSERT_EQ(samples.peakBetween(from, to), want) << from << ".." << to;
+    }
 }
