@@ -5,7 +5,7 @@
 //
 // Usage: held_voices_bench [--smoke] [--font PATH] [--seconds S]
 // Prints ns per voice-sample for both presets and their ratio; exits 1 when the percussive
-// voices cost more than 1.5 times the sustained ones.
+// voices cost more than 1.5 times the sustained ones (a smoke run only checks that it runs).
 #include "BenchFonts.h"
 #include "platform/FloatingPointMode.h"
 #include "synth/SynthEngine.h"
@@ -68,8 +68,10 @@ int main(int argc, char** argv)
     double seconds = 4.0;
     double settle = 6.0;
     std::string font;
+    bool smoke = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--smoke") == 0) {
+            smoke = true;
             seconds = 0.2;
             settle = 3.0;
         } else if (std::strcmp(argv[i], "--font") == 0 && i + 1 < argc) {
@@ -107,7 +109,8 @@ int main(int argc, char** argv)
                     "Strings (0:048) %2d voices %7.2f ns/voice-sample   ratio %.2f\n",
                     flush ? "on" : "off", percussive.voices, percussive.nsPerVoiceSample, sustained.voices,
                     sustained.nsPerVoiceSample, ratio);
-        tooSlow = tooSlow || ratio > 1.5;
+        // A smoke run's fifth of a second on a shared machine measures the load, not the engine.
+        tooSlow = tooSlow || (!smoke && ratio > 1.5);
     }
     if (tooSlow)
         std::printf("FAIL: held percussive voices cost more than 1.5 times sustained ones\n");
