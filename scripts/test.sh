@@ -66,7 +66,7 @@ cmake -S "$ROOT" -B "$ROOT/build-tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHR
 cmake --build "$ROOT/build-tsan" -j"$JOBS" --target unit_processor_test unit_synth unit_controller_test zephra_plugin \
   integration_foundation_timing_test integration_engine_playback_test integration_foundation_messages_test \
   integration_editor_test zephra-render integration_render_audio_test unit_soundfont_test
-export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$ROOT/scripts/tsan.supp"
 run_ctest "$ROOT/build-tsan" --timeout 900 \
   -R 'StateHandOver|SoundHandOver|SoundMailbox|InFlightRegistry|Reports\.|EnginePlayback\.Reports|ControllerMessagesOffTheUiThread|BundleTiming|LoadFile\.WithAnEditorOpen|BundleMessages\.ASoundFontIsHandedOver|PlayerEditor\.AHeldNote|RenderAudio\.BlockSizesAndJobs|StreamsDecodedOnSeveralThreads|AnExceptionInOneStream'
 unset TSAN_OPTIONS
