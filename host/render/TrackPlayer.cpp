@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 namespace zephra {
 namespace render {
@@ -16,6 +17,18 @@ namespace {
 constexpr size_t kMaxNotesPerBlock = 512;
 constexpr const char* kVoiceCountMessage = "VOICENUM";
 constexpr const char* kVoiceCountRequest = "GETVOICENUM";   // answered with "VOICENUM" inside the call
+
+// True when every sample is a finite number: the largest magnitude's bits stay below infinity's
+// (a NaN's are above), found without a branch per sample.
+bool allFinite(const float* samples, int32_t count) {
+    uint32_t largest = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        uint32_t bits;
+        std::memcpy(&bits, samples + i, sizeof bits);
+        largest = std::max(largest, bits & 0x7fffffffu);
+    }
+    return largest < 0x7f800000u;
+}
 
 int64_t firstNoteOn(const RenderPlan& plan) {
     for (const PlannedNote& note : plan.notes)
@@ -119,12 +132,16 @@ int32_t TrackPlayer::render(int32_t frames, float* left, float* right, std::stri
             error = "the host returned fewer samples than asked for";
             return -1;
         }
-        for (int32_t i = 0; i < count; ++i) {
-            const float l = out.left[static_cast<size_t>(i)], r = out.right[static_cast<size_t>(i)];
-            const bool finite = std::isfinite(l) && std::isfinite(r);
-            if (!finite) ++nonFinite_;
-            outLeft[i] = finite ? l : 0.f;
-            outRight[i] = finite ? r : 0.f;
+        std::copy_n(out.left.data(), count, outLeft);
+        std::copy_n(out.right.data(), count, outRight);
+        // A plug-in's non-finite output is silenced and counted; a sound one only costs the check.
+        if (!allFinite(outLeft, count) || !allFinite(outRight, count)) {
+            for (int32_t i = 0; i < count; ++i) {
+                const bool finite = std::isfinite(outLeft[i]) && std::isfinite(outRight[i]);
+                if (!finite) ++nonFinite_;
+                outLeft[i] = finite ? outLeft[i] : 0.f;
+                outRight[i] = finite ? outRight[i] : 0.f;
+            }
         }
         outLeft += count;
         outRight += count;
