@@ -32,17 +32,30 @@ bool FloatSpool::consume(const float* left, const float* right, int32_t frameCou
         error = "the render's temporary file is not open";
         return false;
     }
-    for (int32_t i = 0; i < frameCount; ++i) {
-        for (float sample : {left[i], right[i]}) {
-            if (!std::isfinite(sample)) {
-                ++nonFinite_;
-                sample = 0.f;
-            }
+    // Piece by piece into the buffer's room, with the level kept in locals (stores into the
+    // buffer cannot change them), so the loop stays free of memory round trips.
+    for (int32_t done = 0; done < frameCount;) {
+        const int32_t frames = static_cast<int32_t>(
+            std::min<size_t>(static_cast<size_t>(frameCount - done), kBufferFrames - buffer_.size() / 2));
+        const size_t at = buffer_.size();
+        buffer_.resize(at + 2 * static_cast<size_t>(frames));
+        float* out = buffer_.data() + at;
+        float peak = peak_;
+        int64_t above = 0, nonFinite = 0;
+        for (int32_t i = 0; i < 2 * frames; ++i) {
+            float sample = (i & 1) ? right[done + i / 2] : left[done + i / 2];
+            const bool finite = std::isfinite(sample);
+            nonFinite += finite ? 0 : 1;
+            sample = finite ? sample : 0.f;
             const float size = std::fabs(sample);
-            peak_ = std::max(peak_, size);
-            if (size > 1.f) ++above_;
-            buffer_.push_back(sample);
+            peak = std::max(peak, size);
+            above += size > 1.f ? 1 : 0;
+            out[i] = sample;
         }
+        peak_ = peak;
+        above_ += above;
+        nonFinite_ += nonFinite;
+        done += frames;
         if (buffer_.size() >= 2 * kBufferFrames && !flush(error)) return false;
     }
     frames_ += frameCount;
