@@ -27,8 +27,8 @@ void LowPassFilter::refresh() noexcept
     envelopeToCutoff = *envelopeDepthSource;
     lfoToCutoff = *lfoDepthSource;
     if (depthsInCents) {
-        envelopeOctaves = std::log2(envelopeToCutoff);
-        lfoOctaves = std::log2(lfoToCutoff);
+        envelopeOctaves = envelopeToCutoff > 0.0f ? std::log2(envelopeToCutoff) : 0.0f;
+        lfoOctaves = lfoToCutoff > 0.0f ? std::log2(lfoToCutoff) : 0.0f;
     }
 }
 

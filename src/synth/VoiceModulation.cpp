@@ -227,6 +227,7 @@ void VoiceModulation::begin(Voice& voice, const SFSynth& r, const ModulationInpu
     voice.vibLfoToPitchSource = &v.vibLfoToPitch;
     voice.wheelRatioSource = &NeutralValues::one;   // the Mod Wheel works through its modulator
     voice.bendRatioSource = &v.pitchRatio;
+    voice.depthsInCents = true;   // the LFOs swing both ways: a linear ratio could reach 0
     voice.attenuationSource = &v.attenuation;
     voice.attenuation = boundedGain(v.attenuation);
     voice.modLfoToVolumeSource = &v.modLfoToVolume;

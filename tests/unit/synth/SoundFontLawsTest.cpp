@@ -1,10 +1,11 @@
 // The envelopes, LFOs and filter modulation of the "SoundFont 2.04" response, against worked
 // values: the level must fall 100 dB per decay time and stop at the sustain level, the
 // modulation envelope rise convex and fall straight, the LFO swing both ways from 0, and a
-// modulation depth move the cutoff in cents. Classic keeps its own curves (checked elsewhere).
+// modulation depth move the cutoff and the pitch in cents. Classic keeps its own curves (checked elsewhere).
 #include "synth/Envelope.h"
 #include "synth/Lfo.h"
 #include "synth/LowPassFilter.h"
+#include "synth/Voice.h"
 
 #include <gtest/gtest.h>
 
@@ -86,4 +87,16 @@ TEST(SoundFontLaws, ModulationDepthsMoveTheCutoffInCents)
     EXPECT_NEAR(cents.cutoffFor(0.5f, 0.0f), 1414.2f, 0.5f);   // half an octave
     EXPECT_NEAR(cents.cutoffFor(0.0f, -1.0f), 500.0f, 0.5f);
     EXPECT_NEAR(classic.cutoffFor(0.5f, 0.0f), 1500.0f, 0.5f);
+}
+
+TEST(SoundFontLaws, ModulationDepthsMoveThePitchInCentsAndTheLfoCannotStopIt)
+{
+    const float twoOctaves = 4.0f, octave = 2.0f;
+    Voice v;
+    v.modEnvToPitchSource = &twoOctaves;
+    v.vibLfoToPitchSource = &octave;
+    v.depthsInCents = true;
+    v.refresh();
+    EXPECT_NEAR(v.pitchFactor(0.5f, 0.0f, 0.0f), 2.0f, 1e-5f);   // half of +2400 cents
+    EXPECT_NEAR(v.pitchFactor(0.0f, 0.0f, -1.0f), 0.5f, 1e-5f);   // a linear ratio would give 0
 }
