@@ -5,6 +5,7 @@
 #include "synth/SynthTables.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace Steinberg {
 namespace Vst {
@@ -36,6 +37,9 @@ void Envelope::reset() noexcept
 {
     const float* zero = &NeutralValues::zero;
     sources = {zero, zero, zero, zero, zero, zero};
+    law = EnvelopeLaw::classic;
+    curve = SynthTables::envelopeCurve;
+    decayEntry = 0;
     counter = kDoneStage * kUnitsPerStage;
     stage = kDoneStage;
     output = 0.0f;
@@ -44,10 +48,14 @@ void Envelope::reset() noexcept
     std::fill(offset, offset + 7, 0.0f);
 }
 
-void Envelope::start(const EnvelopeSources& newSources, bool volumeEnvelope) noexcept
+void Envelope::start(const EnvelopeSources& newSources, bool volumeEnvelope, EnvelopeLaw newLaw) noexcept
 {
     sources = newSources;
     volume = volumeEnvelope;
+    law = newLaw;
+    curve = law == EnvelopeLaw::classic ? SynthTables::envelopeCurve
+            : volume                    ? SynthTables::decibelEnvelopeCurve
+                                        : SynthTables::linearEnvelopeCurve;
     counter = 0;
     stage = 0;
     output = 0.0f;
@@ -77,6 +85,27 @@ void Envelope::setUp() noexcept
     offset[5] = 0.0f;   // scale[5] is the level at release, set by release()
     scale[6] = 0.0f;
     offset[6] = 0.0f;
+    decayEntry = 0;
+    if (law == EnvelopeLaw::soundFont)
+        setUpSoundFontFall(u, sustain);
+}
+
+void Envelope::setUpSoundFontFall(float u, float sustain) noexcept
+{
+    if (volume) {
+        // The row falls 100/128 dB a step: enter it where as many steps remain as the sustain
+        // level is down, scaled so the decay starts at full level.
+        const double drop = sustain > 0.0f ? -20.0 * std::log10(double(sustain)) : 1e9;
+        const int32_t steps = int32_t(std::clamp(std::lround(drop * (128.0 / 100.0)), 1L, 128L));
+        decayEntry = (128 - steps) * kUnitsPerStep;
+        scale[kDecayStage] = 1.0f / curve[kDecayStage * 128 + (128 - steps)];
+        offset[kDecayStage] = 0.0f;
+        return;
+    }
+    // A full fall takes the whole time: the decay to the sustain level, and the release from
+    // the level it starts at, take that share of it.
+    increment[kDecayStage] = stageIncrement(u, *sources.decay * (1.0f - sustain));
+    increment[kReleaseStage] = stageIncrement(u, *sources.release * scale[kReleaseStage]);
 }
 
 void Envelope::release() noexcept
@@ -84,19 +113,28 @@ void Envelope::release() noexcept
     stage = kReleaseStage;
     counter = kReleaseStage * kUnitsPerStage;
     scale[kReleaseStage] = output < 1e-30f ? 0.0f : output;   // no subnormal release level
+    if (law == EnvelopeLaw::soundFont && !volume)
+        increment[kReleaseStage] = stageIncrement(float(128.0 / sampleRate) * 1000000.0f,
+                                                  *sources.release * scale[kReleaseStage]);
 }
 
 void Envelope::addToCounter(int64_t units) noexcept
 {
     const int64_t next = int64_t(counter) + units;
     counter = int32_t(std::clamp<int64_t>(next, 0, kLastCounter));
-    if (counter / kUnitsPerStep >= (stage + 1) * 128)
+    if (counter / kUnitsPerStep >= (stage + 1) * 128) {
         stage += 1;
+        if (stage == kDecayStage && decayEntry > 0) {
+            counter = int32_t(std::min<int64_t>(int64_t(counter) + decayEntry, kLastCounter));
+            if (counter / kUnitsPerStep >= (stage + 1) * 128)
+                stage += 1;
+        }
+    }
 }
 
 void Envelope::advance() noexcept
 {
-    output = SynthTables::envelopeCurve[counter / kUnitsPerStep] * scale[stage] + offset[stage];
+    output = curve[counter / kUnitsPerStep] * scale[stage] + offset[stage];
     addToCounter(increment[stage]);
 }
 
@@ -112,7 +150,7 @@ void Envelope::skip(int64_t count) noexcept
         // Within the stage (nearly always) the steps need no division.
         const int64_t steps = counter + count * step < stageEnd ? count : std::min(count, ceilDiv(stageEnd - counter, step));
         const int64_t lastCounter = counter + (steps - 1) * step;
-        output = SynthTables::envelopeCurve[lastCounter / kUnitsPerStep] * scale[stage] + offset[stage];
+        output = curve[lastCounter / kUnitsPerStep] * scale[stage] + offset[stage];
         addToCounter(steps * step);
         count -= steps;
     }
@@ -138,7 +176,7 @@ bool Envelope::doneAfter(int64_t count) const noexcept
 
 float Envelope::nextOutput() const noexcept
 {
-    return SynthTables::envelopeCurve[counter / kUnitsPerStep] * scale[stage] + offset[stage];
+    return curve[counter / kUnitsPerStep] * scale[stage] + offset[stage];
 }
 
 } // namespace Vst

@@ -16,11 +16,18 @@ struct EnvelopeSources {
     const float* release;
 };
 
+// How the decay and release stages fall. Classic: the engine's own curve, an exponential
+// approach to the sustain level. SoundFont: as the SoundFont standard has it, the volume
+// envelope falls at an even rate in dB (100 dB per decay or release time) and stops at the
+// sustain level, the modulation envelope falls in a straight line (a full fall per time).
+enum class EnvelopeLaw { classic, soundFont };
+
 class Envelope {
 public:
     static constexpr int32_t kUnitsPerStep = 1000000;
     static constexpr int32_t kUnitsPerStage = 128 * kUnitsPerStep;
     static constexpr int32_t kLastCounter = 7 * kUnitsPerStage - 1;   // last unit of the table
+    static constexpr int32_t kDecayStage = 3;
     static constexpr int32_t kReleaseStage = 5;
     static constexpr int32_t kDoneStage = 6;
 
@@ -29,7 +36,8 @@ public:
     // Idle: done, output 0, sources pointing at neutral values.
     void reset() noexcept;
     // Starts from the delay stage with new sources.
-    void start(const EnvelopeSources& sources, bool volumeEnvelope) noexcept;
+    void start(const EnvelopeSources& sources, bool volumeEnvelope,
+               EnvelopeLaw law = EnvelopeLaw::classic) noexcept;
     // Recomputes the stage increments, scales and offsets from the sources (release scale kept).
     void setUp() noexcept;
     // Jumps to the release row, falling from the output reached.
@@ -52,6 +60,11 @@ public:
     float scale[7] = {};
     float offset[7] = {};
     bool volume = false;
+    EnvelopeLaw law = EnvelopeLaw::classic;
+    const float* curve;          // the table rows the law reads
+    // Counter units the decay stage starts into its row: a falling volume envelope enters
+    // where the rest of the row spans the drop to the sustain level (0 for Classic).
+    int32_t decayEntry = 0;
     EnvelopeSources sources;
     double sampleRate = 44100.0;
     float output = 0.0f;
@@ -59,6 +72,7 @@ public:
 
 private:
     void addToCounter(int64_t units) noexcept;
+    void setUpSoundFontFall(float unitsPerSecondStage, float sustain) noexcept;
 };
 
 } // namespace Vst

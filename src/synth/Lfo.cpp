@@ -15,9 +15,9 @@ int64_t ceilDiv(int64_t numerator, int64_t denominator) noexcept
     return (numerator + denominator - 1) / denominator;
 }
 
-float waveAt(int64_t phase) noexcept
+float waveAt(const float* wave, int64_t phase) noexcept
 {
-    return SynthTables::lfoWave[(phase / Lfo::kUnitsPerStep) % SynthTables::kLfoEntries];
+    return wave[(phase / Lfo::kUnitsPerStep) % SynthTables::kLfoEntries];
 }
 
 } // namespace
@@ -26,6 +26,7 @@ Lfo::Lfo() noexcept { reset(); }
 
 void Lfo::reset() noexcept
 {
+    wave = SynthTables::lfoWave;
     frequency = &NeutralValues::zero;
     delay = &NeutralValues::zero;
     phase = 0;
@@ -34,8 +35,9 @@ void Lfo::reset() noexcept
     output = 0.0f;
 }
 
-void Lfo::start(const float* frequencySource, const float* delaySource) noexcept
+void Lfo::start(const float* frequencySource, const float* delaySource, bool triangle) noexcept
 {
+    wave = triangle ? SynthTables::triangleLfoWave : SynthTables::lfoWave;
     frequency = frequencySource;
     delay = delaySource;
     output = 0.0f;
@@ -60,7 +62,7 @@ void Lfo::advance() noexcept
         phase = int32_t(std::min<int64_t>(int64_t(phase) + delayIncrement, INT32_MAX));
         return;
     }
-    output = waveAt(phase) * runningScale;
+    output = waveAt(wave, phase) * runningScale;
     phase = int32_t((int64_t(phase) + runningIncrement) % kUnitsPerPeriod);
 }
 
@@ -84,7 +86,7 @@ void Lfo::skip(int64_t count) noexcept
             continue;
         }
         const int64_t last = (int64_t(phase) + (count - 1) * runningIncrement) % kUnitsPerPeriod;
-        output = waveAt(last) * runningScale;
+        output = waveAt(wave, last) * runningScale;
         phase = int32_t((int64_t(phase) + count * runningIncrement) % kUnitsPerPeriod);
         return;
     }
@@ -104,7 +106,7 @@ int64_t Lfo::steadyRun() const noexcept
 
 float Lfo::nextOutput() const noexcept
 {
-    return phase < 0 ? 0.0f : waveAt(phase) * runningScale;
+    return phase < 0 ? 0.0f : waveAt(wave, phase) * runningScale;
 }
 
 } // namespace Vst

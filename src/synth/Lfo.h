@@ -1,7 +1,8 @@
 #pragma once
-// A unipolar low-frequency oscillator over the shared raised-cosine wave: an integer phase of
-// 441 table steps per period (1 000 000 units per step), silent (output 0) while the phase is
-// negative, which is how its start delay is counted.
+// A low-frequency oscillator over a shared wave table: an integer phase of 441 table steps per
+// period (1 000 000 units per step), silent (output 0) while the phase is negative, which is
+// how its start delay is counted. Classic runs the unipolar raised cosine (0 .. 1); the
+// SoundFont LFO is a triangle swinging both ways (-1 .. 1) from 0.
 // Threads: audio thread (setSampleRate: UI thread while processing is stopped). Real-time safe.
 #include <cstdint>
 
@@ -20,7 +21,7 @@ public:
     // Idle: output 0, sources pointing at neutral values.
     void reset() noexcept;
     // Starts with new sources: silent for the delay, then running from the wave's start.
-    void start(const float* frequencySource, const float* delaySource) noexcept;
+    void start(const float* frequencySource, const float* delaySource, bool triangle = false) noexcept;
     // Recomputes both increments from the sources.
     void setUp() noexcept;
     void setSampleRate(double rate) noexcept { sampleRate = rate; }
@@ -36,6 +37,7 @@ public:
     float delayScale = 0.0f;     // output scale during the delay
     float runningScale = 1.0f;   // output scale while running
     float output = 0.0f;
+    const float* wave;           // the table it runs over
     const float* frequency;      // Hz
     const float* delay;          // seconds
     double sampleRate = 44100.0;

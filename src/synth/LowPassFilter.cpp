@@ -7,8 +7,9 @@ namespace Steinberg {
 namespace Vst {
 
 void LowPassFilter::start(float noteVelocity, const float* cutoff, const float* resonance,
-                          const float* envelopeDepth, const float* lfoDepth) noexcept
+                          const float* envelopeDepth, const float* lfoDepth, bool inCents) noexcept
 {
+    depthsInCents = inCents;
     velocity = std::clamp(noteVelocity, 0.0f, 1.0f);
     velocityScale = 0.75f + 0.25f * velocity;
     cutoffSource = cutoff;
@@ -25,6 +26,10 @@ void LowPassFilter::refresh() noexcept
     q = *qSource;
     envelopeToCutoff = *envelopeDepthSource;
     lfoToCutoff = *lfoDepthSource;
+    if (depthsInCents) {
+        envelopeOctaves = envelopeToCutoff > 0.0f ? std::log2(envelopeToCutoff) : 0.0f;
+        lfoOctaves = lfoToCutoff > 0.0f ? std::log2(lfoToCutoff) : 0.0f;
+    }
 }
 
 void LowPassFilter::setSampleRate(double rate) noexcept
@@ -35,6 +40,9 @@ void LowPassFilter::setSampleRate(double rate) noexcept
 
 float LowPassFilter::cutoffFor(float envelopeOutput, float lfoOutput) const noexcept
 {
+    if (depthsInCents)
+        return clampCutoff(baseCutoff * std::exp2(envelopeOctaves * envelopeOutput +
+                                                  lfoOctaves * lfoOutput));
     return clampCutoff(baseCutoff * (1.0f - (1.0f - envelopeToCutoff) * envelopeOutput) *
                        (1.0f - (1.0f - lfoToCutoff) * lfoOutput));
 }

@@ -27,9 +27,12 @@ public:
     static constexpr float kRunawayHistory = 1e15f;
 
     // Starts a note: velocity scaling, cutoff and Q sources and the modulation depth sources.
-    // The history carries over from the previous note of the slot.
+    // The history carries over from the previous note of the slot. Classic scales the cutoff
+    // linearly between 1 and a depth ratio as a modulator rises from 0 to 1; with
+    // `inCents` a depth moves the cutoff by its cents in proportion to the modulator (the
+    // SoundFont LFO swinging it both ways), as the SoundFont standard has it.
     void start(float velocity, const float* cutoffSource, const float* qSource,
-               const float* envelopeDepthSource, const float* lfoDepthSource) noexcept;
+               const float* envelopeDepthSource, const float* lfoDepthSource, bool inCents = false) noexcept;
     // Reloads the per-block values from the sources.
     void refresh() noexcept;
     void setSampleRate(double rate) noexcept;
@@ -87,6 +90,9 @@ public:
     float q = 1.0f;
     float envelopeToCutoff = 1.0f;   // cached depth ratios
     float lfoToCutoff = 1.0f;
+    bool depthsInCents = false;
+    float envelopeOctaves = 0.0f;   // log2 of the depth ratios, for depths in cents
+    float lfoOctaves = 0.0f;
     double sampleRate = 44100.0;
     const float* cutoffSource = nullptr;
     const float* qSource = nullptr;

@@ -4,8 +4,9 @@
 //   Expression are linear gains, the Mod Wheel adds up to a quarter tone of vibrato, a zone's
 //   initial attenuation counts at full scale, and the SoundFont's modulators are not played;
 // - SoundFont 2.04: the standard's default modulators and the file's own drive velocity, Volume,
-//   Expression, Mod Wheel and pitch bend, and initial attenuation counts at 0.4 of its value, as
-//   the hardware the format was made for (and FluidSynth) count it.
+//   Expression, Mod Wheel and pitch bend, initial attenuation counts at 0.4 of its value, as
+//   the hardware the format was made for (and FluidSynth) count it, and the envelopes and LFOs
+//   take the standard's shapes (decay in dB to the sustain level, triangle LFOs, depths in cents).
 // The stored value (component state, "RESPONSE" message) is the enumerator's number.
 // Threads: any; a plain enumeration.
 #include <cstdint>

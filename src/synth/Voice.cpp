@@ -85,6 +85,7 @@ void Voice::start(int32_t noteSerial, const SFSynth& r, const SamplePlayer& p, i
     vibLfoToPitchSource = &r.vibLfoToPitch;
     wheelRatioSource = wheel;
     bendRatioSource = bend;
+    depthsInCents = false;
 
     attenuationSource = &r.attenuation;
     attenuation = boundedGain(r.attenuation);
@@ -120,6 +121,13 @@ void Voice::refresh() noexcept
     vibLfoToPitch = *vibLfoToPitchSource;
     wheelRatio = *wheelRatioSource;
     bendRatio = *bendRatioSource;
+    if (depthsInCents) {
+        // A ratio that is no positive number (an idle voice's zero sources) moves nothing.
+        const auto octaves = [](float ratio) { return ratio > 0.0f ? std::log2(ratio) : 0.0f; };
+        modEnvOctaves = octaves(modEnvToPitch);
+        modLfoOctaves = octaves(modLfoToPitch);
+        vibratoOctaves = octaves(vibLfoToPitch) + octaves(wheelRatio);
+    }
     filter.refresh();
     attenuation = boundedGain(*attenuationSource);
     // The tremolo depth: at most full attenuation, at most doubling at the LFO's peak.
@@ -137,6 +145,9 @@ void Voice::setSampleRate(double rate) noexcept
 
 float Voice::pitchFactor(float modEnvelope, float modLfoOut, float vibratoOut) const noexcept
 {
+    if (depthsInCents)
+        return std::exp2(modEnvOctaves * modEnvelope + modLfoOctaves * modLfoOut + vibratoOctaves * vibratoOut) *
+               bendRatio;
     return (1.0f - (1.0f - modEnvToPitch) * modEnvelope) * (1.0f - (1.0f - modLfoToPitch) * modLfoOut) *
            (1.0f - (1.0f - wheelRatio) * vibratoOut) * bendRatio *
            (1.0f - (1.0f - vibLfoToPitch) * vibratoOut);

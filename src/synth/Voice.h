@@ -31,7 +31,9 @@ struct Voice {
     void refresh() noexcept;
     void setSampleRate(double rate) noexcept;
 
-    // Pitch factor for the given modulator outputs, with the cached depths.
+    // Pitch factor for the given modulator outputs, with the cached depths: Classic scales the
+    // pitch linearly between 1 and each depth ratio, with `depthsInCents` a depth moves it by
+    // its cents in proportion to the modulator, as the SoundFont standard has it.
     float pitchFactor(float modEnvelope, float modLfo, float vibratoLfo) const noexcept;
     // Output of the sample fetch at the current read position (0 before the start or once the
     // position has left the 32-bit range).
@@ -53,6 +55,8 @@ struct Voice {
     float vibLfoToPitch = 1.0f;
     float wheelRatio = 1.0f;
     float bendRatio = 1.0f;
+    bool depthsInCents = false;
+    float modEnvOctaves = 0.0f, modLfoOctaves = 0.0f, vibratoOctaves = 0.0f;   // log2 of the ratios
     const float* modEnvToPitchSource;
     const float* modLfoToPitchSource;
     const float* vibLfoToPitchSource;

@@ -217,21 +217,23 @@ void VoiceModulation::begin(Voice& voice, const SFSynth& r, const ModulationInpu
     voice.panSource = &v.pan;
     placePan(voice);
     voice.modEnv.start({&v.modEnvDelay, &v.modEnvAttack, &v.modEnvHold, &v.modEnvDecay, &v.modEnvSustain,
-                        &v.modEnvRelease}, false);
+                        &v.modEnvRelease}, false, EnvelopeLaw::soundFont);
     voice.volEnv.start({&v.volEnvDelay, &v.volEnvAttack, &v.volEnvHold, &v.volEnvDecay, &v.volEnvSustain,
-                        &v.volEnvRelease}, true);
-    voice.modLfo.start(&v.modLfoFrequency, &v.modLfoDelay);
-    voice.vibLfo.start(&v.vibLfoFrequency, &v.vibLfoDelay);
+                        &v.volEnvRelease}, true, EnvelopeLaw::soundFont);
+    voice.modLfo.start(&v.modLfoFrequency, &v.modLfoDelay, true);
+    voice.vibLfo.start(&v.vibLfoFrequency, &v.vibLfoDelay, true);
     voice.modEnvToPitchSource = &v.modEnvToPitch;
     voice.modLfoToPitchSource = &v.modLfoToPitch;
     voice.vibLfoToPitchSource = &v.vibLfoToPitch;
     voice.wheelRatioSource = &NeutralValues::one;   // the Mod Wheel works through its modulator
     voice.bendRatioSource = &v.pitchRatio;
+    voice.depthsInCents = true;   // the LFOs swing both ways: a linear ratio could reach 0
     voice.attenuationSource = &v.attenuation;
     voice.attenuation = boundedGain(v.attenuation);
     voice.modLfoToVolumeSource = &v.modLfoToVolume;
     voice.velocityGain = 1.0f;
-    voice.filter.start(1.0f, &v.filterCutoff, &v.filterResonance, &v.modEnvToFilterCutoff, &v.modLfoToFilterCutoff);
+    voice.filter.start(1.0f, &v.filterCutoff, &v.filterResonance, &v.modEnvToFilterCutoff, &v.modLfoToFilterCutoff,
+                       true);
 }
 
 void VoiceModulation::update(Voice& voice, const ModulationInputs& inputs) noexcept

@@ -7,7 +7,8 @@
 // sources then point here instead of at the record, so the per-sample loop is the same for
 // both responses and reads the results through the caches it reloads at every render call.
 // Velocity here acts through its modulators only: the voice's velocity gain is 1 and the filter
-// keeps its cutoff whatever the velocity.
+// keeps its cutoff whatever the velocity. The voice's envelopes, LFOs, filter and pitch are
+// started on the standard's laws (EnvelopeLaw::soundFont, triangle LFOs, depths in cents).
 //
 // Threads: audio thread. Real-time safe (no allocation, no locks).
 #include "soundfont/SFSynth.h"
