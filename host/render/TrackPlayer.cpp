@@ -18,13 +18,15 @@ constexpr size_t kMaxNotesPerBlock = 512;
 constexpr const char* kVoiceCountMessage = "VOICENUM";
 constexpr const char* kVoiceCountRequest = "GETVOICENUM";   // answered with "VOICENUM" inside the call
 
-// True when every sample is a finite number: the largest magnitude's bits stay below infinity's
-// (a NaN's are above), found without a branch per sample.
-bool allFinite(const float* samples, int32_t count) {
+// Copies a channel's samples and says whether every one is a finite number (the largest
+// magnitude's bits stay below infinity's; a NaN's are above): one pass, no branch per sample.
+bool copyAllFinite(const float* from, float* to, int32_t count) {
     uint32_t largest = 0;
     for (int32_t i = 0; i < count; ++i) {
+        const float sample = from[i];
+        to[i] = sample;
         uint32_t bits;
-        std::memcpy(&bits, samples + i, sizeof bits);
+        std::memcpy(&bits, &sample, sizeof bits);
         largest = std::max(largest, bits & 0x7fffffffu);
     }
     return largest < 0x7f800000u;
@@ -132,10 +134,9 @@ int32_t TrackPlayer::render(int32_t frames, float* left, float* right, std::stri
             error = "the host returned fewer samples than asked for";
             return -1;
         }
-        std::copy_n(out.left.data(), count, outLeft);
-        std::copy_n(out.right.data(), count, outRight);
-        // A plug-in's non-finite output is silenced and counted; a sound one only costs the check.
-        if (!allFinite(outLeft, count) || !allFinite(outRight, count)) {
+        // A plug-in's non-finite output is silenced and counted; a sound one only costs the copy.
+        const bool leftFinite = copyAllFinite(out.left.data(), outLeft, count);
+        if (!copyAllFinite(out.right.data(), outRight, count) || !leftFinite) {
             for (int32_t i = 0; i < count; ++i) {
                 const bool finite = std::isfinite(outLeft[i]) && std::isfinite(outRight[i]);
                 if (!finite) ++nonFinite_;
