@@ -1,6 +1,6 @@
 #include "Renderer.h"
 
-#include "ControllerStateBytes.h"
+#include "controller/ControllerState.h"
 #include "platform/Text.h"
 
 #include "pluginterfaces/vst/ivsteditcontroller.h"
@@ -36,7 +36,7 @@ bool loadSoundFont(host::Plugin& plugin, const std::string& path, int32_t preset
         return false;
     }
     plugin.clearMessages();
-    if (plugin.setControllerState(soundFontControllerState(widePath, presetIndex)) != Steinberg::kResultOk) {
+    if (plugin.setControllerState(Steinberg::Vst::soundFontControllerState(widePath, presetIndex)) != Steinberg::kResultOk) {
         error = "the plug-in's controller refused the state naming the SoundFont";
         return false;
     }
