@@ -1,4 +1,5 @@
 #include "Renderer.h"
+#include "RealPath.h"
 
 #include "controller/ControllerState.h"
 #include "platform/Text.h"
@@ -7,9 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
-#include <limits.h>
 
 namespace zephra {
 namespace render {
@@ -18,19 +17,13 @@ namespace {
 
 constexpr const char* kUsedMemoryMessage = "USEDMEM";
 
-std::string absolutePath(const std::string& path) {
-    char resolved[PATH_MAX];
-    if (::realpath(path.c_str(), resolved) != nullptr) return resolved;
-    return path;
-}
-
 } // namespace
 
 bool loadSoundFont(host::Plugin& plugin, const std::string& path, int32_t presetIndex,
                    uint64_t& usedMemory, std::string& error) {
     std::u16string widePath;
     try {
-        widePath = Steinberg::Vst::fromUtf8(absolutePath(path));
+        widePath = Steinberg::Vst::fromUtf8(realPathOr(path));
     } catch (const std::exception&) {
         error = "SoundFont path \"" + path + "\" holds characters the plug-in cannot take";
         return false;
