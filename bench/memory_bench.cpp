@@ -12,7 +12,7 @@
 // Without --font: FluidR3_GM 000:003 (when installed) and a generated font with many layered
 // zones over few samples. --smoke: the generated font, small, once.
 #include "BundleLocator.h"
-#include "ControllerStateBytes.h"
+#include "controller/ControllerState.h"
 #include "PresetCatalog.h"
 #include "host/PluginHost.h"
 #include "soundfont/SoundFontReader.h"
@@ -155,7 +155,7 @@ std::unique_ptr<zephra::host::Plugin> readyInstance(zephra::host::Module& module
 // report of the sound comes back inside it.
 bool loadPreset(zephra::host::Plugin& plugin, const Font& font, double& uiSeconds, uint64_t& usedPoints)
 {
-    const std::vector<uint8_t> state = zephra::render::soundFontControllerState(
+    const std::vector<uint8_t> state = Steinberg::Vst::soundFontControllerState(
         std::u16string(font.path.begin(), font.path.end()), presetIndex(font));
     plugin.clearMessages();
     const auto start = std::chrono::steady_clock::now();

@@ -5,6 +5,7 @@
 // beside its folder) and the messages the controller sends.
 // Usage: make_seeds <soundfont dir> <wav dir> <vorbis dir> <component state dir>
 //        <controller state dir> <processor messages dir>
+#include "controller/ControllerState.h"
 #include "support/Sf3Convert.h"
 #include "support/SoundFontWriter.h"
 #include "support/StateBytes.h"
@@ -82,8 +83,8 @@ void writePluginSeeds(const std::string& component, const std::string& controlle
 {
     const std::vector<std::pair<int32_t, double>> defaults{{1, 0.0},  {7, 1.0},    {11, 1.0},  {64, 0.0},
                                                            {129, 0.0}, {1000, 2.0}, {1001, 12.0}};
-    write(component, "default", processorStateBytes("1.5-fw 2.1", 0, defaults));
-    write(component, "bypassed", processorStateBytes("1.5-fw 2.1", 1, {{1000, 12.0}, {5000, 0.5}, {7, 0.25}}));
+    write(component, "default", processorStateBytes(Steinberg::Vst::kStateHeader, 0, defaults));
+    write(component, "bypassed", processorStateBytes(Steinberg::Vst::kStateHeader, 1, {{1000, 12.0}, {5000, 0.5}, {7, 0.25}}));
     SineFontOptions three;
     three.presetCount = 3;
     writeFile(controller + ".sf2", makeSineSoundFont(three));

@@ -12,9 +12,9 @@
 #include "PollRunLoop.h"
 #include "TestFrameEditor.h"
 
+#include "controller/ControllerState.h"
 #include "editor/IOffscreenEditor.h"
 #include "host/PluginHost.h"
-#include "host/render/ControllerStateBytes.h"
 #include "platform/Text.h"
 #include "ui/CBitmap.h"
 #include "ui/CFrame.h"
@@ -498,7 +498,7 @@ int runBundle(const Options& options)
         // The path's bytes as they are, also those that are not UTF-8.
         const std::u16string fontPath = Vst::pathFromBytes(absolute);
         if (!options.font.empty() &&
-            plugin->setControllerState(zephra::render::soundFontControllerState(
+            plugin->setControllerState(Vst::soundFontControllerState(
                 fontPath, int32_t(options.preset))) != kResultOk) {
             std::fprintf(stderr, "zephra-editorhost: the plug-in refused the project state\n");
             return 1;

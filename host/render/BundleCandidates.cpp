@@ -1,8 +1,8 @@
 // Where the renderer looks for the bundle on Linux: the build tree next to the program, then
 // ~/.vst3, /usr/local/lib/vst3 and /usr/lib/vst3.
 #include "BundleLocator.h"
+#include "RealPath.h"
 
-#include <climits>
 #include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,8 +41,7 @@ bool pathExists(const std::string& path) {
 }
 
 std::string tidyPath(const std::string& path) {
-    char resolved[PATH_MAX];
-    return ::realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : path;
+    return realPathOr(path);
 }
 
 } // namespace render

@@ -1,4 +1,5 @@
 #include "OutputGuard.h"
+#include "RealPath.h"
 #include "SameFile.h"
 
 #include <climits>
@@ -12,13 +13,6 @@ namespace render {
 
 namespace {
 
-bool resolved(const std::string& path, std::string& out) {
-    char buffer[PATH_MAX];
-    if (::realpath(path.c_str(), buffer) == nullptr) return false;
-    out = buffer;
-    return true;
-}
-
 // Where writing path lands: its folder's real path plus its name. The finished file is renamed
 // onto the name, which replaces a symbolic link there rather than what it points to. Empty when
 // the folder does not exist (writing then fails on its own).
@@ -26,7 +20,7 @@ std::string landingPlace(const std::string& path) {
     std::string place;
     const size_t slash = path.find_last_of('/');
     const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    if (!resolved(folder, place)) return {};
+    if (!realPath(folder, place)) return {};
     return place + (place.back() == '/' ? "" : "/") + path.substr(slash == std::string::npos ? 0 : slash + 1);
 }
 
@@ -65,7 +59,7 @@ bool checkOutputPath(const std::string& path, const std::string& bundlePath, con
         }
     std::string bundle;
     const std::string place = landingPlace(path);
-    if (!place.empty() && resolved(bundlePath, bundle) &&
+    if (!place.empty() && realPath(bundlePath, bundle) &&
         (place == bundle || place.compare(0, bundle.size() + 1, bundle + "/") == 0)) {
         error = "the output \"" + path + "\" lies inside the plug-in bundle \"" + bundlePath +
                 "\"; choose a place outside it";

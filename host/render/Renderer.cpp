@@ -1,15 +1,14 @@
 #include "Renderer.h"
+#include "RealPath.h"
 
-#include "ControllerStateBytes.h"
+#include "controller/ControllerState.h"
 #include "platform/Text.h"
 
 #include "pluginterfaces/vst/ivsteditcontroller.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
-#include <limits.h>
 
 namespace zephra {
 namespace render {
@@ -18,25 +17,19 @@ namespace {
 
 constexpr const char* kUsedMemoryMessage = "USEDMEM";
 
-std::string absolutePath(const std::string& path) {
-    char resolved[PATH_MAX];
-    if (::realpath(path.c_str(), resolved) != nullptr) return resolved;
-    return path;
-}
-
 } // namespace
 
 bool loadSoundFont(host::Plugin& plugin, const std::string& path, int32_t presetIndex,
                    uint64_t& usedMemory, std::string& error) {
     std::u16string widePath;
     try {
-        widePath = Steinberg::Vst::fromUtf8(absolutePath(path));
+        widePath = Steinberg::Vst::fromUtf8(realPathOr(path));
     } catch (const std::exception&) {
         error = "SoundFont path \"" + path + "\" holds characters the plug-in cannot take";
         return false;
     }
     plugin.clearMessages();
-    if (plugin.setControllerState(soundFontControllerState(widePath, presetIndex)) != Steinberg::kResultOk) {
+    if (plugin.setControllerState(Steinberg::Vst::soundFontControllerState(widePath, presetIndex)) != Steinberg::kResultOk) {
         error = "the plug-in's controller refused the state naming the SoundFont";
         return false;
     }

@@ -1,5 +1,8 @@
 #include "controller/ControllerState.h"
 #include "controller/StateStream.h"
+#include "shell/ParameterIds.h"
+
+#include "public.sdk/source/common/memorystream.h"
 
 #include <algorithm>
 #include <cmath>
@@ -44,6 +47,21 @@ void writeControllerState(IBStream* stream, const std::string& header, const Fil
             writer.writeBytes(item.data(), item.size());
         }
     }
+}
+
+std::vector<uint8_t> soundFontControllerState(const std::u16string& path,
+                                              std::optional<int32_t> presetIndex)
+{
+    FileOptionMap options;
+    if (presetIndex) {
+        std::vector<uint8_t>& blob = options[kSoundFontFileId];
+        for (int i = 0; i < 4; ++i)
+            blob.push_back(static_cast<uint8_t>(static_cast<uint32_t>(*presetIndex) >> (8 * i)));
+    }
+    MemoryStream stream;
+    writeControllerState(&stream, kStateHeader, {{kSoundFontFileId, path}}, options, {});
+    const auto* data = reinterpret_cast<const uint8_t*>(stream.getData());
+    return std::vector<uint8_t>(data, data + stream.getSize());
 }
 
 namespace {

@@ -6,6 +6,7 @@
 #include "controller/MyVSTController.h"
 #include "platform/PathExtension.h"
 #include "processor/InFlightSynthLists.h"
+#include "shell/ParameterIds.h"
 #include "soundfont/SoundFontReader.h"
 #include "soundfont/WavReader.h"
 
@@ -21,8 +22,6 @@ namespace Steinberg {
 namespace Vst {
 
 namespace {
-constexpr int32_t editorFileId = 1;   // the editor's one file slot
-
 // What a path loads as, by its extension (other spellings, such as ".Sf2", are ignored).
 enum class FileKind { other, wave, soundFont };
 FileKind kindOf(const std::u16string& path)
@@ -51,11 +50,11 @@ int32_t decodeInt32(const uint8_t* bytes)
 
 void MyVSTController::loadFile(const std::u16string& path, const int32_t* presetIndex)
 {
-    std::u16string& remembered = filePaths[editorFileId];   // a missing entry counts as empty
+    std::u16string& remembered = filePaths[kSoundFontFileId];   // a missing entry counts as empty
     const bool pathChanged = remembered != path;
     bool presetChanged = true;
     if (presetIndex) {
-        const auto options = fileOptions.find(editorFileId);
+        const auto options = fileOptions.find(kSoundFontFileId);
         if (options != fileOptions.end() && options->second.size() == 4)
             presetChanged = decodeInt32(options->second.data()) != *presetIndex;
     }
@@ -65,9 +64,9 @@ void MyVSTController::loadFile(const std::u16string& path, const int32_t* preset
     uint8_t presetBytes[4] = {0, 0, 0, 0};
     if (presetIndex) {
         encodeInt32(*presetIndex, presetBytes);
-        fileOptions[editorFileId].assign(presetBytes, presetBytes + 4);
+        fileOptions[kSoundFontFileId].assign(presetBytes, presetBytes + 4);
     }
-    loadByExtension(editorFileId, path, presetIndex ? presetBytes : nullptr, 4);
+    loadByExtension(kSoundFontFileId, path, presetIndex ? presetBytes : nullptr, 4);
 }
 
 tresult PLUGIN_API MyVSTController::connect(IConnectionPoint* other)

@@ -2,22 +2,12 @@
 
 #include "platform/PathInfo.h"
 #include "platform/Text.h"
-#include "soundfont/NameText.h"
 #include "soundfont/SoundFontReader.h"
 
-#include <algorithm>
-#include <cstdio>
 #include <exception>
 
 namespace Steinberg {
 namespace Vst {
-
-std::string presetRowText(uint16_t bank, uint16_t program, const char (&name)[20])
-{
-    char numbers[32];
-    std::snprintf(numbers, sizeof numbers, "%03d:%03d - ", int(bank), int(program));
-    return numbers + soundFontNameText(name);
-}
 
 PresetList buildPresetList(const std::u16string& path)
 {
@@ -40,17 +30,10 @@ PresetList buildPresetList(const std::u16string& path)
     }
     list.status = FontStatus::listed;
 
-    const size_t count = headers.empty() ? 0 : headers.size() - 1;
-    std::vector<std::string> texts;
-    texts.reserve(count);
-    for (size_t i = 0; i < count; ++i)
-        texts.push_back(presetRowText(headers[i].bank, headers[i].preset, headers[i].name));
-    list.rows = texts;
-    std::sort(list.rows.begin(), list.rows.end());
-    for (size_t i = 0; i < count; ++i) {
-        const auto row = std::lower_bound(list.rows.begin(), list.rows.end(), texts[i]);
-        list.rowToPreset[int32_t(row - list.rows.begin())] = int32_t(i);
-    }
+    const PresetCatalog catalog(headers);
+    for (const PresetEntry& row : catalog.sortedRows())
+        list.rows.push_back(row.row);
+    list.rowToPreset = catalog.presetOfEachRow();
     return list;
 }
 

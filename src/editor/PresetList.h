@@ -3,6 +3,8 @@
 // sorted by text, each row mapped to the preset's index in the file's preset table; and what
 // to tell the user when the file cannot be listed.
 // Threads: the host's UI thread (reads the file). Not real-time safe.
+#include "soundfont/PresetCatalog.h"
+
 #include <cstdint>
 #include <map>
 #include <string>
@@ -24,12 +26,8 @@ struct PresetList {
     FontStatus status = FontStatus::noPath;
 };
 
-// "%03d:%03d - %s" of bank, program and the name up to its first zero byte (20 bytes at most),
-// decoded as UTF-8 or Windows-1252 (soundFontNameText).
-std::string presetRowText(uint16_t bank, uint16_t program, const char (&name)[20]);
-
-// Lists the presets of the file at path (the terminal header is not listed). Equal rows map
-// to the later preset of the first of them; an empty path gives an empty list.
+// Lists the presets of the file at path as the catalogue rows them (PresetCatalog: the row
+// text and which preset a row stored twice stands for); an empty path gives an empty list.
 PresetList buildPresetList(const std::u16string& path);
 
 // The file-name label: the path, followed by why nothing is listed when the file is gone or

@@ -6,6 +6,7 @@
 #include "controller/MyVSTController.h"
 #include "editor/CListBox.h"
 #include "platform/Text.h"
+#include "shell/ParameterIds.h"
 #include "ui/CAnimKnob.h"
 #include "ui/CKickButton.h"
 #include "ui/COnOffButton.h"
@@ -23,7 +24,6 @@ namespace Vst {
 using namespace ::VSTGUI;
 
 namespace {
-constexpr ParamID kBendRange = 1000;
 constexpr float kOneTwelfth = 1.f / 12.f;   // one semitone of "Bend Range", normalised
 
 // The parameter's text for a normalised value, as UTF-8 (empty when it cannot be had).
@@ -59,11 +59,11 @@ void VSTGUI::onValueChanged(int32, float value, CControl* control)
         // Steps from what the field shows, which follows the parameter on the next tick.
         float stepped = bendRangeEdit->getValue() - bendRangeRocker->getValue() * kOneTwelfth;
         stepped = stepped < 0.f ? 0.f : (stepped > 1.f ? 1.f : stepped);
-        controller->setParamNormalized(kBendRange, stepped);
+        controller->setParamNormalized(kBendRangeId, stepped);
         // The host records the step as one gesture of "Bend Range" itself.
-        controller->beginEdit(kBendRange);
-        controller->performEdit(kBendRange, stepped);
-        controller->endEdit(kBendRange);
+        controller->beginEdit(kBendRangeId);
+        controller->performEdit(kBendRangeId, stepped);
+        controller->endEdit(kBendRangeId);
     }
 }
 
@@ -120,8 +120,8 @@ void VSTGUI::endEdit(int32_t index)
 
 void VSTGUI::showKnobCaptions()
 {
-    showKnobCaption(volumeCaption, volumeKnob, 7);
-    showKnobCaption(outputCaption, outputKnob, 1001);
+    showKnobCaption(volumeCaption, volumeKnob, kVolumeId);
+    showKnobCaption(outputCaption, outputKnob, kOutputLevelId);
 }
 
 void VSTGUI::onMouseEntered(CView* view, CFrame*)
@@ -158,16 +158,16 @@ void VSTGUI::onTimer()
             voiceCountLabel->setText(
                 std::to_string(reportedVoices.load(std::memory_order_relaxed)).c_str());
     }
-    showParameterText(pitchBendLabel, 129);
-    showParameterText(modWheelLabel, 1);
-    showParameterText(expressionLabel, 11);
-    showParameterText(sustainLabel, 64);
+    showParameterText(pitchBendLabel, kPitchBendId);
+    showParameterText(modWheelLabel, kModWheelId);
+    showParameterText(expressionLabel, kExpressionId);
+    showParameterText(sustainLabel, kSustainPedalId);
 
     if (bendRangeEdit && controller && !bendRangeEdit->isEditingText()) {
         // Follows the parameter; also replaces a typed text that the parameter limited or
         // snapped ("15" shows as the range's top once it is set).
-        const ParamValue value = controller->getParamNormalized(kBendRange);
-        const std::string text = parameterText(controller, kBendRange, value);
+        const ParamValue value = controller->getParamNormalized(kBendRangeId);
+        const std::string text = parameterText(controller, kBendRangeId, value);
         if (float(value) != bendRangeEdit->getValue() ||
             (!text.empty() && text != bendRangeEdit->getText()))
             bendRangeEdit->setText(text.c_str());
@@ -179,7 +179,7 @@ void VSTGUI::onTimer()
             responseSwitch->setValue(chosen);
     }
     if (volumeKnob && controller) {
-        const auto volume = float(controller->getParamNormalized(7));
+        const auto volume = float(controller->getParamNormalized(kVolumeId));
         if (volume != volumeKnob->getValueNormalized()) {
             volumeKnob->setValueNormalized(volume);
             volumeKnob->setDirty(true);

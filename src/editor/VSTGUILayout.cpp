@@ -5,6 +5,7 @@
 #include "editor/BendRangeText.h"
 #include "editor/CListBox.h"
 #include "platform/Text.h"
+#include "shell/ParameterIds.h"
 #include "ui/CAnimKnob.h"
 #include "ui/CFrame.h"
 #include "ui/CKickButton.h"
@@ -78,7 +79,7 @@ void VSTGUI::createControls()
     expressionLabel = addLabel(580, 250, "0", 60, textColour);
     sustainLabel = addLabel(370, 280, "off", 60, textColour);
 
-    bendRangeEdit = new CTextEdit(CRect(580, 220, 640, 240), this, 1000, "0", nullptr, 0);
+    bendRangeEdit = new CTextEdit(CRect(580, 220, 640, 240), this, kBendRangeId, "0", nullptr, 0);
     bendRangeEdit->setFont(kNormalFont);
     bendRangeEdit->setFontColor(kBlack);
     bendRangeEdit->setBackColor(kTransparent);
@@ -102,8 +103,8 @@ void VSTGUI::createControls()
         responseSwitch->setValue(playerController()->response() == SoundResponse::SoundFont204 ? 1.f : 0.f);
     frame->addView(responseSwitch);
 
-    volumeKnob = addAnimKnob(7, 280, 345);
-    outputKnob = addAnimKnob(1001, 580, 345);
+    volumeKnob = addAnimKnob(kVolumeId, 280, 345);
+    outputKnob = addAnimKnob(kOutputLevelId, 580, 345);
     // The captions under the knobs, centred on them.
     volumeCaption = addLabel(235, 399, "", 140, accentColour);
     outputCaption = addLabel(535, 399, "", 140, accentColour);

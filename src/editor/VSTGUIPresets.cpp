@@ -7,6 +7,7 @@
 #include "editor/InitialFolder.h"
 #include "platform/Folders.h"
 #include "platform/Text.h"
+#include "shell/ParameterIds.h"
 #include "shell/PluginDescription.h"
 #include "ui/CTextLabel.h"
 
@@ -20,8 +21,6 @@ namespace Vst {
 using namespace ::VSTGUI;
 
 namespace {
-constexpr int32_t kEditorFileId = 1;
-
 // A path's bytes for the file system (and the dialog program); empty when it has none.
 std::string bytesOrEmpty(const std::u16string& path)
 {
@@ -38,7 +37,7 @@ std::u16string VSTGUI::loadedPath() const
     const MyVSTController* player = playerController();
     if (!player)
         return {};
-    const auto found = player->filePaths.find(kEditorFileId);
+    const auto found = player->filePaths.find(kSoundFontFileId);
     return found == player->filePaths.end() ? std::u16string() : found->second;
 }
 
@@ -115,7 +114,7 @@ void VSTGUI::showStoredSelection()
     const MyVSTController* player = playerController();
     if (!player || !presetList)
         return;
-    const auto options = player->fileOptions.find(kEditorFileId);
+    const auto options = player->fileOptions.find(kSoundFontFileId);
     if (options == player->fileOptions.end() || options->second.size() != 4)
         return;
     const uint8_t* bytes = options->second.data();

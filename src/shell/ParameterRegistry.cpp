@@ -1,4 +1,5 @@
 #include "shell/ParameterRegistry.h"
+#include "shell/ParameterIds.h"
 
 #include <mutex>
 
@@ -98,13 +99,13 @@ bool fillDescription(PluginDescription& description)
     description.processorClassId = classIdFromText(kProcessorClassIdText);
     description.controllerClassId = classIdFromText(kControllerClassIdText);
 
-    addRangeParameter(description, 1, "Mod Wheel", 0.0, 0.0, kModWheelController);
-    addRangeParameter(description, 7, "Volume", 0.0, 1.0, kVolumeController);
-    addRangeParameter(description, 11, "Expression", 0.0, 1.0, kExpressionController);
-    addListParameter(description, 64, "Sus Pedal", "off,on", kSustainController);
-    addRangeParameter(description, 129, "Pitch Bend", -1.0, 0.0, kPitchBendController);
-    addParameter(description, 1000, "Bend Range", "", 0.0, 12.0, 2.0, IntRange, -1, "");
-    addParameter(description, 1001, "Output Level", "", 0.0, 240.0, 12.0, Curve, -1, "");
+    addRangeParameter(description, kModWheelId, "Mod Wheel", 0.0, 0.0, kModWheelController);
+    addRangeParameter(description, kVolumeId, "Volume", 0.0, 1.0, kVolumeController);
+    addRangeParameter(description, kExpressionId, "Expression", 0.0, 1.0, kExpressionController);
+    addListParameter(description, kSustainPedalId, "Sus Pedal", "off,on", kSustainController);
+    addRangeParameter(description, kPitchBendId, "Pitch Bend", -1.0, 0.0, kPitchBendController);
+    addParameter(description, kBendRangeId, "Bend Range", "", 0.0, 12.0, 2.0, IntRange, -1, "");
+    addParameter(description, kOutputLevelId, "Output Level", "", 0.0, 240.0, 12.0, Curve, -1, "");
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "synth/VSTDSP.h"
 
 #include "processor/ExtraStateFields.h"
+#include "shell/ParameterIds.h"
 
 #include "pluginterfaces/vst/ivstmessage.h"
 
@@ -10,19 +11,6 @@
 
 namespace Steinberg {
 namespace Vst {
-namespace {
-
-// Parameter IDs the engine reads.
-constexpr int32 kModWheel = 1;
-constexpr int32 kVolume = 7;
-constexpr int32 kExpression = 11;
-constexpr int32 kSustainPedal = 64;
-constexpr int32 kPitchBend = 129;
-constexpr int32 kBendRange = 1000;
-constexpr int32 kOutputLevel = 1001;
-
-} // namespace
-
 VSTDSP::VSTDSP() = default;
 VSTDSP::~VSTDSP()
 {
@@ -45,21 +33,21 @@ void VSTDSP::parametersChanged(const std::vector<int32>& ids) noexcept
 {
     for (int32 id : ids) {
         switch (id) {
-        case kModWheel:
-            engine.setWheel(paramValueInRange(kModWheel));
+        case kModWheelId:
+            engine.setWheel(paramValueInRange(kModWheelId));
             break;
-        case kSustainPedal:
-            engine.setPedal(paramValueInRange(kSustainPedal));
+        case kSustainPedalId:
+            engine.setPedal(paramValueInRange(kSustainPedalId));
             break;
-        case kPitchBend:
-        case kBendRange:
-            engine.setBend(paramValueInRange(kBendRange), paramValueInRange(kPitchBend));
+        case kPitchBendId:
+        case kBendRangeId:
+            engine.setBend(paramValueInRange(kBendRangeId), paramValueInRange(kPitchBendId));
             break;
-        case kVolume:
-            engine.setVolume(paramValueInRange(kVolume));
+        case kVolumeId:
+            engine.setVolume(paramValueInRange(kVolumeId));
             break;
-        case kExpression:
-            engine.setExpression(paramValueInRange(kExpression));
+        case kExpressionId:
+            engine.setExpression(paramValueInRange(kExpressionId));
             break;
         default:
             break;   // the output level is read per render call
@@ -85,9 +73,9 @@ void VSTDSP::render(float*, float*, float* outL, float* outR, int32 count) noexc
     engine.setResponse(requestedResponse());
     // Classic: Volume and Expression are linear gains here; "SoundFont 2.04" plays them through
     // the voices' modulators.
-    float gain = float(paramValueInRange(kOutputLevel));
+    float gain = float(paramValueInRange(kOutputLevelId));
     if (engine.response() == SoundResponse::Classic)
-        gain = gain * float(paramValueInRange(kVolume)) * float(paramValueInRange(kExpression));
+        gain = gain * float(paramValueInRange(kVolumeId)) * float(paramValueInRange(kExpressionId));
     const SynthEngine::RenderReport report = engine.render(outL, outR, count, gain);
     if (report.voiceCountDue)
         publishVoiceCount(report.voiceCount);

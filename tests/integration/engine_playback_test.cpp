@@ -1,6 +1,8 @@
 // The instrument as a DAW hears it: a generated looped sine font handed over the way the
 // controller does it (a controller state naming the file), played through the built bundle.
+#include "controller/ControllerState.h"
 #include "host/PluginHost.h"
+#include "shell/ParameterIds.h"
 #include "support/SignalAnalysis.h"
 #include "support/SoundFontWriter.h"
 #include "support/StateBytes.h"
@@ -307,14 +309,14 @@ TEST_F(EnginePlayback, CraftedFontsAndANonFiniteStateGiveFiniteOutputNoLouderTha
     EXPECT_LE(peakOf({{36, -32768}, {34, -32768}, {38, 32767}}), plain);
     EXPECT_LT(peakOf({{48, 30000}}, {{48, 30000}}), 1e-6);   // a sum past 16 bits is silence, not a wrap
     load();
-    EXPECT_EQ(plugin->setProcessorState(zephra::test::processorStateBytes("1.5-fw 2.1", 0, {{1001, std::nan("")}})), kResultFalse);
+    EXPECT_EQ(plugin->setProcessorState(zephra::test::processorStateBytes(Vst::kStateHeader, 0, {{Vst::kOutputLevelId, std::nan("")}})), kResultFalse);
     EXPECT_NEAR(peakLevel(playNote(69, 24)), plain, plain * 1e-3);
     // Regression: values outside their range are kept as stored, but an Output Level of 1e30
     // reached the host's mix as it was; it plays as the range's end.
     using zephra::test::processorStateBytes;
-    ASSERT_EQ(plugin->setProcessorState(processorStateBytes("1.5-fw 2.1", 0, {{1001, 1e30}, {7, 9.0}})), kResultOk);
+    ASSERT_EQ(plugin->setProcessorState(processorStateBytes(Vst::kStateHeader, 0, {{Vst::kOutputLevelId, 1e30}, {Vst::kVolumeId, 9.0}})), kResultOk);
     const double beyond = peakLevel(playNote(69, 24));
-    ASSERT_EQ(plugin->setProcessorState(processorStateBytes("1.5-fw 2.1", 0, {{1001, 240.0}, {7, 1.0}})), kResultOk);
+    ASSERT_EQ(plugin->setProcessorState(processorStateBytes(Vst::kStateHeader, 0, {{Vst::kOutputLevelId, 240.0}, {Vst::kVolumeId, 1.0}})), kResultOk);
     EXPECT_NEAR(beyond, peakLevel(playNote(69, 24)), plain * 1e-3);
 }
 

@@ -1,5 +1,6 @@
 // The audio thread's promises, through the bundle: no allocation in steady-state processing,
 // and a state restored on the UI thread while the audio thread processes is taken over whole.
+#include "controller/ControllerState.h"
 #include "host/PluginHost.h"
 #include "support/SoundFontWriter.h"
 #include "support/StateBytes.h"
@@ -65,7 +66,7 @@ std::vector<uint8_t> processorState(uint8_t bypass, double value) {
     std::vector<std::pair<int32_t, double>> entries;
     for (int32_t id : {1, 7, 11, 64, 129, 1000, 1001})
         entries.emplace_back(id, value);
-    return zephra::test::processorStateBytes("1.5-fw 2.1", bypass, entries);
+    return zephra::test::processorStateBytes(kStateHeader, bypass, entries);
 }
 
 class BundleRealtime : public ::testing::Test {

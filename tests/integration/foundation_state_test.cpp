@@ -1,7 +1,9 @@
 // The processor's component state through the bundle: its exact bytes, round trips, and
 // refusal of every damaged stream without losing the state already in place.
+#include "controller/ControllerState.h"
 #include "host/PluginHost.h"
 #include "host/VectorStream.h"
+#include "shell/ParameterIds.h"
 #include "support/StateBytes.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +21,7 @@ using zephra::test::appendInt32;
 using zephra::test::processorStateBytes;
 
 const std::vector<std::pair<int32_t, double>> kDefaults = {
-    {1, 0.0}, {7, 1.0}, {11, 1.0}, {64, 0.0}, {129, 0.0}, {1000, 2.0}, {1001, 12.0}};
+    {kModWheelId, 0.0}, {kVolumeId, 1.0}, {kExpressionId, 1.0}, {kSustainPedalId, 0.0}, {kPitchBendId, 0.0}, {kBendRangeId, 2.0}, {kOutputLevelId, 12.0}};
 
 class BundleState : public ::testing::Test {
 protected:
@@ -51,14 +53,14 @@ TEST_F(BundleState, TheDefaultStateIsTheDocumented104Bytes) {
     ASSERT_EQ(bytes.size(), 104u);
     const std::vector<uint8_t> head = {0x0B, 0, 0, 0, '1', '.', '5', '-', 'f', 'w', ' ', '2', '.', '1', 0, 0, 7, 0, 0, 0};
     EXPECT_TRUE(std::equal(head.begin(), head.end(), bytes.begin()));
-    EXPECT_EQ(bytes, processorStateBytes("1.5-fw 2.1", 0, kDefaults));
+    EXPECT_EQ(bytes, processorStateBytes(kStateHeader, 0, kDefaults));
 }
 
 TEST_F(BundleState, TheDefaultStateIsTheSameBeforeSetUp) {
     std::string error;
     auto fresh = Plugin::create(*module, error);
     ASSERT_NE(fresh, nullptr) << error;
-    EXPECT_EQ(fresh->processorState(), processorStateBytes("1.5-fw 2.1", 0, kDefaults));
+    EXPECT_EQ(fresh->processorState(), processorStateBytes(kStateHeader, 0, kDefaults));
 }
 
 TEST_F(BundleState, AStateReadBackGivesTheSameBytes) {
@@ -67,8 +69,8 @@ TEST_F(BundleState, AStateReadBackGivesTheSameBytes) {
     block();
     EXPECT_EQ(state(), defaults);
 
-    const auto changed = processorStateBytes("1.5-fw 2.1", 1,
-        {{1, 0.25}, {7, 0.5}, {11, 0.75}, {64, 2.0}, {129, -1.0}, {1000, 12.0}, {1001, 240.0}});
+    const auto changed = processorStateBytes(kStateHeader, 1,
+        {{kModWheelId, 0.25}, {kVolumeId, 0.5}, {kExpressionId, 0.75}, {kSustainPedalId, 2.0}, {kPitchBendId, -1.0}, {kBendRangeId, 12.0}, {kOutputLevelId, 240.0}});
     ASSERT_EQ(plugin->setProcessorState(changed), kResultOk);
     EXPECT_EQ(state(), changed);   // also before the audio thread has applied it
     block();
@@ -76,32 +78,32 @@ TEST_F(BundleState, AStateReadBackGivesTheSameBytes) {
 }
 
 TEST_F(BundleState, ValuesAreKeptAsStoredWithoutClamping) {
-    const auto outOfRange = processorStateBytes("1.5-fw 2.1", 0,
-        {{1, 5.0}, {7, -3.0}, {11, 1.0}, {64, 0.0}, {129, 0.0}, {1000, 99.5}, {1001, 1e6}});
+    const auto outOfRange = processorStateBytes(kStateHeader, 0,
+        {{kModWheelId, 5.0}, {kVolumeId, -3.0}, {kExpressionId, 1.0}, {kSustainPedalId, 0.0}, {kPitchBendId, 0.0}, {kBendRangeId, 99.5}, {kOutputLevelId, 1e6}});
     ASSERT_EQ(plugin->setProcessorState(outOfRange), kResultOk);
     block();
     EXPECT_EQ(state(), outOfRange);
 }
 
 TEST_F(BundleState, AnUnknownIdIsAddedAndWrittenAsAnEighthEntry) {
-    ASSERT_EQ(plugin->setProcessorState(processorStateBytes("1.5-fw 2.1", 0, {{5000, 3.5}})), kResultOk);
+    ASSERT_EQ(plugin->setProcessorState(processorStateBytes(kStateHeader, 0, {{5000, 3.5}})), kResultOk);
     block();
     std::vector<std::pair<int32_t, double>> expected = kDefaults;
     expected.emplace_back(5000, 3.5);
-    EXPECT_EQ(state(), processorStateBytes("1.5-fw 2.1", 0, expected));
+    EXPECT_EQ(state(), processorStateBytes(kStateHeader, 0, expected));
     EXPECT_EQ(state().size(), 116u);
 }
 
 TEST_F(BundleState, APartialStateChangesOnlyTheEntriesItNames) {
-    ASSERT_EQ(plugin->setProcessorState(processorStateBytes("1.5-fw 2.1", 0, {{7, 0.3}})), kResultOk);
+    ASSERT_EQ(plugin->setProcessorState(processorStateBytes(kStateHeader, 0, {{kVolumeId, 0.3}})), kResultOk);
     block();
     std::vector<std::pair<int32_t, double>> expected = kDefaults;
     expected[1].second = 0.3;
-    EXPECT_EQ(state(), processorStateBytes("1.5-fw 2.1", 0, expected));
+    EXPECT_EQ(state(), processorStateBytes(kStateHeader, 0, expected));
 }
 
 TEST_F(BundleState, AnotherVersionIsRefusedAndChangesNothing) {
-    const auto known = processorStateBytes("1.5-fw 2.1", 1, {{7, 0.5}});
+    const auto known = processorStateBytes(kStateHeader, 1, {{kVolumeId, 0.5}});
     ASSERT_EQ(plugin->setProcessorState(known), kResultOk);
     block();
     const std::vector<uint8_t> before = state();
@@ -117,7 +119,7 @@ TEST_F(BundleState, AnotherVersionIsRefusedAndChangesNothing) {
 TEST_F(BundleState, BadHeaderLengthsAreRefusedAndChangeNothing) {
     const std::vector<uint8_t> before = state();
     for (int32_t length : {0, -1, -11, 0x7FFFFFFF, int32_t(0x80000000), 12, 10, 4096, 1 << 30}) {
-        std::vector<uint8_t> bytes = processorStateBytes("1.5-fw 2.1", 1, {{7, 0.5}});
+        std::vector<uint8_t> bytes = processorStateBytes(kStateHeader, 1, {{kVolumeId, 0.5}});
         std::memcpy(bytes.data(), &length, 4);
         EXPECT_EQ(plugin->setProcessorState(bytes), kResultFalse) << "header length " << length;
     }
@@ -126,10 +128,10 @@ TEST_F(BundleState, BadHeaderLengthsAreRefusedAndChangeNothing) {
 }
 
 TEST_F(BundleState, AHeaderWithoutTerminatingZeroIsReadOverAllItsBytes) {
-    // n = 10 bytes "1.5-fw 2.1" without a zero: the text is all ten bytes, which matches.
+    // n = 10 bytes kStateHeader without a zero: the text is all ten bytes, which matches.
     std::vector<uint8_t> bytes;
     appendInt32(bytes, 10);
-    for (char c : std::string("1.5-fw 2.1"))
+    for (char c : std::string(kStateHeader))
         bytes.push_back(static_cast<uint8_t>(c));
     bytes.push_back(0);
     appendInt32(bytes, 1);
@@ -139,11 +141,11 @@ TEST_F(BundleState, AHeaderWithoutTerminatingZeroIsReadOverAllItsBytes) {
 }
 
 TEST_F(BundleState, EveryTruncationIsRefusedAndTheOldStateIsKept) {
-    const auto known = processorStateBytes("1.5-fw 2.1", 1, {{1, 0.5}, {7, 0.25}, {1001, 24.0}});
+    const auto known = processorStateBytes(kStateHeader, 1, {{kModWheelId, 0.5}, {kVolumeId, 0.25}, {kOutputLevelId, 24.0}});
     ASSERT_EQ(plugin->setProcessorState(known), kResultOk);
     block();
     const std::vector<uint8_t> before = state();
-    const auto other = processorStateBytes("1.5-fw 2.1", 0, kDefaults);
+    const auto other = processorStateBytes(kStateHeader, 0, kDefaults);
     for (size_t length = 0; length < other.size(); ++length) {
         const std::vector<uint8_t> cut(other.begin(), other.begin() + static_cast<long>(length));
         EXPECT_EQ(plugin->setProcessorState(cut), kResultFalse) << "cut at " << length;
@@ -154,7 +156,7 @@ TEST_F(BundleState, EveryTruncationIsRefusedAndTheOldStateIsKept) {
 
 TEST_F(BundleState, AStreamThatFailsToReadIsRefusedAtEveryPosition) {
     const std::vector<uint8_t> before = state();
-    const auto other = processorStateBytes("1.5-fw 2.1", 1, {{7, 0.1}, {11, 0.2}});
+    const auto other = processorStateBytes(kStateHeader, 1, {{kVolumeId, 0.1}, {kExpressionId, 0.2}});
     for (int64_t limit = 0; limit < static_cast<int64_t>(other.size()); ++limit) {
         VectorStream stream(other);
         stream.limitReads(limit, VectorStream::LimitBehaviour::Error);
@@ -166,7 +168,7 @@ TEST_F(BundleState, AStreamThatFailsToReadIsRefusedAtEveryPosition) {
 
 TEST_F(BundleState, ACountLargerThanTheEntriesIsRefused) {
     const std::vector<uint8_t> before = state();
-    std::vector<uint8_t> bytes = processorStateBytes("1.5-fw 2.1", 0, {{7, 0.5}, {11, 0.5}});
+    std::vector<uint8_t> bytes = processorStateBytes(kStateHeader, 0, {{kVolumeId, 0.5}, {kExpressionId, 0.5}});
     const int32_t three = 3;
     std::memcpy(bytes.data() + 16, &three, 4);
     EXPECT_EQ(plugin->setProcessorState(bytes), kResultFalse);
@@ -181,7 +183,7 @@ TEST_F(BundleState, ACountLargerThanTheEntriesIsRefused) {
 }
 
 TEST_F(BundleState, EverySingleByteCorruptionGivesAnAnswerAndKeepsTheProcessorWorking) {
-    const auto good = processorStateBytes("1.5-fw 2.1", 0, kDefaults);
+    const auto good = processorStateBytes(kStateHeader, 0, kDefaults);
     for (size_t position = 0; position < good.size(); ++position) {
         for (uint8_t value : {uint8_t(0x00), uint8_t(0x7F), uint8_t(0x80), uint8_t(0xFF)}) {
             std::vector<uint8_t> bytes = good;
@@ -207,15 +209,15 @@ TEST_F(BundleState, ANullStreamIsRefused) {
 }
 
 TEST_F(BundleState, TheControllerFollowsTheProcessorState) {
-    const auto changed = processorStateBytes("1.5-fw 2.1", 0,
-        {{1, 0.0}, {7, 0.5}, {11, 1.0}, {64, 0.0}, {129, 0.0}, {1000, 2.0}, {1001, 12.0}});
+    const auto changed = processorStateBytes(kStateHeader, 0,
+        {{kModWheelId, 0.0}, {kVolumeId, 0.5}, {kExpressionId, 1.0}, {kSustainPedalId, 0.0}, {kPitchBendId, 0.0}, {kBendRangeId, 2.0}, {kOutputLevelId, 12.0}});
     ASSERT_EQ(plugin->setProcessorState(changed), kResultOk);
     ASSERT_EQ(plugin->setControllerComponentState(changed), kResultOk);
     EXPECT_DOUBLE_EQ(plugin->controller()->getParamNormalized(7), 0.5);
 }
 
 TEST_F(BundleState, StateSurvivesActivationAndProcessingCycles) {
-    const auto changed = processorStateBytes("1.5-fw 2.1", 1, {{7, 0.5}, {1001, 48.0}});
+    const auto changed = processorStateBytes(kStateHeader, 1, {{kVolumeId, 0.5}, {kOutputLevelId, 48.0}});
     ASSERT_EQ(plugin->setProcessorState(changed), kResultOk);
     block();
     const std::vector<uint8_t> expected = state();
@@ -236,7 +238,7 @@ TEST_F(BundleState, StateSurvivesActivationAndProcessingCycles) {
 // The response lives after the entries, written only for "SoundFont 2.04", so a "Classic"
 // state is what every build wrote, and a build that does not know the field reads past it.
 TEST_F(BundleState, TheSoundFont204ResponseRoundTripsAsAnExtraFieldAndClassicStays104Bytes) {
-    const std::vector<uint8_t> classic = processorStateBytes("1.5-fw 2.1", 0, kDefaults);
+    const std::vector<uint8_t> classic = processorStateBytes(kStateHeader, 0, kDefaults);
     std::vector<uint8_t> soundFont = classic;
     soundFont.insert(soundFont.end(), {1, 0, 0, 0, 4, 0, 0, 0, 1, 0, 0, 0});
     ASSERT_EQ(plugin->setProcessorState(soundFont), kResultOk);

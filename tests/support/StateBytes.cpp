@@ -1,5 +1,6 @@
 #include "support/StateBytes.h"
 
+#include "controller/ControllerState.h"
 #include "platform/Text.h"
 
 #include <cstring>
@@ -40,31 +41,10 @@ std::vector<uint8_t> processorStateBytes(const std::string& header, uint8_t bypa
 
 std::vector<uint8_t> controllerStateNaming(const std::string& path, const int32_t* presetIndex)
 {
-    std::vector<uint8_t> bytes;
-    const std::string header = "1.5-fw 2.1";
-    appendInt32(bytes, static_cast<int32_t>(header.size() + 1));
-    bytes.insert(bytes.end(), header.begin(), header.end());
-    bytes.push_back(0);
-
-    const std::u16string wide = Steinberg::Vst::pathFromBytes(path);   // bytes that are not UTF-8 kept
-    appendInt32(bytes, 1);   // one remembered path
-    appendInt32(bytes, 1);   // file ID
-    appendInt32(bytes, static_cast<int32_t>(wide.size() + 1));
-    for (char16_t unit : wide) {
-        bytes.push_back(static_cast<uint8_t>(unit & 0xFF));
-        bytes.push_back(static_cast<uint8_t>(unit >> 8));
-    }
-    bytes.push_back(0);
-    bytes.push_back(0);
-
-    appendInt32(bytes, presetIndex ? 1 : 0);   // option blobs: the preset index
-    if (presetIndex) {
-        appendInt32(bytes, 1);
-        appendInt32(bytes, 4);
-        appendInt32(bytes, *presetIndex);
-    }
-    appendInt32(bytes, 0);   // no string lists
-    return bytes;
+    // The path's bytes kept as they are, also those that are not UTF-8.
+    return Steinberg::Vst::soundFontControllerState(
+        Steinberg::Vst::pathFromBytes(path),
+        presetIndex ? std::optional<int32_t>(*presetIndex) : std::nullopt);
 }
 
 } // namespace test

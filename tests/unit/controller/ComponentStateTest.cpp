@@ -1,4 +1,6 @@
 // Mirroring the processor's state stream into the parameter objects.
+#include "controller/ControllerState.h"
+#include "shell/ParameterIds.h"
 #include "ControllerTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +10,7 @@ using namespace zephra::test;
 namespace {
 // A processor state: header, bypass byte, the pairs, and some extra state after them.
 std::vector<uint8_t> processorState(uint8_t bypass, const std::vector<std::pair<int32_t, double>>& values,
-                                    const std::string& header = "1.5-fw 2.1")
+                                    const std::string& header = kStateHeader)
 {
     std::vector<uint8_t> bytes;
     putHeader(bytes, header);
@@ -22,7 +24,7 @@ std::vector<uint8_t> processorState(uint8_t bypass, const std::vector<std::pair<
 }
 
 const std::vector<std::pair<int32_t, double>> changed = {
-    {1, 0.25}, {7, 0.5}, {11, 0.75}, {64, 1.0}, {129, -0.5}, {1000, 7.0}, {1001, 24.0}};
+    {kModWheelId, 0.25}, {kVolumeId, 0.5}, {kExpressionId, 0.75}, {kSustainPedalId, 1.0}, {kPitchBendId, -0.5}, {kBendRangeId, 7.0}, {kOutputLevelId, 24.0}};
 
 std::vector<double> allValues(MyVSTController& controller)
 {
@@ -32,6 +34,11 @@ std::vector<double> allValues(MyVSTController& controller)
     return values;
 }
 } // namespace
+
+TEST(ComponentState, BothStreamsBeginWithTheDescriptionsCombinedVersion)
+{
+    EXPECT_EQ(filledDescription().combinedVersion(), kStateHeader);
+}
 
 TEST(ComponentState, PlainValuesAreConvertedByEachParameter)
 {
@@ -57,7 +64,7 @@ TEST(ComponentState, AnyNonZeroBypassByteMeansOn)
 TEST(ComponentState, UnknownIdsAndTrailingExtraStateAreIgnored)
 {
     ControllerFixture fixture;
-    std::vector<uint8_t> bytes = processorState(0, {{5000, 3.0}, {7, 0.5}});
+    std::vector<uint8_t> bytes = processorState(0, {{5000, 3.0}, {kVolumeId, 0.5}});
     bytes.insert(bytes.end(), {1, 2, 3, 4, 5});
     ASSERT_EQ(setComponentState(*fixture.controller, bytes), kResultOk);
     EXPECT_DOUBLE_EQ(fixture.controller->getParamNormalized(7), 0.5);
@@ -74,7 +81,7 @@ TEST(ComponentStateBadInput, OtherVersionIsRefusedAndChangesNothing)
 TEST(ComponentStateBadInput, EveryTruncationIsRefusedAndChangesNothing)
 {
     ControllerFixture fixture;
-    ASSERT_EQ(setComponentState(*fixture.controller, processorState(0, {{1, 0.75}})), kResultOk);
+    ASSERT_EQ(setComponentState(*fixture.controller, processorState(0, {{kModWheelId, 0.75}})), kResultOk);
     const std::vector<double> before = allValues(*fixture.controller);
     const std::vector<uint8_t> full = processorState(1, changed);
     for (size_t length = 0; length < full.size(); ++length) {
@@ -109,7 +116,7 @@ TEST(ComponentStateBadInput, NonFiniteValuesAreRefused)
     // Guards against NaN reaching a parameter (the SDK's clamp lets NaN through).
     ControllerFixture fixture;
     const std::vector<double> before = allValues(*fixture.controller);
-    EXPECT_EQ(setComponentState(*fixture.controller, processorState(0, {{1, 0.5}, {7, std::nan("")}})), kResultFalse);
+    EXPECT_EQ(setComponentState(*fixture.controller, processorState(0, {{kModWheelId, 0.5}, {kVolumeId, std::nan("")}})), kResultFalse);
     EXPECT_EQ(setComponentState(*fixture.controller, processorState(0, {{1001, INFINITY}})), kResultFalse);
     EXPECT_EQ(allValues(*fixture.controller), before);
 }
@@ -117,7 +124,7 @@ TEST(ComponentStateBadInput, NonFiniteValuesAreRefused)
 TEST(ComponentStateBadInput, OutOfRangePlainValuesAreClampedIntoTheParameter)
 {
     ControllerFixture fixture;
-    ASSERT_EQ(setComponentState(*fixture.controller, processorState(0, {{1, 9.0}, {129, -7.0}, {1001, -3.0}, {64, 2.0}})), kResultOk);
+    ASSERT_EQ(setComponentState(*fixture.controller, processorState(0, {{kModWheelId, 9.0}, {kPitchBendId, -7.0}, {kOutputLevelId, -3.0}, {kSustainPedalId, 2.0}})), kResultOk);
     EXPECT_EQ(fixture.controller->getParamNormalized(1), 1.0);
     EXPECT_EQ(fixture.controller->getParamNormalized(129), 0.0);
     EXPECT_EQ(fixture.controller->getParamNormalized(1001), 0.0);

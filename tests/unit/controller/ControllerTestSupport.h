@@ -2,6 +2,7 @@
 // A controller under test with a host context and a recording processor-side peer, plus
 // stream helpers. The peer receives messages synchronously, as the controller's send runs.
 // Threads: the test's thread. Not real-time safe.
+#include "controller/ControllerState.h"
 #include "controller/MyVSTController.h"
 #include "processor/InFlightSynthLists.h"
 #include "shell/ParameterRegistry.h"
@@ -139,7 +140,7 @@ inline void putDouble(std::vector<uint8_t>& out, double value)
     std::memcpy(&bits, &value, 8);
     for (int i = 0; i < 8; ++i) out.push_back(static_cast<uint8_t>(bits >> (8 * i)));
 }
-inline void putHeader(std::vector<uint8_t>& out, const std::string& text = "1.5-fw 2.1")
+inline void putHeader(std::vector<uint8_t>& out, const std::string& text = kStateHeader)
 {
     putInt32(out, static_cast<int32_t>(text.size() + 1));
     out.insert(out.end(), text.begin(), text.end());

@@ -1,5 +1,8 @@
 #include "ProcessorTestSupport.h"
 
+#include "controller/ControllerState.h"
+#include "shell/ParameterIds.h"
+
 #include <cstring>
 
 namespace zephra::test {
@@ -163,12 +166,13 @@ std::vector<uint8_t> defaultStateBytes()
 {
     std::vector<uint8_t> out;
     putInt32(out, 11);
-    const char header[] = "1.5-fw 2.1";
+    const char* const header = kStateHeader;
     out.insert(out.end(), header, header + 11);   // with its terminating zero
     out.push_back(0);                              // bypass
     putInt32(out, 7);
-    const std::pair<int32, double> entries[] = {{1, 0.0},   {7, 1.0},    {11, 1.0},   {64, 0.0},
-                                                {129, 0.0}, {1000, 2.0}, {1001, 12.0}};
+    const std::pair<int32, double> entries[] = {
+        {kModWheelId, 0.0},  {kVolumeId, 1.0},    {kExpressionId, 1.0},    {kSustainPedalId, 0.0},
+        {kPitchBendId, 0.0}, {kBendRangeId, 2.0}, {kOutputLevelId, 12.0}};
     for (const auto& [id, value] : entries) {
         putInt32(out, id);
         putDouble(out, value);

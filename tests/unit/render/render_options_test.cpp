@@ -1,6 +1,6 @@
 // Command-line parsing: defaults, both value spellings, and a reason for every bad option.
-#include "ControllerStateBytes.h"
 #include "Options.h"
+#include "controller/ControllerState.h"
 
 #include <gtest/gtest.h>
 
@@ -101,7 +101,7 @@ TEST(RenderOptions, PresetAndBankProgramExcludeEachOther) {
 }
 
 TEST(ControllerStateBytes, HoldsThePathAndPresetIndexUnderFileIdOne) {
-    const std::vector<uint8_t> bytes = soundFontControllerState(u"/a", 3);
+    const std::vector<uint8_t> bytes = Steinberg::Vst::soundFontControllerState(u"/a", 3);
     const std::vector<uint8_t> expected{
         11, 0, 0, 0, '1', '.', '5', '-', 'f', 'w', ' ', '2', '.', '1', 0,  // header
         1, 0, 0, 0, 1, 0, 0, 0, 3, 0, 0, 0, '/', 0, 'a', 0, 0, 0,         // one path, ID 1, 3 units

@@ -97,6 +97,14 @@ TEST_F(PresetCatalogTest, EqualRowsLeadToTheLaterPresetAsInTheEditor) {
     EXPECT_EQ(catalog.find(0, 0), 0);
 }
 
+TEST_F(PresetCatalogTest, RowsShowWindows1252NamesAsTheEditorDoes) {
+    PresetCatalog catalog;
+    std::string error;
+    ASSERT_TRUE(catalog.load(write(zephra::test::buildSoundFont(fontWithPresets({{"Caf\xE9", 0, 0}}))), error));
+    EXPECT_EQ(catalog.sortedRows().front().row, "000:000 - Caf\xC3\xA9");
+    EXPECT_EQ(catalog.entry(0)->name, "Caf\xE9");   // the stored bytes stay as they are
+}
+
 TEST_F(PresetCatalogTest, FileWithoutPresetsIsRefused) {
     PresetCatalog catalog;
     std::string error;
