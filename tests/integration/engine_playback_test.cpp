@@ -309,8 +309,8 @@ TEST_F(EnginePlayback, CraftedFontsAndANonFiniteStateGiveFiniteOutputNoLouderTha
     load();
     EXPECT_EQ(plugin->setProcessorState(zephra::test::processorStateBytes("1.5-fw 2.1", 0, {{1001, std::nan("")}})), kResultFalse);
     EXPECT_NEAR(peakLevel(playNote(69, 24)), plain, plain * 1e-3);
-    // Regression: values outside their range are kept as stored, but an Output Level of 1e30
-    // reached the host's mix as it was; it plays as the range's end.
+    // Values outside their range are kept as stored, but an Output Level of 1e30 plays as the
+    // range's end and never reaches the host's mix as it is.
     using zephra::test::processorStateBytes;
     ASSERT_EQ(plugin->setProcessorState(processorStateBytes("1.5-fw 2.1", 0, {{1001, 1e30}, {7, 9.0}})), kResultOk);
     const double beyond = peakLevel(playNote(69, 24));
