@@ -60,9 +60,7 @@ unset ASAN_OPTIONS UBSAN_OPTIONS
 echo "== Concurrency tests under ThreadSanitizer"
 cmake -S "$ROOT" -B "$ROOT/build-tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHRA_TSAN=ON -DZEPHRA_BENCH=OFF \
   -DZEPHRA_WERROR=ON
-cmake --build "$ROOT/build-tsan" -j"$JOBS" --target unit_processor_test unit_synth unit_controller_test zephra_plugin \
-  integration_foundation_timing_test integration_engine_playback_test integration_foundation_messages_test \
-  integration_editor_test zephra-render integration_render_audio_test unit_soundfont_test
+cmake --build "$ROOT/build-tsan" -j"$JOBS" --target zephra_concurrency_suites
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$ROOT/scripts/tsan.supp"
 run_suites "$ROOT/build-tsan" --timeout 900 -L concurrency
 unset TSAN_OPTIONS

@@ -4,6 +4,7 @@
 #include "support/SignalAnalysis.h"
 #include "support/SoundFontWriter.h"
 #include "support/StateBytes.h"
+#include "support/BundleFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -26,15 +27,14 @@ namespace {
 
 constexpr int32_t kBlock = 512;
 
-class EnginePlayback : public ::testing::Test {
+class EnginePlayback : public zephra::test::BundleFixture {
 protected:
     void load(const zephra::test::SineFontOptions& options = {}, double sampleRate = 44100.0)
     {
+        BundleFixture::SetUp();
+        if (HasFatalFailure())
+            return;
         std::string error;
-        module = Module::load(ZEPHRA_BUNDLE_PATH, error);
-        ASSERT_NE(module, nullptr) << error;
-        plugin = Plugin::create(*module, error);
-        ASSERT_NE(plugin, nullptr) << error;
         fontPath = std::string(ZEPHRA_BINARY_DIR) + "/engine_playback_" + std::to_string(getpid()) + "_" +
                    ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".sf2";
         ASSERT_TRUE(zephra::test::writeFile(fontPath, zephra::test::makeSineSoundFont(options)));
@@ -65,8 +65,6 @@ protected:
         return left;
     }
 
-    std::shared_ptr<Module> module;
-    std::unique_ptr<Plugin> plugin;
     std::string fontPath;
 };
 

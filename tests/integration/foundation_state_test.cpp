@@ -3,6 +3,7 @@
 #include "host/PluginHost.h"
 #include "host/VectorStream.h"
 #include "support/StateBytes.h"
+#include "support/BundleFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -21,14 +22,13 @@ using zephra::test::processorStateBytes;
 const std::vector<std::pair<int32_t, double>> kDefaults = {
     {1, 0.0}, {7, 1.0}, {11, 1.0}, {64, 0.0}, {129, 0.0}, {1000, 2.0}, {1001, 12.0}};
 
-class BundleState : public ::testing::Test {
+class BundleState : public zephra::test::BundleFixture {
 protected:
     void SetUp() override {
+        BundleFixture::SetUp();
+        if (HasFatalFailure())
+            return;
         std::string error;
-        module = Module::load(ZEPHRA_BUNDLE_PATH, error);
-        ASSERT_NE(module, nullptr) << error;
-        plugin = Plugin::create(*module, error);
-        ASSERT_NE(plugin, nullptr) << error;
         ASSERT_TRUE(plugin->setup(44100.0, 64, &error)) << error;
     }
 
@@ -41,9 +41,6 @@ protected:
 
     // A block lets the audio thread pick up a restored state, as it would in a host.
     void block() { plugin->process(64); }
-
-    std::shared_ptr<Module> module;
-    std::unique_ptr<Plugin> plugin;
 };
 
 TEST_F(BundleState, TheDefaultStateIsTheDocumented104Bytes) {
