@@ -2,9 +2,7 @@
 # over few samples, loaded through the built bundle as a DAW does, beside libfluidsynth in the
 # same run. `memory_bench` prints the figures against their targets; `--smoke` runs a small
 # generated font once; `--font PATH BANK PROGRAM` measures another preset.
-find_package(PkgConfig REQUIRED)
-pkg_check_modules(FLUIDSYNTH IMPORTED_TARGET fluidsynth)
-if(TARGET zephra_render_core AND TARGET zephra_test_support AND TARGET zephra_plugin AND FLUIDSYNTH_FOUND)
+if(ZEPHRA_TESTS AND FLUIDSYNTH_FOUND)
   add_executable(memory_bench ${CMAKE_CURRENT_LIST_DIR}/memory_bench.cpp)
   target_link_libraries(memory_bench PRIVATE zephra_render_core zephra_soundfont zephra_test_support
                         PkgConfig::FLUIDSYNTH)

@@ -1,8 +1,6 @@
 # The two responses against FluidSynth over every bank-0 preset of the Debian General MIDI
 # fonts (levels, velocity and Volume spans). `response_report --smoke` is a quick check.
-find_package(PkgConfig REQUIRED)
-pkg_check_modules(FLUIDSYNTH IMPORTED_TARGET fluidsynth)
-if(TARGET zephra_synth_core AND TARGET zephra_soundfont AND FLUIDSYNTH_FOUND)
+if(FLUIDSYNTH_FOUND)
   add_executable(response_report ${CMAKE_CURRENT_LIST_DIR}/response_report.cpp)
   target_include_directories(response_report PRIVATE ${CMAKE_CURRENT_LIST_DIR})
   target_link_libraries(response_report PRIVATE zephra_synth_core zephra_soundfont PkgConfig::FLUIDSYNTH)

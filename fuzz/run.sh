@@ -14,7 +14,7 @@ build=${2:-$root/build-fuzz}
 targets="soundfont wav vorbis component_state controller_state processor_messages midi_file"
 
 CC=clang-14 CXX=clang++-14 cmake -S "$root" -B "$build" -DZEPHRA_FUZZ=ON -DZEPHRA_TESTS=OFF \
-  -DZEPHRA_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  -DZEPHRA_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHRA_WERROR="${ZEPHRA_WERROR:-OFF}" >/dev/null
 cmake --build "$build" -j2 --target $(for t in $targets; do printf '%s_fuzz ' "$t"; done) fuzz_make_seeds >/dev/null
 
 for t in $targets; do mkdir -p "$build/corpus/$t"; done

@@ -15,32 +15,27 @@ PASSED=0
 FAILED=0
 LOGS=$(mktemp -d)
 trap 'rm -rf "$LOGS"' EXIT
+. scripts/lib.sh
+# Every build here treats a warning as an error (the fuzz build too, through fuzz/run.sh).
+export ZEPHRA_WERROR=ON
 
-# Runs ctest on one build folder and adds its counts to the totals.
-run_ctest() {
+# Runs ctest on one build folder (run_ctest, scripts/lib.sh) and stops at the first failure.
+run_suites() {
   local build=$1; shift
-  local log="$LOGS/$(basename "$build").log"
-  local status=0
-  ctest --test-dir "$build" --output-on-failure -j"$JOBS" "$@" 2>&1 | tee "$log" || status=$?
-  local total failed
-  total=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -n 1)
-  failed=$(sed -n 's/.*, \([0-9]*\) tests failed out of.*/\1/p' "$log" | tail -n 1)
-  PASSED=$((PASSED + ${total:-0} - ${failed:-0}))
-  FAILED=$((FAILED + ${failed:-0}))
-  if [ "$status" != 0 ] || [ -z "$total" ]; then
-    echo "tests: $PASSED passed, $((FAILED > 0 ? FAILED : 1)) failed"
+  run_ctest "$(basename "$build")" "$build" -j"$JOBS" "$@" || {
+    echo "tests: $PASSED passed, $FAILED failed"
     exit 1
-  fi
+  }
 }
 
 scripts/deps.sh
 
 echo "== Build (RelWithDebInfo)"
-cmake -S "$ROOT" -B "$ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S "$ROOT" -B "$ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHRA_WERROR=ON
 cmake --build "$ROOT/build" -j"$JOBS"
 
 echo "== Tests"
-run_ctest "$ROOT/build" --timeout 600
+run_suites "$ROOT/build" --timeout 600
 
 echo "== Steinberg's validator and editor host on the bundle"
 status=0
@@ -55,20 +50,19 @@ if [ "$status" != 0 ] || [ -z "$toolsPassed" ]; then
 fi
 
 echo "== Tests under ASan/UBSan"
-cmake -S "$ROOT" -B "$ROOT/build-asan" -DCMAKE_BUILD_TYPE=Debug -DZEPHRA_SANITIZE=ON -DZEPHRA_BENCH=OFF
+cmake -S "$ROOT" -B "$ROOT/build-asan" -DCMAKE_BUILD_TYPE=Debug -DZEPHRA_SANITIZE=ON -DZEPHRA_BENCH=OFF \
+  -DZEPHRA_WERROR=ON
 cmake --build "$ROOT/build-asan" -j"$JOBS"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-run_ctest "$ROOT/build-asan" --timeout 900
+run_suites "$ROOT/build-asan" --timeout 900
 unset ASAN_OPTIONS UBSAN_OPTIONS
 
 echo "== Concurrency tests under ThreadSanitizer"
-cmake -S "$ROOT" -B "$ROOT/build-tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHRA_TSAN=ON -DZEPHRA_BENCH=OFF
-cmake --build "$ROOT/build-tsan" -j"$JOBS" --target unit_processor_test unit_synth unit_controller_test zephra_plugin \
-  integration_foundation_timing_test integration_engine_playback_test integration_foundation_messages_test \
-  integration_editor_test zephra-render integration_render_audio_test unit_soundfont_test
+cmake -S "$ROOT" -B "$ROOT/build-tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHRA_TSAN=ON -DZEPHRA_BENCH=OFF \
+  -DZEPHRA_WERROR=ON
+cmake --build "$ROOT/build-tsan" -j"$JOBS" --target zephra_concurrency_suites
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$ROOT/scripts/tsan.supp"
-run_ctest "$ROOT/build-tsan" --timeout 900 \
-  -R 'StateHandOver|SoundHandOver|SoundMailbox|InFlightRegistry|Reports\.|EnginePlayback\.Reports|ControllerMessagesOffTheUiThread|BundleTiming|LoadFile\.WithAnEditorOpen|BundleMessages\.ASoundFontIsHandedOver|PlayerEditor\.AHeldNote|RenderAudio\.BlockSizesAndJobs|StreamsDecodedOnSeveralThreads|AnExceptionInOneStream'
+run_suites "$ROOT/build-tsan" --timeout 900 -L concurrency
 unset TSAN_OPTIONS
 
 echo "== Fuzzing smoke run"

@@ -11,6 +11,7 @@
 #include "pluginterfaces/gui/iplugview.h"
 #include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
 #include "pluginterfaces/vst/ivstmessage.h"
+#include "support/BundleFixture.h"
 
 #include <cairo.h>
 #include <gtest/gtest.h>
@@ -45,15 +46,14 @@ namespace {
 
 constexpr int32_t kBlock = 512;
 
-class PlayerEditor : public ::testing::Test {
+class PlayerEditor : public zephra::test::BundleFixture {
 protected:
     void SetUp() override
     {
+        BundleFixture::SetUp();
+        if (HasFatalFailure())
+            return;
         std::string error;
-        module = Module::load(ZEPHRA_BUNDLE_PATH, error);
-        ASSERT_NE(module, nullptr) << error;
-        plugin = Plugin::create(*module, error);
-        ASSERT_NE(plugin, nullptr) << error;
         ASSERT_TRUE(plugin->setup(44100.0, kBlock, &error)) << error;
         fontPath = scratch("font.sf2");
         ASSERT_TRUE(zephra::test::writeFile(fontPath, zephra::test::makePianoDrumsOrganFont()));
@@ -176,8 +176,6 @@ protected:
         message->release();
     }
 
-    std::shared_ptr<Module> module;
-    std::unique_ptr<Plugin> plugin;
     IPlugView* view = nullptr;
     IOffscreenEditor* editor = nullptr;
     std::string fontPath;

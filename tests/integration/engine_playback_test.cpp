@@ -6,6 +6,7 @@
 #include "support/SignalAnalysis.h"
 #include "support/SoundFontWriter.h"
 #include "support/StateBytes.h"
+#include "support/BundleFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -28,15 +29,14 @@ namespace {
 
 constexpr int32_t kBlock = 512;
 
-class EnginePlayback : public ::testing::Test {
+class EnginePlayback : public zephra::test::BundleFixture {
 protected:
     void load(const zephra::test::SineFontOptions& options = {}, double sampleRate = 44100.0)
     {
+        BundleFixture::SetUp();
+        if (HasFatalFailure())
+            return;
         std::string error;
-        module = Module::load(ZEPHRA_BUNDLE_PATH, error);
-        ASSERT_NE(module, nullptr) << error;
-        plugin = Plugin::create(*module, error);
-        ASSERT_NE(plugin, nullptr) << error;
         fontPath = std::string(ZEPHRA_BINARY_DIR) + "/engine_playback_" + std::to_string(getpid()) + "_" +
                    ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".sf2";
         ASSERT_TRUE(zephra::test::writeFile(fontPath, zephra::test::makeSineSoundFont(options)));
@@ -67,8 +67,6 @@ protected:
         return left;
     }
 
-    std::shared_ptr<Module> module;
-    std::unique_ptr<Plugin> plugin;
     std::string fontPath;
 };
 
@@ -311,8 +309,8 @@ TEST_F(EnginePlayback, CraftedFontsAndANonFiniteStateGiveFiniteOutputNoLouderTha
     load();
     EXPECT_EQ(plugin->setProcessorState(zephra::test::processorStateBytes(Vst::kStateHeader, 0, {{Vst::kOutputLevelId, std::nan("")}})), kResultFalse);
     EXPECT_NEAR(peakLevel(playNote(69, 24)), plain, plain * 1e-3);
-    // Regression: values outside their range are kept as stored, but an Output Level of 1e30
-    // reached the host's mix as it was; it plays as the range's end.
+    // Values outside their range are kept as stored, but an Output Level of 1e30 plays as the
+    // range's end and never reaches the host's mix as it is.
     using zephra::test::processorStateBytes;
     ASSERT_EQ(plugin->setProcessorState(processorStateBytes(Vst::kStateHeader, 0, {{Vst::kOutputLevelId, 1e30}, {Vst::kVolumeId, 9.0}})), kResultOk);
     const double beyond = peakLevel(playNote(69, 24));

@@ -7,6 +7,7 @@
 #include "host/PluginHost.h"
 #include "support/SoundFontWriter.h"
 #include "support/StateBytes.h"
+#include "support/BundleFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -120,15 +121,14 @@ long heapCallsDuring(Work&& work)
     return heapCalls.load();
 }
 
-class EngineRealtime : public ::testing::Test {
+class EngineRealtime : public zephra::test::BundleFixture {
 protected:
     void SetUp() override
     {
+        BundleFixture::SetUp();
+        if (HasFatalFailure())
+            return;
         std::string error;
-        module = Module::load(ZEPHRA_BUNDLE_PATH, error);
-        ASSERT_NE(module, nullptr) << error;
-        plugin = Plugin::create(*module, error);
-        ASSERT_NE(plugin, nullptr) << error;
         fontPath = std::string(ZEPHRA_BINARY_DIR) + "/engine_realtime_" + std::to_string(getpid()) + ".sf2";
         zephra::test::SineFontOptions options;
         options.presetCount = 3;
@@ -148,8 +148,6 @@ protected:
         std::remove(fontPath.c_str());
     }
 
-    std::shared_ptr<Module> module;
-    std::unique_ptr<Plugin> plugin;
     std::string fontPath;
 };
 

@@ -2,6 +2,7 @@
 #include "host/PluginHost.h"
 
 #include "pluginterfaces/vst/vstspeaker.h"
+#include "support/BundleFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -11,16 +12,8 @@ using namespace zephra::host;
 
 namespace {
 
-class BundleBuses : public ::testing::Test {
+class BundleBuses : public zephra::test::BundleFixture {
 protected:
-    void SetUp() override {
-        std::string error;
-        module = Module::load(ZEPHRA_BUNDLE_PATH, error);
-        ASSERT_NE(module, nullptr) << error;
-        plugin = Plugin::create(*module, error);
-        ASSERT_NE(plugin, nullptr) << error;
-    }
-
     BusInfo busInfo(MediaType type, BusDirection direction, int32 index, tresult& result) {
         BusInfo info{};
         result = plugin->component()->getBusInfo(type, direction, index, info);
@@ -36,9 +29,6 @@ protected:
         EXPECT_EQ(plugin->processor()->getBusArrangement(direction, 0, result), kResultOk);
         return result;
     }
-
-    std::shared_ptr<Module> module;
-    std::unique_ptr<Plugin> plugin;
 };
 
 TEST_F(BundleBuses, OneStereoAudioInputAndOutput) {

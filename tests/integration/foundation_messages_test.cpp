@@ -8,6 +8,7 @@
 #include "pluginterfaces/vst/ivsthostapplication.h"
 #include "pluginterfaces/vst/ivstmessage.h"
 #include "support/StateBytes.h"
+#include "support/BundleFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -25,14 +26,13 @@ namespace {
 using zephra::test::appendInt32;
 using zephra::test::controllerStateNaming;
 
-class BundleMessages : public ::testing::Test {
+class BundleMessages : public zephra::test::BundleFixture {
 protected:
     void SetUp() override {
+        BundleFixture::SetUp();
+        if (HasFatalFailure())
+            return;
         std::string error;
-        module = Module::load(ZEPHRA_BUNDLE_PATH, error);
-        ASSERT_NE(module, nullptr) << error;
-        plugin = Plugin::create(*module, error);
-        ASSERT_NE(plugin, nullptr) << error;
         ASSERT_TRUE(plugin->setup(44100.0, 512, &error)) << error;
         ASSERT_EQ(plugin->component()->queryInterface(IConnectionPoint::iid, reinterpret_cast<void**>(&processorPoint)), kResultOk);
         fontPath = ::testing::TempDir() + "zephra_messages_" + std::to_string(getpid()) + ".sf2";
@@ -80,8 +80,6 @@ protected:
         return found;
     }
 
-    std::shared_ptr<Module> module;
-    std::unique_ptr<Plugin> plugin;
     IConnectionPoint* processorPoint = nullptr;
     std::string fontPath;
 };

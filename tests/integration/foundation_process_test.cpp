@@ -1,6 +1,7 @@
 // What hosts and conformance checkers do with process, through the bundle: odd buffers, null
 // lists, every block size, clock edge cases, bypass, and activation cycles.
 #include "host/PluginHost.h"
+#include "support/BundleFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -24,14 +25,13 @@ std::vector<float> ramp(size_t count, float scale) {
     return samples;
 }
 
-class BundleProcess : public ::testing::Test {
+class BundleProcess : public zephra::test::BundleFixture {
 protected:
     void SetUp() override {
+        BundleFixture::SetUp();
+        if (HasFatalFailure())
+            return;
         std::string error;
-        module = Module::load(ZEPHRA_BUNDLE_PATH, error);
-        ASSERT_NE(module, nullptr) << error;
-        plugin = Plugin::create(*module, error);
-        ASSERT_NE(plugin, nullptr) << error;
         ASSERT_TRUE(plugin->setup(44100.0, kMaxBlock, &error)) << error;
     }
 
@@ -47,9 +47,6 @@ protected:
         const std::vector<uint8_t> state = plugin->processorState();
         return state.size() > 15 ? state[15] : 0xEE;
     }
-
-    std::shared_ptr<Module> module;
-    std::unique_ptr<Plugin> plugin;
 };
 
 TEST_F(BundleProcess, ABlockOfZeroSamplesIsAccepted) {

@@ -4,6 +4,7 @@
 #include "host/PluginHost.h"
 #include "support/SoundFontWriter.h"
 #include "support/StateBytes.h"
+#include "support/BundleFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -69,14 +70,13 @@ std::vector<uint8_t> processorState(uint8_t bypass, double value) {
     return zephra::test::processorStateBytes(kStateHeader, bypass, entries);
 }
 
-class BundleRealtime : public ::testing::Test {
+class BundleRealtime : public zephra::test::BundleFixture {
 protected:
     void SetUp() override {
+        BundleFixture::SetUp();
+        if (HasFatalFailure())
+            return;
         std::string error;
-        module = Module::load(ZEPHRA_BUNDLE_PATH, error);
-        ASSERT_NE(module, nullptr) << error;
-        plugin = Plugin::create(*module, error);
-        ASSERT_NE(plugin, nullptr) << error;
         ASSERT_TRUE(plugin->setup(44100.0, 512, &error)) << error;
         fontPath = ::testing::TempDir() + "zephra_realtime_" + std::to_string(getpid()) + ".sf2";
         zephra::test::SineFontOptions options;
@@ -118,8 +118,6 @@ protected:
         plugin->process(512, block.changes, block.notes, index % 5 ? &block.context : nullptr);
     }
 
-    std::shared_ptr<Module> module;
-    std::unique_ptr<Plugin> plugin;
     std::string fontPath;
 };
 

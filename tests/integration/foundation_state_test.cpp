@@ -5,6 +5,7 @@
 #include "host/VectorStream.h"
 #include "shell/ParameterIds.h"
 #include "support/StateBytes.h"
+#include "support/BundleFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -23,14 +24,13 @@ using zephra::test::processorStateBytes;
 const std::vector<std::pair<int32_t, double>> kDefaults = {
     {kModWheelId, 0.0}, {kVolumeId, 1.0}, {kExpressionId, 1.0}, {kSustainPedalId, 0.0}, {kPitchBendId, 0.0}, {kBendRangeId, 2.0}, {kOutputLevelId, 12.0}};
 
-class BundleState : public ::testing::Test {
+class BundleState : public zephra::test::BundleFixture {
 protected:
     void SetUp() override {
+        BundleFixture::SetUp();
+        if (HasFatalFailure())
+            return;
         std::string error;
-        module = Module::load(ZEPHRA_BUNDLE_PATH, error);
-        ASSERT_NE(module, nullptr) << error;
-        plugin = Plugin::create(*module, error);
-        ASSERT_NE(plugin, nullptr) << error;
         ASSERT_TRUE(plugin->setup(44100.0, 64, &error)) << error;
     }
 
@@ -43,9 +43,6 @@ protected:
 
     // A block lets the audio thread pick up a restored state, as it would in a host.
     void block() { plugin->process(64); }
-
-    std::shared_ptr<Module> module;
-    std::unique_ptr<Plugin> plugin;
 };
 
 TEST_F(BundleState, TheDefaultStateIsTheDocumented104Bytes) {

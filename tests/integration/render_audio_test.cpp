@@ -396,8 +396,8 @@ TEST_F(RenderAudio, VolumeFadeOnOneChannelLeavesTheOthersSounding) {
     EXPECT_LT(toneLevel(x.left, 1.2, 1.9, kFifth), 1e-4);
 }
 
-// Regression guard: events past the host's 1024 per block were dropped, so with 1100 note-offs
-// on one tick some voices never ended and the tail ran to its 30-second cap.
+// Events beyond the host's 1024 per block must still arrive: with 1100 note-offs on one tick,
+// every voice ends and the tail stops well before its 30-second cap.
 TEST_F(RenderAudio, ElevenHundredNoteOffsOnOneTickAllEndTheirNotes) {
     zephra::test::MidiTrack track;
     // Every note ends at tick 1200, in the order they began; the 64 that still sound at the

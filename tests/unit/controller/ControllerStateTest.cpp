@@ -248,8 +248,8 @@ TEST_F(ControllerStateBadInput, RandomCorruptionNeverCrashesAndRefusalKeepsTheSt
     }
 }
 
-// Regression guard: every remembered SoundFont was loaded in turn, so a project naming
-// thousands of fonts held the UI thread for all of them, though only the last is ever heard.
+// Only the last remembered SoundFont is loaded (it is the only one ever heard), so a project
+// naming thousands of fonts does not hold the UI thread for all of them.
 TEST(ControllerState, OnlyTheLastRememberedSoundFontIsLoaded)
 {
     TempFile first("first.sf2", makePitchedPresetsFont(2)), last("last.sf2", makePitchedPresetsFont(5));

@@ -109,7 +109,7 @@ TEST_F(Dispatch, EventAtOffsetZeroAndOnTheLastSampleGiveEmptyStretches)
     EXPECT_EQ(renderCounts(*processor), (std::vector<int32>{0, 63, 1}));
 }
 
-// Regression guard: an unstable sort could swap a note-off and a re-trigger at one offset.
+// Guards against an unstable sort swapping a note-off and a re-trigger at one offset.
 TEST_F(Dispatch, EventsAtTheSameOffsetKeepHostOrder)
 {
     StereoBlock block(256);
@@ -150,7 +150,7 @@ TEST_F(Dispatch, NotesOutsideMidiRangeAreRefused)
     events.noteOn(10, -1);
     events.noteOn(10, 60, 0.5f, 16);
     events.noteOn(10, 60, std::nanf(""));
-    // Regression: a note-off without a velocity was dropped too, and its key hung.
+    // A note-off without a velocity is delivered too (at velocity 0), or its key would hang.
     events.noteOff(20, 62, std::nanf(""));
     block.data.inputEvents = &events;
     processor->process(block.data);
@@ -298,8 +298,8 @@ TEST_F(Dispatch, NullListsNullContextAndZeroSamplesAreHandled)
     EXPECT_TRUE(processor->names().empty());
 }
 
-// Regression: the due notes of a block that cannot be rendered were thrown away, so a note-off
-// there left its key hanging; and the silence flags of that block stayed on the reused buffers.
+// The due notes of a block that cannot be rendered are still delivered, so a note-off there
+// ends its key; and that block's silence flags do not stay on the reused buffers.
 TEST_F(Dispatch, WrongBusShapeDeliversTheDueNotesWithoutAudioAndNextBlockIsNotFlaggedSilent)
 {
     StereoBlock block(128);

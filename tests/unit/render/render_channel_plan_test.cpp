@@ -152,8 +152,8 @@ TEST(OutputFile, AFailedWriteGivesTheSystemsReason) {
     EXPECT_EQ(error.find("System error"), std::string::npos) << error;
 }
 
-// Regression guard: every program change was planned, each reloading the font on its instance,
-// so a file switching programs on every tick took hours to render.
+// Only the program change a note hears is planned: each planned one reloads the font on its
+// instance, so a file switching programs on every tick must not plan them all.
 TEST(ChannelPlanning, ProgramChangesWithNoNoteBetweenThemCollapseIntoTheLast) {
     Score score;
     score.events = {event(0.0, ScoreEventKind::NoteOn, 0, 60, 100)};

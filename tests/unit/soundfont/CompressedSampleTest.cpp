@@ -98,8 +98,8 @@ TEST_F(Converted, DecoderRefusesStreamsItCannotBound)
     EXPECT_EQ(decodeVorbis(bad.data(), bad.size(), 1u << 20, out), VorbisOutcome::malformed);
 }
 
-// Regression guard: a preset's streams were only capped at 1024 points per byte each, so a few
-// megabytes of silent packets could claim 2^31 points (8 GB) before anything was refused.
+// A preset's streams share one cap, not only 1024 points per byte each: a few megabytes of
+// silent packets must be refused long before they could claim 2^31 points (8 GB).
 TEST_F(Converted, PresetDecodingFarBeyondRealCompressionIsRefused)
 {
     SoundFontSpec spec = tonesFont();

@@ -170,8 +170,8 @@ TEST(OutputStage, AHeldOneShotPastItsEndLeavesNoSubnormalFilterHistory)
     }
     EXPECT_TRUE(engine.voice(0).state == Sounding && engine.voice(0).filter.y1 == 0.0f);
 
-    // Regression: a history that ran away (NaN, infinite) was kept and carried into every
-    // later note of the slot, whose output was then silenced.
+    // A history that ran away (NaN, infinite) is not kept: it would be carried into every
+    // later note of the slot and silence its output.
     LowPassFilter filter = engine.voice(0).filter;
     for (float runaway : {std::nanf(""), INFINITY, 1e30f}) {
         filter.keepHistory({1, 0, 0, 0, 0, 0.5f, 0.5f, runaway, 0.5f});
