@@ -23,7 +23,10 @@ public:
     Steinberg::tresult PLUGIN_API endEdit(Steinberg::Vst::ParamID id) override;
     Steinberg::tresult PLUGIN_API restartComponent(Steinberg::int32 flags) override;
     Steinberg::tresult PLUGIN_API setDirty(Steinberg::TBool state) override;
-    Steinberg::tresult PLUGIN_API requestOpenEditor(Steinberg::FIDString) override { return Steinberg::kNotImplemented; }
+    Steinberg::tresult PLUGIN_API requestOpenEditor(Steinberg::FIDString) override
+    {
+        return Steinberg::kNotImplemented;
+    }
     Steinberg::tresult PLUGIN_API startGroupEdit() override { return Steinberg::kNotImplemented; }
     Steinberg::tresult PLUGIN_API finishGroupEdit() override { return Steinberg::kNotImplemented; }
 
@@ -41,5 +44,5 @@ private:
     std::vector<EditRecord> records_;
 };
 
-} // namespace host
-} // namespace zephra
+}   // namespace host
+}   // namespace zephra

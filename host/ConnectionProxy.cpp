@@ -15,29 +15,35 @@ namespace host {
 namespace {
 // Copies what a message carries. Messages made by our HostContext list their attributes; a
 // message object of any other origin still gives its ID.
-void describe(IMessage* message, MessageRecord& record) {
+void describe(IMessage* message, MessageRecord& record)
+{
     const char* id = message->getMessageID();
     record.id = id ? id : "";
     if (const auto* own = dynamic_cast<const Message*>(message))
         own->attributes().copyInto(record);
 }
 
-std::atomic<int64_t>& refusedInProcess() {
+std::atomic<int64_t>& refusedInProcess()
+{
     static std::atomic<int64_t> count{0};
     return count;
 }
+}   // namespace
+
+int64_t refusedMessagesInProcess() noexcept
+{
+    return refusedInProcess().load();
 }
 
-int64_t refusedMessagesInProcess() noexcept { return refusedInProcess().load(); }
-
-MessageLog::~MessageLog() {
+MessageLog::~MessageLog()
+{
     HostAllocationScope scope;
     for (HeldMessage& held : held_)
         held.message->release();
 }
 
-bool MessageLog::recordSend(MessageDirection direction, IMessage* message, IConnectionPoint* target,
-                            uint64_t& sequence) {
+bool MessageLog::recordSend(MessageDirection direction, IMessage* message, IConnectionPoint* target, uint64_t& sequence)
+{
     HostAllocationScope scope;
     std::lock_guard<std::mutex> lock(mutex_);
     sequence = nextSequence_++;
@@ -57,7 +63,8 @@ bool MessageLog::recordSend(MessageDirection direction, IMessage* message, IConn
     return true;
 }
 
-void MessageLog::deliveryFinished(uint64_t sequence, tresult result) {
+void MessageLog::deliveryFinished(uint64_t sequence, tresult result)
+{
     std::lock_guard<std::mutex> lock(mutex_);
     // The record is almost always the last one; search from the back.
     for (size_t i = sequences_.size(); i-- > 0;) {
@@ -70,7 +77,8 @@ void MessageLog::deliveryFinished(uint64_t sequence, tresult result) {
     }
 }
 
-void MessageLog::recordRefused(MessageDirection direction, IMessage* message) {
+void MessageLog::recordRefused(MessageDirection direction, IMessage* message)
+{
     HostAllocationScope scope;
     std::lock_guard<std::mutex> lock(mutex_);
     ++refused_;
@@ -88,22 +96,26 @@ void MessageLog::recordRefused(MessageDirection direction, IMessage* message) {
     sequences_.push_back(sequence);
 }
 
-int64_t MessageLog::refusedCount() const {
+int64_t MessageLog::refusedCount() const
+{
     std::lock_guard<std::mutex> lock(mutex_);
     return refused_;
 }
 
-void MessageLog::setHolding(bool hold) {
+void MessageLog::setHolding(bool hold)
+{
     std::lock_guard<std::mutex> lock(mutex_);
     holding_ = hold;
 }
 
-void MessageLog::setRecording(bool record) {
+void MessageLog::setRecording(bool record)
+{
     std::lock_guard<std::mutex> lock(mutex_);
     recording_ = record;
 }
 
-int MessageLog::deliverHeld() {
+int MessageLog::deliverHeld()
+{
     std::vector<HeldMessage> pending;
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -121,12 +133,14 @@ int MessageLog::deliverHeld() {
     return delivered;
 }
 
-std::vector<MessageRecord> MessageLog::records() const {
+std::vector<MessageRecord> MessageLog::records() const
+{
     std::lock_guard<std::mutex> lock(mutex_);
     return records_;
 }
 
-void MessageLog::clear() {
+void MessageLog::clear()
+{
     HostAllocationScope scope;
     std::lock_guard<std::mutex> lock(mutex_);
     records_.clear();
@@ -134,19 +148,27 @@ void MessageLog::clear() {
 }
 
 ConnectionProxy::ConnectionProxy(MessageLog& log, MessageDirection direction, IConnectionPoint* target)
-    : log_(log), direction_(direction), target_(target), uiThread_(std::this_thread::get_id()) {}
+    : log_(log), direction_(direction), target_(target), uiThread_(std::this_thread::get_id())
+{
+}
 
-void ConnectionProxy::detach() noexcept { target_ = nullptr; }
+void ConnectionProxy::detach() noexcept
+{
+    target_ = nullptr;
+}
 
-tresult PLUGIN_API ConnectionProxy::connect(IConnectionPoint* other) {
+tresult PLUGIN_API ConnectionProxy::connect(IConnectionPoint* other)
+{
     return other ? kResultOk : kInvalidArgument;
 }
 
-tresult PLUGIN_API ConnectionProxy::disconnect(IConnectionPoint* other) {
+tresult PLUGIN_API ConnectionProxy::disconnect(IConnectionPoint* other)
+{
     return other ? kResultOk : kInvalidArgument;
 }
 
-tresult PLUGIN_API ConnectionProxy::notify(IMessage* message) {
+tresult PLUGIN_API ConnectionProxy::notify(IMessage* message)
+{
     if (!message)
         return kInvalidArgument;
     IConnectionPoint* target = target_;
@@ -164,7 +186,8 @@ tresult PLUGIN_API ConnectionProxy::notify(IMessage* message) {
     return result;
 }
 
-tresult PLUGIN_API ConnectionProxy::queryInterface(const TUID iid, void** obj) {
+tresult PLUGIN_API ConnectionProxy::queryInterface(const TUID iid, void** obj)
+{
     if (FUnknownPrivate::iidEqual(iid, FUnknown::iid) || FUnknownPrivate::iidEqual(iid, IConnectionPoint::iid)) {
         *obj = static_cast<IConnectionPoint*>(this);
         return kResultOk;
@@ -173,5 +196,5 @@ tresult PLUGIN_API ConnectionProxy::queryInterface(const TUID iid, void** obj) {
     return kNoInterface;
 }
 
-} // namespace host
-} // namespace zephra
+}   // namespace host
+}   // namespace zephra

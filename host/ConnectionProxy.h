@@ -90,5 +90,5 @@ private:
     std::thread::id uiThread_;
 };
 
-} // namespace host
-} // namespace zephra
+}   // namespace host
+}   // namespace zephra

@@ -10,21 +10,24 @@ namespace host {
 
 EventList::EventList(int32 capacity) : events_(static_cast<size_t>(std::max<int32>(capacity, 1))) {}
 
-tresult PLUGIN_API EventList::getEvent(int32 index, Event& e) {
+tresult PLUGIN_API EventList::getEvent(int32 index, Event& e)
+{
     if (index < 0 || index >= count_)
         return kInvalidArgument;
     e = events_[static_cast<size_t>(index)];
     return kResultOk;
 }
 
-tresult PLUGIN_API EventList::addEvent(Event& e) {
+tresult PLUGIN_API EventList::addEvent(Event& e)
+{
     if (count_ == capacity())
         return kOutOfMemory;
     events_[static_cast<size_t>(count_++)] = e;
     return kResultOk;
 }
 
-tresult PLUGIN_API EventList::queryInterface(const TUID iid, void** obj) {
+tresult PLUGIN_API EventList::queryInterface(const TUID iid, void** obj)
+{
     if (FUnknownPrivate::iidEqual(iid, FUnknown::iid) || FUnknownPrivate::iidEqual(iid, IEventList::iid)) {
         *obj = static_cast<IEventList*>(this);
         return kResultOk;
@@ -33,5 +36,5 @@ tresult PLUGIN_API EventList::queryInterface(const TUID iid, void** obj) {
     return kNoInterface;
 }
 
-} // namespace host
-} // namespace zephra
+}   // namespace host
+}   // namespace zephra

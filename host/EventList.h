@@ -30,5 +30,5 @@ private:
     Steinberg::int32 count_ = 0;
 };
 
-} // namespace host
-} // namespace zephra
+}   // namespace host
+}   // namespace zephra

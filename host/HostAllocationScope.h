@@ -18,5 +18,5 @@ public:
     static bool active() noexcept;
 };
 
-} // namespace host
-} // namespace zephra
+}   // namespace host
+}   // namespace zephra

@@ -9,7 +9,8 @@ using namespace Steinberg::Vst;
 namespace zephra {
 namespace host {
 
-tresult PLUGIN_API HostContext::getName(String128 name) {
+tresult PLUGIN_API HostContext::getName(String128 name)
+{
     if (!name)
         return kInvalidArgument;
     static const char text[] = "Zephra Host";
@@ -20,7 +21,8 @@ tresult PLUGIN_API HostContext::getName(String128 name) {
     return kResultOk;
 }
 
-tresult PLUGIN_API HostContext::createInstance(TUID cid, TUID iid, void** obj) {
+tresult PLUGIN_API HostContext::createInstance(TUID cid, TUID iid, void** obj)
+{
     if (!obj)
         return kInvalidArgument;
     *obj = nullptr;
@@ -40,5 +42,5 @@ tresult PLUGIN_API HostContext::createInstance(TUID cid, TUID iid, void** obj) {
     return kResultFalse;
 }
 
-} // namespace host
-} // namespace zephra
+}   // namespace host
+}   // namespace zephra

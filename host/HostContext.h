@@ -25,5 +25,5 @@ private:
     std::atomic<bool> refusing_{false};
 };
 
-} // namespace host
-} // namespace zephra
+}   // namespace host
+}   // namespace zephra

@@ -31,7 +31,7 @@ struct ClassRecord {
     int32_t cardinality = 0;
     std::string category;
     std::string name;
-    bool hasInfo2 = false;      // the fields below came from getClassInfo2
+    bool hasInfo2 = false;   // the fields below came from getClassInfo2
     uint32_t classFlags = 0;
     std::string subCategories;
     std::string vendor;
@@ -56,10 +56,12 @@ struct NoteEvent {
     float velocity = 1.0f;
     int32_t noteId = -1;
 
-    static NoteEvent on(int32_t offset, int16_t pitch, float velocity = 1.0f, int16_t channel = 0) {
+    static NoteEvent on(int32_t offset, int16_t pitch, float velocity = 1.0f, int16_t channel = 0)
+    {
         return NoteEvent{Kind::On, offset, channel, pitch, velocity, -1};
     }
-    static NoteEvent off(int32_t offset, int16_t pitch, float velocity = 0.0f, int16_t channel = 0) {
+    static NoteEvent off(int32_t offset, int16_t pitch, float velocity = 0.0f, int16_t channel = 0)
+    {
         return NoteEvent{Kind::Off, offset, channel, pitch, velocity, -1};
     }
 };
@@ -81,9 +83,9 @@ enum class MessageDirection { ToProcessor, ToController };
 struct MessageRecord {
     MessageDirection direction = MessageDirection::ToProcessor;
     std::string id;
-    std::thread::id thread;         // thread on which the sender called notify
-    bool held = false;              // held back at send time instead of delivered
-    bool refused = false;           // sent off the connecting (UI) thread: never delivered
+    std::thread::id thread;                                     // thread on which the sender called notify
+    bool held = false;                                          // held back at send time instead of delivered
+    bool refused = false;                                       // sent off the connecting (UI) thread: never delivered
     Steinberg::tresult deliveryResult = Steinberg::kResultOk;   // receiver's notify result
     std::map<std::string, std::vector<uint8_t>> binaries;
     std::map<std::string, int64_t> integers;
@@ -91,5 +93,5 @@ struct MessageRecord {
     std::map<std::string, std::u16string> strings;
 };
 
-} // namespace host
-} // namespace zephra
+}   // namespace host
+}   // namespace zephra

@@ -19,10 +19,14 @@ namespace {
 // plug-in needs more, and a bogus size must not turn into a huge allocation.
 constexpr uint32 kMaxBinaryBytes = 1u << 30;
 
-bool validId(IAttributeList::AttrID id) { return id != nullptr; }
+bool validId(IAttributeList::AttrID id)
+{
+    return id != nullptr;
 }
+}   // namespace
 
-tresult PLUGIN_API AttributeList::setInt(AttrID id, int64 value) {
+tresult PLUGIN_API AttributeList::setInt(AttrID id, int64 value)
+{
     if (!validId(id))
         return kInvalidArgument;
     HostAllocationScope scope;
@@ -30,7 +34,8 @@ tresult PLUGIN_API AttributeList::setInt(AttrID id, int64 value) {
     return kResultOk;
 }
 
-tresult PLUGIN_API AttributeList::getInt(AttrID id, int64& value) {
+tresult PLUGIN_API AttributeList::getInt(AttrID id, int64& value)
+{
     if (!validId(id))
         return kInvalidArgument;
     auto found = integers_.find(id);
@@ -40,7 +45,8 @@ tresult PLUGIN_API AttributeList::getInt(AttrID id, int64& value) {
     return kResultOk;
 }
 
-tresult PLUGIN_API AttributeList::setFloat(AttrID id, double value) {
+tresult PLUGIN_API AttributeList::setFloat(AttrID id, double value)
+{
     if (!validId(id))
         return kInvalidArgument;
     HostAllocationScope scope;
@@ -48,7 +54,8 @@ tresult PLUGIN_API AttributeList::setFloat(AttrID id, double value) {
     return kResultOk;
 }
 
-tresult PLUGIN_API AttributeList::getFloat(AttrID id, double& value) {
+tresult PLUGIN_API AttributeList::getFloat(AttrID id, double& value)
+{
     if (!validId(id))
         return kInvalidArgument;
     auto found = floats_.find(id);
@@ -58,7 +65,8 @@ tresult PLUGIN_API AttributeList::getFloat(AttrID id, double& value) {
     return kResultOk;
 }
 
-tresult PLUGIN_API AttributeList::setString(AttrID id, const TChar* string) {
+tresult PLUGIN_API AttributeList::setString(AttrID id, const TChar* string)
+{
     if (!validId(id) || !string)
         return kInvalidArgument;
     HostAllocationScope scope;
@@ -66,7 +74,8 @@ tresult PLUGIN_API AttributeList::setString(AttrID id, const TChar* string) {
     return kResultOk;
 }
 
-tresult PLUGIN_API AttributeList::getString(AttrID id, TChar* string, uint32 sizeInBytes) {
+tresult PLUGIN_API AttributeList::getString(AttrID id, TChar* string, uint32 sizeInBytes)
+{
     if (!validId(id) || !string)
         return kInvalidArgument;
     auto found = strings_.find(id);
@@ -81,7 +90,8 @@ tresult PLUGIN_API AttributeList::getString(AttrID id, TChar* string, uint32 siz
     return kResultOk;
 }
 
-tresult PLUGIN_API AttributeList::setBinary(AttrID id, const void* data, uint32 sizeInBytes) {
+tresult PLUGIN_API AttributeList::setBinary(AttrID id, const void* data, uint32 sizeInBytes)
+{
     if (!validId(id) || (sizeInBytes > 0 && !data) || sizeInBytes > kMaxBinaryBytes)
         return kInvalidArgument;
     HostAllocationScope scope;
@@ -90,7 +100,8 @@ tresult PLUGIN_API AttributeList::setBinary(AttrID id, const void* data, uint32 
     return kResultOk;
 }
 
-tresult PLUGIN_API AttributeList::getBinary(AttrID id, const void*& data, uint32& sizeInBytes) {
+tresult PLUGIN_API AttributeList::getBinary(AttrID id, const void*& data, uint32& sizeInBytes)
+{
     if (!validId(id))
         return kInvalidArgument;
     auto found = binaries_.find(id);
@@ -103,7 +114,8 @@ tresult PLUGIN_API AttributeList::getBinary(AttrID id, const void*& data, uint32
     return kResultOk;
 }
 
-void AttributeList::copyInto(MessageRecord& record) const {
+void AttributeList::copyInto(MessageRecord& record) const
+{
     HostAllocationScope scope;
     record.integers.insert(integers_.begin(), integers_.end());
     record.floats.insert(floats_.begin(), floats_.end());
@@ -111,7 +123,8 @@ void AttributeList::copyInto(MessageRecord& record) const {
     record.binaries.insert(binaries_.begin(), binaries_.end());
 }
 
-tresult PLUGIN_API AttributeList::queryInterface(const TUID iid, void** obj) {
+tresult PLUGIN_API AttributeList::queryInterface(const TUID iid, void** obj)
+{
     if (FUnknownPrivate::iidEqual(iid, FUnknown::iid) || FUnknownPrivate::iidEqual(iid, IAttributeList::iid)) {
         addRef();
         *obj = static_cast<IAttributeList*>(this);
@@ -121,9 +134,13 @@ tresult PLUGIN_API AttributeList::queryInterface(const TUID iid, void** obj) {
     return kNoInterface;
 }
 
-uint32 PLUGIN_API AttributeList::addRef() { return ++references_; }
+uint32 PLUGIN_API AttributeList::addRef()
+{
+    return ++references_;
+}
 
-uint32 PLUGIN_API AttributeList::release() {
+uint32 PLUGIN_API AttributeList::release()
+{
     const uint32 left = --references_;
     if (left == 0) {
         HostAllocationScope scope;
@@ -136,30 +153,43 @@ namespace {
 std::atomic<long> liveMessages{0};
 }
 
-long Message::liveCount() noexcept { return liveMessages.load(); }
+long Message::liveCount() noexcept
+{
+    return liveMessages.load();
+}
 
-Message::Message() : attributes_(nullptr) {
+Message::Message() : attributes_(nullptr)
+{
     HostAllocationScope scope;
     attributes_ = new AttributeList;
     ++liveMessages;
 }
 
-Message::~Message() {
+Message::~Message()
+{
     attributes_->release();
     --liveMessages;
 }
 
-const char* PLUGIN_API Message::getMessageID() { return hasId_ ? id_.c_str() : nullptr; }
+const char* PLUGIN_API Message::getMessageID()
+{
+    return hasId_ ? id_.c_str() : nullptr;
+}
 
-void PLUGIN_API Message::setMessageID(const char* id) {
+void PLUGIN_API Message::setMessageID(const char* id)
+{
     HostAllocationScope scope;
     hasId_ = id != nullptr;
     id_ = id ? id : "";
 }
 
-IAttributeList* PLUGIN_API Message::getAttributes() { return attributes_; }
+IAttributeList* PLUGIN_API Message::getAttributes()
+{
+    return attributes_;
+}
 
-tresult PLUGIN_API Message::queryInterface(const TUID iid, void** obj) {
+tresult PLUGIN_API Message::queryInterface(const TUID iid, void** obj)
+{
     if (FUnknownPrivate::iidEqual(iid, FUnknown::iid) || FUnknownPrivate::iidEqual(iid, IMessage::iid)) {
         addRef();
         *obj = static_cast<IMessage*>(this);
@@ -169,9 +199,13 @@ tresult PLUGIN_API Message::queryInterface(const TUID iid, void** obj) {
     return kNoInterface;
 }
 
-uint32 PLUGIN_API Message::addRef() { return ++references_; }
+uint32 PLUGIN_API Message::addRef()
+{
+    return ++references_;
+}
 
-uint32 PLUGIN_API Message::release() {
+uint32 PLUGIN_API Message::release()
+{
     const uint32 left = --references_;
     if (left == 0) {
         HostAllocationScope scope;
@@ -180,5 +214,5 @@ uint32 PLUGIN_API Message::release() {
     return left;
 }
 
-} // namespace host
-} // namespace zephra
+}   // namespace host
+}   // namespace zephra

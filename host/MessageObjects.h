@@ -77,5 +77,5 @@ private:
     std::atomic<Steinberg::uint32> references_{1};
 };
 
-} // namespace host
-} // namespace zephra
+}   // namespace host
+}   // namespace zephra

@@ -12,20 +12,22 @@ namespace zephra {
 namespace host {
 
 namespace {
-using GetFactoryFunction = IPluginFactory* (PLUGIN_API*)();
+using GetFactoryFunction = IPluginFactory*(PLUGIN_API*)();
 
 // A factory claiming more classes than this is broken; reading stops there.
 constexpr int32 kMaxClasses = 1024;
 
 // Fixed-size text fields of the information records: up to the first zero, never beyond.
 template <size_t N>
-std::string fieldText(const char8 (&field)[N]) {
+std::string fieldText(const char8 (&field)[N])
+{
     return std::string(field, strnlen(field, N));
 }
 
 // <bundle>/Contents/<architecture>/<library>, or the path itself when it names a file. Paths are
 // UTF-8 on every system.
-bool libraryInBundle(const std::string& bundlePath, std::string& libraryPath, std::string& error) {
+bool libraryInBundle(const std::string& bundlePath, std::string& libraryPath, std::string& error)
+{
     namespace fs = std::filesystem;
     std::error_code code;
     const fs::path path = fs::u8path(bundlePath);
@@ -55,7 +57,8 @@ bool libraryInBundle(const std::string& bundlePath, std::string& libraryPath, st
     return true;
 }
 
-ClassRecord readClass(IPluginFactory* factory, IPluginFactory2* factory2, int32 index) {
+ClassRecord readClass(IPluginFactory* factory, IPluginFactory2* factory2, int32 index)
+{
     ClassRecord record;
     PClassInfo info{};
     if (factory->getClassInfo(index, &info) == kResultOk) {
@@ -79,9 +82,10 @@ ClassRecord readClass(IPluginFactory* factory, IPluginFactory2* factory2, int32 
     }
     return record;
 }
-} // namespace
+}   // namespace
 
-std::shared_ptr<Module> Module::load(const std::string& bundlePath, std::string& error) {
+std::shared_ptr<Module> Module::load(const std::string& bundlePath, std::string& error)
+{
     std::string libraryPath;
     if (!libraryInBundle(bundlePath, libraryPath, error))
         return nullptr;
@@ -133,7 +137,8 @@ std::shared_ptr<Module> Module::load(const std::string& bundlePath, std::string&
     return module;
 }
 
-Module::~Module() {
+Module::~Module()
+{
     if (factory_)
         factory_->release();
     if (entered_) {
@@ -144,7 +149,8 @@ Module::~Module() {
         library::close(handle_);
 }
 
-const ClassRecord* Module::findClass(const std::string& category) const noexcept {
+const ClassRecord* Module::findClass(const std::string& category) const noexcept
+{
     for (const ClassRecord& record : classes_) {
         if (record.category == category)
             return &record;
@@ -152,11 +158,12 @@ const ClassRecord* Module::findClass(const std::string& category) const noexcept
     return nullptr;
 }
 
-void* Module::symbol(const char* name) const noexcept {
+void* Module::symbol(const char* name) const noexcept
+{
     if (!handle_ || !name)
         return nullptr;
     return library::symbol(handle_, name);
 }
 
-} // namespace host
-} // namespace zephra
+}   // namespace host
+}   // namespace zephra

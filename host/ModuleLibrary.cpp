@@ -21,19 +21,21 @@ constexpr int kOpenFlags = RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE;
 #else
 constexpr int kOpenFlags = RTLD_NOW | RTLD_LOCAL;
 #endif
-} // namespace
+}   // namespace
 
 const char* const kLibraryKind = "shared object";
 const char* const kArchitectureFolder = "x86_64-linux";
 const char* const kEntryName = "ModuleEntry";
 const char* const kExitName = "ModuleExit";
 
-std::string fileNameInBundle(const std::string& bundleFolderName) {
+std::string fileNameInBundle(const std::string& bundleFolderName)
+{
     const size_t dot = bundleFolderName.rfind('.');
     return (dot == std::string::npos || dot == 0 ? bundleFolderName : bundleFolderName.substr(0, dot)) + ".so";
 }
 
-void* open(const std::string& libraryPath, std::string& error) {
+void* open(const std::string& libraryPath, std::string& error)
+{
     dlerror();
     void* handle = dlopen(libraryPath.c_str(), kOpenFlags);
     if (!handle) {
@@ -43,22 +45,26 @@ void* open(const std::string& libraryPath, std::string& error) {
     return handle;
 }
 
-void close(void* handle) noexcept {
+void close(void* handle) noexcept
+{
     dlclose(handle);
 }
 
-void* symbol(void* handle, const char* name) noexcept {
+void* symbol(void* handle, const char* name) noexcept
+{
     return dlsym(handle, name);
 }
 
-bool callEntry(void* entryFunction, void* handle) {
+bool callEntry(void* entryFunction, void* handle)
+{
     return reinterpret_cast<EntryFunction>(entryFunction)(handle);
 }
 
-void callExit(void* exitFunction) {
+void callExit(void* exitFunction)
+{
     reinterpret_cast<ExitFunction>(exitFunction)();
 }
 
-} // namespace library
-} // namespace host
-} // namespace zephra
+}   // namespace library
+}   // namespace host
+}   // namespace zephra

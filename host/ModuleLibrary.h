@@ -30,6 +30,6 @@ extern const char* const kExitName;
 bool callEntry(void* entryFunction, void* handle);
 void callExit(void* exitFunction);
 
-} // namespace library
-} // namespace host
-} // namespace zephra
+}   // namespace library
+}   // namespace host
+}   // namespace zephra

@@ -12,20 +12,22 @@ namespace host {
 namespace library {
 
 namespace {
-using InitFunction = bool (PLUGIN_API*)();
-using ExitFunction = bool (PLUGIN_API*)();
-} // namespace
+using InitFunction = bool(PLUGIN_API*)();
+using ExitFunction = bool(PLUGIN_API*)();
+}   // namespace
 
 const char* const kLibraryKind = "module";
 const char* const kArchitectureFolder = "x86_64-win";
 const char* const kEntryName = "InitDll";
 const char* const kExitName = "ExitDll";
 
-std::string fileNameInBundle(const std::string& bundleFolderName) {
+std::string fileNameInBundle(const std::string& bundleFolderName)
+{
     return bundleFolderName;
 }
 
-void* open(const std::string& libraryPath, std::string& error) {
+void* open(const std::string& libraryPath, std::string& error)
+{
     // No error boxes for a module that cannot load: the caller reports it.
     const UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     HMODULE handle = LoadLibraryExW(widen(libraryPath).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
@@ -36,22 +38,26 @@ void* open(const std::string& libraryPath, std::string& error) {
     return handle;
 }
 
-void close(void* handle) noexcept {
+void close(void* handle) noexcept
+{
     FreeLibrary(static_cast<HMODULE>(handle));
 }
 
-void* symbol(void* handle, const char* name) noexcept {
+void* symbol(void* handle, const char* name) noexcept
+{
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle), name));
 }
 
-bool callEntry(void* entryFunction, void*) {
+bool callEntry(void* entryFunction, void*)
+{
     return reinterpret_cast<InitFunction>(entryFunction)();
 }
 
-void callExit(void* exitFunction) {
+void callExit(void* exitFunction)
+{
     reinterpret_cast<ExitFunction>(exitFunction)();
 }
 
-} // namespace library
-} // namespace host
-} // namespace zephra
+}   // namespace library
+}   // namespace host
+}   // namespace zephra

@@ -8,15 +8,16 @@ using namespace Steinberg::Vst;
 namespace zephra {
 namespace host {
 
-ParameterValueQueue::ParameterValueQueue(int32 capacity)
-    : points_(static_cast<size_t>(std::max<int32>(capacity, 1))) {}
+ParameterValueQueue::ParameterValueQueue(int32 capacity) : points_(static_cast<size_t>(std::max<int32>(capacity, 1))) {}
 
-void ParameterValueQueue::reset(ParamID id) noexcept {
+void ParameterValueQueue::reset(ParamID id) noexcept
+{
     id_ = id;
     count_ = 0;
 }
 
-tresult PLUGIN_API ParameterValueQueue::getPoint(int32 index, int32& sampleOffset, ParamValue& value) {
+tresult PLUGIN_API ParameterValueQueue::getPoint(int32 index, int32& sampleOffset, ParamValue& value)
+{
     if (index < 0 || index >= count_)
         return kInvalidArgument;
     sampleOffset = points_[static_cast<size_t>(index)].offset;
@@ -24,7 +25,8 @@ tresult PLUGIN_API ParameterValueQueue::getPoint(int32 index, int32& sampleOffse
     return kResultOk;
 }
 
-tresult PLUGIN_API ParameterValueQueue::addPoint(int32 sampleOffset, ParamValue value, int32& index) {
+tresult PLUGIN_API ParameterValueQueue::addPoint(int32 sampleOffset, ParamValue value, int32& index)
+{
     int32 position = 0;
     while (position < count_ && points_[static_cast<size_t>(position)].offset < sampleOffset)
         ++position;
@@ -43,7 +45,8 @@ tresult PLUGIN_API ParameterValueQueue::addPoint(int32 sampleOffset, ParamValue 
     return kResultOk;
 }
 
-tresult PLUGIN_API ParameterValueQueue::queryInterface(const TUID iid, void** obj) {
+tresult PLUGIN_API ParameterValueQueue::queryInterface(const TUID iid, void** obj)
+{
     if (FUnknownPrivate::iidEqual(iid, FUnknown::iid) || FUnknownPrivate::iidEqual(iid, IParamValueQueue::iid)) {
         *obj = static_cast<IParamValueQueue*>(this);
         return kResultOk;
@@ -52,22 +55,28 @@ tresult PLUGIN_API ParameterValueQueue::queryInterface(const TUID iid, void** ob
     return kNoInterface;
 }
 
-ParameterChanges::ParameterChanges(int32 maxQueues, int32 maxPointsPerQueue) {
+ParameterChanges::ParameterChanges(int32 maxQueues, int32 maxPointsPerQueue)
+{
     const int32 queueCount = std::max<int32>(maxQueues, 1);
     queues_.reserve(static_cast<size_t>(queueCount));
     for (int32 i = 0; i < queueCount; ++i)
         queues_.push_back(std::make_unique<ParameterValueQueue>(maxPointsPerQueue));
 }
 
-void ParameterChanges::clear() noexcept { count_ = 0; }
+void ParameterChanges::clear() noexcept
+{
+    count_ = 0;
+}
 
-IParamValueQueue* PLUGIN_API ParameterChanges::getParameterData(int32 index) {
+IParamValueQueue* PLUGIN_API ParameterChanges::getParameterData(int32 index)
+{
     if (index < 0 || index >= count_)
         return nullptr;
     return queues_[static_cast<size_t>(index)].get();
 }
 
-IParamValueQueue* PLUGIN_API ParameterChanges::addParameterData(const ParamID& id, int32& index) {
+IParamValueQueue* PLUGIN_API ParameterChanges::addParameterData(const ParamID& id, int32& index)
+{
     for (int32 i = 0; i < count_; ++i) {
         if (queues_[static_cast<size_t>(i)]->getParameterId() == id) {
             index = i;
@@ -82,7 +91,8 @@ IParamValueQueue* PLUGIN_API ParameterChanges::addParameterData(const ParamID& i
     return queue;
 }
 
-tresult PLUGIN_API ParameterChanges::queryInterface(const TUID iid, void** obj) {
+tresult PLUGIN_API ParameterChanges::queryInterface(const TUID iid, void** obj)
+{
     if (FUnknownPrivate::iidEqual(iid, FUnknown::iid) || FUnknownPrivate::iidEqual(iid, IParameterChanges::iid)) {
         *obj = static_cast<IParameterChanges*>(this);
         return kResultOk;
@@ -91,5 +101,5 @@ tresult PLUGIN_API ParameterChanges::queryInterface(const TUID iid, void** obj) 
     return kNoInterface;
 }
 
-} // namespace host
-} // namespace zephra
+}   // namespace host
+}   // namespace zephra

@@ -27,7 +27,8 @@ const char kProcessorCategory[] = "Audio Module Class";
 constexpr int32_t kLongestBlock = 1 << 20;
 
 template <typename Interface>
-Interface* queryFrom(FUnknown* object) {
+Interface* queryFrom(FUnknown* object)
+{
     if (!object)
         return nullptr;
     Interface* result = nullptr;
@@ -38,7 +39,8 @@ Interface* queryFrom(FUnknown* object) {
 
 // Grows a buffer only when a block is larger than anything set up so far; the growth is the
 // host's allocation, not the plug-in's.
-void sizeChannel(std::vector<float>& channel, int32_t samples) {
+void sizeChannel(std::vector<float>& channel, int32_t samples)
+{
     const auto wanted = static_cast<size_t>(samples);
     if (wanted > channel.capacity()) {
         HostAllocationScope scope;
@@ -46,24 +48,25 @@ void sizeChannel(std::vector<float>& channel, int32_t samples) {
     }
     channel.resize(wanted);
 }
-} // namespace
+}   // namespace
 
 Plugin::Plugin()
-    : context_(std::make_unique<HostContext>()),
-      handler_(std::make_unique<ComponentHandler>()),
-      messageLog_(std::make_unique<MessageLog>()),
-      parameterChanges_(std::make_unique<ParameterChanges>()),
-      outputParameterChanges_(std::make_unique<ParameterChanges>()),
-      events_(std::make_unique<EventList>()) {}
+    : context_(std::make_unique<HostContext>()), handler_(std::make_unique<ComponentHandler>()),
+      messageLog_(std::make_unique<MessageLog>()), parameterChanges_(std::make_unique<ParameterChanges>()),
+      outputParameterChanges_(std::make_unique<ParameterChanges>()), events_(std::make_unique<EventList>())
+{
+}
 
-std::unique_ptr<Plugin> Plugin::create(Module& module, std::string& error) {
+std::unique_ptr<Plugin> Plugin::create(Module& module, std::string& error)
+{
     std::unique_ptr<Plugin> plugin(new Plugin);
     if (!plugin->build(module, error))
         return nullptr;   // the destructor undoes whatever build finished
     return plugin;
 }
 
-bool Plugin::build(Module& module, std::string& error) {
+bool Plugin::build(Module& module, std::string& error)
+{
     module_ = module.shared_from_this();
     IPluginFactory* factory = module.factory();
     if (!factory) {
@@ -124,7 +127,8 @@ bool Plugin::build(Module& module, std::string& error) {
     IConnectionPoint* processorPoint = queryFrom<IConnectionPoint>(component_);
     IConnectionPoint* controllerPoint = queryFrom<IConnectionPoint>(controller_);
     if (processorPoint && controllerPoint && controllerInitialized_) {
-        toController_ = std::make_unique<ConnectionProxy>(*messageLog_, MessageDirection::ToController, controllerPoint);
+        toController_ =
+            std::make_unique<ConnectionProxy>(*messageLog_, MessageDirection::ToController, controllerPoint);
         toProcessor_ = std::make_unique<ConnectionProxy>(*messageLog_, MessageDirection::ToProcessor, processorPoint);
         processorPoint->connect(toController_.get());
         controllerPoint->connect(toProcessor_.get());
@@ -144,7 +148,8 @@ bool Plugin::build(Module& module, std::string& error) {
     return true;
 }
 
-void Plugin::disconnect() {
+void Plugin::disconnect()
+{
     if (!connected_)
         return;
     if (IConnectionPoint* processorPoint = queryFrom<IConnectionPoint>(component_)) {
@@ -160,7 +165,8 @@ void Plugin::disconnect() {
     connected_ = false;
 }
 
-Plugin::~Plugin() {
+Plugin::~Plugin()
+{
     if (processing_ && processor_)
         processor_->setProcessing(false);
     if (active_ && component_)
@@ -186,9 +192,13 @@ Plugin::~Plugin() {
     messageLog_.reset();
 }
 
-FUnknown* Plugin::hostContext() const noexcept { return context_.get(); }
+FUnknown* Plugin::hostContext() const noexcept
+{
+    return context_.get();
+}
 
-bool Plugin::setup(double sampleRate, int32_t maxBlock, std::string* error) {
+bool Plugin::setup(double sampleRate, int32_t maxBlock, std::string* error)
+{
     auto fail = [error](const std::string& reason) {
         if (error)
             *error = reason;
@@ -213,7 +223,8 @@ bool Plugin::setup(double sampleRate, int32_t maxBlock, std::string* error) {
     return true;
 }
 
-tresult Plugin::setupProcessing(double sampleRate, int32_t maxBlock, int32_t processMode) {
+tresult Plugin::setupProcessing(double sampleRate, int32_t maxBlock, int32_t processMode)
+{
     if (!processor_)
         return kResultFalse;
     ProcessSetup setup{processMode, kSample32, maxBlock, sampleRate};
@@ -226,7 +237,8 @@ tresult Plugin::setupProcessing(double sampleRate, int32_t maxBlock, int32_t pro
     return result;
 }
 
-tresult Plugin::setActive(bool active) {
+tresult Plugin::setActive(bool active)
+{
     if (!component_)
         return kResultFalse;
     const tresult result = component_->setActive(active);
@@ -235,7 +247,8 @@ tresult Plugin::setActive(bool active) {
     return result;
 }
 
-tresult Plugin::setProcessing(bool processing) {
+tresult Plugin::setProcessing(bool processing)
+{
     if (!processor_)
         return kResultFalse;
     const tresult result = processor_->setProcessing(processing);
@@ -244,14 +257,16 @@ tresult Plugin::setProcessing(bool processing) {
     return result;
 }
 
-void Plugin::prepareBuffers(int32_t maxBlock) {
+void Plugin::prepareBuffers(int32_t maxBlock)
+{
     const auto samples = static_cast<size_t>(std::max<int32_t>(maxBlock, 0));
     HostAllocationScope scope;
     for (std::vector<float>* channel : {&input_.left, &input_.right, &output_.left, &output_.right})
         channel->reserve(samples);
 }
 
-void Plugin::setInputSignal(const std::vector<float>& left, const std::vector<float>& right) {
+void Plugin::setInputSignal(const std::vector<float>& left, const std::vector<float>& right)
+{
     HostAllocationScope scope;
     inputSignal_.left = left;
     inputSignal_.right = right;
@@ -260,7 +275,8 @@ void Plugin::setInputSignal(const std::vector<float>& left, const std::vector<fl
 
 const StereoBuffer& Plugin::process(int32_t numSamples, const std::vector<ParameterChange>& parameterChanges,
                                     const std::vector<NoteEvent>& notes, const ProcessContext* context,
-                                    const ProcessOptions& options) {
+                                    const ProcessOptions& options)
+{
     if (!processor_ || numSamples < 0 || numSamples > kLongestBlock) {
         lastProcessResult_ = kInvalidArgument;
         output_.left.clear();
@@ -367,7 +383,8 @@ const StereoBuffer& Plugin::process(int32_t numSamples, const std::vector<Parame
     return output_;
 }
 
-std::vector<uint8_t> Plugin::processorState(tresult* result) {
+std::vector<uint8_t> Plugin::processorState(tresult* result)
+{
     VectorStream stream;
     const tresult got = component_ ? component_->getState(&stream) : kResultFalse;
     if (result)
@@ -375,14 +392,16 @@ std::vector<uint8_t> Plugin::processorState(tresult* result) {
     return stream.bytes();
 }
 
-tresult Plugin::setProcessorState(const std::vector<uint8_t>& bytes) {
+tresult Plugin::setProcessorState(const std::vector<uint8_t>& bytes)
+{
     if (!component_)
         return kResultFalse;
     VectorStream stream(bytes);
     return component_->setState(&stream);
 }
 
-std::vector<uint8_t> Plugin::controllerState(tresult* result) {
+std::vector<uint8_t> Plugin::controllerState(tresult* result)
+{
     VectorStream stream;
     const tresult got = controller_ ? controller_->getState(&stream) : kResultFalse;
     if (result)
@@ -390,21 +409,24 @@ std::vector<uint8_t> Plugin::controllerState(tresult* result) {
     return stream.bytes();
 }
 
-tresult Plugin::setControllerState(const std::vector<uint8_t>& bytes) {
+tresult Plugin::setControllerState(const std::vector<uint8_t>& bytes)
+{
     if (!controller_)
         return kResultFalse;
     VectorStream stream(bytes);
     return controller_->setState(&stream);
 }
 
-tresult Plugin::setControllerComponentState(const std::vector<uint8_t>& bytes) {
+tresult Plugin::setControllerComponentState(const std::vector<uint8_t>& bytes)
+{
     if (!controller_)
         return kResultFalse;
     VectorStream stream(bytes);
     return controller_->setComponentState(&stream);
 }
 
-std::vector<ParameterInfo> Plugin::parameterInfos() const {
+std::vector<ParameterInfo> Plugin::parameterInfos() const
+{
     std::vector<ParameterInfo> infos;
     if (!controller_)
         return infos;
@@ -417,17 +439,45 @@ std::vector<ParameterInfo> Plugin::parameterInfos() const {
     return infos;
 }
 
-std::vector<EditRecord> Plugin::edits() const { return handler_->records(); }
-void Plugin::clearEdits() { handler_->clear(); }
-std::vector<MessageRecord> Plugin::messages() const { return messageLog_->records(); }
-void Plugin::clearMessages() { messageLog_->clear(); }
-void Plugin::holdMessages(bool hold) { messageLog_->setHolding(hold); }
-int Plugin::deliverHeldMessages() { return messageLog_->deliverHeld(); }
-void Plugin::recordMessages(bool record) { messageLog_->setRecording(record); }
-void Plugin::refuseMessageObjects(bool refuse) { context_->refuseInstances(refuse); }
-int64_t Plugin::refusedMessages() const { return messageLog_->refusedCount(); }
+std::vector<EditRecord> Plugin::edits() const
+{
+    return handler_->records();
+}
+void Plugin::clearEdits()
+{
+    handler_->clear();
+}
+std::vector<MessageRecord> Plugin::messages() const
+{
+    return messageLog_->records();
+}
+void Plugin::clearMessages()
+{
+    messageLog_->clear();
+}
+void Plugin::holdMessages(bool hold)
+{
+    messageLog_->setHolding(hold);
+}
+int Plugin::deliverHeldMessages()
+{
+    return messageLog_->deliverHeld();
+}
+void Plugin::recordMessages(bool record)
+{
+    messageLog_->setRecording(record);
+}
+void Plugin::refuseMessageObjects(bool refuse)
+{
+    context_->refuseInstances(refuse);
+}
+int64_t Plugin::refusedMessages() const
+{
+    return messageLog_->refusedCount();
+}
 
-tresult Plugin::sendToProcessor(const char* messageId) {
+tresult Plugin::sendToProcessor(const char* messageId)
+{
     if (!toProcessor_)
         return kResultFalse;
     IMessage* message = nullptr;
@@ -441,5 +491,5 @@ tresult Plugin::sendToProcessor(const char* messageId) {
     return result;
 }
 
-} // namespace host
-} // namespace zephra
+}   // namespace host
+}   // namespace zephra

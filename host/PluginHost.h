@@ -70,11 +70,11 @@ class EventList;
 
 // How the buffers of one block are presented to the plug-in.
 enum class BusLayout {
-    Stereo,               // one stereo input bus and one stereo output bus (the normal case)
-    NoBuses,              // numInputs = numOutputs = 0, null bus arrays
-    ZeroChannels,         // one input and one output bus with numChannels 0, null channel arrays
-    NullChannelPointers,  // stereo buses whose channel pointers are null
-    MonoOutput,           // stereo input, a one-channel output bus
+    Stereo,                // one stereo input bus and one stereo output bus (the normal case)
+    NoBuses,               // numInputs = numOutputs = 0, null bus arrays
+    ZeroChannels,          // one input and one output bus with numChannels 0, null channel arrays
+    NullChannelPointers,   // stereo buses whose channel pointers are null
+    MonoOutput,            // stereo input, a one-channel output bus
 };
 
 struct ProcessOptions {
@@ -130,8 +130,7 @@ public:
     // Points and notes beyond the lists' capacities (64 IDs of 64 points, 1024 notes) are left
     // out. A negative length or one above 2^20 samples is not passed on: the result is then
     // kInvalidArgument and the output empty.
-    const StereoBuffer& process(int32_t numSamples,
-                                const std::vector<ParameterChange>& parameterChanges = {},
+    const StereoBuffer& process(int32_t numSamples, const std::vector<ParameterChange>& parameterChanges = {},
                                 const std::vector<NoteEvent>& notes = {},
                                 const Steinberg::Vst::ProcessContext* context = nullptr,
                                 const ProcessOptions& options = {});
@@ -208,5 +207,5 @@ private:
     StereoBuffer output_;
 };
 
-} // namespace host
-} // namespace zephra
+}   // namespace host
+}   // namespace zephra

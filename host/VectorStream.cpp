@@ -12,14 +12,16 @@ namespace host {
 namespace {
 // A state larger than this is a runaway writer, not a state.
 constexpr int64_t kMaxSize = int64_t{1} << 30;
-}
+}   // namespace
 
-void VectorStream::limitReads(int64_t limit, LimitBehaviour behaviour) noexcept {
+void VectorStream::limitReads(int64_t limit, LimitBehaviour behaviour) noexcept
+{
     readLimit_ = limit < 0 ? -1 : limit;
     limitBehaviour_ = behaviour;
 }
 
-tresult PLUGIN_API VectorStream::read(void* buffer, int32 numBytes, int32* numBytesRead) {
+tresult PLUGIN_API VectorStream::read(void* buffer, int32 numBytes, int32* numBytesRead)
+{
     if (numBytesRead)
         *numBytesRead = 0;
     if (numBytes < 0 || (numBytes > 0 && !buffer))
@@ -39,7 +41,8 @@ tresult PLUGIN_API VectorStream::read(void* buffer, int32 numBytes, int32* numBy
     return kResultOk;
 }
 
-tresult PLUGIN_API VectorStream::write(void* buffer, int32 numBytes, int32* numBytesWritten) {
+tresult PLUGIN_API VectorStream::write(void* buffer, int32 numBytes, int32* numBytesWritten)
+{
     if (numBytesWritten)
         *numBytesWritten = 0;
     if (numBytes < 0 || (numBytes > 0 && !buffer))
@@ -58,13 +61,21 @@ tresult PLUGIN_API VectorStream::write(void* buffer, int32 numBytes, int32* numB
     return kResultOk;
 }
 
-tresult PLUGIN_API VectorStream::seek(int64 pos, int32 mode, int64* result) {
+tresult PLUGIN_API VectorStream::seek(int64 pos, int32 mode, int64* result)
+{
     int64_t base = 0;
     switch (mode) {
-    case kIBSeekSet: base = 0; break;
-    case kIBSeekCur: base = position_; break;
-    case kIBSeekEnd: base = static_cast<int64_t>(bytes_.size()); break;
-    default: return kInvalidArgument;
+    case kIBSeekSet:
+        base = 0;
+        break;
+    case kIBSeekCur:
+        base = position_;
+        break;
+    case kIBSeekEnd:
+        base = static_cast<int64_t>(bytes_.size());
+        break;
+    default:
+        return kInvalidArgument;
     }
     // Positions past the end are allowed (a later write fills the gap with zeros), negative
     // ones are not; overflow of base + pos counts as negative.
@@ -76,14 +87,16 @@ tresult PLUGIN_API VectorStream::seek(int64 pos, int32 mode, int64* result) {
     return kResultOk;
 }
 
-tresult PLUGIN_API VectorStream::tell(int64* pos) {
+tresult PLUGIN_API VectorStream::tell(int64* pos)
+{
     if (!pos)
         return kInvalidArgument;
     *pos = position_;
     return kResultOk;
 }
 
-tresult PLUGIN_API VectorStream::queryInterface(const TUID iid, void** obj) {
+tresult PLUGIN_API VectorStream::queryInterface(const TUID iid, void** obj)
+{
     if (FUnknownPrivate::iidEqual(iid, FUnknown::iid) || FUnknownPrivate::iidEqual(iid, IBStream::iid)) {
         *obj = static_cast<IBStream*>(this);
         return kResultOk;
@@ -92,5 +105,5 @@ tresult PLUGIN_API VectorStream::queryInterface(const TUID iid, void** obj) {
     return kNoInterface;
 }
 
-} // namespace host
-} // namespace zephra
+}   // namespace host
+}   // namespace zephra

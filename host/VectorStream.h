@@ -28,8 +28,7 @@ public:
                                        Steinberg::int32* numBytesRead) override;
     Steinberg::tresult PLUGIN_API write(void* buffer, Steinberg::int32 numBytes,
                                         Steinberg::int32* numBytesWritten) override;
-    Steinberg::tresult PLUGIN_API seek(Steinberg::int64 pos, Steinberg::int32 mode,
-                                       Steinberg::int64* result) override;
+    Steinberg::tresult PLUGIN_API seek(Steinberg::int64 pos, Steinberg::int32 mode, Steinberg::int64* result) override;
     Steinberg::tresult PLUGIN_API tell(Steinberg::int64* pos) override;
 
     // Owned by whoever declares it; reference counting is a no-op.
@@ -44,5 +43,5 @@ private:
     LimitBehaviour limitBehaviour_ = LimitBehaviour::ShortRead;
 };
 
-} // namespace host
-} // namespace zephra
+}   // namespace host
+}   // namespace zephra

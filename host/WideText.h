@@ -12,5 +12,5 @@ namespace host {
 std::wstring widen(const std::string& utf8);
 std::string narrow(const std::wstring& utf16);
 
-} // namespace host
-} // namespace zephra
+}   // namespace host
+}   // namespace zephra

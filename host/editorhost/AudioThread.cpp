@@ -123,4 +123,4 @@ void AudioThread::run()
     }
 }
 
-} // namespace zephra::editorhost
+}   // namespace zephra::editorhost

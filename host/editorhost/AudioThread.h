@@ -19,8 +19,7 @@
 
 namespace zephra::editorhost {
 
-class AudioThread
-{
+class AudioThread {
 public:
     static constexpr int32_t kBlock = 512;
     static constexpr int kPlayedBlocks = 44;   // a played chord: half a second at 44.1 kHz
@@ -53,13 +52,13 @@ private:
     std::atomic<bool> stopping{false};
     int wakeRead = -1, wakeWrite = -1;
 
-    std::mutex mutex;   // guards everything below
-    std::vector<host::NoteEvent> queued;     // for the next block
-    std::vector<int16_t> held;               // struck by hold(), not yet released
-    std::vector<int16_t> playing;            // the played chord, released after its blocks
+    std::mutex mutex;                      // guards everything below
+    std::vector<host::NoteEvent> queued;   // for the next block
+    std::vector<int16_t> held;             // struck by hold(), not yet released
+    std::vector<int16_t> playing;          // the played chord, released after its blocks
     int captureBlocksLeft = 0;
     bool captureDone = false;
     std::vector<float> captured;
 };
 
-} // namespace zephra::editorhost
+}   // namespace zephra::editorhost

@@ -12,13 +12,13 @@ namespace zephra::editorhost {
 namespace {
 uint32_t internAtom(xcb_connection_t* connection, const char* name)
 {
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 0, uint16_t(std::strlen(name)), name), nullptr);
+    xcb_intern_atom_reply_t* reply =
+        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, uint16_t(std::strlen(name)), name), nullptr);
     const uint32_t atom = reply ? reply->atom : 0;
     free(reply);
     return atom;
 }
-} // namespace
+}   // namespace
 
 HostWindow::~HostWindow()
 {
@@ -44,20 +44,17 @@ bool HostWindow::open(int width, int height, const std::string& title, std::stri
     xcb_screen_t* screen = screens.data;
     window = xcb_generate_id(connection);
     const uint32_t values[] = {screen->black_pixel, XCB_EVENT_MASK_STRUCTURE_NOTIFY |
-                                                        XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY |
-                                                        XCB_EVENT_MASK_EXPOSURE};
+                                                        XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_EXPOSURE};
     this->width = userWidth = width > 0 ? width : 1;
     this->height = userHeight = height > 0 ? height : 1;
-    xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0,
-                      uint16_t(width > 0 ? width : 1), uint16_t(height > 0 ? height : 1), 0,
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
+    xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, uint16_t(width > 0 ? width : 1),
+                      uint16_t(height > 0 ? height : 1), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
                       XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME,
-                        XCB_ATOM_STRING, 8, uint32_t(title.size()), title.data());
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
+                        uint32_t(title.size()), title.data());
     const uint32_t protocols = internAtom(connection, "WM_PROTOCOLS");
     deleteAtom = internAtom(connection, "WM_DELETE_WINDOW");
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, protocols, XCB_ATOM_ATOM, 32, 1,
-                        &deleteAtom);
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, protocols, XCB_ATOM_ATOM, 32, 1, &deleteAtom);
     xcb_map_window(connection, window);
     xcb_flush(connection);
     return true;
@@ -111,8 +108,7 @@ int HostWindow::childCount() const
 {
     if (!connection)
         return 0;
-    xcb_query_tree_reply_t* tree =
-        xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr);
+    xcb_query_tree_reply_t* tree = xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr);
     const int count = tree ? xcb_query_tree_children_length(tree) : 0;
     free(tree);
     return count;
@@ -122,8 +118,7 @@ uint32_t HostWindow::firstChild() const
 {
     if (!connection)
         return 0;
-    xcb_query_tree_reply_t* tree =
-        xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr);
+    xcb_query_tree_reply_t* tree = xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr);
     const uint32_t child = tree && xcb_query_tree_children_length(tree) > 0 ? xcb_query_tree_children(tree)[0] : 0;
     free(tree);
     return child;
@@ -165,4 +160,4 @@ tresult PLUGIN_API HostPlugFrame::queryInterface(const TUID iid, void** obj)
     return FObject::queryInterface(iid, obj);
 }
 
-} // namespace zephra::editorhost
+}   // namespace zephra::editorhost

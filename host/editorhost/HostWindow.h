@@ -12,8 +12,7 @@ typedef struct xcb_connection_t xcb_connection_t;
 
 namespace zephra::editorhost {
 
-class HostWindow
-{
+class HostWindow {
 public:
     HostWindow() = default;
     HostWindow(const HostWindow&) = delete;
@@ -48,13 +47,11 @@ private:
 };
 
 // The IPlugFrame a plug-in view gets: resizes the host window and offers the run loop.
-class HostPlugFrame : public Steinberg::FObject, public Steinberg::IPlugFrame
-{
+class HostPlugFrame : public Steinberg::FObject, public Steinberg::IPlugFrame {
 public:
     HostPlugFrame(HostWindow& window, Steinberg::Linux::IRunLoop& loop) : window(window), loop(loop) {}
 
-    Steinberg::tresult PLUGIN_API resizeView(Steinberg::IPlugView* view,
-                                             Steinberg::ViewRect* newSize) SMTG_OVERRIDE;
+    Steinberg::tresult PLUGIN_API resizeView(Steinberg::IPlugView* view, Steinberg::ViewRect* newSize) SMTG_OVERRIDE;
     Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) SMTG_OVERRIDE;
     REFCOUNT_METHODS(FObject)
 
@@ -63,4 +60,4 @@ private:
     Steinberg::Linux::IRunLoop& loop;
 };
 
-} // namespace zephra::editorhost
+}   // namespace zephra::editorhost

@@ -68,8 +68,8 @@ void PollRunLoop::timed(const char* kind, Function call)
     const auto start = Clock::now();
     call();
     const Call done{Clock::now() - start, kind, start - created};
-    const auto place = std::find_if(longest.begin(), longest.end(),
-                                    [&](const Call& kept) { return kept.took < done.took; });
+    const auto place =
+        std::find_if(longest.begin(), longest.end(), [&](const Call& kept) { return kept.took < done.took; });
     longest.insert(place, done);
     if (longest.size() > kLongestKept)
         longest.pop_back();
@@ -81,8 +81,8 @@ void PollRunLoop::runOnce(Clock::time_point deadline)
     for (const Timer& t : timers)
         wake = std::min(wake, t.next);
     const auto now = Clock::now();
-    const int timeout = wake <= now ? 0
-        : int(std::chrono::duration_cast<std::chrono::milliseconds>(wake - now).count()) + 1;
+    const int timeout =
+        wake <= now ? 0 : int(std::chrono::duration_cast<std::chrono::milliseconds>(wake - now).count()) + 1;
 
     std::vector<pollfd> fds;
     for (const Watch& w : handlers)
@@ -114,4 +114,4 @@ void PollRunLoop::runOnce(Clock::time_point deadline)
             timed("plug-in timer", [&] { handler->onTimer(); });
 }
 
-} // namespace zephra::editorhost
+}   // namespace zephra::editorhost

@@ -13,8 +13,7 @@
 
 namespace zephra::editorhost {
 
-class PollRunLoop : public Steinberg::FObject, public Steinberg::Linux::IRunLoop
-{
+class PollRunLoop : public Steinberg::FObject, public Steinberg::Linux::IRunLoop {
 public:
     using Clock = std::chrono::steady_clock;
 
@@ -42,17 +41,15 @@ public:
     OBJ_METHODS(PollRunLoop, FObject)
     REFCOUNT_METHODS(FObject)
     DEFINE_INTERFACES
-        DEF_INTERFACE(Steinberg::Linux::IRunLoop)
+    DEF_INTERFACE(Steinberg::Linux::IRunLoop)
     END_DEFINE_INTERFACES(FObject)
 
 private:
-    struct Watch
-    {
+    struct Watch {
         Steinberg::Linux::IEventHandler* handler;
         int fd;
     };
-    struct Timer
-    {
+    struct Timer {
         Steinberg::Linux::ITimerHandler* handler;
         std::chrono::milliseconds interval;
         Clock::time_point next;
@@ -71,4 +68,4 @@ private:
     static constexpr size_t kLongestKept = 3;
 };
 
-} // namespace zephra::editorhost
+}   // namespace zephra::editorhost

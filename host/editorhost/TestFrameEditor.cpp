@@ -18,10 +18,9 @@ namespace zephra::editorhost {
 namespace {
 const CColor kFaceIdle{200, 40, 40, 255};
 const CColor kFacePressed{40, 200, 40, 255};
-} // namespace
+}   // namespace
 
-TestFrameEditor::TestFrameEditor(Steinberg::Vst::EditController* controller)
-    : VSTGUIEditor(controller)
+TestFrameEditor::TestFrameEditor(Steinberg::Vst::EditController* controller) : VSTGUIEditor(controller)
 {
     for (int i = 0; i < 200; ++i) {
         char text[48];
@@ -82,15 +81,14 @@ void TestFrameEditor::buildControls()
     frame->addView(new CKickButton(CRect(20, 20, 120, 60), this, 1, nullptr));
 
     auto* knobStrip = new CBitmap(CResourceDescription("animeknob.png"));
-    auto* knob = new CAnimKnob(CRect(20, 80, 20 + knobStrip->getWidth(),
-                                     80 + knobStrip->getHeight() / 31), this, 7, knobStrip);
+    auto* knob =
+        new CAnimKnob(CRect(20, 80, 20 + knobStrip->getWidth(), 80 + knobStrip->getHeight() / 31), this, 7, knobStrip);
     knob->setValue(0.5f);
     knobStrip->forget();
     frame->addView(knob);
 
     auto* rockerStrip = new CBitmap(CResourceDescription("r_switch_v.png"));
-    frame->addView(new CRockerSwitch(CRect(90, 80, 90 + rockerStrip->getWidth(),
-                                           80 + rockerStrip->getHeight() / 3),
+    frame->addView(new CRockerSwitch(CRect(90, 80, 90 + rockerStrip->getWidth(), 80 + rockerStrip->getHeight() / 3),
                                      this, 10000, rockerStrip, CPoint(), CRockerSwitch::kVertical));
     rockerStrip->forget();
 
@@ -105,8 +103,8 @@ void TestFrameEditor::buildControls()
     frame->addView(edit);
 
     auto* source = new GenericStringListDataBrowserSource(&rows, this);
-    source->setupUI(CColor(194, 214, 154, 255), CColor(146, 208, 80, 255), kTransparentCColor,
-                    kTransparentCColor, kTransparentCColor, kNormalFont, -1, 2);
+    source->setupUI(CColor(194, 214, 154, 255), CColor(146, 208, 80, 255), kTransparentCColor, kTransparentCColor,
+                    kTransparentCColor, kNormalFont, -1, 2);
     auto* browser = new CDataBrowser(CRect(200, 20, 380, 260), source,
                                      CDataBrowser::kHorizontalScrollbar | CDataBrowser::kVerticalScrollbar, 16);
     source->forget();
@@ -154,4 +152,4 @@ CMessageResult TestFrameEditor::notify(CBaseObject* sender, IdStringPtr message)
     return VSTGUIEditor::notify(sender, message);
 }
 
-} // namespace zephra::editorhost
+}   // namespace zephra::editorhost

@@ -17,8 +17,7 @@ namespace zephra::editorhost {
 
 class TestFrameEditor : public Steinberg::Vst::VSTGUIEditor,
                         public VSTGUI::IControlListener,
-                        public VSTGUI::IGenericStringListDataBrowserSourceSelectionChanged
-{
+                        public VSTGUI::IGenericStringListDataBrowserSourceSelectionChanged {
 public:
     static constexpr int kWidth = 400;
     static constexpr int kHeight = 300;
@@ -47,4 +46,4 @@ private:
     int ticks = 0;
 };
 
-} // namespace zephra::editorhost
+}   // namespace zephra::editorhost

@@ -42,12 +42,11 @@ namespace Steinberg {
 namespace Vst {
 DEF_CLASS_IID(IOffscreenEditor)
 }
-}
+}   // namespace Steinberg
 
 namespace {
 
-struct Options
-{
+struct Options {
     std::string bundle;
     bool testFrame = false;
     std::string resources;
@@ -148,8 +147,7 @@ bool parse(int argc, char** argv, Options& options, std::string& error)
         } else if (arg == "--screenshot") {
             if (!value(options.screenshot))
                 return false;
-        } else if (arg == "--scale" || arg == "--quit-after" || arg == "--cycles" ||
-                   arg == "--preset") {
+        } else if (arg == "--scale" || arg == "--quit-after" || arg == "--cycles" || arg == "--preset") {
             if (!value(text))
                 return false;
             char* end = nullptr;
@@ -193,8 +191,7 @@ using CommandHandler = std::function<void(const std::string&)>;
 using ViewMaker = std::function<IPlugView*()>;
 
 // A descriptor the run loop watches besides the window and standard input.
-struct Watch
-{
+struct Watch {
     int descriptor = -1;
     std::function<void()> onReadable;
 };
@@ -202,8 +199,8 @@ struct Watch
 void setContentScale(IPlugView* view, double scale)
 {
     IPlugViewContentScaleSupport* scaling = nullptr;
-    if (view->queryInterface(IPlugViewContentScaleSupport::iid,
-                             reinterpret_cast<void**>(&scaling)) == kResultTrue && scaling) {
+    if (view->queryInterface(IPlugViewContentScaleSupport::iid, reinterpret_cast<void**>(&scaling)) == kResultTrue &&
+        scaling) {
         scaling->setContentScaleFactor(IPlugViewContentScaleSupport::ScaleFactor(scale));
         scaling->release();
     }
@@ -211,8 +208,8 @@ void setContentScale(IPlugView* view, double scale)
 
 bool attach(IPlugView* view, HostWindow& window)
 {
-    return view->attached(reinterpret_cast<void*>(uintptr_t(window.id())),
-                          kPlatformTypeX11EmbedWindowID) == kResultTrue;
+    return view->attached(reinterpret_cast<void*>(uintptr_t(window.id())), kPlatformTypeX11EmbedWindowID) ==
+           kResultTrue;
 }
 
 // The user (or the window manager) gave the window another size: a resizable view takes the
@@ -313,9 +310,8 @@ int runView(IPlugView* view, const Options& options, const CommandHandler& onCom
             if (!attachedOk)
                 break;
         }
-        std::printf("cycles=%ld children=%d fd-delta=%d registrations=%zu\n", done,
-                    window.childCount(), openDescriptors() - descriptorsBefore,
-                    loop->registrations());
+        std::printf("cycles=%ld children=%d fd-delta=%d registrations=%zu\n", done, window.childCount(),
+                    openDescriptors() - descriptorsBefore, loop->registrations());
         result = done == options.cycles ? 0 : 1;
     } else if (!attach(view, window)) {
         std::fprintf(stderr, "zephra-editorhost: the view refused to attach\n");
@@ -331,8 +327,8 @@ int runView(IPlugView* view, const Options& options, const CommandHandler& onCom
             std::fprintf(stderr, "zephra-editorhost: the editor's window was not shown\n");
         ViewRect shownSize;
         view->getSize(&shownSize);
-        std::printf("ready window=%u child=%u size=%dx%d\n", window.id(), window.firstChild(),
-                    shownSize.getWidth(), shownSize.getHeight());
+        std::printf("ready window=%u child=%u size=%dx%d\n", window.id(), window.firstChild(), shownSize.getWidth(),
+                    shownSize.getHeight());
         std::fflush(stdout);
         const auto start = PollRunLoop::Clock::now();
         while (open) {
@@ -346,12 +342,11 @@ int runView(IPlugView* view, const Options& options, const CommandHandler& onCom
             loop->runOnce(deadline);
         }
         view->removed();
-        std::printf("closed children=%d registrations=%zu\n", window.childCount(),
-                    loop->registrations());
+        std::printf("closed children=%d registrations=%zu\n", window.childCount(), loop->registrations());
         result = mapped ? 0 : 1;
         using Milliseconds = std::chrono::duration<double, std::milli>;
-        for (const PollRunLoop::Call& call : options.reportStalls ? loop->longestCalls()
-                                                                   : std::vector<PollRunLoop::Call>())
+        for (const PollRunLoop::Call& call :
+             options.reportStalls ? loop->longestCalls() : std::vector<PollRunLoop::Call>())
             std::printf("long UI-thread call: %.1f ms (%s, %.0f ms after the window opened)\n",
                         Milliseconds(call.took).count(), call.kind, Milliseconds(call.at).count());
     }
@@ -371,8 +366,7 @@ int runTestFrame(const Options& options)
     if (!options.screenshot.empty()) {
         // Draw the same frame off screen for documentation.
         editor->openOffscreen();
-        VSTGUI::OffscreenImage image =
-            VSTGUI::OffscreenImage::render(*editor->getFrame(), options.scale);
+        VSTGUI::OffscreenImage image = VSTGUI::OffscreenImage::render(*editor->getFrame(), options.scale);
         const bool written = image.writePng(options.screenshot);
         editor->close();
         std::printf("screenshot %s %s\n", options.screenshot.c_str(), written ? "written" : "failed");
@@ -428,17 +422,16 @@ void printShown(IPlugView* view)
 {
     Vst::IOffscreenEditor* editor = nullptr;
     std::string text;
-    if (view->queryInterface(Vst::IOffscreenEditor::iid, reinterpret_cast<void**>(&editor)) == kResultTrue &&
-        editor) {
+    if (view->queryInterface(Vst::IOffscreenEditor::iid, reinterpret_cast<void**>(&editor)) == kResultTrue && editor) {
         text.resize(size_t(std::max(editor->describe(nullptr, 0), 1)));
         editor->describe(text.data(), int32(text.size()));
         editor->release();
     }
     auto shown = [&text](const std::string& name) {
         const size_t at = text.find("\n" + name + "=");
-        return at == std::string::npos ? std::string("?")
-                                       : text.substr(at + name.size() + 2,
-                                                     text.find('\n', at + 1) - at - name.size() - 2);
+        return at == std::string::npos
+                   ? std::string("?")
+                   : text.substr(at + name.size() + 2, text.find('\n', at + 1) - at - name.size() - 2);
     };
     std::printf("shows memory=%s voices=%s\n", shown("memory").c_str(), shown("voices").c_str());
     std::fflush(stdout);
@@ -448,8 +441,8 @@ void printShown(IPlugView* view)
 int writeEditorScreenshot(IPlugView* view, const Options& options)
 {
     Vst::IOffscreenEditor* offscreen = nullptr;
-    if (view->queryInterface(Vst::IOffscreenEditor::iid, reinterpret_cast<void**>(&offscreen)) !=
-            kResultTrue || !offscreen) {
+    if (view->queryInterface(Vst::IOffscreenEditor::iid, reinterpret_cast<void**>(&offscreen)) != kResultTrue ||
+        !offscreen) {
         std::fprintf(stderr, "zephra-editorhost: the editor cannot be drawn off screen\n");
         return 3;
     }
@@ -498,8 +491,7 @@ int runBundle(const Options& options)
         // The path's bytes as they are, also those that are not UTF-8.
         const std::u16string fontPath = Vst::pathFromBytes(absolute);
         if (!options.font.empty() &&
-            plugin->setControllerState(Vst::soundFontControllerState(
-                fontPath, int32_t(options.preset))) != kResultOk) {
+            plugin->setControllerState(Vst::soundFontControllerState(fontPath, int32_t(options.preset))) != kResultOk) {
             std::fprintf(stderr, "zephra-editorhost: the plug-in refused the project state\n");
             return 1;
         }
@@ -555,9 +547,8 @@ int runBundle(const Options& options)
                               printPlayed(playedKey, left);
                       }};
         Vst::IEditController* controller = plugin->controller();
-        result = runView(view, options, commands,
-                         [controller] { return controller->createView(Vst::ViewType::kEditor); },
-                         played);
+        result = runView(
+            view, options, commands, [controller] { return controller->createView(Vst::ViewType::kEditor); }, played);
     }
     view->release();
     // A message refused on the way would be lost in a host built on the SDK: say so and fail.
@@ -571,7 +562,7 @@ int runBundle(const Options& options)
     return result;
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {

@@ -8,10 +8,10 @@
 namespace zephra {
 namespace render {
 
-std::FILE* openAnonymousFile(std::string& error) {
+std::FILE* openAnonymousFile(std::string& error)
+{
     const char* folder = std::getenv("TMPDIR");
-    std::string pattern = std::string(folder != nullptr && *folder != '\0' ? folder : "/tmp") +
-                          "/zephra-render-XXXXXX";
+    std::string pattern = std::string(folder != nullptr && *folder != '\0' ? folder : "/tmp") + "/zephra-render-XXXXXX";
     const int fd = ::mkstemp(&pattern[0]);
     if (fd < 0) {
         error = "cannot create a temporary file for the render in \"" + pattern.substr(0, pattern.rfind('/')) +
@@ -28,5 +28,5 @@ std::FILE* openAnonymousFile(std::string& error) {
     return file;
 }
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

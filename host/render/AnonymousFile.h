@@ -14,5 +14,5 @@ namespace render {
 // A stream open for reading and writing in binary, or null with a reason.
 std::FILE* openAnonymousFile(std::string& error);
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

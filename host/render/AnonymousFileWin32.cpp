@@ -10,7 +10,8 @@
 namespace zephra {
 namespace render {
 
-std::FILE* openAnonymousFile(std::string& error) {
+std::FILE* openAnonymousFile(std::string& error)
+{
     wchar_t folder[MAX_PATH + 1];
     const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
     wchar_t path[MAX_PATH + 1];
@@ -30,13 +31,15 @@ std::FILE* openAnonymousFile(std::string& error) {
     const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_BINARY);
     std::FILE* file = fd >= 0 ? _fdopen(fd, "w+b") : nullptr;
     if (file == nullptr) {
-        if (fd >= 0) _close(fd);
-        else CloseHandle(handle);
+        if (fd >= 0)
+            _close(fd);
+        else
+            CloseHandle(handle);
         error = "cannot use the temporary file for the render";
         return nullptr;
     }
     return file;
 }
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

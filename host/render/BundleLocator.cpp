@@ -3,7 +3,8 @@
 namespace zephra {
 namespace render {
 
-bool locateBundle(const std::string& explicitPath, std::string& bundlePath, std::string& error) {
+bool locateBundle(const std::string& explicitPath, std::string& bundlePath, std::string& error)
+{
     if (!explicitPath.empty()) {
         if (!pathExists(explicitPath)) {
             error = "plug-in bundle \"" + explicitPath + "\" not found";
@@ -25,5 +26,5 @@ bool locateBundle(const std::string& explicitPath, std::string& bundlePath, std:
     return false;
 }
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

@@ -24,5 +24,5 @@ std::string tidyPath(const std::string& path);
 // False with the list of places looked at when there is none.
 bool locateBundle(const std::string& explicitPath, std::string& bundlePath, std::string& error);
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

@@ -29,23 +29,31 @@ constexpr size_t kMaxPresetChanges = 1000;
 class ChannelPlanner {
 public:
     ChannelPlanner(int channel, double sampleRate, const ControllerMapping& mapping,
-                   const BendRangeParameter& bendRange, const PresetCatalog& catalog,
-                   std::vector<std::string>& remarks)
+                   const BendRangeParameter& bendRange, const PresetCatalog& catalog, std::vector<std::string>& remarks)
         : channel(channel), sampleRate(sampleRate), mapping(mapping), bendRange(bendRange), catalog(catalog),
-          remarks(remarks) {
+          remarks(remarks)
+    {
         track.channel = channel;
     }
 
-    void add(const ScoreEvent& event) {
+    void add(const ScoreEvent& event)
+    {
         const int64_t sample = sampleAt(event.seconds, sampleRate);
         switch (event.kind) {
         case ScoreEventKind::NoteOn:
-            if (track.firstPreset < 0) track.firstPreset = currentPreset = presetForState();
+            if (track.firstPreset < 0)
+                track.firstPreset = currentPreset = presetForState();
             addNote(sample, true, event.number, event.value);
             break;
-        case ScoreEventKind::NoteOff: addNote(sample, false, event.number, event.value); break;
-        case ScoreEventKind::Program: programChange(sample, event.number); break;
-        case ScoreEventKind::Controller: controller(sample, event.number, event.value); break;
+        case ScoreEventKind::NoteOff:
+            addNote(sample, false, event.number, event.value);
+            break;
+        case ScoreEventKind::Program:
+            programChange(sample, event.number);
+            break;
+        case ScoreEventKind::Controller:
+            controller(sample, event.number, event.value);
+            break;
         case ScoreEventKind::PitchBend:
             hasBends = true;
             mapped(sample, kPitchBendController, pitchBendToNormalized(event.value));
@@ -58,7 +66,8 @@ public:
 
     bool hasNotes() const { return track.plan.noteOnCount > 0; }
 
-    TrackPlan finish() {
+    TrackPlan finish()
+    {
         RenderPlan& plan = track.plan;
         // Score events are in time order; keep it so for hand-made scores too.
         auto bySample = [](const auto& a, const auto& b) { return a.sample < b.sample; };
@@ -72,14 +81,17 @@ public:
                    std::to_string(bendRangeBeyondReach) + " semitones; the plug-in's \"Bend Range\" reaches " +
                    std::to_string(int(bendRange.maxSemitones)));
         int64_t last = plan.notes.empty() ? 0 : plan.notes.back().sample;
-        if (!plan.parameters.empty()) last = std::max(last, plan.parameters.back().sample);
-        if (!track.programs.empty()) last = std::max(last, track.programs.back().sample);
+        if (!plan.parameters.empty())
+            last = std::max(last, plan.parameters.back().sample);
+        if (!track.programs.empty())
+            last = std::max(last, track.programs.back().sample);
         plan.endSample = last + 1;
         return std::move(track);
     }
 
 private:
-    void addNote(int64_t sample, bool on, uint8_t key, uint16_t velocity) {
+    void addNote(int64_t sample, bool on, uint8_t key, uint16_t velocity)
+    {
         PlannedNote note;
         note.sample = sample;
         note.on = on;
@@ -95,7 +107,8 @@ private:
         }
     }
 
-    void mapped(int64_t sample, int16_t controllerNumber, double normalized) {
+    void mapped(int64_t sample, int16_t controllerNumber, double normalized)
+    {
         uint32_t id = 0;
         if (!mapping || !mapping(static_cast<int16_t>(channel), controllerNumber, id)) {
             ++track.plan.unmappedControllerCount;
@@ -105,21 +118,35 @@ private:
         track.plan.parameters.push_back({sample, id, normalized});
     }
 
-    void controller(int64_t sample, uint8_t number, uint16_t value) {
+    void controller(int64_t sample, uint8_t number, uint16_t value)
+    {
         const uint8_t v = static_cast<uint8_t>(std::min<uint16_t>(value, 127));
         switch (number) {
-        case kBankSelectMsb: bankMsb = v; return;
-        case kBankSelectLsb: bankLsb = v; return;
-        case kRpnMsb: rpnMsb = v; return;
-        case kRpnLsb: rpnLsb = v; return;
+        case kBankSelectMsb:
+            bankMsb = v;
+            return;
+        case kBankSelectLsb:
+            bankLsb = v;
+            return;
+        case kRpnMsb:
+            rpnMsb = v;
+            return;
+        case kRpnLsb:
+            rpnLsb = v;
+            return;
         case kNrpnMsb:
-        case kNrpnLsb: rpnMsb = rpnLsb = kRpnNull; return;   // data entry now means an NRPN
-        case kPan: track.plan.pans.push_back({sample, v}); return;   // the track's pan in the mix
+        case kNrpnLsb:
+            rpnMsb = rpnLsb = kRpnNull;
+            return;   // data entry now means an NRPN
+        case kPan:
+            track.plan.pans.push_back({sample, v});
+            return;   // the track's pan in the mix
         case kDataEntryMsb:
         case kDataEntryLsb:
             if (rpnMsb == 0 && rpnLsb == 0) {
                 (number == kDataEntryMsb ? bendSemitones : bendCents) = v;
-                if (number == kDataEntryMsb) bendCents = 0;
+                if (number == kDataEntryMsb)
+                    bendCents = 0;
                 setBendRange(sample);
             }
             return;
@@ -131,17 +158,20 @@ private:
             mapped(sample, kPitchBendController, 0.5);
             rpnMsb = rpnLsb = kRpnNull;
             return;
-        default: break;
+        default:
+            break;
         }
         if (number == kAllSoundOff || (number >= kAllNotesOff && number <= kLastModeMessage)) {
             for (int key = 0; key < 128; ++key)
-                while (held[key] > 0) addNote(sample, false, static_cast<uint8_t>(key), 0);
+                while (held[key] > 0)
+                    addNote(sample, false, static_cast<uint8_t>(key), 0);
             return;
         }
         mapped(sample, number, v / 127.0);
     }
 
-    void setBendRange(int64_t sample) {
+    void setBendRange(int64_t sample)
+    {
         if (!bendRange.present || !bendRange.normalized) {
             ++track.plan.unmappedControllerCount;
             track.plan.unmappedControllers.insert(kDataEntryMsb);
@@ -149,21 +179,26 @@ private:
         }
         const double asked = bendSemitones + bendCents / 100.0;
         const double semitones = std::min(std::round(asked), bendRange.maxSemitones);
-        if (semitones < asked - 0.5) bendRangeBeyondReach = std::max(bendRangeBeyondReach, int(asked));
+        if (semitones < asked - 0.5)
+            bendRangeBeyondReach = std::max(bendRangeBeyondReach, int(asked));
         track.plan.parameters.push_back({sample, bendRange.id, bendRange.normalized(semitones)});
     }
 
-    void programChange(int64_t sample, uint8_t number) {
+    void programChange(int64_t sample, uint8_t number)
+    {
         program = number;
-        if (track.firstPreset < 0) return;   // before the first note: it chooses the first preset
+        if (track.firstPreset < 0)
+            return;   // before the first note: it chooses the first preset
         const int32_t preset = presetForState();
-        if (preset < 0 || preset == currentPreset) return;
+        if (preset < 0 || preset == currentPreset)
+            return;
         // Of changes with no note between them only the last is heard: it replaces the one
         // before, so a file switching programs on every tick does not reload the font as often.
         if (!track.programs.empty() && notesAtLastChange == track.plan.notes.size()) {
             track.programs.pop_back();
             currentPreset = track.programs.empty() ? track.firstPreset : track.programs.back().preset;
-            if (preset == currentPreset) return;
+            if (preset == currentPreset)
+                return;
         }
         if (track.programs.size() >= kMaxPresetChanges) {
             remark("channel " + std::to_string(channel + 1) + " changes its program more than " +
@@ -175,13 +210,17 @@ private:
         notesAtLastChange = track.plan.notes.size();
     }
 
-    void remark(const std::string& text) {
-        if (std::find(remarks.begin(), remarks.end(), text) == remarks.end()) remarks.push_back(text);
+    void remark(const std::string& text)
+    {
+        if (std::find(remarks.begin(), remarks.end(), text) == remarks.end())
+            remarks.push_back(text);
     }
 
-    int32_t presetForState() {
+    int32_t presetForState()
+    {
         const ChannelPreset choice = choosePresetForChannel(catalog, channel, bankMsb, bankLsb, program);
-        if (!choice.fallback.empty()) remark(choice.fallback);
+        if (!choice.fallback.empty())
+            remark(choice.fallback);
         return choice.preset;
     }
 
@@ -202,16 +241,19 @@ private:
     std::array<int32_t, 128> held{};
 };
 
-} // namespace
+}   // namespace
 
-void endHeldNotes(RenderPlan& plan, int64_t sample, const ControllerMapping& mapping) {
+void endHeldNotes(RenderPlan& plan, int64_t sample, const ControllerMapping& mapping)
+{
     std::vector<int32_t> held(kChannelCount * 128, 0);
     std::array<bool, kChannelCount> used{};
     for (const PlannedNote& note : plan.notes) {
         int32_t& count = held[static_cast<size_t>((note.channel & 0x0F) * 128 + (note.pitch & 0x7F))];
         used[note.channel & 0x0F] = true;
-        if (note.on) ++count;
-        else if (count > 0) --count;
+        if (note.on)
+            ++count;
+        else if (count > 0)
+            --count;
     }
     for (size_t slot = 0; slot < held.size(); ++slot)
         for (; held[slot] > 0; --held[slot]) {
@@ -232,23 +274,27 @@ void endHeldNotes(RenderPlan& plan, int64_t sample, const ControllerMapping& map
 }
 
 ChannelPlanning planChannels(const Score& score, double sampleRate, const ControllerMapping& mapping,
-                             const BendRangeParameter& bendRange, const PresetCatalog& catalog, int onlyChannel) {
+                             const BendRangeParameter& bendRange, const PresetCatalog& catalog, int onlyChannel)
+{
     ChannelPlanning planning;
     std::vector<ChannelPlanner> planners;
     planners.reserve(kChannelCount);
     for (int channel = 0; channel < kChannelCount; ++channel)
         planners.emplace_back(channel, sampleRate, mapping, bendRange, catalog, planning.remarks);
     for (const ScoreEvent& event : score.events)
-        if (onlyChannel < 0 || event.channel == onlyChannel) planners[event.channel & 0x0F].add(event);
+        if (onlyChannel < 0 || event.channel == onlyChannel)
+            planners[event.channel & 0x0F].add(event);
 
     for (ChannelPlanner& planner : planners) {
-        if (!planner.hasNotes()) continue;
+        if (!planner.hasNotes())
+            continue;
         TrackPlan track = planner.finish();
-        if (track.firstPreset < 0) continue;   // a drum channel without drum kits: said in the remarks
+        if (track.firstPreset < 0)
+            continue;   // a drum channel without drum kits: said in the remarks
         planning.tracks.push_back(std::move(track));
     }
     return planning;
 }
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

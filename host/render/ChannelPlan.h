@@ -40,8 +40,8 @@ struct BendRangeParameter {
 };
 
 struct ChannelPlanning {
-    std::vector<TrackPlan> tracks;       // one per channel with notes, by channel number
-    std::vector<std::string> remarks;    // readable notes on fallbacks and limits, each once
+    std::vector<TrackPlan> tracks;      // one per channel with notes, by channel number
+    std::vector<std::string> remarks;   // readable notes on fallbacks and limits, each once
 };
 
 // onlyChannel: 0..15 plans that channel alone, -1 every channel.
@@ -53,5 +53,5 @@ ChannelPlanning planChannels(const Score& score, double sampleRate, const Contro
 // Both lists must be sorted and end at or before sample.
 void endHeldNotes(RenderPlan& plan, int64_t sample, const ControllerMapping& mapping);
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

@@ -8,19 +8,21 @@ namespace render {
 
 namespace {
 
-std::string bankProgram(int bank, int program) {
+std::string bankProgram(int bank, int program)
+{
     return std::to_string(bank) + ":" + std::to_string(program);
 }
 
-} // namespace
+}   // namespace
 
-ChannelPreset choosePresetForChannel(const PresetCatalog& catalog, int channel, int bankMsb, int bankLsb,
-                                     int program) {
+ChannelPreset choosePresetForChannel(const PresetCatalog& catalog, int channel, int bankMsb, int bankLsb, int program)
+{
     ChannelPreset choice;
     const std::string asked = "channel " + std::to_string(channel + 1) + " asks for ";
     if (channel == kPercussionChannel) {
         choice.preset = catalog.find(kPercussionBank, program);
-        if (choice.preset >= 0) return choice;
+        if (choice.preset >= 0)
+            return choice;
         choice.preset = catalog.find(kPercussionBank, 0);
         if (choice.preset < 0) {
             // The kit with the lowest program number stands for the font's first kit.
@@ -42,20 +44,23 @@ ChannelPreset choosePresetForChannel(const PresetCatalog& catalog, int channel, 
     std::vector<int> banks;
     if (bankLsb != 0) {
         banks.push_back(bankMsb * 128 + bankLsb);
-        if (bankMsb == 0) banks.push_back(bankLsb);
+        if (bankMsb == 0)
+            banks.push_back(bankLsb);
     }
     banks.push_back(bankMsb);
     for (int bank : banks) {
         choice.preset = catalog.find(bank, program);
-        if (choice.preset >= 0) return choice;
+        if (choice.preset >= 0)
+            return choice;
     }
     choice.preset = catalog.find(0, program);
-    if (choice.preset < 0) choice.preset = catalog.topRowPreset();
+    if (choice.preset < 0)
+        choice.preset = catalog.topRowPreset();
     const PresetEntry* playing = catalog.entry(choice.preset);
     choice.fallback = asked + bankProgram(banks.back(), program) + ", which the SoundFont lacks" +
                       (playing != nullptr ? "; playing " + playing->row : std::string());
     return choice;
 }
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

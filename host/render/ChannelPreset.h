@@ -22,8 +22,7 @@ struct ChannelPreset {
 };
 
 // bankMsb and bankLsb are the channel's latest controller 0 and 32 values (0 when unset).
-ChannelPreset choosePresetForChannel(const PresetCatalog& catalog, int channel, int bankMsb, int bankLsb,
-                                     int program);
+ChannelPreset choosePresetForChannel(const PresetCatalog& catalog, int channel, int bankMsb, int bankLsb, int program);
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

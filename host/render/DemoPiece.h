@@ -13,5 +13,5 @@ constexpr double kDemoBeatsPerMinute = 100.0;
 
 Score makeDemoPiece();
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

@@ -14,20 +14,25 @@ namespace {
 
 constexpr size_t kBufferFrames = 16384;
 
-} // namespace
+}   // namespace
 
-FloatSpool::~FloatSpool() {
-    if (file_ != nullptr) std::fclose(file_);
+FloatSpool::~FloatSpool()
+{
+    if (file_ != nullptr)
+        std::fclose(file_);
 }
 
-bool FloatSpool::open(std::string& error) {
+bool FloatSpool::open(std::string& error)
+{
     file_ = openAnonymousFile(error);
-    if (file_ == nullptr) return false;
+    if (file_ == nullptr)
+        return false;
     buffer_.reserve(2 * kBufferFrames);
     return true;
 }
 
-bool FloatSpool::consume(const float* left, const float* right, int32_t frameCount, std::string& error) {
+bool FloatSpool::consume(const float* left, const float* right, int32_t frameCount, std::string& error)
+{
     if (file_ == nullptr) {
         error = "the render's temporary file is not open";
         return false;
@@ -56,13 +61,15 @@ bool FloatSpool::consume(const float* left, const float* right, int32_t frameCou
         above_ += above;
         nonFinite_ += nonFinite;
         done += frames;
-        if (buffer_.size() >= 2 * kBufferFrames && !flush(error)) return false;
+        if (buffer_.size() >= 2 * kBufferFrames && !flush(error))
+            return false;
     }
     frames_ += frameCount;
     return true;
 }
 
-bool FloatSpool::flush(std::string& error) {
+bool FloatSpool::flush(std::string& error)
+{
     if (!buffer_.empty() && std::fwrite(buffer_.data(), sizeof(float), buffer_.size(), file_) != buffer_.size()) {
         error = std::string("writing the render's temporary file failed: ") + std::strerror(errno);
         return false;
@@ -71,9 +78,11 @@ bool FloatSpool::flush(std::string& error) {
     return true;
 }
 
-bool FloatSpool::rewind(std::string& error) {
+bool FloatSpool::rewind(std::string& error)
+{
     if (file_ == nullptr || !flush(error)) {
-        if (file_ == nullptr) error = "the render's temporary file is not open";
+        if (file_ == nullptr)
+            error = "the render's temporary file is not open";
         return false;
     }
     if (std::fflush(file_) != 0 || std::fseek(file_, 0, SEEK_SET) != 0) {
@@ -83,7 +92,8 @@ bool FloatSpool::rewind(std::string& error) {
     return true;
 }
 
-bool FloatSpool::read(float* out, int32_t frameCount, std::string& error) {
+bool FloatSpool::read(float* out, int32_t frameCount, std::string& error)
+{
     const size_t wanted = 2 * static_cast<size_t>(frameCount);
     if (file_ == nullptr || std::fread(out, sizeof(float), wanted, file_) != wanted) {
         error = "the render's temporary file ended early";
@@ -92,5 +102,5 @@ bool FloatSpool::read(float* out, int32_t frameCount, std::string& error) {
     return true;
 }
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

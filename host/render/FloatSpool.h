@@ -27,8 +27,8 @@ public:
     bool consume(const float* left, const float* right, int32_t frameCount, std::string& error) override;
 
     int64_t frames() const { return frames_; }
-    float peak() const { return peak_; }                 // largest absolute sample
-    int64_t aboveFullScale() const { return above_; }    // samples with an absolute value above 1
+    float peak() const { return peak_; }                // largest absolute sample
+    int64_t aboveFullScale() const { return above_; }   // samples with an absolute value above 1
     int64_t nonFinite() const { return nonFinite_; }
 
     // Starts reading from the first frame.
@@ -47,5 +47,5 @@ private:
     int64_t nonFinite_ = 0;
 };
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

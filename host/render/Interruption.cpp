@@ -11,14 +11,16 @@ namespace {
 
 volatile std::sig_atomic_t requestedBy = 0;
 
-void onInterruption(int signal) {
+void onInterruption(int signal)
+{
     requestedBy = signal;
     std::signal(signal, SIG_DFL);   // a second request ends the process
 }
 
-} // namespace
+}   // namespace
 
-void installInterruptionHandlers() {
+void installInterruptionHandlers()
+{
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
         struct sigaction action = {};
         action.sa_handler = onInterruption;
@@ -31,9 +33,10 @@ void installInterruptionHandlers() {
     std::signal(SIGPIPE, SIG_IGN);
 }
 
-int interruptionSignal() {
+int interruptionSignal()
+{
     return requestedBy;
 }
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

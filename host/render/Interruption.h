@@ -13,5 +13,5 @@ void installInterruptionHandlers();
 // The signal that asked to stop, or 0.
 int interruptionSignal();
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

@@ -18,33 +18,45 @@ constexpr int kHangUp = 1;   // SIGHUP's number, which the Windows C library doe
 
 std::atomic<int> requestedBy{0};
 
-BOOL WINAPI onControl(DWORD event) {
+BOOL WINAPI onControl(DWORD event)
+{
     int signal = 0;
     switch (event) {
-    case CTRL_C_EVENT: signal = SIGINT; break;
-    case CTRL_BREAK_EVENT: signal = SIGTERM; break;
+    case CTRL_C_EVENT:
+        signal = SIGINT;
+        break;
+    case CTRL_BREAK_EVENT:
+        signal = SIGTERM;
+        break;
     case CTRL_CLOSE_EVENT:
     case CTRL_LOGOFF_EVENT:
-    case CTRL_SHUTDOWN_EVENT: signal = kHangUp; break;
-    default: return FALSE;
+    case CTRL_SHUTDOWN_EVENT:
+        signal = kHangUp;
+        break;
+    default:
+        return FALSE;
     }
     int none = 0;
-    if (!requestedBy.compare_exchange_strong(none, signal)) return FALSE;   // a second request
+    if (!requestedBy.compare_exchange_strong(none, signal))
+        return FALSE;   // a second request
     // Closing the console ends the process as soon as this returns: give the render loop the
     // few seconds the system allows to remove its temporary files.
-    if (signal == kHangUp) Sleep(4000);
+    if (signal == kHangUp)
+        Sleep(4000);
     return TRUE;
 }
 
-} // namespace
+}   // namespace
 
-void installInterruptionHandlers() {
+void installInterruptionHandlers()
+{
     SetConsoleCtrlHandler(onControl, TRUE);
 }
 
-int interruptionSignal() {
+int interruptionSignal()
+{
     return requestedBy.load(std::memory_order_relaxed);
 }
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

@@ -19,35 +19,47 @@ public:
     size_t remaining() const { return size - offset; }
     bool atEnd() const { return offset >= size; }
 
-    bool byte(uint8_t& value) {
-        if (offset >= size) return false;
+    bool byte(uint8_t& value)
+    {
+        if (offset >= size)
+            return false;
         value = data[offset++];
         return true;
     }
-    bool peek(uint8_t& value) const {
-        if (offset >= size) return false;
+    bool peek(uint8_t& value) const
+    {
+        if (offset >= size)
+            return false;
         value = data[offset];
         return true;
     }
-    bool bigEndian(int bytes, uint32_t& value) {
-        if (remaining() < static_cast<size_t>(bytes)) return false;
+    bool bigEndian(int bytes, uint32_t& value)
+    {
+        if (remaining() < static_cast<size_t>(bytes))
+            return false;
         value = 0;
-        for (int i = 0; i < bytes; ++i) value = (value << 8) | data[offset++];
+        for (int i = 0; i < bytes; ++i)
+            value = (value << 8) | data[offset++];
         return true;
     }
     // MIDI variable-length quantity: at most four bytes, seven bits each.
-    bool variableLength(uint32_t& value) {
+    bool variableLength(uint32_t& value)
+    {
         value = 0;
         for (int i = 0; i < 4; ++i) {
             uint8_t b;
-            if (!byte(b)) return false;
+            if (!byte(b))
+                return false;
             value = (value << 7) | (b & 0x7Fu);
-            if ((b & 0x80u) == 0) return true;
+            if ((b & 0x80u) == 0)
+                return true;
         }
         return false;
     }
-    bool skip(size_t count) {
-        if (remaining() < count) return false;
+    bool skip(size_t count)
+    {
+        if (remaining() < count)
+            return false;
         offset += count;
         return true;
     }
@@ -59,12 +71,14 @@ private:
     size_t offset = 0;
 };
 
-std::string at(size_t fileOffset) {
+std::string at(size_t fileOffset)
+{
     return " at byte " + std::to_string(fileOffset);
 }
 
 // Data bytes of a channel message, by its high nibble.
-int dataBytesOf(uint8_t status) {
+int dataBytesOf(uint8_t status)
+{
     const uint8_t type = status & 0xF0u;
     return (type == 0xC0u || type == 0xD0u) ? 1 : 2;
 }
@@ -76,8 +90,9 @@ struct SkippedMessages {
     size_t runningAfterSysexAt = 0;
 };
 
-bool parseTrackEvents(const uint8_t* data, size_t size, size_t fileOffset, int32_t trackIndex,
-                      MidiSequence& seq, SkippedMessages& skipped, std::string& error) {
+bool parseTrackEvents(const uint8_t* data, size_t size, size_t fileOffset, int32_t trackIndex, MidiSequence& seq,
+                      SkippedMessages& skipped, std::string& error)
+{
     ByteCursor in(data, size);
     int64_t tick = 0;
     uint8_t runningStatus = 0;
@@ -108,10 +123,11 @@ bool parseTrackEvents(const uint8_t* data, size_t size, size_t fileOffset, int32
                 return false;
             }
             status = runningStatus;
-            if (sysexBeforeRunningStatus && skipped.runningAfterSysex++ == 0) skipped.runningAfterSysexAt = eventStart;
+            if (sysexBeforeRunningStatus && skipped.runningAfterSysex++ == 0)
+                skipped.runningAfterSysexAt = eventStart;
         }
 
-        if (status == 0xFFu) {  // meta event
+        if (status == 0xFFu) {   // meta event
             uint8_t type;
             uint32_t length;
             if (!in.byte(type) || !in.variableLength(length) || in.remaining() < length) {
@@ -120,11 +136,12 @@ bool parseTrackEvents(const uint8_t* data, size_t size, size_t fileOffset, int32
             }
             const uint8_t* body = in.here();
             in.skip(length);
-            if (type == 0x2Fu) return true;  // end of track: anything after it is ignored
+            if (type == 0x2Fu)
+                return true;   // end of track: anything after it is ignored
             if (type == 0x51u) {
                 if (length != 3) {
-                    error = where + ": tempo event of " + std::to_string(length) +
-                            " bytes instead of 3" + at(eventStart);
+                    error =
+                        where + ": tempo event of " + std::to_string(length) + " bytes instead of 3" + at(eventStart);
                     return false;
                 }
                 const uint32_t micros = (uint32_t(body[0]) << 16) | (uint32_t(body[1]) << 8) | body[2];
@@ -134,9 +151,9 @@ bool parseTrackEvents(const uint8_t* data, size_t size, size_t fileOffset, int32
                     seq.tempos.push_back({tick, micros});
                 }
             }
-            continue;  // meta events cancel nothing: running status stays as it was
+            continue;   // meta events cancel nothing: running status stays as it was
         }
-        if (status == 0xF0u || status == 0xF7u) {  // system exclusive: skipped whole
+        if (status == 0xF0u || status == 0xF7u) {   // system exclusive: skipped whole
             uint32_t length;
             if (!in.variableLength(length) || !in.skip(length)) {
                 error = where + ": system-exclusive event runs past the end of its track" + at(eventStart);
@@ -148,15 +165,18 @@ bool parseTrackEvents(const uint8_t* data, size_t size, size_t fileOffset, int32
             continue;
         }
         if (status >= 0xF0u) {
-            error = where + ": status byte 0x" + [&] {
-                char text[3];
-                std::snprintf(text, sizeof text, "%02X", status);
-                return std::string(text);
-            }() + " is not allowed in a MIDI file" + at(eventStart);
+            error = where + ": status byte 0x" +
+                    [&] {
+                        char text[3];
+                        std::snprintf(text, sizeof text, "%02X", status);
+                        return std::string(text);
+                    }() +
+                    " is not allowed in a MIDI file" + at(eventStart);
             return false;
         }
 
-        if (explicitStatus) sysexBeforeRunningStatus = false;
+        if (explicitStatus)
+            sysexBeforeRunningStatus = false;
         runningStatus = status;
         MidiEvent event;
         event.tick = tick;
@@ -174,7 +194,8 @@ bool parseTrackEvents(const uint8_t* data, size_t size, size_t fileOffset, int32
         }
         if (badDataByte) {
             // Players skip such a message and read on; its length keeps the track in step.
-            if (skipped.count++ == 0) skipped.firstAt = eventStart;
+            if (skipped.count++ == 0)
+                skipped.firstAt = eventStart;
             continue;
         }
         event.data1 = values[0];
@@ -187,8 +208,9 @@ bool parseTrackEvents(const uint8_t* data, size_t size, size_t fileOffset, int32
 
 // Parses one track and adds one warning for the messages it had to skip, so the warnings
 // grow with the track count only.
-bool parseTrack(const uint8_t* data, size_t size, size_t fileOffset, int32_t trackIndex,
-                MidiSequence& seq, std::string& error) {
+bool parseTrack(const uint8_t* data, size_t size, size_t fileOffset, int32_t trackIndex, MidiSequence& seq,
+                std::string& error)
+{
     SkippedMessages skipped;
     const bool parsed = parseTrackEvents(data, size, fileOffset, trackIndex, seq, skipped, error);
     if (parsed && skipped.count > 0)
@@ -196,16 +218,17 @@ bool parseTrack(const uint8_t* data, size_t size, size_t fileOffset, int32_t tra
                                " channel message(s) with a data byte above 127 skipped (the first" +
                                at(skipped.firstAt) + ")");
     if (parsed && skipped.runningAfterSysex > 0)
-        seq.warnings.push_back("track " + std::to_string(trackIndex + 1) + ": " + std::to_string(skipped.runningAfterSysex) +
+        seq.warnings.push_back("track " + std::to_string(trackIndex + 1) + ": " +
+                               std::to_string(skipped.runningAfterSysex) +
                                " message(s) use running status across a system-exclusive event; read as " +
-                               "continuing the message before it (the first" +
-                               at(skipped.runningAfterSysexAt) + ")");
+                               "continuing the message before it (the first" + at(skipped.runningAfterSysexAt) + ")");
     return parsed;
 }
 
-} // namespace
+}   // namespace
 
-bool parseMidiFile(const uint8_t* data, size_t size, MidiSequence& out, std::string& error) {
+bool parseMidiFile(const uint8_t* data, size_t size, MidiSequence& out, std::string& error)
+{
     out = MidiSequence{};
     MidiSequence seq;
     if (data == nullptr || size < 14) {
@@ -216,7 +239,7 @@ bool parseMidiFile(const uint8_t* data, size_t size, MidiSequence& out, std::str
     uint32_t tag, headerLength, format, trackCount, division;
     in.bigEndian(4, tag);
     in.bigEndian(4, headerLength);
-    if (tag != 0x4D546864u) {  // "MThd"
+    if (tag != 0x4D546864u) {   // "MThd"
         error = "not a MIDI file: it does not begin with \"MThd\"";
         return false;
     }
@@ -245,8 +268,8 @@ bool parseMidiFile(const uint8_t* data, size_t size, MidiSequence& out, std::str
     if (division & 0x8000u) {
         const int framesPerSecond = -static_cast<int8_t>(division >> 8);
         const int ticksPerFrame = division & 0xFF;
-        if ((framesPerSecond != 24 && framesPerSecond != 25 && framesPerSecond != 29 &&
-             framesPerSecond != 30) || ticksPerFrame == 0) {
+        if ((framesPerSecond != 24 && framesPerSecond != 25 && framesPerSecond != 29 && framesPerSecond != 30) ||
+            ticksPerFrame == 0) {
             error = "broken MIDI file: invalid SMPTE time division";
             return false;
         }
@@ -271,22 +294,24 @@ bool parseMidiFile(const uint8_t* data, size_t size, MidiSequence& out, std::str
             return false;
         }
         if (chunkLength > in.remaining()) {
-            error = "broken MIDI file: chunk" + at(chunkStart) + " claims " +
-                    std::to_string(chunkLength) + " bytes but only " +
-                    std::to_string(in.remaining()) + " follow";
+            error = "broken MIDI file: chunk" + at(chunkStart) + " claims " + std::to_string(chunkLength) +
+                    " bytes but only " + std::to_string(in.remaining()) + " follow";
             return false;
         }
         const uint8_t* body = in.here();
         const size_t bodyOffset = in.position();
         in.skip(chunkLength);
-        if (chunkTag != 0x4D54726Bu) continue;  // not "MTrk": unknown chunks are skipped
-        if (!parseTrack(body, chunkLength, bodyOffset, tracksRead, seq, error)) return false;
+        if (chunkTag != 0x4D54726Bu)
+            continue;   // not "MTrk": unknown chunks are skipped
+        if (!parseTrack(body, chunkLength, bodyOffset, tracksRead, seq, error))
+            return false;
         ++tracksRead;
     }
 
     // Merge: tick order, then track, then order within the track (a stable sort keeps it).
     std::stable_sort(seq.events.begin(), seq.events.end(), [](const MidiEvent& a, const MidiEvent& b) {
-        if (a.tick != b.tick) return a.tick < b.tick;
+        if (a.tick != b.tick)
+            return a.tick < b.tick;
         return a.track < b.track;
     });
     std::stable_sort(seq.tempos.begin(), seq.tempos.end(),
@@ -295,7 +320,8 @@ bool parseMidiFile(const uint8_t* data, size_t size, MidiSequence& out, std::str
     return true;
 }
 
-bool readMidiFile(const std::string& path, MidiSequence& out, std::string& error) {
+bool readMidiFile(const std::string& path, MidiSequence& out, std::string& error)
+{
     out = MidiSequence{};
     std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
     if (!file) {
@@ -308,8 +334,8 @@ bool readMidiFile(const std::string& path, MidiSequence& out, std::string& error
     errno = 0;
     while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
         if (bytes.size() + got > kMaxMidiFileBytes) {
-            error = "MIDI file \"" + path + "\" is larger than " +
-                    std::to_string(kMaxMidiFileBytes / (1024 * 1024)) + " MB";
+            error = "MIDI file \"" + path + "\" is larger than " + std::to_string(kMaxMidiFileBytes / (1024 * 1024)) +
+                    " MB";
             return false;
         }
         bytes.insert(bytes.end(), buffer, buffer + got);
@@ -325,5 +351,5 @@ bool readMidiFile(const std::string& path, MidiSequence& out, std::string& error
     return true;
 }
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

@@ -19,8 +19,8 @@ struct MidiEvent {
     int64_t tick = 0;
     uint8_t status = 0;   // message type in the high nibble, channel in the low nibble
     uint8_t data1 = 0;
-    uint8_t data2 = 0;    // 0 for the two-byte messages (program change, channel pressure)
-    int32_t track = 0;    // chunk index, kept for a stable merge order
+    uint8_t data2 = 0;   // 0 for the two-byte messages (program change, channel pressure)
+    int32_t track = 0;   // chunk index, kept for a stable merge order
 };
 
 struct TempoChange {
@@ -36,10 +36,10 @@ struct MidiSequence {
     uint16_t ticksPerQuarter = 480;
     uint8_t smpteFramesPerSecond = 0;
     uint8_t smpteTicksPerFrame = 0;
-    std::vector<MidiEvent> events;      // merged: by tick, then track, then file order
-    std::vector<TempoChange> tempos;    // by tick, then file order
-    int64_t lastTick = 0;               // tick of the latest event of any kind
-    std::vector<std::string> warnings;  // tolerated oddities (for example a zero tempo)
+    std::vector<MidiEvent> events;       // merged: by tick, then track, then file order
+    std::vector<TempoChange> tempos;     // by tick, then file order
+    int64_t lastTick = 0;                // tick of the latest event of any kind
+    std::vector<std::string> warnings;   // tolerated oddities (for example a zero tempo)
 };
 
 // Largest file accepted; real pieces are far smaller, and this bounds what a bad path can cost.
@@ -51,5 +51,5 @@ bool parseMidiFile(const uint8_t* data, size_t size, MidiSequence& out, std::str
 // Reads and parses a file; a missing, unreadable or oversized file is refused as well.
 bool readMidiFile(const std::string& path, MidiSequence& out, std::string& error);
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

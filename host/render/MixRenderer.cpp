@@ -13,7 +13,7 @@ namespace render {
 
 namespace {
 
-constexpr float kInaudible = 1.0e-5f;      // -100 dB below the mix's peak so far
+constexpr float kInaudible = 1.0e-5f;   // -100 dB below the mix's peak so far
 constexpr double kQuietSeconds = 1.0;
 
 // Where the output ends: the song, then the sound after it. Frames beyond `certain` wait in
@@ -22,16 +22,21 @@ class TailWatch {
 public:
     TailWatch(int64_t songEnd, int64_t cap, const TailRule& tail, double sampleRate)
         : songEnd(songEnd), cap(cap), untilSilent(tail.untilSilent), quiet(sampleAt(kQuietSeconds, sampleRate)),
-          fade(sampleAt(kEndFadeSeconds, sampleRate)) {}
+          fade(sampleAt(kEndFadeSeconds, sampleRate))
+    {
+    }
 
     // Looks at the mixed frames [position, position + count); true once the end is known.
-    bool watch(int64_t position, const float* left, const float* right, int32_t count) {
+    bool watch(int64_t position, const float* left, const float* right, int32_t count)
+    {
         for (int32_t i = 0; i < count && end < 0; ++i) {
             const int64_t frame = position + i;
             const float size = std::max(std::fabs(left[i]), std::fabs(right[i]));
-            if (size > peak * kInaudible) lastAudible = frame + 1;
+            if (size > peak * kInaudible)
+                lastAudible = frame + 1;
             peak = std::max(peak, size);
-            if (untilSilent && frame + 1 - std::max(lastAudible, songEnd) >= quiet) end = silentEnd();
+            if (untilSilent && frame + 1 - std::max(lastAudible, songEnd) >= quiet)
+                end = silentEnd();
         }
         if (end < 0 && position + count >= cap) {
             end = untilSilent ? silentEnd() : cap;
@@ -40,9 +45,12 @@ public:
         return end >= 0;
     }
     // Frames that are certainly part of the output, of those rendered up to `rendered`.
-    int64_t certain(int64_t rendered) const {
-        if (end >= 0) return end;
-        if (!untilSilent) return rendered;
+    int64_t certain(int64_t rendered) const
+    {
+        if (end >= 0)
+            return end;
+        if (!untilSilent)
+            return rendered;
         return std::max(std::min(rendered, songEnd), std::min(rendered, lastAudible + fade));
     }
     bool tailCapped() const { return capped; }
@@ -59,11 +67,12 @@ private:
     bool capped = false;
 };
 
-} // namespace
+}   // namespace
 
 bool renderMix(const std::vector<TrackPlayer*>& players, int jobs, int64_t songEnd, double sampleRate,
                const TailRule& tail, AudioSink& sink, const ProgressFunction& progress, const StopRequest& stop,
-               MixStats& stats, std::string& error) {
+               MixStats& stats, std::string& error)
+{
     stats = MixStats{};
     const int64_t cap = songEnd + sampleAt(tail.seconds, sampleRate);
     TailWatch watch(songEnd, cap, tail, sampleRate);
@@ -81,7 +90,8 @@ bool renderMix(const std::vector<TrackPlayer*>& players, int jobs, int64_t songE
                 break;
             }
             const int32_t frames = pipeline.framesOf(stretch);
-            if (!pipeline.complete(stretch, error)) return false;
+            if (!pipeline.complete(stretch, error))
+                return false;
             // Track by track in a fixed order, so the sums do not depend on who rendered what.
             const size_t from = mixLeft.size();
             mixLeft.resize(from + static_cast<size_t>(frames), 0.f);
@@ -104,12 +114,14 @@ bool renderMix(const std::vector<TrackPlayer*>& players, int jobs, int64_t songE
 
             const int64_t ready = watch.certain(position) - emitted;
             if (ready > 0) {
-                if (!sink.consume(mixLeft.data(), mixRight.data(), static_cast<int32_t>(ready), error)) return false;
+                if (!sink.consume(mixLeft.data(), mixRight.data(), static_cast<int32_t>(ready), error))
+                    return false;
                 mixLeft.erase(mixLeft.begin(), mixLeft.begin() + ready);
                 mixRight.erase(mixRight.begin(), mixRight.begin() + ready);
                 emitted += ready;
             }
-            if (progress) progress(position);
+            if (progress)
+                progress(position);
         }
     }
     stats.frames = emitted;
@@ -119,7 +131,8 @@ bool renderMix(const std::vector<TrackPlayer*>& players, int jobs, int64_t songE
     // last answer: a count taken after the last request comes with the one in finish().
     if (!stats.interrupted) {
         int32_t reported = 0;
-        for (TrackPlayer* player : players) reported += player->finish();
+        for (TrackPlayer* player : players)
+            reported += player->finish();
         stats.maxVoices = std::max(stats.maxVoices, reported);
     }
     for (const TrackPlayer* player : players) {
@@ -131,5 +144,5 @@ bool renderMix(const std::vector<TrackPlayer*>& players, int jobs, int64_t songE
     return true;
 }
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

@@ -31,8 +31,8 @@ public:
 };
 
 struct TailRule {
-    bool untilSilent = true;           // render until the mix is silent ...
-    double seconds = 30.0;             // ... for at most this long; or exactly this long
+    bool untilSilent = true;   // render until the mix is silent ...
+    double seconds = 30.0;     // ... for at most this long; or exactly this long
 };
 
 struct MixStats {
@@ -44,7 +44,7 @@ struct MixStats {
     int32_t maxVoices = 0;          // highest sum of the instances' reported voice counts
     int64_t nonFiniteSamples = 0;   // samples the instances produced that are not numbers
     int64_t processCalls = 0;
-    bool interrupted = false;       // stopped on request; the sink holds a partial render
+    bool interrupted = false;   // stopped on request; the sink holds a partial render
 };
 
 using ProgressFunction = std::function<void(int64_t doneFrames)>;
@@ -55,5 +55,5 @@ bool renderMix(const std::vector<TrackPlayer*>& players, int jobs, int64_t songE
                const TailRule& tail, AudioSink& sink, const ProgressFunction& progress, const StopRequest& stop,
                MixStats& stats, std::string& error);
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

@@ -7,15 +7,19 @@
 namespace zephra {
 namespace render {
 
-double normalisingGain(float peak) {
-    if (!(peak > 0.f)) return 1.0;
+double normalisingGain(float peak)
+{
+    if (!(peak > 0.f))
+        return 1.0;
     return std::pow(10.0, kNormalisedPeakDb / 20.0) / double(peak);
 }
 
 bool writeMixdown(FloatSpool& spool, OutputFile& output, double gain, int64_t fadeFrames, const StopRequest& stop,
-                  MixdownStats& stats, std::string& error) {
+                  MixdownStats& stats, std::string& error)
+{
     stats = MixdownStats{};
-    if (!spool.rewind(error)) return false;
+    if (!spool.rewind(error))
+        return false;
     constexpr int32_t kChunkFrames = 8192;
     std::vector<float> chunk(2 * kChunkFrames);
     const int64_t total = spool.frames();
@@ -27,22 +31,26 @@ bool writeMixdown(FloatSpool& spool, OutputFile& output, double gain, int64_t fa
             return false;
         }
         const int32_t count = static_cast<int32_t>(std::min<int64_t>(kChunkFrames, total - done));
-        if (!spool.read(chunk.data(), count, error)) return false;
+        if (!spool.read(chunk.data(), count, error))
+            return false;
         for (int32_t i = 0; i < count; ++i) {
             const int64_t frame = done + i;
             double factor = gain;
-            if (frame >= fadeStart) factor *= double(total - 1 - frame) / double(fadeFrames);
+            if (frame >= fadeStart)
+                factor *= double(total - 1 - frame) / double(fadeFrames);
             for (int c = 0; c < 2; ++c) {
                 float& sample = chunk[static_cast<size_t>(2 * i + c)];
                 sample = static_cast<float>(sample * factor);
-                if (std::fabs(sample) > 1.f) ++stats.aboveFullScale;
+                if (std::fabs(sample) > 1.f)
+                    ++stats.aboveFullScale;
             }
         }
-        if (!output.write(chunk.data(), count, error)) return false;
+        if (!output.write(chunk.data(), count, error))
+            return false;
         done += count;
     }
     return true;
 }
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

@@ -28,5 +28,5 @@ struct MixdownStats {
 bool writeMixdown(FloatSpool& spool, OutputFile& output, double gain, int64_t fadeFrames, const StopRequest& stop,
                   MixdownStats& stats, std::string& error);
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

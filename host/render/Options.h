@@ -19,30 +19,30 @@ enum class ResponseChoice { pluginDefault, classic, soundFont204 };
 
 struct Options {
     std::string soundFontPath = kDefaultSoundFont;
-    bool presetGiven = false;       // --preset
+    bool presetGiven = false;   // --preset
     int32_t preset = 0;
-    bool bankGiven = false;         // --bank
+    bool bankGiven = false;   // --bank
     int32_t bank = 0;
-    bool programGiven = false;      // --program
+    bool programGiven = false;   // --program
     int32_t program = 0;
     bool listPresets = false;
-    std::string midiPath;           // empty: the built-in demo
-    bool single = false;            // --single (or a preset option): one instance for the piece
-    int32_t channel = -1;           // --channel N (0-based here): that channel alone
+    std::string midiPath;   // empty: the built-in demo
+    bool single = false;    // --single (or a preset option): one instance for the piece
+    int32_t channel = -1;   // --channel N (0-based here): that channel alone
     std::string outputPath = "out.wav";
-    bool formatGiven = false;       // --format
+    bool formatGiven = false;   // --format
     SampleFormat format = SampleFormat::Pcm24;
     int32_t sampleRate = 44100;
     int32_t blockSize = 512;
-    bool tailGiven = false;         // --tail: exactly this long; else until silent, at most the limit
+    bool tailGiven = false;   // --tail: exactly this long; else until silent, at most the limit
     double tailSeconds = 30.0;
-    bool levelGiven = false;        // --level: the plug-in's "Output Level" (linear gain, 0..240)
+    bool levelGiven = false;   // --level: the plug-in's "Output Level" (linear gain, 0..240)
     double level = 12.0;
-    bool normalise = true;          // off with --no-normalise or --level
+    bool normalise = true;                                     // off with --no-normalise or --level
     ResponseChoice response = ResponseChoice::pluginDefault;   // --response classic|sf2
-    std::string bundlePath;         // empty: look in the usual places
-    int32_t jobs = 0;               // --jobs: threads rendering instances (0: one per processor core)
-    bool quiet = false;             // no progress bar and no summary
+    std::string bundlePath;                                    // empty: look in the usual places
+    int32_t jobs = 0;     // --jobs: threads rendering instances (0: one per processor core)
+    bool quiet = false;   // no progress bar and no summary
     bool showHelp = false;
     bool showVersion = false;
 };
@@ -62,5 +62,5 @@ bool parseOptions(int argc, const char* const* argv, Options& options, std::stri
 
 std::string usageText();
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

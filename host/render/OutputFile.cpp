@@ -16,12 +16,14 @@ namespace render {
 
 namespace {
 
-bool toStandardOutput(const std::string& path) {
+bool toStandardOutput(const std::string& path)
+{
     return path == "-";
 }
 
 // Copies the whole file behind fd to standard output.
-bool copyToStandardOutput(int fd, std::string& error) {
+bool copyToStandardOutput(int fd, std::string& error)
+{
     if (::lseek(fd, 0, SEEK_SET) != 0) {
         error = std::string("cannot read the finished file back: ") + std::strerror(errno);
         return false;
@@ -29,15 +31,18 @@ bool copyToStandardOutput(int fd, std::string& error) {
     char buffer[1 << 16];
     for (;;) {
         const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got == 0) return true;
+        if (got == 0)
+            return true;
         if (got < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             error = std::string("cannot read the finished file back: ") + std::strerror(errno);
             return false;
         }
         for (ssize_t done = 0; done < got;) {
             const ssize_t put = ::write(STDOUT_FILENO, buffer + done, static_cast<size_t>(got - done));
-            if (put < 0 && errno == EINTR) continue;
+            if (put < 0 && errno == EINTR)
+                continue;
             if (put <= 0) {
                 error = std::string("writing to standard output failed: ") + std::strerror(errno);
                 return false;
@@ -49,25 +54,30 @@ bool copyToStandardOutput(int fd, std::string& error) {
 
 // libsndfile words a failed write "System error : No space left on device."; the reason alone
 // reads as the renderer's other messages do.
-std::string soundFileReason(const char* text) {
+std::string soundFileReason(const char* text)
+{
     std::string reason = text != nullptr ? text : "unknown error";
     const std::string prefix = "System error : ";
-    if (reason.rfind(prefix, 0) == 0) reason.erase(0, prefix.size());
-    if (!reason.empty() && reason.back() == '.') reason.pop_back();
+    if (reason.rfind(prefix, 0) == 0)
+        reason.erase(0, prefix.size());
+    if (!reason.empty() && reason.back() == '.')
+        reason.pop_back();
     return reason;
 }
 
-} // namespace
+}   // namespace
 
 static_assert(soundfilecodes::kWav == SF_FORMAT_WAV && soundfilecodes::kAiff == SF_FORMAT_AIFF &&
                   soundfilecodes::kWavExtensible == SF_FORMAT_WAVEX && soundfilecodes::kFlac == SF_FORMAT_FLAC &&
                   soundfilecodes::kOgg == SF_FORMAT_OGG && soundfilecodes::kRf64 == SF_FORMAT_RF64 &&
                   soundfilecodes::kMpeg == SF_FORMAT_MPEG && soundfilecodes::kPcm16 == SF_FORMAT_PCM_16 &&
                   soundfilecodes::kPcm24 == SF_FORMAT_PCM_24 && soundfilecodes::kFloat == SF_FORMAT_FLOAT &&
-                  soundfilecodes::kVorbis == SF_FORMAT_VORBIS && soundfilecodes::kMpegLayer3 == SF_FORMAT_MPEG_LAYER_III,
+                  soundfilecodes::kVorbis == SF_FORMAT_VORBIS &&
+                  soundfilecodes::kMpegLayer3 == SF_FORMAT_MPEG_LAYER_III,
               "the renderer's format codes are libsndfile's");
 
-bool canWriteContainer(Container container, std::string& error) {
+bool canWriteContainer(Container container, std::string& error)
+{
     SF_INFO probe = {};
     probe.samplerate = 44100;
     probe.channels = 2;
@@ -79,11 +89,13 @@ bool canWriteContainer(Container container, std::string& error) {
     return true;
 }
 
-OutputFile::~OutputFile() {
+OutputFile::~OutputFile()
+{
     abandon();
 }
 
-bool OutputFile::prepare(const std::string& path, std::string& error) {
+bool OutputFile::prepare(const std::string& path, std::string& error)
+{
     abandon();
     path_ = path;
     if (toStandardOutput(path)) {
@@ -115,7 +127,8 @@ bool OutputFile::prepare(const std::string& path, std::string& error) {
     return true;
 }
 
-bool OutputFile::begin(int sampleRate, int format, std::string& error) {
+bool OutputFile::begin(int sampleRate, int format, std::string& error)
+{
     if (fd_ < 0 || file_ != nullptr) {
         error = "no output file is prepared";
         return false;
@@ -136,7 +149,8 @@ bool OutputFile::begin(int sampleRate, int format, std::string& error) {
     return true;
 }
 
-bool OutputFile::write(const float* interleaved, int32_t frameCount, std::string& error) {
+bool OutputFile::write(const float* interleaved, int32_t frameCount, std::string& error)
+{
     if (file_ == nullptr) {
         error = "no output file is open";
         return false;
@@ -148,7 +162,8 @@ bool OutputFile::write(const float* interleaved, int32_t frameCount, std::string
     return true;
 }
 
-bool OutputFile::commit(std::string& error) {
+bool OutputFile::commit(std::string& error)
+{
     if (file_ == nullptr) {
         error = "no output file is open";
         return false;
@@ -181,7 +196,8 @@ bool OutputFile::commit(std::string& error) {
     return true;
 }
 
-void OutputFile::abandon() {
+void OutputFile::abandon()
+{
     if (file_ != nullptr) {
         sf_close(file_);
         file_ = nullptr;
@@ -196,5 +212,5 @@ void OutputFile::abandon() {
     }
 }
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

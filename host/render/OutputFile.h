@@ -47,5 +47,5 @@ private:
     sf_private_tag* file_ = nullptr;   // libsndfile's SNDFILE
 };
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

@@ -38,10 +38,11 @@ using host::widen;
 
 namespace {
 
-std::string systemError(DWORD code) {
+std::string systemError(DWORD code)
+{
     wchar_t* text = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                   nullptr, code, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   code, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
     std::wstring message = text != nullptr ? text : L"error " + std::to_wstring(code);
     LocalFree(text);
     while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L'.'))
@@ -49,25 +50,38 @@ std::string systemError(DWORD code) {
     return narrow(message);
 }
 
-void put16(unsigned char* p, uint32_t v) { p[0] = uint8_t(v); p[1] = uint8_t(v >> 8); }
-void put32(unsigned char* p, uint32_t v) { put16(p, v); put16(p + 2, v >> 16); }
+void put16(unsigned char* p, uint32_t v)
+{
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
+}
+void put32(unsigned char* p, uint32_t v)
+{
+    put16(p, v);
+    put16(p + 2, v >> 16);
+}
 
 // Full-scale 32-bit value: float times 2^31, rounded to nearest, clipped.
-int32_t toPcm32(float sample) {
+int32_t toPcm32(float sample)
+{
     const float scaled = sample * (8.0f * float(0x10000000));
-    if (scaled >= float(0x7FFFFFFF)) return 0x7FFFFFFF;
-    if (scaled <= -8.0f * float(0x10000000)) return INT32_MIN;
+    if (scaled >= float(0x7FFFFFFF))
+        return 0x7FFFFFFF;
+    if (scaled <= -8.0f * float(0x10000000))
+        return INT32_MIN;
     return int32_t(std::lrintf(scaled));
 }
 
-int bytesPerSample(SampleFormat format) {
+int bytesPerSample(SampleFormat format)
+{
     return format == SampleFormat::Pcm16 ? 2 : format == SampleFormat::Pcm24 ? 3 : 4;
 }
 
 // RIFF header for `frames` frames. PCM: the plain 16-byte "fmt " chunk. Float: the extensible
 // "fmt " chunk (IEEE float sub-format, front left and right), a "fact" chunk and a 24-byte
 // "PAD " chunk, the layout the Linux writer gives float files, so both write the same bytes.
-std::vector<unsigned char> header(SampleFormat format, int sampleRate, int64_t frames) {
+std::vector<unsigned char> header(SampleFormat format, int sampleRate, int64_t frames)
+{
     const bool isFloat = format == SampleFormat::Float32;
     const uint32_t block = uint32_t(2 * bytesPerSample(format));
     const uint32_t dataBytes = uint32_t(frames * block);
@@ -103,7 +117,8 @@ std::vector<unsigned char> header(SampleFormat format, int sampleRate, int64_t f
     return h;
 }
 
-bool writeHeader(sf_private_tag& file) {
+bool writeHeader(sf_private_tag& file)
+{
     const std::vector<unsigned char> bytes = header(file.format, file.sampleRate, file.frames);
     return std::fseek(file.stream, 0, SEEK_SET) == 0 &&
            std::fwrite(bytes.data(), 1, bytes.size(), file.stream) == bytes.size() &&
@@ -111,7 +126,8 @@ bool writeHeader(sf_private_tag& file) {
 }
 
 // Copies the whole finished file to standard output.
-bool copyToStandardOutput(std::FILE* stream, std::string& error) {
+bool copyToStandardOutput(std::FILE* stream, std::string& error)
+{
     if (std::fflush(stdout) != 0 || std::fseek(stream, 0, SEEK_SET) != 0) {
         error = "cannot read the finished file back";
         return false;
@@ -120,7 +136,8 @@ bool copyToStandardOutput(std::FILE* stream, std::string& error) {
     char buffer[1 << 16];
     for (;;) {
         const size_t got = std::fread(buffer, 1, sizeof buffer, stream);
-        if (got == 0) break;
+        if (got == 0)
+            break;
         if (std::fwrite(buffer, 1, got, stdout) != got) {
             error = "writing to standard output failed";
             return false;
@@ -133,22 +150,27 @@ bool copyToStandardOutput(std::FILE* stream, std::string& error) {
     return true;
 }
 
-} // namespace
+}   // namespace
 
-bool canWriteContainer(Container container, std::string& error) {
+bool canWriteContainer(Container container, std::string& error)
+{
     if (container == Container::Wav)
         return true;
-    const char* name = container == Container::Flac ? "FLAC" : container == Container::Ogg ? "Ogg Vorbis"
-                       : container == Container::Mp3 ? "MP3" : "AIFF";
+    const char* name = container == Container::Flac  ? "FLAC"
+                       : container == Container::Ogg ? "Ogg Vorbis"
+                       : container == Container::Mp3 ? "MP3"
+                                                     : "AIFF";
     error = std::string("this Windows build writes WAV files only, not ") + name + ": name the output .wav";
     return false;
 }
 
-OutputFile::~OutputFile() {
+OutputFile::~OutputFile()
+{
     abandon();
 }
 
-bool OutputFile::prepare(const std::string& path, std::string& error) {
+bool OutputFile::prepare(const std::string& path, std::string& error)
+{
     abandon();
     path_ = path;
     std::string base;
@@ -175,7 +197,8 @@ bool OutputFile::prepare(const std::string& path, std::string& error) {
         handle = CreateFileW(widen(temporary_).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
         failure = handle == INVALID_HANDLE_VALUE ? GetLastError() : 0;
-        if (failure != 0 && failure != ERROR_FILE_EXISTS && failure != ERROR_ALREADY_EXISTS) break;
+        if (failure != 0 && failure != ERROR_FILE_EXISTS && failure != ERROR_ALREADY_EXISTS)
+            break;
     }
     if (handle == INVALID_HANDLE_VALUE) {
         error = "cannot write \"" + path + "\": " + systemError(failure);
@@ -185,8 +208,10 @@ bool OutputFile::prepare(const std::string& path, std::string& error) {
     const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_BINARY);
     std::FILE* stream = fd >= 0 ? _fdopen(fd, "w+b") : nullptr;
     if (stream == nullptr) {
-        if (fd >= 0) _close(fd);
-        else CloseHandle(handle);
+        if (fd >= 0)
+            _close(fd);
+        else
+            CloseHandle(handle);
         error = "cannot write \"" + path + "\": the temporary file cannot be used";
         DeleteFileW(widen(temporary_).c_str());
         temporary_.clear();
@@ -197,7 +222,8 @@ bool OutputFile::prepare(const std::string& path, std::string& error) {
     return true;
 }
 
-bool OutputFile::begin(int sampleRate, int format, std::string& error) {
+bool OutputFile::begin(int sampleRate, int format, std::string& error)
+{
     if (file_ == nullptr || file_->begun) {
         error = "no output file is prepared";
         return false;
@@ -213,8 +239,9 @@ bool OutputFile::begin(int sampleRate, int format, std::string& error) {
         error = "cannot write \"" + path_ + "\": the Windows build writes WAV files only";
         return false;
     }
-    file_->format = sample == soundfilecodes::kPcm16 ? SampleFormat::Pcm16
-                    : sample == soundfilecodes::kPcm24 ? SampleFormat::Pcm24 : SampleFormat::Float32;
+    file_->format = sample == soundfilecodes::kPcm16   ? SampleFormat::Pcm16
+                    : sample == soundfilecodes::kPcm24 ? SampleFormat::Pcm24
+                                                       : SampleFormat::Float32;
     file_->sampleRate = sampleRate;
     file_->frames = 0;
     // The sizes are filled in by commit(); until then the header says zero frames.
@@ -226,7 +253,8 @@ bool OutputFile::begin(int sampleRate, int format, std::string& error) {
     return true;
 }
 
-bool OutputFile::write(const float* interleaved, int32_t frameCount, std::string& error) {
+bool OutputFile::write(const float* interleaved, int32_t frameCount, std::string& error)
+{
     if (file_ == nullptr || !file_->begun) {
         error = "no output file is open";
         return false;
@@ -265,7 +293,8 @@ bool OutputFile::write(const float* interleaved, int32_t frameCount, std::string
     return true;
 }
 
-bool OutputFile::commit(std::string& error) {
+bool OutputFile::commit(std::string& error)
+{
     if (file_ == nullptr || !file_->begun) {
         error = "no output file is open";
         return false;
@@ -284,7 +313,8 @@ bool OutputFile::commit(std::string& error) {
     std::fclose(file_->stream);
     delete file_;
     file_ = nullptr;
-    if (!MoveFileExW(widen(temporary_).c_str(), widen(path_).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!MoveFileExW(widen(temporary_).c_str(), widen(path_).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         error = "cannot put the finished file in place as \"" + path_ + "\": " + systemError(GetLastError());
         abandon();
         return false;
@@ -293,7 +323,8 @@ bool OutputFile::commit(std::string& error) {
     return true;
 }
 
-void OutputFile::abandon() {
+void OutputFile::abandon()
+{
     if (file_ != nullptr) {
         std::fclose(file_->stream);
         delete file_;
@@ -305,5 +336,5 @@ void OutputFile::abandon() {
     }
 }
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

@@ -32,5 +32,5 @@ int libsndfileFormat(Container container, SampleFormat format, int64_t frames);
 
 const char* describeFormat(Container container, SampleFormat format);
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

@@ -18,5 +18,5 @@ bool followOutputLinks(const std::string& path, std::string& target, std::string
 bool checkOutputPath(const std::string& path, const std::string& bundlePath, const std::vector<std::string>& inputs,
                      std::string& error);
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

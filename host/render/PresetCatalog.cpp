@@ -11,7 +11,8 @@
 namespace zephra {
 namespace render {
 
-bool PresetCatalog::load(const std::string& path, std::string& error) {
+bool PresetCatalog::load(const std::string& path, std::string& error)
+{
     presets.clear();
     fault_ = SoundFontFault::None;
     struct stat info;
@@ -52,5 +53,5 @@ bool PresetCatalog::load(const std::string& path, std::string& error) {
     return true;
 }
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

@@ -26,5 +26,5 @@ private:
     SoundFontFault fault_ = SoundFontFault::None;
 };
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

@@ -27,5 +27,5 @@ private:
     std::chrono::steady_clock::time_point lastDraw;
 };
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

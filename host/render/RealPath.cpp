@@ -6,17 +6,20 @@
 namespace zephra {
 namespace render {
 
-bool realPath(const std::string& path, std::string& out) {
+bool realPath(const std::string& path, std::string& out)
+{
     char buffer[PATH_MAX];
-    if (::realpath(path.c_str(), buffer) == nullptr) return false;
+    if (::realpath(path.c_str(), buffer) == nullptr)
+        return false;
     out = buffer;
     return true;
 }
 
-std::string realPathOr(const std::string& path) {
+std::string realPathOr(const std::string& path)
+{
     std::string resolved;
     return realPath(path, resolved) ? resolved : path;
 }
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

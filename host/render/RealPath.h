@@ -12,5 +12,5 @@ bool realPath(const std::string& path, std::string& out);
 // The resolved path, or path itself when it cannot be resolved.
 std::string realPathOr(const std::string& path);
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

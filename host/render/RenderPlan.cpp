@@ -9,10 +9,11 @@ namespace render {
 
 namespace {
 
-std::string describeProgram(const ScoreEvent& event) {
+std::string describeProgram(const ScoreEvent& event)
+{
     char text[96];
-    std::snprintf(text, sizeof text, "program %d on channel %d at %.3f s", event.number,
-                  event.channel + 1, event.seconds);
+    std::snprintf(text, sizeof text, "program %d on channel %d at %.3f s", event.number, event.channel + 1,
+                  event.seconds);
     return text;
 }
 
@@ -21,21 +22,25 @@ constexpr int kPercussionChannel = 9;
 constexpr int kPercussionBank = 128;
 constexpr uint8_t kBankSelect = 0;
 
-} // namespace
+}   // namespace
 
-int64_t sampleAt(double seconds, double sampleRate) {
+int64_t sampleAt(double seconds, double sampleRate)
+{
     const double position = std::min(std::max(0.0, seconds) * sampleRate, 1.0e15);
     return static_cast<int64_t>(std::llround(position));
 }
 
-double pitchBendToNormalized(uint16_t value) {
-    if (value >= 16383) return 1.0;
-    if (value <= 8192) return value / 16384.0;
+double pitchBendToNormalized(uint16_t value)
+{
+    if (value >= 16383)
+        return 1.0;
+    if (value <= 8192)
+        return value / 16384.0;
     return 0.5 + (value - 8192) / 16382.0;
 }
 
-RenderPlan planRender(const Score& score, double sampleRate, double tailSeconds,
-                      const ControllerMapping& mapping) {
+RenderPlan planRender(const Score& score, double sampleRate, double tailSeconds, const ControllerMapping& mapping)
+{
     RenderPlan plan;
     const ScoreEvent* firstNote = nullptr;
     for (const ScoreEvent& event : score.events) {
@@ -51,8 +56,10 @@ RenderPlan planRender(const Score& score, double sampleRate, double tailSeconds,
     if (firstNote != nullptr) {
         int32_t bank = -1;
         for (const ScoreEvent* event = score.events.data(); event != firstNote; ++event) {
-            if (event->channel != firstNote->channel) continue;
-            if (event->kind == ScoreEventKind::Controller && event->number == kBankSelect) bank = event->value;
+            if (event->channel != firstNote->channel)
+                continue;
+            if (event->kind == ScoreEventKind::Controller && event->number == kBankSelect)
+                bank = event->value;
             if (event->kind == ScoreEventKind::Program) {
                 chosen = event;
                 bankOfChosen = bank;
@@ -63,8 +70,9 @@ RenderPlan planRender(const Score& score, double sampleRate, double tailSeconds,
         plan.program.present = true;
         plan.program.program = chosen->number;
         plan.program.channel = chosen->channel;
-        plan.program.bank = bankOfChosen >= 0 ? bankOfChosen
-                            : chosen->channel == kPercussionChannel ? kPercussionBank : 0;
+        plan.program.bank = bankOfChosen >= 0                       ? bankOfChosen
+                            : chosen->channel == kPercussionChannel ? kPercussionBank
+                                                                    : 0;
     }
 
     int64_t lastNoteSample = 0;
@@ -80,14 +88,15 @@ RenderPlan planRender(const Score& score, double sampleRate, double tailSeconds,
             note.pitch = event.number;
             note.velocity = std::min<uint16_t>(event.value, 127) / 127.0f;
             plan.notes.push_back(note);
-            if (note.on) ++plan.noteOnCount;
+            if (note.on)
+                ++plan.noteOnCount;
             lastNoteSample = std::max(lastNoteSample, sample);
             break;
         }
         case ScoreEventKind::Controller:
         case ScoreEventKind::ChannelPressure:
         case ScoreEventKind::PitchBend: {
-            const int16_t controller = event.kind == ScoreEventKind::Controller ? event.number
+            const int16_t controller = event.kind == ScoreEventKind::Controller  ? event.number
                                        : event.kind == ScoreEventKind::PitchBend ? kPitchBendController
                                                                                  : kChannelPressureController;
             uint32_t id = 0;
@@ -105,7 +114,8 @@ RenderPlan planRender(const Score& score, double sampleRate, double tailSeconds,
             break;
         }
         case ScoreEventKind::Program:
-            if (&event != chosen) plan.ignoredPrograms.push_back(describeProgram(event));
+            if (&event != chosen)
+                plan.ignoredPrograms.push_back(describeProgram(event));
             break;
         }
     }
@@ -119,10 +129,11 @@ RenderPlan planRender(const Score& score, double sampleRate, double tailSeconds,
 
     // A pedal let go after the last note-off still ends notes: the tail follows the last event.
     int64_t lastEventSample = lastNoteSample;
-    if (!plan.parameters.empty()) lastEventSample = std::max(lastEventSample, plan.parameters.back().sample);
+    if (!plan.parameters.empty())
+        lastEventSample = std::max(lastEventSample, plan.parameters.back().sample);
     plan.endSample = lastEventSample + 1 + sampleAt(tailSeconds, sampleRate);
     return plan;
 }
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

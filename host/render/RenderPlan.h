@@ -50,9 +50,9 @@ struct RenderPlan {
     ProgramChoice program;                      // from the program changes before the first note
     std::vector<std::string> ignoredPrograms;   // readable descriptions of the others
     int64_t noteOnCount = 0;
-    int64_t unmappedControllerCount = 0;        // controller events without a parameter
-    std::set<int16_t> unmappedControllers;      // their controller numbers (VST3 numbering)
-    int64_t endSample = 0;                      // the render covers samples [0, endSample)
+    int64_t unmappedControllerCount = 0;     // controller events without a parameter
+    std::set<int16_t> unmappedControllers;   // their controller numbers (VST3 numbering)
+    int64_t endSample = 0;                   // the render covers samples [0, endSample)
 };
 
 // Asks the plug-in which parameter a MIDI controller drives (false: none). Controller numbers
@@ -71,8 +71,7 @@ double pitchBendToNormalized(uint16_t value);
 
 // The plan ends tailSeconds after the last note or parameter change (the renderer lengthens it
 // to the song's End-of-Track).
-RenderPlan planRender(const Score& score, double sampleRate, double tailSeconds,
-                      const ControllerMapping& mapping);
+RenderPlan planRender(const Score& score, double sampleRate, double tailSeconds, const ControllerMapping& mapping);
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

@@ -17,16 +17,19 @@ namespace {
 // Which preset the single instance plays: the command line's choice, else the score's program
 // change, else the preset the editor would load first (its top row).
 int32_t singlePreset(int32_t commandLinePreset, const PresetCatalog& catalog, const RenderPlan& plan,
-                     std::vector<std::string>& remarks) {
+                     std::vector<std::string>& remarks)
+{
     if (commandLinePreset >= 0) {
         if (plan.program.present)
             remarks.push_back("the piece's program change on channel " + std::to_string(plan.program.channel + 1) +
                               " is overridden by the command line");
         return commandLinePreset;
     }
-    if (!plan.program.present) return catalog.topRowPreset();
+    if (!plan.program.present)
+        return catalog.topRowPreset();
     int32_t preset = catalog.find(plan.program.bank, plan.program.program);
-    if (preset < 0 && plan.program.bank != 0) preset = catalog.find(0, plan.program.program);
+    if (preset < 0 && plan.program.bank != 0)
+        preset = catalog.find(0, plan.program.program);
     if (preset < 0) {
         remarks.push_back("the piece asks for bank " + std::to_string(plan.program.bank) + " program " +
                           std::to_string(plan.program.program) +
@@ -37,37 +40,48 @@ int32_t singlePreset(int32_t commandLinePreset, const PresetCatalog& catalog, co
 }
 
 // "controllers 91 (reverb), 93 (chorus)" and the like.
-std::string describeControllers(const std::set<int16_t>& numbers) {
+std::string describeControllers(const std::set<int16_t>& numbers)
+{
     std::string text;
     for (int16_t number : numbers) {
         text += text.empty() ? "" : ", ";
-        if (number == kPitchBendController) text += "pitch bend";
-        else if (number == kChannelPressureController) text += "channel pressure";
-        else text += std::to_string(number);
-        if (number == 10) text += " (pan)";
-        if (number == 91) text += " (reverb)";
-        if (number == 93) text += " (chorus)";
+        if (number == kPitchBendController)
+            text += "pitch bend";
+        else if (number == kChannelPressureController)
+            text += "channel pressure";
+        else
+            text += std::to_string(number);
+        if (number == 10)
+            text += " (pan)";
+        if (number == 91)
+            text += " (reverb)";
+        if (number == 93)
+            text += " (chorus)";
     }
     const size_t controllers = static_cast<size_t>(
         std::count_if(numbers.begin(), numbers.end(), [](int16_t n) { return n < kChannelPressureController; }));
     return (controllers > 1 ? "controllers " : controllers == 1 ? "controller " : "") + text;
 }
 
-void reportIgnoredPrograms(const RenderPlan& plan, std::vector<std::string>& remarks) {
-    if (plan.ignoredPrograms.empty()) return;
-    std::string text = std::to_string(plan.ignoredPrograms.size()) +
-                       " program change(s) ignored (--single plays one preset):";
+void reportIgnoredPrograms(const RenderPlan& plan, std::vector<std::string>& remarks)
+{
+    if (plan.ignoredPrograms.empty())
+        return;
+    std::string text =
+        std::to_string(plan.ignoredPrograms.size()) + " program change(s) ignored (--single plays one preset):";
     const size_t shown = std::min<size_t>(plan.ignoredPrograms.size(), 8);
-    for (size_t i = 0; i < shown; ++i) text += "\n  " + plan.ignoredPrograms[i];
+    for (size_t i = 0; i < shown; ++i)
+        text += "\n  " + plan.ignoredPrograms[i];
     if (shown < plan.ignoredPrograms.size())
         text += "\n  ... and " + std::to_string(plan.ignoredPrograms.size() - shown) + " more";
     remarks.push_back(text);
 }
 
-} // namespace
+}   // namespace
 
 std::vector<TrackPlan> RenderSession::planTracks(const Options& options, const PresetCatalog& catalog,
-                                                 int32_t commandLinePreset, const Score& score, host::Plugin& first) {
+                                                 int32_t commandLinePreset, const Score& score, host::Plugin& first)
+{
     const ControllerMapping mapping = midiMappingOf(first);
     std::vector<TrackPlan> tracks;
     if (options.single) {
@@ -83,7 +97,8 @@ std::vector<TrackPlan> RenderSession::planTracks(const Options& options, const P
         reportIgnoredPrograms(track.plan, remarks_);
         tracks.push_back(std::move(track));
     } else {
-        ChannelPlanning planning = planChannels(score, sampleRate_, mapping, bendRangeOf(first), catalog, options.channel);
+        ChannelPlanning planning =
+            planChannels(score, sampleRate_, mapping, bendRangeOf(first), catalog, options.channel);
         remarks_.insert(remarks_.end(), planning.remarks.begin(), planning.remarks.end());
         tracks = std::move(planning.tracks);
     }
@@ -98,14 +113,16 @@ std::vector<TrackPlan> RenderSession::planTracks(const Options& options, const P
         unmappedNumbers.insert(track.plan.unmappedControllers.begin(), track.plan.unmappedControllers.end());
     }
     PlannedParameter level;
-    const bool setLevel = options.levelGiven &&
-                          normalizedParameter(first, u"Output Level", options.level, level.id, level.normalized);
+    const bool setLevel =
+        options.levelGiven && normalizedParameter(first, u"Output Level", options.level, level.id, level.normalized);
     for (TrackPlan& track : tracks) {
         endHeldNotes(track.plan, songEnd_ - 1, mapping);
         // Set from the first sample on, as a DAW user sets the knob before playing.
-        if (setLevel) track.plan.parameters.insert(track.plan.parameters.begin(), level);
+        if (setLevel)
+            track.plan.parameters.insert(track.plan.parameters.begin(), level);
     }
-    if (options.levelGiven && !setLevel) remarks_.push_back("the plug-in has no \"Output Level\" parameter; --level ignored");
+    if (options.levelGiven && !setLevel)
+        remarks_.push_back("the plug-in has no \"Output Level\" parameter; --level ignored");
     if (unmapped > 0 && !options.quiet)
         remarks_.push_back(std::to_string(unmapped) + " controller event(s) skipped (" +
                            describeControllers(unmappedNumbers) +
@@ -114,7 +131,8 @@ std::vector<TrackPlan> RenderSession::planTracks(const Options& options, const P
 }
 
 SessionResult RenderSession::prepare(const Options& options, const PresetCatalog& catalog, int32_t commandLinePreset,
-                                     const std::string& bundlePath, const Score& score, std::string& error) {
+                                     const std::string& bundlePath, const Score& score, std::string& error)
+{
     sampleRate_ = options.sampleRate;
     blockSize_ = options.blockSize;
     tail_ = TailRule{!options.tailGiven, options.tailSeconds};
@@ -141,19 +159,23 @@ SessionResult RenderSession::prepare(const Options& options, const PresetCatalog
         return plugin;
     };
     std::unique_ptr<host::Plugin> first = createInstance();
-    if (!first) return SessionResult::PluginProblem;
+    if (!first)
+        return SessionResult::PluginProblem;
 
     std::vector<TrackPlan> tracks = planTracks(options, catalog, commandLinePreset, score, *first);
     if (tracks.empty()) {
         error = "nothing in the piece can be played with \"" + options.soundFontPath + "\"";
-        for (const std::string& remark : remarks_) error += "\n  " + remark;
+        for (const std::string& remark : remarks_)
+            error += "\n  " + remark;
         return SessionResult::SoundFontProblem;
     }
     std::string failures;
     for (TrackPlan& track : tracks) {
-        if (interruptionSignal() != 0) return SessionResult::Interrupted;
+        if (interruptionSignal() != 0)
+            return SessionResult::Interrupted;
         std::unique_ptr<host::Plugin> plugin = first ? std::move(first) : createInstance();
-        if (!plugin) return SessionResult::PluginProblem;
+        if (!plugin)
+            return SessionResult::PluginProblem;
         uint64_t usedMemory = 0;
         if (!loadSoundFont(*plugin, options.soundFontPath, track.firstPreset, usedMemory, error)) {
             // A DAW track whose preset has nothing to play stays silent; the others play on.
@@ -176,14 +198,17 @@ SessionResult RenderSession::prepare(const Options& options, const PresetCatalog
     return SessionResult::Ready;
 }
 
-bool RenderSession::render(AudioSink& sink, const ProgressFunction& progress, const StopRequest& stop,
-                           MixStats& stats, std::string& error) {
+bool RenderSession::render(AudioSink& sink, const ProgressFunction& progress, const StopRequest& stop, MixStats& stats,
+                           std::string& error)
+{
     std::vector<TrackPlayer*> players;
-    for (const auto& player : players_) players.push_back(player.get());
+    for (const auto& player : players_)
+        players.push_back(player.get());
     return renderMix(players, jobs_, songEnd_, sampleRate_, tail_, sink, progress, stop, stats, error);
 }
 
-std::vector<std::string> RenderSession::describeInstances() const {
+std::vector<std::string> RenderSession::describeInstances() const
+{
     std::vector<std::string> lines;
     uint64_t total = 0;
     for (size_t i = 0; i < players_.size(); ++i) {
@@ -199,16 +224,17 @@ std::vector<std::string> RenderSession::describeInstances() const {
     }
     if (players_.size() > 1)
         lines.push_back(std::to_string(players_.size()) + " instances holding " + std::to_string(total / 1024) +
-                        " K sample points in all, rendered by " + std::to_string(jobs_) +
-                        " thread(s)");
+                        " K sample points in all, rendered by " + std::to_string(jobs_) + " thread(s)");
     return lines;
 }
 
-std::vector<std::string> RenderSession::problems() const {
+std::vector<std::string> RenderSession::problems() const
+{
     std::vector<std::string> all;
-    for (const auto& player : players_) all.insert(all.end(), player->problems().begin(), player->problems().end());
+    for (const auto& player : players_)
+        all.insert(all.end(), player->problems().begin(), player->problems().end());
     return all;
 }
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

@@ -60,5 +60,5 @@ private:
     TailRule tail_;
 };
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

@@ -36,7 +36,8 @@ public:
 // Wall seconds of the render loop per job count, for the speed-up printed at the end.
 using WallTimes = std::map<int, double>;
 
-void renderGeneralMidiPiece(benchmark::State& state, double pieceSeconds, bool sixteenChannels, WallTimes* walls) {
+void renderGeneralMidiPiece(benchmark::State& state, double pieceSeconds, bool sixteenChannels, WallTimes* walls)
+{
     const int32_t blockSize = static_cast<int32_t>(state.range(0));
     const int32_t jobs = state.range(1) > 0 ? static_cast<int32_t>(state.range(1)) : 1;
     std::string error, bundle;
@@ -91,43 +92,47 @@ void renderGeneralMidiPiece(benchmark::State& state, double pieceSeconds, bool s
     state.counters["x_realtime"] = wallSeconds > 0.0 ? renderedSeconds / wallSeconds : 0.0;
     state.counters["x_realtime_cpu"] = cpuSeconds > 0.0 ? renderedSeconds / cpuSeconds : 0.0;
     state.counters["voices_max"] = voices;
-    if (walls != nullptr) (*walls)[jobs] = wallSeconds;
+    if (walls != nullptr)
+        (*walls)[jobs] = wallSeconds;
 }
 
-} // namespace
+}   // namespace
 
 // "--write-piece PATH" (or "--write-piece16 PATH" for the sixteen-channel one) writes the
 // generated piece as a MIDI file instead, so the same figure can be taken with the command-line
 // tool: zephra-render --midi PATH -o out.wav.
 // "--smoke" renders a 5-second piece once per block size, as a quick check that it all runs.
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc == 3 && (std::string(argv[1]) == "--write-piece" || std::string(argv[1]) == "--write-piece16")) {
         const bool sixteen = std::string(argv[1]) == "--write-piece16";
-        const bool written = zephra::test::writeMidiFile(
-            argv[2], sixteen ? zephra::test::makeSixteenChannelPiece(kPieceSeconds)
-                             : zephra::test::makeGeneralMidiPiece(kPieceSeconds));
-        if (!written) std::fprintf(stderr, "cannot write %s\n", argv[2]);
+        const bool written =
+            zephra::test::writeMidiFile(argv[2], sixteen ? zephra::test::makeSixteenChannelPiece(kPieceSeconds)
+                                                         : zephra::test::makeGeneralMidiPiece(kPieceSeconds));
+        if (!written)
+            std::fprintf(stderr, "cannot write %s\n", argv[2]);
         return written ? 0 : 1;
     }
     const bool smoke = argc >= 2 && std::string(argv[1]) == "--smoke";
     if (smoke) {
-        for (int i = 1; i + 1 < argc; ++i) argv[i] = argv[i + 1];
+        for (int i = 1; i + 1 < argc; ++i)
+            argv[i] = argv[i + 1];
         --argc;
     }
     const double seconds = smoke ? 5.0 : kPieceSeconds;
     WallTimes walls;
-    benchmark::RegisterBenchmark(smoke ? "renderGeneralMidiPiece5s" : "renderGeneralMidiPiece60s",
-                                 [seconds](benchmark::State& state) { renderGeneralMidiPiece(state, seconds, false, nullptr); })
+    benchmark::RegisterBenchmark(
+        smoke ? "renderGeneralMidiPiece5s" : "renderGeneralMidiPiece60s",
+        [seconds](benchmark::State& state) { renderGeneralMidiPiece(state, seconds, false, nullptr); })
         ->Args({64, 1})
         ->Args({512, 1})
         ->Args({4096, 1})
         ->Unit(benchmark::kMillisecond)
         ->Iterations(smoke ? 1 : 3);
     // Block 512 with one job, then with two.
-    benchmark::RegisterBenchmark(smoke ? "renderSixteenChannels5s" : "renderSixteenChannels60s",
-                                 [seconds, &walls](benchmark::State& state) {
-                                     renderGeneralMidiPiece(state, seconds, true, &walls);
-                                 })
+    benchmark::RegisterBenchmark(
+        smoke ? "renderSixteenChannels5s" : "renderSixteenChannels60s",
+        [seconds, &walls](benchmark::State& state) { renderGeneralMidiPiece(state, seconds, true, &walls); })
         ->Args({512, 1})
         ->Args({512, 2})
         ->Unit(benchmark::kMillisecond)

@@ -17,10 +17,11 @@ namespace {
 
 constexpr const char* kUsedMemoryMessage = "USEDMEM";
 
-} // namespace
+}   // namespace
 
-bool loadSoundFont(host::Plugin& plugin, const std::string& path, int32_t presetIndex,
-                   uint64_t& usedMemory, std::string& error) {
+bool loadSoundFont(host::Plugin& plugin, const std::string& path, int32_t presetIndex, uint64_t& usedMemory,
+                   std::string& error)
+{
     std::u16string widePath;
     try {
         widePath = Steinberg::Vst::fromUtf8(realPathOr(path));
@@ -29,7 +30,8 @@ bool loadSoundFont(host::Plugin& plugin, const std::string& path, int32_t preset
         return false;
     }
     plugin.clearMessages();
-    if (plugin.setControllerState(Steinberg::Vst::soundFontControllerState(widePath, presetIndex)) != Steinberg::kResultOk) {
+    if (plugin.setControllerState(Steinberg::Vst::soundFontControllerState(widePath, presetIndex)) !=
+        Steinberg::kResultOk) {
         error = "the plug-in's controller refused the state naming the SoundFont";
         return false;
     }
@@ -40,19 +42,23 @@ bool loadSoundFont(host::Plugin& plugin, const std::string& path, int32_t preset
     bool sent = false;
     bool adopted = false;
     for (const host::MessageRecord& message : plugin.messages()) {
-        if (message.direction == host::MessageDirection::ToProcessor && message.id == "SF2DATA") sent = true;
+        if (message.direction == host::MessageDirection::ToProcessor && message.id == "SF2DATA")
+            sent = true;
         if (message.direction == host::MessageDirection::ToController && message.id == kUsedMemoryMessage) {
             auto it = message.binaries.find("usedMem");
-            if (it == message.binaries.end() || it->second.size() < 8) continue;
+            if (it == message.binaries.end() || it->second.size() < 8)
+                continue;
             uint64_t value = 0;
-            for (int i = 7; i >= 0; --i) value = (value << 8) | it->second[static_cast<size_t>(i)];
+            for (int i = 7; i >= 0; --i)
+                value = (value << 8) | it->second[static_cast<size_t>(i)];
             usedMemory = value;
             adopted = true;
         }
     }
     plugin.clearMessages();
     if (!sent) {
-        error = "the plug-in did not load \"" + path + "\" (it takes SoundFonts only from file names "
+        error = "the plug-in did not load \"" + path +
+                "\" (it takes SoundFonts only from file names "
                 "ending in .sf2, .SF2, .sf3 or .SF3)";
         return false;
     }
@@ -64,7 +70,8 @@ bool loadSoundFont(host::Plugin& plugin, const std::string& path, int32_t preset
     return true;
 }
 
-bool restoreResponse(host::Plugin& plugin, bool soundFont204, std::string& error) {
+bool restoreResponse(host::Plugin& plugin, bool soundFont204, std::string& error)
+{
     Steinberg::tresult result = Steinberg::kResultFalse;
     std::vector<uint8_t> state = plugin.processorState(&result);
     if (result != Steinberg::kResultOk || state.empty()) {
@@ -74,7 +81,8 @@ bool restoreResponse(host::Plugin& plugin, bool soundFont204, std::string& error
     // A fresh instance's state has no extra fields ("Classic"). "SoundFont 2.04" is the extra
     // field key 1, 4 bytes, value 1 (int32s, little-endian).
     if (soundFont204)
-        for (uint8_t b : {1, 0, 0, 0, 4, 0, 0, 0, 1, 0, 0, 0}) state.push_back(b);
+        for (uint8_t b : {1, 0, 0, 0, 4, 0, 0, 0, 1, 0, 0, 0})
+            state.push_back(b);
     if (plugin.setProcessorState(state) != Steinberg::kResultOk ||
         plugin.setControllerComponentState(state) != Steinberg::kResultOk) {
         error = "the plug-in refused the state choosing its response";
@@ -83,9 +91,11 @@ bool restoreResponse(host::Plugin& plugin, bool soundFont204, std::string& error
     return true;
 }
 
-ControllerMapping midiMappingOf(host::Plugin& plugin) {
+ControllerMapping midiMappingOf(host::Plugin& plugin)
+{
     Steinberg::Vst::IMidiMapping* mapping = plugin.midiMapping();
-    if (mapping == nullptr) return {};
+    if (mapping == nullptr)
+        return {};
     return [mapping](int16_t channel, int16_t controller, uint32_t& id) {
         Steinberg::Vst::ParamID mapped = 0;
         if (mapping->getMidiControllerAssignment(0, channel, controller, mapped) != Steinberg::kResultOk)
@@ -96,14 +106,17 @@ ControllerMapping midiMappingOf(host::Plugin& plugin) {
 }
 
 bool normalizedParameter(host::Plugin& plugin, const std::u16string& title, double plain, uint32_t& id,
-                         double& normalized) {
+                         double& normalized)
+{
     Steinberg::Vst::IEditController* controller = plugin.controller();
-    if (controller == nullptr) return false;
+    if (controller == nullptr)
+        return false;
     for (const Steinberg::Vst::ParameterInfo& info : plugin.parameterInfos()) {
         std::u16string name;
         for (const Steinberg::Vst::TChar* c = info.title; *c != 0 && name.size() < 128; ++c)
             name.push_back(static_cast<char16_t>(*c));
-        if (name != title) continue;
+        if (name != title)
+            continue;
         id = info.id;
         normalized = std::clamp(controller->plainParamToNormalized(info.id, plain), 0.0, 1.0);
         return true;
@@ -111,10 +124,12 @@ bool normalizedParameter(host::Plugin& plugin, const std::u16string& title, doub
     return false;
 }
 
-BendRangeParameter bendRangeOf(host::Plugin& plugin) {
+BendRangeParameter bendRangeOf(host::Plugin& plugin)
+{
     BendRangeParameter bend;
     double top = 0.0;
-    if (!normalizedParameter(plugin, u"Bend Range", 0.0, bend.id, top)) return bend;
+    if (!normalizedParameter(plugin, u"Bend Range", 0.0, bend.id, top))
+        return bend;
     Steinberg::Vst::IEditController* controller = plugin.controller();
     bend.present = true;
     bend.maxSemitones = std::floor(controller->normalizedParamToPlain(bend.id, 1.0));
@@ -125,5 +140,5 @@ BendRangeParameter bendRangeOf(host::Plugin& plugin) {
     return bend;
 }
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

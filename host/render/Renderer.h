@@ -18,8 +18,8 @@ namespace render {
 // Makes the plug-in play presetIndex of the SoundFont at path (UTF-8) and checks that the
 // processor took the sound up. Needs Plugin::setup first. usedMemory receives the processor's
 // report (sample points).
-bool loadSoundFont(host::Plugin& plugin, const std::string& path, int32_t presetIndex,
-                   uint64_t& usedMemory, std::string& error);
+bool loadSoundFont(host::Plugin& plugin, const std::string& path, int32_t presetIndex, uint64_t& usedMemory,
+                   std::string& error);
 
 // Restores the processor's state with the response chosen ("SoundFont 2.04" when soundFont204,
 // else "Classic"), and the controller's component state with it, as a DAW restores a project.
@@ -36,5 +36,5 @@ bool normalizedParameter(host::Plugin& plugin, const std::u16string& title, doub
 // The plug-in's "Bend Range" parameter for the planner (absent when the plug-in has none).
 BendRangeParameter bendRangeOf(host::Plugin& plugin);
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

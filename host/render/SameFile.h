@@ -10,5 +10,5 @@ namespace render {
 
 bool sameFile(const std::string& a, const std::string& b);
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

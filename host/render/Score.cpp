@@ -5,7 +5,8 @@
 namespace zephra {
 namespace render {
 
-Score scoreFromMidi(const MidiSequence& sequence) {
+Score scoreFromMidi(const MidiSequence& sequence)
+{
     const TempoMap tempo(sequence);
     Score score;
     score.events.reserve(sequence.events.size());
@@ -16,10 +17,18 @@ Score scoreFromMidi(const MidiSequence& sequence) {
         event.number = message.data1;
         event.value = message.data2;
         switch (message.status & 0xF0u) {
-        case 0x80: event.kind = ScoreEventKind::NoteOff; break;
-        case 0x90: event.kind = message.data2 == 0 ? ScoreEventKind::NoteOff : ScoreEventKind::NoteOn; break;
-        case 0xB0: event.kind = ScoreEventKind::Controller; break;
-        case 0xC0: event.kind = ScoreEventKind::Program; break;
+        case 0x80:
+            event.kind = ScoreEventKind::NoteOff;
+            break;
+        case 0x90:
+            event.kind = message.data2 == 0 ? ScoreEventKind::NoteOff : ScoreEventKind::NoteOn;
+            break;
+        case 0xB0:
+            event.kind = ScoreEventKind::Controller;
+            break;
+        case 0xC0:
+            event.kind = ScoreEventKind::Program;
+            break;
         case 0xD0:
             event.kind = ScoreEventKind::ChannelPressure;
             event.value = message.data1;
@@ -29,7 +38,8 @@ Score scoreFromMidi(const MidiSequence& sequence) {
             event.number = 0;
             event.value = static_cast<uint16_t>(message.data1 | (message.data2 << 7));
             break;
-        default: continue;  // 0xA0 polyphonic key pressure
+        default:
+            continue;   // 0xA0 polyphonic key pressure
         }
         score.events.push_back(event);
     }
@@ -37,5 +47,5 @@ Score scoreFromMidi(const MidiSequence& sequence) {
     return score;
 }
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

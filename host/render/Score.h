@@ -23,13 +23,13 @@ struct ScoreEvent {
 };
 
 struct Score {
-    std::vector<ScoreEvent> events;  // in time order; equal times keep their given order
-    double endSeconds = 0.0;         // time of the last event of the source (meta events included)
+    std::vector<ScoreEvent> events;   // in time order; equal times keep their given order
+    double endSeconds = 0.0;          // time of the last event of the source (meta events included)
 };
 
 // Converts the merged channel messages of a file into timed events. A note-on with velocity 0
 // becomes a note-off; polyphonic key pressure, which the instrument has no use for, is dropped.
 Score scoreFromMidi(const MidiSequence& sequence);
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

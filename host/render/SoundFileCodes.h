@@ -25,6 +25,6 @@ constexpr int kVorbis = 0x0060;
 constexpr int kMpegLayer3 = 0x0082;
 constexpr int kSampleMask = 0x0000FFFF;
 
-} // namespace soundfilecodes
-} // namespace render
-} // namespace zephra
+}   // namespace soundfilecodes
+}   // namespace render
+}   // namespace zephra

@@ -8,52 +8,62 @@ namespace render {
 
 StretchPipeline::StretchPipeline(const std::vector<TrackPlayer*>& players, int64_t totalFrames, int jobs)
     : lanes_(players.size()), stretchCount_((totalFrames + kStretchFrames - 1) / kStretchFrames),
-      totalFrames_(totalFrames) {
+      totalFrames_(totalFrames)
+{
     const size_t room = static_cast<size_t>(kAhead * kStretchFrames);
     for (size_t i = 0; i < players.size(); ++i) {
         lanes_[i].player = players[i];
         lanes_[i].left.resize(room);
         lanes_[i].right.resize(room);
     }
-    for (int i = 1; i < jobs; ++i) threads_.emplace_back([this] { serve(); });
+    for (int i = 1; i < jobs; ++i)
+        threads_.emplace_back([this] { serve(); });
 }
 
-StretchPipeline::~StretchPipeline() {
+StretchPipeline::~StretchPipeline()
+{
     {
         std::unique_lock<std::mutex> lock(mutex_);
         stopping_ = true;
         changed_.notify_all();
         changed_.wait(lock, [this] { return running_ == 0; });
     }
-    for (std::thread& thread : threads_) thread.join();
+    for (std::thread& thread : threads_)
+        thread.join();
 }
 
-int32_t StretchPipeline::framesOf(int64_t stretch) const {
+int32_t StretchPipeline::framesOf(int64_t stretch) const
+{
     return static_cast<int32_t>(std::min<int64_t>(kStretchFrames, totalFrames_ - stretch * kStretchFrames));
 }
 
-const float* StretchPipeline::left(size_t instance, int64_t stretch) const {
+const float* StretchPipeline::left(size_t instance, int64_t stretch) const
+{
     return lanes_[instance].left.data() + (stretch % kAhead) * kStretchFrames;
 }
 
-const float* StretchPipeline::right(size_t instance, int64_t stretch) const {
+const float* StretchPipeline::right(size_t instance, int64_t stretch) const
+{
     return lanes_[instance].right.data() + (stretch % kAhead) * kStretchFrames;
 }
 
-int StretchPipeline::pickLane() const {
+int StretchPipeline::pickLane() const
+{
     int best = -1;
     for (size_t i = 0; i < lanes_.size(); ++i) {
         const Lane& lane = lanes_[i];
         if (lane.busy || lane.presetDue || lane.failed || lane.stretches >= stretchCount_ ||
             lane.stretches >= mixed_ + kAhead)
             continue;
-        if (best < 0 || lane.stretches < lanes_[static_cast<size_t>(best)].stretches) best = static_cast<int>(i);
+        if (best < 0 || lane.stretches < lanes_[static_cast<size_t>(best)].stretches)
+            best = static_cast<int>(i);
     }
     return best;
 }
 
 // Renders what is left of the lane's next stretch; called and returns with the lock held.
-void StretchPipeline::renderLane(size_t index, std::unique_lock<std::mutex>& lock) {
+void StretchPipeline::renderLane(size_t index, std::unique_lock<std::mutex>& lock)
+{
     Lane& lane = lanes_[index];
     lane.busy = true;
     const int64_t stretch = lane.stretches;
@@ -82,7 +92,8 @@ void StretchPipeline::renderLane(size_t index, std::unique_lock<std::mutex>& loc
     changed_.notify_all();
 }
 
-void StretchPipeline::serve() {
+void StretchPipeline::serve()
+{
     std::unique_lock<std::mutex> lock(mutex_);
     while (!stopping_) {
         const int lane = pickLane();
@@ -97,7 +108,8 @@ void StretchPipeline::serve() {
     changed_.notify_all();
 }
 
-bool StretchPipeline::complete(int64_t stretch, std::string& error) {
+bool StretchPipeline::complete(int64_t stretch, std::string& error)
+{
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
         bool ready = true;
@@ -108,7 +120,8 @@ bool StretchPipeline::complete(int64_t stretch, std::string& error) {
             }
             ready = ready && lane.stretches > stretch;
         }
-        if (ready) return true;
+        if (ready)
+            return true;
         // The UI thread's work first: a preset change holds its instance up.
         auto due = std::find_if(lanes_.begin(), lanes_.end(), [](const Lane& l) { return l.presetDue; });
         if (due != lanes_.end()) {
@@ -121,16 +134,19 @@ bool StretchPipeline::complete(int64_t stretch, std::string& error) {
             continue;
         }
         const int lane = pickLane();
-        if (lane >= 0) renderLane(static_cast<size_t>(lane), lock);
-        else changed_.wait(lock);
+        if (lane >= 0)
+            renderLane(static_cast<size_t>(lane), lock);
+        else
+            changed_.wait(lock);
     }
 }
 
-void StretchPipeline::done(int64_t stretch) {
+void StretchPipeline::done(int64_t stretch)
+{
     std::lock_guard<std::mutex> lock(mutex_);
     mixed_ = stretch + 1;
     changed_.notify_all();
 }
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

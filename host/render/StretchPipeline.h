@@ -63,9 +63,9 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     bool stopping_ = false;
-    int running_ = 0;      // renders in progress on the other threads
+    int running_ = 0;   // renders in progress on the other threads
     std::vector<std::thread> threads_;
 };
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

@@ -5,7 +5,8 @@
 namespace zephra {
 namespace render {
 
-TempoMap::TempoMap(const MidiSequence& sequence) {
+TempoMap::TempoMap(const MidiSequence& sequence)
+{
     if (sequence.smpte) {
         const double ticksPerSecond =
             double(sequence.smpteFramesPerSecond == 29 ? 29.97 : sequence.smpteFramesPerSecond) *
@@ -20,7 +21,7 @@ TempoMap::TempoMap(const MidiSequence& sequence) {
         const double secondsPerTick = change.microsecondsPerQuarter * 1e-6 / quarter;
         Segment& last = segments.back();
         if (change.tick == last.tick) {
-            last.secondsPerTick = secondsPerTick;  // a later change at the same tick wins
+            last.secondsPerTick = secondsPerTick;   // a later change at the same tick wins
             continue;
         }
         const double seconds = last.seconds + double(change.tick - last.tick) * last.secondsPerTick;
@@ -28,13 +29,15 @@ TempoMap::TempoMap(const MidiSequence& sequence) {
     }
 }
 
-double TempoMap::secondsAt(int64_t tick) const {
-    if (tick <= 0) return 0.0;
+double TempoMap::secondsAt(int64_t tick) const
+{
+    if (tick <= 0)
+        return 0.0;
     auto next = std::upper_bound(segments.begin(), segments.end(), tick,
                                  [](int64_t t, const Segment& s) { return t < s.tick; });
     const Segment& segment = *(next - 1);
     return segment.seconds + double(tick - segment.tick) * segment.secondsPerTick;
 }
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

@@ -19,12 +19,12 @@ public:
 
 private:
     struct Segment {
-        int64_t tick;            // where this tempo starts
-        double seconds;          // time at that tick
+        int64_t tick;     // where this tempo starts
+        double seconds;   // time at that tick
         double secondsPerTick;
     };
-    std::vector<Segment> segments;  // ascending ticks, the first at tick 0
+    std::vector<Segment> segments;   // ascending ticks, the first at tick 0
 };
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

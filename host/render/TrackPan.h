@@ -34,10 +34,10 @@ private:
     std::vector<PlannedPan> pans_;
     size_t next_ = 0;
     int32_t rampFrames_ = 1;
-    float left_ = 1.f, right_ = 1.f;        // gains reached
+    float left_ = 1.f, right_ = 1.f;   // gains reached
     float fromLeft_ = 1.f, fromRight_ = 1.f, toLeft_ = 1.f, toRight_ = 1.f;
-    int32_t rampDone_ = 0;                  // frames of the glide done; rampFrames_: none running
+    int32_t rampDone_ = 0;   // frames of the glide done; rampFrames_: none running
 };
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

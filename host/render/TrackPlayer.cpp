@@ -20,7 +20,8 @@ constexpr const char* kVoiceCountRequest = "GETVOICENUM";   // answered with "VO
 
 // Copies a channel's samples and says whether every one is a finite number (the largest
 // magnitude's bits stay below infinity's; a NaN's are above): one pass, no branch per sample.
-bool copyAllFinite(const float* from, float* to, int32_t count) {
+bool copyAllFinite(const float* from, float* to, int32_t count)
+{
     uint32_t largest = 0;
     for (int32_t i = 0; i < count; ++i) {
         const float sample = from[i];
@@ -32,23 +33,27 @@ bool copyAllFinite(const float* from, float* to, int32_t count) {
     return largest < 0x7f800000u;
 }
 
-int64_t firstNoteOn(const RenderPlan& plan) {
+int64_t firstNoteOn(const RenderPlan& plan)
+{
     for (const PlannedNote& note : plan.notes)
-        if (note.on) return note.sample;
+        if (note.on)
+            return note.sample;
     return INT64_MAX;
 }
 
-} // namespace
+}   // namespace
 
 TrackPlayer::TrackPlayer(std::unique_ptr<host::Plugin> plugin, TrackPlan track, std::string soundFontPath,
                          uint64_t usedMemory, double sampleRate)
     : plugin_(std::move(plugin)), track_(std::move(track)), soundFontPath_(std::move(soundFontPath)),
-      pan_(track_.plan.pans, firstNoteOn(track_.plan), sampleRate), usedMemory_(usedMemory) {
+      pan_(track_.plan.pans, firstNoteOn(track_.plan), sampleRate), usedMemory_(usedMemory)
+{
     changes_.reserve(16);
     notes_.reserve(kMaxNotesPerBlock);
 }
 
-void TrackPlayer::changePreset(int32_t preset) {
+void TrackPlayer::changePreset(int32_t preset)
+{
     std::string error;
     uint64_t used = 0;
     if (loadSoundFont(*plugin_, soundFontPath_, preset, used, error)) {
@@ -61,19 +66,23 @@ void TrackPlayer::changePreset(int32_t preset) {
                             std::to_string(position_) + " samples: " + error);
 }
 
-int32_t TrackPlayer::finish() {
+int32_t TrackPlayer::finish()
+{
     plugin_->setProcessing(false);
     plugin_->setActive(false);
     readVoiceCount();
     return voiceCount_;
 }
 
-void TrackPlayer::readVoiceCount() {
+void TrackPlayer::readVoiceCount()
+{
     plugin_->sendToProcessor(kVoiceCountRequest);
     for (const host::MessageRecord& message : plugin_->messages()) {
-        if (message.direction != host::MessageDirection::ToController || message.id != kVoiceCountMessage) continue;
+        if (message.direction != host::MessageDirection::ToController || message.id != kVoiceCountMessage)
+            continue;
         auto it = message.binaries.find("voiceNum");
-        if (it == message.binaries.end() || it->second.size() < 4) continue;
+        if (it == message.binaries.end() || it->second.size() < 4)
+            continue;
         const auto& b = it->second;
         voiceCount_ = static_cast<int32_t>(uint32_t(b[0]) | (uint32_t(b[1]) << 8) | (uint32_t(b[2]) << 16) |
                                            (uint32_t(b[3]) << 24));
@@ -81,19 +90,22 @@ void TrackPlayer::readVoiceCount() {
     plugin_->clearMessages();
 }
 
-void TrackPlayer::changeDuePreset() {
+void TrackPlayer::changeDuePreset()
+{
     while (nextProgram_ < track_.programs.size() && track_.programs[nextProgram_].sample <= position_)
         changePreset(track_.programs[nextProgram_++].preset);
 }
 
-int32_t TrackPlayer::render(int32_t frames, float* left, float* right, std::string& error) {
+int32_t TrackPlayer::render(int32_t frames, float* left, float* right, std::string& error)
+{
     const RenderPlan& plan = track_.plan;
     const int64_t start = position_, end = position_ + frames;
     float* outLeft = left;
     float* outRight = right;
     while (position_ < end) {
         // A preset change is the UI thread's: the stretch stops on its sample.
-        if (nextProgram_ < track_.programs.size() && track_.programs[nextProgram_].sample <= position_) break;
+        if (nextProgram_ < track_.programs.size() && track_.programs[nextProgram_].sample <= position_)
+            break;
 
         // Parameter changes due now go at the start of this block; the last value of an ID wins.
         changes_.clear();
@@ -101,14 +113,17 @@ int32_t TrackPlayer::render(int32_t frames, float* left, float* right, std::stri
             const PlannedParameter& p = plan.parameters[nextParameter_++];
             auto same = std::find_if(changes_.begin(), changes_.end(),
                                      [&](const host::ParameterChange& c) { return c.id == p.id; });
-            if (same != changes_.end()) same->value = p.normalized;
-            else changes_.push_back({p.id, 0, p.normalized});
+            if (same != changes_.end())
+                same->value = p.normalized;
+            else
+                changes_.push_back({p.id, 0, p.normalized});
         }
 
         int64_t blockEnd = std::min<int64_t>(end, position_ + plugin_->maxBlock());
         if (nextParameter_ < plan.parameters.size())
             blockEnd = std::min(blockEnd, plan.parameters[nextParameter_].sample);
-        if (nextProgram_ < track_.programs.size()) blockEnd = std::min(blockEnd, track_.programs[nextProgram_].sample);
+        if (nextProgram_ < track_.programs.size())
+            blockEnd = std::min(blockEnd, track_.programs[nextProgram_].sample);
         if (nextNote_ + kMaxNotesPerBlock < plan.notes.size() &&
             plan.notes[nextNote_ + kMaxNotesPerBlock].sample > position_)
             blockEnd = std::min(blockEnd, plan.notes[nextNote_ + kMaxNotesPerBlock].sample);
@@ -139,7 +154,8 @@ int32_t TrackPlayer::render(int32_t frames, float* left, float* right, std::stri
         if (!copyAllFinite(out.right.data(), outRight, count) || !leftFinite) {
             for (int32_t i = 0; i < count; ++i) {
                 const bool finite = std::isfinite(outLeft[i]) && std::isfinite(outRight[i]);
-                if (!finite) ++nonFinite_;
+                if (!finite)
+                    ++nonFinite_;
                 outLeft[i] = finite ? outLeft[i] : 0.f;
                 outRight[i] = finite ? outRight[i] : 0.f;
             }
@@ -153,5 +169,5 @@ int32_t TrackPlayer::render(int32_t frames, float* left, float* right, std::stri
     return rendered;
 }
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

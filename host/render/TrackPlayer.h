@@ -26,8 +26,8 @@ namespace render {
 class TrackPlayer {
 public:
     // plugin: set up, with the track's first preset already loaded from soundFontPath.
-    TrackPlayer(std::unique_ptr<host::Plugin> plugin, TrackPlan track, std::string soundFontPath,
-                uint64_t usedMemory, double sampleRate);
+    TrackPlayer(std::unique_ptr<host::Plugin> plugin, TrackPlan track, std::string soundFontPath, uint64_t usedMemory,
+                double sampleRate);
 
     // Audio side: renders at most the next `frames` frames (at most the plug-in's maximum
     // block per process call), panned, into left/right, and stops early where a preset change
@@ -73,5 +73,5 @@ private:
     std::vector<host::NoteEvent> notes_;
 };
 
-} // namespace render
-} // namespace zephra
+}   // namespace render
+}   // namespace zephra

@@ -20,24 +20,26 @@ using namespace zephra::render;
 
 namespace {
 
-int fail(int code, const std::string& message) {
+int fail(int code, const std::string& message)
+{
     std::fprintf(stderr, "zephra-render: error: %s\n", message.c_str());
     return code;
 }
 
-void note(const std::string& message) {
+void note(const std::string& message)
+{
     std::fprintf(stderr, "zephra-render: %s\n", message.c_str());
 }
 
 // The command line's choice of preset, checked against the SoundFont (-1: none given).
-bool presetFromCommandLine(const Options& options, const PresetCatalog& catalog, int32_t& preset,
-                           std::string& error) {
+bool presetFromCommandLine(const Options& options, const PresetCatalog& catalog, int32_t& preset, std::string& error)
+{
     preset = -1;
     if (options.presetGiven) {
         if (!catalog.contains(options.preset)) {
-            error = "preset " + std::to_string(options.preset) + " does not exist in \"" +
-                    options.soundFontPath + "\" (it has presets 0 to " +
-                    std::to_string(catalog.presetsInFileOrder().size() - 1) + "; see --list-presets)";
+            error = "preset " + std::to_string(options.preset) + " does not exist in \"" + options.soundFontPath +
+                    "\" (it has presets 0 to " + std::to_string(catalog.presetsInFileOrder().size() - 1) +
+                    "; see --list-presets)";
             return false;
         }
         preset = options.preset;
@@ -52,16 +54,19 @@ bool presetFromCommandLine(const Options& options, const PresetCatalog& catalog,
     return true;
 }
 
-double decibels(double gain) {
+double decibels(double gain)
+{
     return 20.0 * std::log10(gain);
 }
 
-} // namespace
+}   // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     Options options;
     std::string error;
-    if (!parseOptions(argc, argv, options, error)) return fail(kExitUsage, error);
+    if (!parseOptions(argc, argv, options, error))
+        return fail(kExitUsage, error);
     if (options.showHelp) {
         std::fputs(usageText().c_str(), stdout);
         return kExitDone;
@@ -73,13 +78,16 @@ int main(int argc, char** argv) {
     installInterruptionHandlers();
 
     PresetCatalog catalog;
-    if (!catalog.load(options.soundFontPath, error)) return fail(kExitSoundFont, error);
+    if (!catalog.load(options.soundFontPath, error))
+        return fail(kExitSoundFont, error);
     if (options.listPresets) {
-        for (const PresetEntry& row : catalog.sortedRows()) std::printf("%5d  %s\n", row.index, row.row.c_str());
+        for (const PresetEntry& row : catalog.sortedRows())
+            std::printf("%5d  %s\n", row.index, row.row.c_str());
         return kExitDone;
     }
     int32_t commandLinePreset = -1;
-    if (!presetFromCommandLine(options, catalog, commandLinePreset, error)) return fail(kExitSoundFont, error);
+    if (!presetFromCommandLine(options, catalog, commandLinePreset, error))
+        return fail(kExitSoundFont, error);
 
     // The piece.
     Score score;
@@ -87,11 +95,14 @@ int main(int argc, char** argv) {
         score = makeDemoPiece();
     } else {
         MidiSequence sequence;
-        if (!readMidiFile(options.midiPath, sequence, error)) return fail(kExitMidi, error);
-        for (const std::string& warning : sequence.warnings) note(options.midiPath + ": " + warning);
+        if (!readMidiFile(options.midiPath, sequence, error))
+            return fail(kExitMidi, error);
+        for (const std::string& warning : sequence.warnings)
+            note(options.midiPath + ": " + warning);
         score = scoreFromMidi(sequence);
     }
-    const std::string pieceName = options.midiPath.empty() ? std::string("the demo piece") : "\"" + options.midiPath + "\"";
+    const std::string pieceName =
+        options.midiPath.empty() ? std::string("the demo piece") : "\"" + options.midiPath + "\"";
     if (std::none_of(score.events.begin(), score.events.end(), [&](const ScoreEvent& e) {
             return e.kind == ScoreEventKind::NoteOn && (options.channel < 0 || e.channel == options.channel);
         }))
@@ -104,51 +115,60 @@ int main(int argc, char** argv) {
     // The output: its format, and a path whose writing destroys nothing. The temporary file is
     // made before the long work starts, so a folder that cannot be written fails at once.
     std::string bundlePath;
-    if (!locateBundle(options.bundlePath, bundlePath, error)) return fail(kExitPlugin, error);
+    if (!locateBundle(options.bundlePath, bundlePath, error))
+        return fail(kExitPlugin, error);
     const std::string named = options.outputPath;
-    if (!followOutputLinks(named, options.outputPath, error)) return fail(kExitOutput, error);
+    if (!followOutputLinks(named, options.outputPath, error))
+        return fail(kExitOutput, error);
     if (!checkOutputPath(options.outputPath, bundlePath, {options.soundFontPath, options.midiPath}, error))
         return fail(kExitOutput, error);
     Container container = Container::Wav;
-    if (!containerForPath(options.outputPath, container, error) ||
-        !checkSampleFormat(container, options.format, error))
+    if (!containerForPath(options.outputPath, container, error) || !checkSampleFormat(container, options.format, error))
         return fail(kExitUsage, error);
     if (options.formatGiven && !containerHasSampleType(container))
         note("--format does not apply to " + std::string(describeFormat(container, options.format)) + "; ignored");
     OutputFile output;
-    if (!output.prepare(options.outputPath, error)) return fail(kExitOutput, error);
+    if (!output.prepare(options.outputPath, error))
+        return fail(kExitOutput, error);
 
     // The instances, set up as a DAW sets up its tracks for an offline export.
     RenderSession session;
     const SessionResult prepared = session.prepare(options, catalog, commandLinePreset, bundlePath, score, error);
     if (prepared != SessionResult::Ready) {
-        if (prepared == SessionResult::Interrupted) return kExitInterrupted;
+        if (prepared == SessionResult::Interrupted)
+            return kExitInterrupted;
         return fail(prepared == SessionResult::SoundFontProblem ? kExitSoundFont : kExitPlugin, error);
     }
-    for (const std::string& remark : session.remarks()) note(remark);
+    for (const std::string& remark : session.remarks())
+        note(remark);
     if (!options.quiet) {
         note("plug-in: " + bundlePath);
-        for (const std::string& line : session.describeInstances()) note(line);
+        for (const std::string& line : session.describeInstances())
+            note(line);
     }
 
     // First pass: the whole mix, in float, into the spool.
     FloatSpool spool;
-    if (!spool.open(error)) return fail(kExitOutput, error);
+    if (!spool.open(error))
+        return fail(kExitOutput, error);
     ProgressBar bar(!options.quiet, double(session.songEnd()) / options.sampleRate + 1.0);
     MixStats stats;
     const bool rendered = session.render(
         spool, [&](int64_t done) { bar.update(double(done) / options.sampleRate); },
         [] { return interruptionSignal() != 0; }, stats, error);
     bar.finish();
-    if (!rendered) return fail(kExitOutput, error);
-    if (stats.interrupted) return kExitInterrupted;
+    if (!rendered)
+        return fail(kExitOutput, error);
+    if (stats.interrupted)
+        return kExitInterrupted;
     // Hosts built on the VST3 SDK drop messages between processor and controller that are sent
     // off their UI thread; a plug-in sending any would lose them there, so the render fails.
     if (const int64_t refused = zephra::host::refusedMessagesInProcess())
         return fail(kExitPlugin, "the plug-in sent " + std::to_string(refused) +
                                      " message(s) between its processor and controller off the host's UI "
                                      "thread; hosts built on the VST3 SDK refuse them");
-    for (const std::string& problem : session.problems()) note("warning: " + problem);
+    for (const std::string& problem : session.problems())
+        note("warning: " + problem);
     if (stats.nonFiniteSamples > 0 || spool.nonFinite() > 0)
         note("warning: the plug-in produced " + std::to_string(stats.nonFiniteSamples + spool.nonFinite()) +
              " sample(s) that are not numbers; they were written as silence");
@@ -166,13 +186,16 @@ int main(int argc, char** argv) {
     MixdownStats mixdown;
     if (!output.begin(options.sampleRate, libsndfileFormat(container, options.format, spool.frames()), error))
         return fail(kExitOutput, error);
-    if (!writeMixdown(spool, output, gain, sampleAt(kEndFadeSeconds, options.sampleRate),
-                      [] { return interruptionSignal() != 0; }, mixdown, error)) {
+    if (!writeMixdown(
+            spool, output, gain, sampleAt(kEndFadeSeconds, options.sampleRate),
+            [] { return interruptionSignal() != 0; }, mixdown, error)) {
         output.abandon();
-        if (interruptionSignal() != 0) return kExitInterrupted;
+        if (interruptionSignal() != 0)
+            return kExitInterrupted;
         return fail(kExitOutput, error);
     }
-    if (!output.commit(error)) return fail(kExitOutput, error);
+    if (!output.commit(error))
+        return fail(kExitOutput, error);
 
     const bool toStdout = options.outputPath == "-";
     if (mixdown.aboveFullScale > 0) {
