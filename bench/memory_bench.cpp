@@ -15,6 +15,7 @@
 #include "controller/ControllerState.h"
 #include "PresetCatalog.h"
 #include "host/PluginHost.h"
+#include "host/UsedMemoryReport.h"
 #include "soundfont/SoundFontReader.h"
 #include "support/SoundFontWriter.h"
 
@@ -163,14 +164,10 @@ bool loadPreset(zephra::host::Plugin& plugin, const Font& font, double& uiSecond
         return false;
     uiSeconds = secondsSince(start);
     plugin.process(0);   // the processor adopts the sound at the end of a render call
-    for (const zephra::host::MessageRecord& message : plugin.messages()) {
-        const auto it = message.binaries.find("usedMem");
-        if (message.id != "USEDMEM" || it == message.binaries.end() || it->second.size() < 8)
-            continue;
-        std::memcpy(&usedPoints, it->second.data(), 8);
-        plugin.clearMessages();
+    const bool reported = zephra::host::findUsedMemoryReport(plugin.messages(), usedPoints);
+    plugin.clearMessages();
+    if (reported)
         return true;
-    }
     std::fprintf(stderr, "memory_bench: no report of the loaded sound for %s\n", font.path.c_str());
     return false;
 }

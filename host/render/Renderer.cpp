@@ -2,6 +2,7 @@
 #include "RealPath.h"
 
 #include "controller/ControllerState.h"
+#include "host/UsedMemoryReport.h"
 #include "platform/Text.h"
 
 #include "pluginterfaces/vst/ivsteditcontroller.h"
@@ -12,12 +13,6 @@
 
 namespace zephra {
 namespace render {
-
-namespace {
-
-constexpr const char* kUsedMemoryMessage = "USEDMEM";
-
-}   // namespace
 
 bool loadSoundFont(host::Plugin& plugin, const std::string& path, int32_t presetIndex, uint64_t& usedMemory,
                    std::string& error)
@@ -40,21 +35,10 @@ bool loadSoundFont(host::Plugin& plugin, const std::string& path, int32_t preset
     plugin.process(0);
 
     bool sent = false;
-    bool adopted = false;
-    for (const host::MessageRecord& message : plugin.messages()) {
+    for (const host::MessageRecord& message : plugin.messages())
         if (message.direction == host::MessageDirection::ToProcessor && message.id == "SF2DATA")
             sent = true;
-        if (message.direction == host::MessageDirection::ToController && message.id == kUsedMemoryMessage) {
-            auto it = message.binaries.find("usedMem");
-            if (it == message.binaries.end() || it->second.size() < 8)
-                continue;
-            uint64_t value = 0;
-            for (int i = 7; i >= 0; --i)
-                value = (value << 8) | it->second[static_cast<size_t>(i)];
-            usedMemory = value;
-            adopted = true;
-        }
-    }
+    const bool adopted = host::findUsedMemoryReport(plugin.messages(), usedMemory);
     plugin.clearMessages();
     if (!sent) {
         error = "the plug-in did not load \"" + path +
