@@ -2,11 +2,11 @@
 // report to the frame's editor interface.
 #include "UiTestSupport.h"
 
-#include "ui/CAnimKnob.h"
-#include "ui/CDrawContext.h"
-#include "ui/CKickButton.h"
-#include "ui/CRockerSwitch.h"
-#include "ui/OffscreenImage.h"
+#include "ui/widgets/CAnimKnob.h"
+#include "ui/widgets/CDrawContext.h"
+#include "ui/widgets/CKickButton.h"
+#include "ui/widgets/CRockerSwitch.h"
+#include "ui/widgets/OffscreenImage.h"
 
 
 #include <cmath>

@@ -2,10 +2,10 @@
 // scrollbars, layout recalculation, and drawing through a scrollbar drawer.
 #include "UiTestSupport.h"
 
-#include "ui/CDataBrowser.h"
-#include "ui/CDrawContext.h"
-#include "ui/GenericStringListDataBrowserSource.h"
-#include "ui/OffscreenImage.h"
+#include "ui/widgets/CDataBrowser.h"
+#include "ui/widgets/CDrawContext.h"
+#include "ui/widgets/GenericStringListDataBrowserSource.h"
+#include "ui/widgets/OffscreenImage.h"
 
 #include <gtest/gtest.h>
 

@@ -2,11 +2,11 @@
 // scaling and PNG snapshots.
 #include "UiTestSupport.h"
 
-#include "ui/CBitmap.h"
-#include "ui/CDrawContext.h"
-#include "ui/CKickButton.h"
-#include "ui/MeasureContext.h"
-#include "ui/OffscreenImage.h"
+#include "ui/widgets/CBitmap.h"
+#include "ui/widgets/CDrawContext.h"
+#include "ui/widgets/CKickButton.h"
+#include "ui/widgets/MeasureContext.h"
+#include "ui/widgets/OffscreenImage.h"
 
 #include <gtest/gtest.h>
 

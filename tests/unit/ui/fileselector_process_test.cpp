@@ -2,9 +2,9 @@
 // arguments, a missing program, and a choice read without blocking.
 #include "UiTestSupport.h"
 
-#include "ui/CNewFileSelector.h"
-#include "ui/OffscreenImage.h"
-#include "ui/ProcessFileDialog.h"
+#include "ui/widgets/CNewFileSelector.h"
+#include "ui/widgets/OffscreenImage.h"
+#include "ui/dialog/ProcessFileDialog.h"
 
 #include <gtest/gtest.h>
 

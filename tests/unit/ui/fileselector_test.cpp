@@ -3,8 +3,8 @@
 // child process: fileselector_process_test.cpp.)
 #include "UiTestSupport.h"
 
-#include "ui/CNewFileSelector.h"
-#include "ui/OffscreenImage.h"
+#include "ui/widgets/CNewFileSelector.h"
+#include "ui/widgets/OffscreenImage.h"
 
 #include <gtest/gtest.h>
 

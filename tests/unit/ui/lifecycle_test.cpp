@@ -1,15 +1,15 @@
 // Timers, reference counting and repeated frame creation (leaks are caught by ASan).
 #include "UiTestSupport.h"
 
-#include "ui/CAnimKnob.h"
-#include "ui/CDataBrowser.h"
-#include "ui/CKickButton.h"
-#include "ui/CRockerSwitch.h"
-#include "ui/CTextEdit.h"
-#include "ui/CVSTGUITimer.h"
-#include "ui/GenericStringListDataBrowserSource.h"
-#include "ui/OffscreenImage.h"
-#include "ui/RunLoop.h"
+#include "ui/widgets/CAnimKnob.h"
+#include "ui/widgets/CDataBrowser.h"
+#include "ui/widgets/CKickButton.h"
+#include "ui/widgets/CRockerSwitch.h"
+#include "ui/widgets/CTextEdit.h"
+#include "ui/widgets/CVSTGUITimer.h"
+#include "ui/widgets/GenericStringListDataBrowserSource.h"
+#include "ui/widgets/OffscreenImage.h"
+#include "ui/widgets/RunLoop.h"
 
 #include <gtest/gtest.h>
 

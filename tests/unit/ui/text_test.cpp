@@ -4,10 +4,10 @@
 // loss, restore on Escape, and convert text to values.
 #include "UiTestSupport.h"
 
-#include "ui/CKickButton.h"
-#include "ui/CTextEdit.h"
-#include "ui/OffscreenImage.h"
-#include "ui/TextFitting.h"
+#include "ui/widgets/CKickButton.h"
+#include "ui/widgets/CTextEdit.h"
+#include "ui/widgets/OffscreenImage.h"
+#include "ui/widgets/TextFitting.h"
 
 #include <gtest/gtest.h>
 

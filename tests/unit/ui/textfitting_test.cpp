@@ -1,7 +1,7 @@
 // Fitting text into a width by any measure: "…" at the end, folders given up in the middle of
 // a path so the file name stays whole, lines wrapped after separators; cuts never split a
 // character.
-#include "ui/TextFitting.h"
+#include "ui/widgets/TextFitting.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The plug-in view glue: platform type, attach/remove with the host's run loop, the editor
 // timer, gesture forwarding to the controller, sizing and content scale.
 #include "sdk/VSTGUIEditor.h"
-#include "ui/CAnimKnob.h"
-#include "ui/CFrame.h"
-#include "ui/COptionMenu.h"
+#include "ui/widgets/CAnimKnob.h"
+#include "ui/widgets/CFrame.h"
+#include "ui/widgets/COptionMenu.h"
 
 #include "base/source/fobject.h"
 #include "pluginterfaces/gui/iplugview.h"
