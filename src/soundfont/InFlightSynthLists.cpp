@@ -1,4 +1,4 @@
-#include "processor/InFlightSynthLists.h"
+#include "soundfont/InFlightSynthLists.h"
 
 #include <algorithm>
 #include <mutex>
