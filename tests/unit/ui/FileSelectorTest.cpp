@@ -1,6 +1,6 @@
 // The file selector: filters and defaults, injected dialogs, the end message with the chosen
 // file, cancelling and selectors that outlive their frame. (The Linux dialog program in a
-// child process: fileselector_process_test.cpp.)
+// child process: FileSelectorProcessTest.cpp.)
 #include "UiTestSupport.h"
 
 #include "ui/widgets/CNewFileSelector.h"
