@@ -8,7 +8,7 @@
 // length and key, a two-byte value length and value.
 #include "PluginUnderTest.h"
 #include "host/MessageObjects.h"
-#include "processor/InFlightSynthLists.h"
+#include "soundfont/InFlightSynthLists.h"
 
 #include <cstdlib>
 #include <cstring>

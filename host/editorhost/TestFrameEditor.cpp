@@ -1,12 +1,12 @@
 #include "TestFrameEditor.h"
 
-#include "ui/CAnimKnob.h"
-#include "ui/CDataBrowser.h"
-#include "ui/CFrame.h"
-#include "ui/CKickButton.h"
-#include "ui/CRockerSwitch.h"
-#include "ui/CTextEdit.h"
-#include "ui/CVSTGUITimer.h"
+#include "ui/widgets/CAnimKnob.h"
+#include "ui/widgets/CDataBrowser.h"
+#include "ui/widgets/CFrame.h"
+#include "ui/widgets/CKickButton.h"
+#include "ui/widgets/CRockerSwitch.h"
+#include "ui/widgets/CTextEdit.h"
+#include "ui/widgets/CVSTGUITimer.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -4,8 +4,8 @@
 #pragma once
 
 #include "sdk/VSTGUIEditor.h"
-#include "ui/GenericStringListDataBrowserSource.h"
-#include "ui/IControlListener.h"
+#include "ui/widgets/GenericStringListDataBrowserSource.h"
+#include "ui/widgets/IControlListener.h"
 
 #include <vector>
 

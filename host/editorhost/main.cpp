@@ -16,9 +16,9 @@
 #include "editor/IOffscreenEditor.h"
 #include "host/PluginHost.h"
 #include "platform/Text.h"
-#include "ui/CBitmap.h"
-#include "ui/CFrame.h"
-#include "ui/OffscreenImage.h"
+#include "ui/widgets/CBitmap.h"
+#include "ui/widgets/CFrame.h"
+#include "ui/widgets/OffscreenImage.h"
 
 #include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
 #include "public.sdk/source/vst/vsteditcontroller.h"

@@ -5,8 +5,8 @@
 // in place when setState returns). Messages are sent on the UI thread only.
 #include "controller/MyVSTController.h"
 #include "platform/PathExtension.h"
-#include "processor/InFlightSynthLists.h"
 #include "shell/ParameterIds.h"
+#include "soundfont/InFlightSynthLists.h"
 #include "soundfont/SoundFontReader.h"
 #include "soundfont/WavReader.h"
 

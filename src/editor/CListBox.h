@@ -4,8 +4,8 @@
 // the browser's scrollbars draw through the list box's drawer.
 // Threads: the host's UI thread only. Not real-time safe.
 #include "editor/CScrollbarDrawer.h"
-#include "ui/CDataBrowser.h"
-#include "ui/GenericStringListDataBrowserSource.h"
+#include "ui/widgets/CDataBrowser.h"
+#include "ui/widgets/GenericStringListDataBrowserSource.h"
 
 #include <vector>
 

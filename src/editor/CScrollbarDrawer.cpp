@@ -1,6 +1,6 @@
 #include "editor/CScrollbarDrawer.h"
 
-#include "ui/CDrawContext.h"
+#include "ui/widgets/CDrawContext.h"
 
 #include <algorithm>
 

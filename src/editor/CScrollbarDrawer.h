@@ -2,8 +2,8 @@
 // Paints a data browser's scrollbars in three flat colours: a track with a 1-pixel outline on
 // whole pixels, and the scroller drawn at its exact position, a little narrower than the track.
 // Threads: the host's UI thread only. Not real-time safe.
-#include "ui/CColor.h"
-#include "ui/CScrollbar.h"
+#include "ui/widgets/CColor.h"
+#include "ui/widgets/CScrollbar.h"
 
 namespace VSTGUI {
 

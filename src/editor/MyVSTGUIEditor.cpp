@@ -6,12 +6,12 @@
 #include "editor/CListBox.h"
 #include "editor/EditorSizeSetting.h"
 #include "editor/ScriptedFileDialogs.h"
-#include "ui/CAnimKnob.h"
-#include "ui/CBitmap.h"
-#include "ui/CFrame.h"
-#include "ui/CKickButton.h"
-#include "ui/CRockerSwitch.h"
-#include "ui/CTextLabel.h"
+#include "ui/widgets/CAnimKnob.h"
+#include "ui/widgets/CBitmap.h"
+#include "ui/widgets/CFrame.h"
+#include "ui/widgets/CKickButton.h"
+#include "ui/widgets/CRockerSwitch.h"
+#include "ui/widgets/CTextLabel.h"
 
 #include <algorithm>
 #include <cmath>

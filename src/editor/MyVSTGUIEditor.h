@@ -10,10 +10,10 @@
 #include "controller/ControllerEditor.h"
 #include "editor/IOffscreenEditor.h"
 #include "sdk/VSTGUIEditor.h"
-#include "ui/CFileExtension.h"
-#include "ui/CNewFileSelector.h"
-#include "ui/GenericStringListDataBrowserSource.h"
-#include "ui/IControlListener.h"
+#include "ui/widgets/CFileExtension.h"
+#include "ui/widgets/CNewFileSelector.h"
+#include "ui/widgets/GenericStringListDataBrowserSource.h"
+#include "ui/widgets/IControlListener.h"
 
 #include <map>
 #include <memory>

@@ -4,9 +4,9 @@
 
 #include "editor/CListBox.h"
 #include "editor/ScriptedFileDialogs.h"
-#include "ui/CBitmap.h"
-#include "ui/CFrame.h"
-#include "ui/OffscreenImage.h"
+#include "ui/widgets/CBitmap.h"
+#include "ui/widgets/CFrame.h"
+#include "ui/widgets/OffscreenImage.h"
 
 #include <algorithm>
 #include <cstring>

@@ -3,7 +3,7 @@
 // cancel), at once or when the host says so. Installed on the frame by the off-screen access,
 // so a host without a screen can pick a file through the editor's real selector path.
 // Threads: the host's UI thread only. Not real-time safe.
-#include "ui/FileDialog.h"
+#include "ui/widgets/FileDialog.h"
 
 #include <memory>
 #include <string>

@@ -13,8 +13,8 @@
 // nothing here runs on the audio thread.
 #include "editor/MyVSTGUIEditor.h"
 #include "editor/PresetList.h"
-#include "ui/CColor.h"
-#include "ui/IMouseObserver.h"
+#include "ui/widgets/CColor.h"
+#include "ui/widgets/IMouseObserver.h"
 
 #include <atomic>
 #include <chrono>

@@ -5,7 +5,7 @@
 #include "editor/PresetList.h"
 #include "platform/PathExtension.h"
 #include "platform/Text.h"
-#include "ui/CFrame.h"
+#include "ui/widgets/CFrame.h"
 
 #include <stdexcept>
 

@@ -6,12 +6,12 @@
 #include "editor/CListBox.h"
 #include "platform/Text.h"
 #include "shell/ParameterIds.h"
-#include "ui/CAnimKnob.h"
-#include "ui/CFrame.h"
-#include "ui/CKickButton.h"
-#include "ui/COnOffButton.h"
-#include "ui/CRockerSwitch.h"
-#include "ui/CTextEdit.h"
+#include "ui/widgets/CAnimKnob.h"
+#include "ui/widgets/CFrame.h"
+#include "ui/widgets/CKickButton.h"
+#include "ui/widgets/COnOffButton.h"
+#include "ui/widgets/CRockerSwitch.h"
+#include "ui/widgets/CTextEdit.h"
 
 #include <cstdio>
 

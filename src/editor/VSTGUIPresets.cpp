@@ -9,7 +9,7 @@
 #include "platform/Text.h"
 #include "shell/ParameterIds.h"
 #include "shell/PluginDescription.h"
-#include "ui/CTextLabel.h"
+#include "ui/widgets/CTextLabel.h"
 
 #include <algorithm>
 #include <cstring>

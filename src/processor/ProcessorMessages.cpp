@@ -1,7 +1,7 @@
 #include "processor/MyVSTProcessor.h"
 
 #include "platform/Text.h"
-#include "processor/InFlightSynthLists.h"
+#include "soundfont/InFlightSynthLists.h"
 
 #include "pluginterfaces/vst/ivstmessage.h"
 

@@ -4,7 +4,7 @@
 // EditorPlatformLinux.cpp: "X11EmbedWindowID" and the host's Linux::IRunLoop;
 // EditorPlatformWin32.cpp: "HWND" and Win32 timers of the UI thread.
 // Threads: the host's UI thread. Not real-time safe.
-#include "ui/RunLoop.h"
+#include "ui/widgets/RunLoop.h"
 
 #include "pluginterfaces/gui/iplugview.h"
 

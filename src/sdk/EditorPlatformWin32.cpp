@@ -2,7 +2,7 @@
 // timers are Win32 timers on the UI thread (the host's message loop runs them).
 #include "sdk/EditorPlatform.h"
 
-#include "ui/Win32RunLoop.h"
+#include "ui/win32/Win32RunLoop.h"
 
 namespace Steinberg {
 namespace Vst {

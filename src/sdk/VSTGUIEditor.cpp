@@ -2,9 +2,9 @@
 
 #include "sdk/EditorPlatform.h"
 
-#include "ui/CFrame.h"
-#include "ui/COptionMenu.h"
-#include "ui/RunLoop.h"
+#include "ui/widgets/CFrame.h"
+#include "ui/widgets/COptionMenu.h"
+#include "ui/widgets/RunLoop.h"
 
 #include "base/source/fobject.h"
 #include "pluginterfaces/gui/iplugview.h"

@@ -9,11 +9,11 @@
 // UI thread only (the host's UI thread); not real-time safe.
 #pragma once
 
-#include "ui/CBaseObject.h"
-#include "ui/CVSTGUITimer.h"
-#include "ui/IPlatformFrame.h"
-#include "ui/RunLoop.h"
-#include "ui/VSTGUIEditorInterface.h"
+#include "ui/widgets/CBaseObject.h"
+#include "ui/widgets/CVSTGUITimer.h"
+#include "ui/widgets/IPlatformFrame.h"
+#include "ui/widgets/RunLoop.h"
+#include "ui/widgets/VSTGUIEditorInterface.h"
 
 #include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
 #include "public.sdk/source/vst/vsteditcontroller.h"

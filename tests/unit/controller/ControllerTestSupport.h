@@ -4,8 +4,8 @@
 // Threads: the test's thread. Not real-time safe.
 #include "controller/ControllerState.h"
 #include "controller/MyVSTController.h"
-#include "processor/InFlightSynthLists.h"
 #include "shell/ParameterRegistry.h"
+#include "soundfont/InFlightSynthLists.h"
 
 #include "base/source/fobject.h"
 #include "public.sdk/source/common/memorystream.h"

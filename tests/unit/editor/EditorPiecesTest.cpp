@@ -6,8 +6,8 @@
 #include "editor/PresetList.h"
 #include "platform/Text.h"
 #include "support/SoundFontWriter.h"
-#include "ui/CDrawContext.h"
-#include "ui/OffscreenImage.h"
+#include "ui/widgets/CDrawContext.h"
+#include "ui/widgets/OffscreenImage.h"
 
 #include <cairo.h>
 #include <gtest/gtest.h>

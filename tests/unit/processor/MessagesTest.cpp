@@ -1,6 +1,6 @@
 // Controller messages: "SF2DATA", "WAVDATA" and "GETVOICENUM" in, "USEDMEM" and "VOICENUM" out.
 #include "ProcessorTestSupport.h"
-#include "processor/InFlightSynthLists.h"
+#include "soundfont/InFlightSynthLists.h"
 
 #include "pluginterfaces/vst/ivstmessage.h"
 #include "public.sdk/source/vst/hosting/hostclasses.h"

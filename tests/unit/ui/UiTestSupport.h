@@ -2,10 +2,10 @@
 // factory and mouse/keyboard drivers. Test thread only.
 #pragma once
 
-#include "ui/CControl.h"
-#include "ui/CFrame.h"
-#include "ui/CNewFileSelector.h"
-#include "ui/VSTGUIEditorInterface.h"
+#include "ui/widgets/CControl.h"
+#include "ui/widgets/CFrame.h"
+#include "ui/widgets/CNewFileSelector.h"
+#include "ui/widgets/VSTGUIEditorInterface.h"
 
 #include <string>
 #include <vector>
