@@ -283,6 +283,27 @@ const StereoBuffer& Plugin::process(int32_t numSamples, const std::vector<Parame
         output_.right.clear();
         return output_;
     }
+    sizeChannel(output_.left, numSamples);
+    sizeChannel(output_.right, numSamples);
+    processBlock(numSamples, parameterChanges, notes, context, options, output_.left.data(), output_.right.data());
+    return output_;
+}
+
+bool Plugin::processInto(int32_t numSamples, const std::vector<ParameterChange>& parameterChanges,
+                         const std::vector<NoteEvent>& notes, float* left, float* right)
+{
+    if (!processor_ || numSamples < 0 || numSamples > kLongestBlock || left == nullptr || right == nullptr) {
+        lastProcessResult_ = kInvalidArgument;
+        return false;
+    }
+    processBlock(numSamples, parameterChanges, notes, nullptr, ProcessOptions{}, left, right);
+    return true;
+}
+
+void Plugin::processBlock(int32_t numSamples, const std::vector<ParameterChange>& parameterChanges,
+                          const std::vector<NoteEvent>& notes, const ProcessContext* context,
+                          const ProcessOptions& options, float* outputLeft, float* outputRight)
+{
 
     // Input: this block's stretch of the input signal, zeros beyond it.
     for (int channel = 0; channel < 2; ++channel) {
@@ -294,10 +315,8 @@ const StereoBuffer& Plugin::process(int32_t numSamples, const std::vector<Parame
         std::copy_n(signal.begin() + static_cast<std::ptrdiff_t>(start), copied, block.begin());
         std::fill(block.begin() + static_cast<std::ptrdiff_t>(copied), block.begin() + numSamples, 0.0f);
     }
-    sizeChannel(output_.left, numSamples);
-    sizeChannel(output_.right, numSamples);
-    std::fill(output_.left.begin(), output_.left.end(), 0.0f);
-    std::fill(output_.right.begin(), output_.right.end(), 0.0f);
+    std::fill(outputLeft, outputLeft + numSamples, 0.0f);
+    std::fill(outputRight, outputRight + numSamples, 0.0f);
 
     parameterChanges_->clear();
     outputParameterChanges_->clear();
@@ -323,7 +342,7 @@ const StereoBuffer& Plugin::process(int32_t numSamples, const std::vector<Parame
     }
 
     float* inputChannels[2] = {input_.left.data(), input_.right.data()};
-    float* outputChannels[2] = {output_.left.data(), output_.right.data()};
+    float* outputChannels[2] = {outputLeft, outputRight};
     if (options.inPlace) {
         outputChannels[0] = inputChannels[0];
         outputChannels[1] = inputChannels[1];
@@ -377,10 +396,9 @@ const StereoBuffer& Plugin::process(int32_t numSamples, const std::vector<Parame
     lastProcessResult_ = processor_->process(data);
     processedSamples_ += numSamples;
     if (options.inPlace && options.layout == BusLayout::Stereo) {
-        std::copy(input_.left.begin(), input_.left.end(), output_.left.begin());
-        std::copy(input_.right.begin(), input_.right.end(), output_.right.begin());
+        std::copy(input_.left.begin(), input_.left.end(), outputLeft);
+        std::copy(input_.right.begin(), input_.right.end(), outputRight);
     }
-    return output_;
 }
 
 std::vector<uint8_t> Plugin::processorState(tresult* result)

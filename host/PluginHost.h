@@ -134,6 +134,12 @@ public:
                                 const std::vector<NoteEvent>& notes = {},
                                 const Steinberg::Vst::ProcessContext* context = nullptr,
                                 const ProcessOptions& options = {});
+    // The same block rendered straight into the caller's channels (numSamples each, zeroed
+    // first), as a host that hands the plug-in its own mix buffers does: stereo buses, no
+    // process context. False, with kInvalidArgument as the result, when the block was not
+    // passed on (a length out of range or a null channel).
+    bool processInto(int32_t numSamples, const std::vector<ParameterChange>& parameterChanges,
+                     const std::vector<NoteEvent>& notes, float* left, float* right);
     Steinberg::tresult lastProcessResult() const noexcept { return lastProcessResult_; }
     // Samples handed out so far by process (position of the next block in the input signal).
     int64_t processedSamples() const noexcept { return processedSamples_; }
@@ -175,6 +181,9 @@ private:
     Plugin();
     bool build(Module& module, std::string& error);
     void prepareBuffers(int32_t maxBlock);
+    void processBlock(int32_t numSamples, const std::vector<ParameterChange>& parameterChanges,
+                      const std::vector<NoteEvent>& notes, const Steinberg::Vst::ProcessContext* context,
+                      const ProcessOptions& options, float* outputLeft, float* outputRight);
     void disconnect();
 
     std::shared_ptr<Module> module_;   // keeps the library loaded while the plug-in lives

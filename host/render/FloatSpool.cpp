@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -13,6 +14,15 @@ namespace render {
 namespace {
 
 constexpr size_t kBufferFrames = 16384;
+constexpr uint32_t kOneBits = 0x3f800000u;        // 1.0f
+constexpr uint32_t kInfinityBits = 0x7f800000u;
+
+uint32_t magnitudeBits(float sample)
+{
+    uint32_t bits;
+    std::memcpy(&bits, &sample, sizeof bits);
+    return bits & 0x7fffffffu;
+}
 
 }   // namespace
 
@@ -38,28 +48,41 @@ bool FloatSpool::consume(const float* left, const float* right, int32_t frameCou
         return false;
     }
     // Piece by piece into the buffer's room, with the level kept in locals (stores into the
-    // buffer cannot change them), so the loop stays free of memory round trips.
+    // buffer cannot change them), so the loops stay free of memory round trips.
     for (int32_t done = 0; done < frameCount;) {
         const int32_t frames = static_cast<int32_t>(
             std::min<size_t>(static_cast<size_t>(frameCount - done), kBufferFrames - buffer_.size() / 2));
         const size_t at = buffer_.size();
         buffer_.resize(at + 2 * static_cast<size_t>(frames));
         float* out = buffer_.data() + at;
-        float peak = peak_;
-        int64_t above = 0, nonFinite = 0;
-        for (int32_t i = 0; i < 2 * frames; ++i) {
-            float sample = (i & 1) ? right[done + i / 2] : left[done + i / 2];
-            const bool finite = std::isfinite(sample);
-            nonFinite += finite ? 0 : 1;
-            sample = finite ? sample : 0.f;
-            const float size = std::fabs(sample);
-            peak = std::max(peak, size);
-            above += size > 1.f ? 1 : 0;
-            out[i] = sample;
+        // Interleaved, with the magnitudes compared as bits (a NaN's lie above infinity's), so
+        // the loop has no branch; a stretch with a non-finite sample is mended afterwards.
+        uint32_t largest = 0;
+        int64_t above = 0;
+        for (int32_t i = 0; i < frames; ++i) {
+            const float l = left[done + i], r = right[done + i];
+            out[2 * i] = l;
+            out[2 * i + 1] = r;
+            const uint32_t lb = magnitudeBits(l), rb = magnitudeBits(r);
+            largest = std::max(largest, std::max(lb, rb));
+            above += (lb > kOneBits ? 1 : 0) + (rb > kOneBits ? 1 : 0);
         }
-        peak_ = peak;
+        if (largest >= kInfinityBits) {
+            largest = 0;
+            above = 0;
+            for (int32_t i = 0; i < 2 * frames; ++i) {
+                if (magnitudeBits(out[i]) >= kInfinityBits) {
+                    out[i] = 0.f;
+                    ++nonFinite_;
+                }
+                largest = std::max(largest, magnitudeBits(out[i]));
+                above += magnitudeBits(out[i]) > kOneBits ? 1 : 0;
+            }
+        }
+        float stretchPeak;
+        std::memcpy(&stretchPeak, &largest, sizeof stretchPeak);
+        peak_ = std::max(peak_, stretchPeak);
         above_ += above;
-        nonFinite_ += nonFinite;
         done += frames;
         if (buffer_.size() >= 2 * kBufferFrames && !flush(error))
             return false;

@@ -2,10 +2,10 @@
 
 #include "RenderPlan.h"
 #include "StretchPipeline.h"
+#include "TailWatch.h"
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <ctime>
 
 namespace zephra {
@@ -13,59 +13,7 @@ namespace render {
 
 namespace {
 
-constexpr float kInaudible = 1.0e-5f;   // -100 dB below the mix's peak so far
-constexpr double kQuietSeconds = 1.0;
-
-// Where the output ends: the song, then the sound after it. Frames beyond `certain` wait in
-// `held` until it is known whether the tail reaches them.
-class TailWatch {
-public:
-    TailWatch(int64_t songEnd, int64_t cap, const TailRule& tail, double sampleRate)
-        : songEnd(songEnd), cap(cap), untilSilent(tail.untilSilent), quiet(sampleAt(kQuietSeconds, sampleRate)),
-          fade(sampleAt(kEndFadeSeconds, sampleRate))
-    {
-    }
-
-    // Looks at the mixed frames [position, position + count); true once the end is known.
-    bool watch(int64_t position, const float* left, const float* right, int32_t count)
-    {
-        for (int32_t i = 0; i < count && end < 0; ++i) {
-            const int64_t frame = position + i;
-            const float size = std::max(std::fabs(left[i]), std::fabs(right[i]));
-            if (size > peak * kInaudible)
-                lastAudible = frame + 1;
-            peak = std::max(peak, size);
-            if (untilSilent && frame + 1 - std::max(lastAudible, songEnd) >= quiet)
-                end = silentEnd();
-        }
-        if (end < 0 && position + count >= cap) {
-            end = untilSilent ? silentEnd() : cap;
-            capped = untilSilent && lastAudible + fade >= cap;
-        }
-        return end >= 0;
-    }
-    // Frames that are certainly part of the output, of those rendered up to `rendered`.
-    int64_t certain(int64_t rendered) const
-    {
-        if (end >= 0)
-            return end;
-        if (!untilSilent)
-            return rendered;
-        return std::max(std::min(rendered, songEnd), std::min(rendered, lastAudible + fade));
-    }
-    bool tailCapped() const { return capped; }
-
-private:
-    int64_t silentEnd() const { return std::min(cap, std::max(songEnd, lastAudible + fade)); }
-
-    const int64_t songEnd, cap;
-    const bool untilSilent;
-    const int64_t quiet, fade;
-    float peak = 0.f;
-    int64_t lastAudible = 0;
-    int64_t end = -1;
-    bool capped = false;
-};
+constexpr double kQuietSeconds = 1.0;   // the mix silent this long after the song: the tail is over
 
 }   // namespace
 
@@ -75,7 +23,8 @@ bool renderMix(const std::vector<TrackPlayer*>& players, int jobs, int64_t songE
 {
     stats = MixStats{};
     const int64_t cap = songEnd + sampleAt(tail.seconds, sampleRate);
-    TailWatch watch(songEnd, cap, tail, sampleRate);
+    TailWatch watch(songEnd, cap, tail.untilSilent, sampleAt(kQuietSeconds, sampleRate),
+                    sampleAt(kEndFadeSeconds, sampleRate));
     std::vector<float> mixLeft, mixRight;   // rendered frames not yet handed to the sink
 
     const auto started = std::chrono::steady_clock::now();

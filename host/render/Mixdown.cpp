@@ -33,18 +33,24 @@ bool writeMixdown(FloatSpool& spool, OutputFile& output, double gain, int64_t fa
         const int32_t count = static_cast<int32_t>(std::min<int64_t>(kChunkFrames, total - done));
         if (!spool.read(chunk.data(), count, error))
             return false;
-        for (int32_t i = 0; i < count; ++i) {
+        // The steady gain up to the fade (a loop without branches), then the fade frame by frame.
+        const int32_t steady = static_cast<int32_t>(std::clamp<int64_t>(fadeStart - done, 0, count));
+        int64_t above = 0;
+        for (int32_t k = 0; k < 2 * steady; ++k) {
+            const float sample = static_cast<float>(chunk[static_cast<size_t>(k)] * gain);
+            chunk[static_cast<size_t>(k)] = sample;
+            above += std::fabs(sample) > 1.f ? 1 : 0;
+        }
+        for (int32_t i = steady; i < count; ++i) {
             const int64_t frame = done + i;
-            double factor = gain;
-            if (frame >= fadeStart)
-                factor *= double(total - 1 - frame) / double(fadeFrames);
+            const double factor = gain * (double(total - 1 - frame) / double(fadeFrames));
             for (int c = 0; c < 2; ++c) {
                 float& sample = chunk[static_cast<size_t>(2 * i + c)];
                 sample = static_cast<float>(sample * factor);
-                if (std::fabs(sample) > 1.f)
-                    ++stats.aboveFullScale;
+                above += std::fabs(sample) > 1.f ? 1 : 0;
             }
         }
+        stats.aboveFullScale += above;
         if (!output.write(chunk.data(), count, error))
             return false;
         done += count;

@@ -268,7 +268,7 @@ std::string usageText()
            "                      names is written (the link stays)\n"
            "  --format F          sample type: 16, 24 or float (default 24)\n"
            "  --rate HZ           sample rate, 44100 to 192000 (default 44100)\n"
-           "  --block N           process block size, 1 to 8192 (default 512; the audio does not\n"
+           "  --block N           process block size, 1 to 8192 (default 2048; the audio does not\n"
            "                      depend on it)\n"
            "  --tail SECONDS      time rendered after the song's end (its last End-of-Track), 0 to\n"
            "                      30 (default: until the mix has fallen 100 dB below its peak, at\n"

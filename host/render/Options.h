@@ -33,7 +33,7 @@ struct Options {
     bool formatGiven = false;   // --format
     SampleFormat format = SampleFormat::Pcm24;
     int32_t sampleRate = 44100;
-    int32_t blockSize = 512;
+    int32_t blockSize = 2048;
     bool tailGiven = false;   // --tail: exactly this long; else until silent, at most the limit
     double tailSeconds = 30.0;
     bool levelGiven = false;   // --level: the plug-in's "Output Level" (linear gain, 0..240)

@@ -18,16 +18,14 @@ constexpr size_t kMaxNotesPerBlock = 512;
 constexpr const char* kVoiceCountMessage = "VOICENUM";
 constexpr const char* kVoiceCountRequest = "GETVOICENUM";   // answered with "VOICENUM" inside the call
 
-// Copies a channel's samples and says whether every one is a finite number (the largest
-// magnitude's bits stay below infinity's; a NaN's are above): one pass, no branch per sample.
-bool copyAllFinite(const float* from, float* to, int32_t count)
+// Whether every sample is a finite number (the largest magnitude's bits stay below infinity's;
+// a NaN's are above): one pass, no branch per sample.
+bool allFinite(const float* samples, int32_t count)
 {
     uint32_t largest = 0;
     for (int32_t i = 0; i < count; ++i) {
-        const float sample = from[i];
-        to[i] = sample;
         uint32_t bits;
-        std::memcpy(&bits, &sample, sizeof bits);
+        std::memcpy(&bits, &samples[i], sizeof bits);
         largest = std::max(largest, bits & 0x7fffffffu);
     }
     return largest < 0x7f800000u;
@@ -143,15 +141,13 @@ int32_t TrackPlayer::render(int32_t frames, float* left, float* right, std::stri
             blockEnd = plan.notes[nextNote_].sample;
 
         const int32_t count = static_cast<int32_t>(blockEnd - position_);
-        const host::StereoBuffer& out = plugin_->process(count, changes_, notes_);
-        ++processCalls_;
-        if (out.left.size() < static_cast<size_t>(count) || out.right.size() < static_cast<size_t>(count)) {
-            error = "the host returned fewer samples than asked for";
+        // The plug-in writes straight into the stretch; non-finite output is silenced and counted.
+        if (!plugin_->processInto(count, changes_, notes_, outLeft, outRight)) {
+            error = "the host could not pass a block of " + std::to_string(count) + " samples on";
             return -1;
         }
-        // A plug-in's non-finite output is silenced and counted; a sound one only costs the copy.
-        const bool leftFinite = copyAllFinite(out.left.data(), outLeft, count);
-        if (!copyAllFinite(out.right.data(), outRight, count) || !leftFinite) {
+        ++processCalls_;
+        if (!allFinite(outLeft, count) || !allFinite(outRight, count)) {
             for (int32_t i = 0; i < count; ++i) {
                 const bool finite = std::isfinite(outLeft[i]) && std::isfinite(outRight[i]);
                 if (!finite)

@@ -28,7 +28,7 @@ TEST(RenderOptions, DefaultsPlayTheDemoWithTheDebianSoundFont) {
     ASSERT_TRUE(parse({}, options, error));
     EXPECT_EQ(options.soundFontPath, "/usr/share/sounds/sf2/TimGM6mb.sf2");
     EXPECT_TRUE(options.midiPath.empty());
-    EXPECT_EQ(options.blockSize, 512);
+    EXPECT_EQ(options.blockSize, 2048);
     EXPECT_EQ(options.sampleRate, 44100);
     EXPECT_FALSE(options.tailGiven);   // until every instance is silent ...
     EXPECT_DOUBLE_EQ(options.tailSeconds, 30.0);   // ... at most this long
