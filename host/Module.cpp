@@ -1,7 +1,7 @@
 // Loading a VST3 module and reading its factory, the same on every system; the system's own
 // library calls are in ModuleLibrary*.cpp.
 #include "host/PluginHost.h"
-#include "host/ModuleLibrary.h"
+#include "host/platform/ModuleLibrary.h"
 
 #include <cstring>
 #include <filesystem>

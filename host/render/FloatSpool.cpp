@@ -1,5 +1,5 @@
 #include "FloatSpool.h"
-#include "AnonymousFile.h"
+#include "host/render/platform/AnonymousFile.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,7 +1,7 @@
 #include "RenderSession.h"
 
 #include "ChannelPlan.h"
-#include "Interruption.h"
+#include "host/render/platform/Interruption.h"
 #include "RenderPlan.h"
 #include "Renderer.h"
 

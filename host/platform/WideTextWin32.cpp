@@ -1,4 +1,4 @@
-#include "host/WideText.h"
+#include "host/platform/WideText.h"
 
 #include <windows.h>
 

@@ -1,9 +1,9 @@
 // The output path checks on Windows: the same refusals as on POSIX, with Windows paths (either
 // separator, names compared without regard to letter case, UTF-8 names opened as UTF-16).
-#include "OutputGuard.h"
-#include "SameFile.h"
+#include "host/render/platform/OutputGuard.h"
+#include "host/render/platform/SameFile.h"
 
-#include "host/WideText.h"
+#include "host/platform/WideText.h"
 
 #include <windows.h>
 

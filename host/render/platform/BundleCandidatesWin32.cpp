@@ -1,7 +1,8 @@
 // Where the renderer looks for the bundle on Windows: the build tree next to the program, then
 // the standard VST3 folders (%COMMONPROGRAMFILES%\VST3, %LOCALAPPDATA%\Programs\Common\VST3).
+#include "host/render/platform/BundleCandidates.h"
 #include "BundleLocator.h"
-#include "host/WideText.h"
+#include "host/platform/WideText.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // Loading a bundle on Windows: <bundle>/Contents/x86_64-win/<name>.vst3 through LoadLibraryW,
 // entered with InitDll and left with ExitDll, as Windows hosts do.
-#include "host/ModuleLibrary.h"
-#include "host/WideText.h"
+#include "host/platform/ModuleLibrary.h"
+#include "host/platform/WideText.h"
 
 #include <pluginterfaces/base/fplatform.h>
 

@@ -4,10 +4,10 @@
 // both platforms write the same samples. As on Linux the audio goes to a temporary file beside
 // the output, which replaces the output (MoveFileExW) only once it is complete. Paths are UTF-8,
 // opened as UTF-16. WAV only (OutputFormatWin32.cpp refuses other extensions).
-#include "OutputFile.h"
+#include "host/render/platform/OutputFile.h"
 #include "SoundFileCodes.h"
 
-#include "host/WideText.h"
+#include "host/platform/WideText.h"
 
 #include <windows.h>
 #include <fcntl.h>

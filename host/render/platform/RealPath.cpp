@@ -1,4 +1,4 @@
-#include "RealPath.h"
+#include "host/render/platform/RealPath.h"
 
 #include <climits>
 #include <cstdlib>

@@ -1,6 +1,6 @@
-#include "SameFile.h"
+#include "host/render/platform/SameFile.h"
 
-#include "host/WideText.h"
+#include "host/platform/WideText.h"
 
 #include <windows.h>
 

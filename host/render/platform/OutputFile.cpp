@@ -1,4 +1,4 @@
-#include "OutputFile.h"
+#include "host/render/platform/OutputFile.h"
 #include "SoundFileCodes.h"
 
 #include <sndfile.h>
