@@ -2,34 +2,45 @@
 // the standard VST3 folders (%COMMONPROGRAMFILES%\VST3, %LOCALAPPDATA%\Programs\Common\VST3).
 #include "host/render/platform/BundleCandidates.h"
 #include "BundleLocator.h"
-#include "host/platform/WideText.h"
+#include "platform/Text.h"
 
 #include <windows.h>
 
 namespace zephra {
 namespace render {
 
-using host::narrow;
-using host::widen;
+using Steinberg::Vst::fromUtf8;
+using Steinberg::Vst::toUtf8;
 
 namespace {
 
+// Text the system gives as UTF-8; empty for text with an unpaired surrogate, which no UTF-8
+// path can name.
+std::string utf8(const char16_t* text, size_t length)
+{
+    try {
+        return toUtf8(std::u16string(text, length));
+    } catch (const std::range_error&) {
+        return {};
+    }
+}
+
 std::string executableFolder()
 {
-    wchar_t buffer[32768];
-    const DWORD length = GetModuleFileNameW(nullptr, buffer, 32768);
+    char16_t buffer[32768];
+    const DWORD length = GetModuleFileNameW(nullptr, reinterpret_cast<LPWSTR>(buffer), 32768);
     if (length == 0 || length >= 32768)
         return {};
-    const std::wstring path(buffer, length);
-    const size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::string() : narrow(path.substr(0, slash));
+    const std::u16string path(buffer, length);
+    const size_t slash = path.find_last_of(u"\\/");
+    return slash == std::u16string::npos ? std::string() : utf8(path.data(), slash);
 }
 
 std::string variable(const wchar_t* name)
 {
-    wchar_t buffer[32768];
-    const DWORD length = GetEnvironmentVariableW(name, buffer, 32768);
-    return length > 0 && length < 32768 ? narrow(std::wstring(buffer, length)) : std::string();
+    char16_t buffer[32768];
+    const DWORD length = GetEnvironmentVariableW(name, reinterpret_cast<LPWSTR>(buffer), 32768);
+    return length > 0 && length < 32768 ? utf8(buffer, length) : std::string();
 }
 
 }   // namespace
@@ -50,14 +61,25 @@ std::vector<std::string> bundleCandidates()
 
 bool pathExists(const std::string& path)
 {
-    return !path.empty() && GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    try {
+        const std::u16string wide = fromUtf8(path);
+        return !wide.empty() && GetFileAttributesW(reinterpret_cast<LPCWSTR>(wide.c_str())) != INVALID_FILE_ATTRIBUTES;
+    } catch (const std::range_error&) {
+        return false;   // no file has a name that is not UTF-8
+    }
 }
 
 std::string tidyPath(const std::string& path)
 {
-    wchar_t buffer[32768];
-    const DWORD length = GetFullPathNameW(widen(path).c_str(), 32768, buffer, nullptr);
-    return length > 0 && length < 32768 ? narrow(std::wstring(buffer, length)) : path;
+    try {
+        char16_t buffer[32768];
+        const DWORD length = GetFullPathNameW(reinterpret_cast<LPCWSTR>(fromUtf8(path).c_str()), 32768,
+                                              reinterpret_cast<LPWSTR>(buffer), nullptr);
+        const std::string tidy = length > 0 && length < 32768 ? utf8(buffer, length) : std::string();
+        return tidy.empty() ? path : tidy;
+    } catch (const std::range_error&) {
+        return path;
+    }
 }
 
 }   // namespace render

@@ -7,7 +7,7 @@
 #include "host/render/platform/OutputFile.h"
 #include "SoundFileCodes.h"
 
-#include "host/platform/WideText.h"
+#include "platform/Text.h"
 
 #include <windows.h>
 #include <fcntl.h>
@@ -33,8 +33,7 @@ struct sf_private_tag {
 namespace zephra {
 namespace render {
 
-using host::narrow;
-using host::widen;
+using Steinberg::Vst::fromUtf8;
 
 namespace {
 
@@ -47,7 +46,28 @@ std::string systemError(DWORD code)
     LocalFree(text);
     while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L'.'))
         message.pop_back();
-    return narrow(message);
+    return Steinberg::Vst::displayText(std::u16string(message.begin(), message.end()));
+}
+
+// The system's form of a path that prepare() accepted, so valid UTF-8 that converts.
+std::wstring systemPath(const std::string& utf8)
+{
+    const std::u16string wide = fromUtf8(utf8);
+    return std::wstring(wide.begin(), wide.end());
+}
+
+// The temporary folder as UTF-8, or ".\\" when the system gives none that UTF-8 can name.
+std::string temporaryFolder()
+{
+    wchar_t folder[MAX_PATH + 1];
+    const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+    if (length == 0 || length > MAX_PATH)
+        return ".\\";
+    try {
+        return Steinberg::Vst::toUtf8(std::u16string(folder, folder + length));
+    } catch (const std::range_error&) {
+        return ".\\";
+    }
 }
 
 void put16(unsigned char* p, uint32_t v)
@@ -173,12 +193,13 @@ bool OutputFile::prepare(const std::string& path, std::string& error)
 {
     abandon();
     path_ = path;
+    if (!Steinberg::Vst::isValidUtf8(path)) {
+        error = "cannot write \"" + path + "\": the name is not valid UTF-8";
+        return false;
+    }
     std::string base;
     if (path == "-") {
-        wchar_t folder[MAX_PATH + 1];
-        const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
-        base = (length > 0 && length <= MAX_PATH ? narrow(std::wstring(folder, length)) : std::string(".\\")) +
-               "zephra-render-out-";
+        base = temporaryFolder() + "zephra-render-out-";
     } else {
         const size_t slash = path.find_last_of("/\\");
         const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
@@ -194,7 +215,7 @@ bool OutputFile::prepare(const std::string& path, std::string& error)
         char suffix[16];
         std::snprintf(suffix, sizeof suffix, "%06X", seed >> 8);
         temporary_ = base + suffix;
-        handle = CreateFileW(widen(temporary_).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        handle = CreateFileW(systemPath(temporary_).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
         failure = handle == INVALID_HANDLE_VALUE ? GetLastError() : 0;
         if (failure != 0 && failure != ERROR_FILE_EXISTS && failure != ERROR_ALREADY_EXISTS)
@@ -213,7 +234,7 @@ bool OutputFile::prepare(const std::string& path, std::string& error)
         else
             CloseHandle(handle);
         error = "cannot write \"" + path + "\": the temporary file cannot be used";
-        DeleteFileW(widen(temporary_).c_str());
+        DeleteFileW(systemPath(temporary_).c_str());
         temporary_.clear();
         return false;
     }
@@ -313,7 +334,7 @@ bool OutputFile::commit(std::string& error)
     std::fclose(file_->stream);
     delete file_;
     file_ = nullptr;
-    if (!MoveFileExW(widen(temporary_).c_str(), widen(path_).c_str(),
+    if (!MoveFileExW(systemPath(temporary_).c_str(), systemPath(path_).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         error = "cannot put the finished file in place as \"" + path_ + "\": " + systemError(GetLastError());
         abandon();
@@ -331,7 +352,7 @@ void OutputFile::abandon()
         file_ = nullptr;
     }
     if (!temporary_.empty()) {
-        DeleteFileW(widen(temporary_).c_str());
+        DeleteFileW(systemPath(temporary_).c_str());
         temporary_.clear();
     }
 }
