@@ -15,11 +15,5 @@ bool realPath(const std::string& path, std::string& out)
     return true;
 }
 
-std::string realPathOr(const std::string& path)
-{
-    std::string resolved;
-    return realPath(path, resolved) ? resolved : path;
-}
-
 }   // namespace render
 }   // namespace zephra

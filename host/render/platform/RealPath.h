@@ -12,7 +12,11 @@ namespace render {
 // it was.
 bool realPath(const std::string& path, std::string& out);
 // The resolved path, or path itself when it cannot be resolved.
-std::string realPathOr(const std::string& path);
+inline std::string realPathOr(const std::string& path)
+{
+    std::string resolved;
+    return realPath(path, resolved) ? resolved : path;
+}
 
 }   // namespace render
 }   // namespace zephra
