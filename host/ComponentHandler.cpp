@@ -42,21 +42,21 @@ tresult PLUGIN_API ComponentHandler::setDirty(TBool state)
 
 std::vector<EditRecord> ComponentHandler::records() const
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return records_;
+    std::lock_guard<std::mutex> lock(mutex);
+    return editRecords;
 }
 
 void ComponentHandler::clear()
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    records_.clear();
+    std::lock_guard<std::mutex> lock(mutex);
+    editRecords.clear();
 }
 
 void ComponentHandler::add(const EditRecord& record)
 {
     HostAllocationScope scope;
-    std::lock_guard<std::mutex> lock(mutex_);
-    records_.push_back(record);
+    std::lock_guard<std::mutex> lock(mutex);
+    editRecords.push_back(record);
 }
 
 tresult PLUGIN_API ComponentHandler::queryInterface(const TUID iid, void** obj)

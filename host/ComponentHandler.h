@@ -40,8 +40,8 @@ public:
 private:
     void add(const EditRecord& record);
 
-    mutable std::mutex mutex_;
-    std::vector<EditRecord> records_;
+    mutable std::mutex mutex;
+    std::vector<EditRecord> editRecords;
 };
 
 }   // namespace host

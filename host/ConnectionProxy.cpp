@@ -38,41 +38,41 @@ int64_t refusedMessagesInProcess() noexcept
 MessageLog::~MessageLog()
 {
     HostAllocationScope scope;
-    for (HeldMessage& held : held_)
+    for (HeldMessage& held : heldMessages)
         held.message->release();
 }
 
 bool MessageLog::recordSend(MessageDirection direction, IMessage* message, IConnectionPoint* target, uint64_t& sequence)
 {
     HostAllocationScope scope;
-    std::lock_guard<std::mutex> lock(mutex_);
-    sequence = nextSequence_++;
-    if (recording_) {
+    std::lock_guard<std::mutex> lock(mutex);
+    sequence = nextSequence++;
+    if (recording) {
         MessageRecord record;
         record.direction = direction;
         record.thread = std::this_thread::get_id();
-        record.held = holding_;
+        record.held = holding;
         describe(message, record);
-        records_.push_back(std::move(record));
-        sequences_.push_back(sequence);
+        messageRecords.push_back(std::move(record));
+        sequences.push_back(sequence);
     }
-    if (!holding_)
+    if (!holding)
         return false;
     message->addRef();
-    held_.push_back(HeldMessage{message, target, sequence});
+    heldMessages.push_back(HeldMessage{message, target, sequence});
     return true;
 }
 
 void MessageLog::deliveryFinished(uint64_t sequence, tresult result)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::mutex> lock(mutex);
     // The record is almost always the last one; search from the back.
-    for (size_t i = sequences_.size(); i-- > 0;) {
-        if (sequences_[i] == sequence) {
-            records_[i].deliveryResult = result;
+    for (size_t i = sequences.size(); i-- > 0;) {
+        if (sequences[i] == sequence) {
+            messageRecords[i].deliveryResult = result;
             return;
         }
-        if (sequences_[i] < sequence)
+        if (sequences[i] < sequence)
             return;
     }
 }
@@ -80,11 +80,11 @@ void MessageLog::deliveryFinished(uint64_t sequence, tresult result)
 void MessageLog::recordRefused(MessageDirection direction, IMessage* message)
 {
     HostAllocationScope scope;
-    std::lock_guard<std::mutex> lock(mutex_);
-    ++refused_;
+    std::lock_guard<std::mutex> lock(mutex);
+    ++refused;
     ++refusedInProcess();
-    const uint64_t sequence = nextSequence_++;
-    if (!recording_)
+    const uint64_t sequence = nextSequence++;
+    if (!recording)
         return;
     MessageRecord record;
     record.direction = direction;
@@ -92,34 +92,34 @@ void MessageLog::recordRefused(MessageDirection direction, IMessage* message)
     record.refused = true;
     record.deliveryResult = kResultFalse;
     describe(message, record);
-    records_.push_back(std::move(record));
-    sequences_.push_back(sequence);
+    messageRecords.push_back(std::move(record));
+    sequences.push_back(sequence);
 }
 
 int64_t MessageLog::refusedCount() const
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return refused_;
+    std::lock_guard<std::mutex> lock(mutex);
+    return refused;
 }
 
 void MessageLog::setHolding(bool hold)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    holding_ = hold;
+    std::lock_guard<std::mutex> lock(mutex);
+    holding = hold;
 }
 
 void MessageLog::setRecording(bool record)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    recording_ = record;
+    std::lock_guard<std::mutex> lock(mutex);
+    recording = record;
 }
 
 int MessageLog::deliverHeld()
 {
     std::vector<HeldMessage> pending;
     {
-        std::lock_guard<std::mutex> lock(mutex_);
-        pending.swap(held_);
+        std::lock_guard<std::mutex> lock(mutex);
+        pending.swap(heldMessages);
     }
     // Deliver outside the lock: the receiver may send a message of its own in reply.
     int delivered = 0;
@@ -135,26 +135,26 @@ int MessageLog::deliverHeld()
 
 std::vector<MessageRecord> MessageLog::records() const
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return records_;
+    std::lock_guard<std::mutex> lock(mutex);
+    return messageRecords;
 }
 
 void MessageLog::clear()
 {
     HostAllocationScope scope;
-    std::lock_guard<std::mutex> lock(mutex_);
-    records_.clear();
-    sequences_.clear();
+    std::lock_guard<std::mutex> lock(mutex);
+    messageRecords.clear();
+    sequences.clear();
 }
 
 ConnectionProxy::ConnectionProxy(MessageLog& log, MessageDirection direction, IConnectionPoint* target)
-    : log_(log), direction_(direction), target_(target), uiThread_(std::this_thread::get_id())
+    : log(log), direction(direction), peer(target), uiThread(std::this_thread::get_id())
 {
 }
 
 void ConnectionProxy::detach() noexcept
 {
-    target_ = nullptr;
+    peer = nullptr;
 }
 
 tresult PLUGIN_API ConnectionProxy::connect(IConnectionPoint* other)
@@ -171,18 +171,18 @@ tresult PLUGIN_API ConnectionProxy::notify(IMessage* message)
 {
     if (!message)
         return kInvalidArgument;
-    IConnectionPoint* target = target_;
+    IConnectionPoint* target = peer;
     if (!target)
         return kResultFalse;
-    if (std::this_thread::get_id() != uiThread_) {
-        log_.recordRefused(direction_, message);
+    if (std::this_thread::get_id() != uiThread) {
+        log.recordRefused(direction, message);
         return kResultFalse;
     }
     uint64_t sequence = 0;
-    if (log_.recordSend(direction_, message, target, sequence))
+    if (log.recordSend(direction, message, target, sequence))
         return kResultOk;   // held: delivered later by deliverHeld
     const tresult result = target->notify(message);
-    log_.deliveryFinished(sequence, result);
+    log.deliveryFinished(sequence, result);
     return result;
 }
 

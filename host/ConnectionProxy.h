@@ -51,14 +51,14 @@ private:
         uint64_t sequence;
     };
 
-    mutable std::mutex mutex_;
-    std::vector<MessageRecord> records_;
-    std::vector<uint64_t> sequences_;   // send number of each record, ascending
-    uint64_t nextSequence_ = 0;
-    std::vector<HeldMessage> held_;
-    bool holding_ = false;
-    bool recording_ = true;
-    int64_t refused_ = 0;
+    mutable std::mutex mutex;
+    std::vector<MessageRecord> messageRecords;
+    std::vector<uint64_t> sequences;   // send number of each record, ascending
+    uint64_t nextSequence = 0;
+    std::vector<HeldMessage> heldMessages;
+    bool holding = false;
+    bool recording = true;
+    int64_t refused = 0;
 };
 
 // Messages refused by every connection of this process so far.
@@ -84,10 +84,10 @@ public:
     Steinberg::uint32 PLUGIN_API release() override { return 1; }
 
 private:
-    MessageLog& log_;
-    MessageDirection direction_;
-    Steinberg::Vst::IConnectionPoint* target_;
-    std::thread::id uiThread_;
+    MessageLog& log;
+    MessageDirection direction;
+    Steinberg::Vst::IConnectionPoint* peer;
+    std::thread::id uiThread;
 };
 
 }   // namespace host

@@ -8,21 +8,21 @@ using namespace Steinberg::Vst;
 namespace zephra {
 namespace host {
 
-EventList::EventList(int32 capacity) : events_(static_cast<size_t>(std::max<int32>(capacity, 1))) {}
+EventList::EventList(int32 capacity) : events(static_cast<size_t>(std::max<int32>(capacity, 1))) {}
 
 tresult PLUGIN_API EventList::getEvent(int32 index, Event& e)
 {
-    if (index < 0 || index >= count_)
+    if (index < 0 || index >= eventCount)
         return kInvalidArgument;
-    e = events_[static_cast<size_t>(index)];
+    e = events[static_cast<size_t>(index)];
     return kResultOk;
 }
 
 tresult PLUGIN_API EventList::addEvent(Event& e)
 {
-    if (count_ == capacity())
+    if (eventCount == capacity())
         return kOutOfMemory;
-    events_[static_cast<size_t>(count_++)] = e;
+    events[static_cast<size_t>(eventCount++)] = e;
     return kResultOk;
 }
 

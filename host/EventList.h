@@ -12,10 +12,10 @@ class EventList : public Steinberg::Vst::IEventList {
 public:
     explicit EventList(Steinberg::int32 capacity = 1024);
 
-    void clear() noexcept { count_ = 0; }
-    Steinberg::int32 capacity() const noexcept { return static_cast<Steinberg::int32>(events_.size()); }
+    void clear() noexcept { eventCount = 0; }
+    Steinberg::int32 capacity() const noexcept { return static_cast<Steinberg::int32>(events.size()); }
 
-    Steinberg::int32 PLUGIN_API getEventCount() override { return count_; }
+    Steinberg::int32 PLUGIN_API getEventCount() override { return eventCount; }
     // Out-of-range index: kInvalidArgument, e untouched.
     Steinberg::tresult PLUGIN_API getEvent(Steinberg::int32 index, Steinberg::Vst::Event& e) override;
     // Appends in the given order (the host library does not sort); full list: kOutOfMemory.
@@ -26,8 +26,8 @@ public:
     Steinberg::uint32 PLUGIN_API release() override { return 1; }
 
 private:
-    std::vector<Steinberg::Vst::Event> events_;   // capacity-sized; the first count_ are in use
-    Steinberg::int32 count_ = 0;
+    std::vector<Steinberg::Vst::Event> events;   // capacity-sized; the first eventCount are in use
+    Steinberg::int32 eventCount = 0;
 };
 
 }   // namespace host

@@ -28,7 +28,7 @@ tresult PLUGIN_API HostContext::createInstance(TUID cid, TUID iid, void** obj)
     *obj = nullptr;
     if (!cid || !iid)
         return kInvalidArgument;
-    if (refusing_.load())
+    if (refusing.load())
         return kResultFalse;
     HostAllocationScope scope;
     if (FUnknownPrivate::iidEqual(cid, IMessage::iid) && FUnknownPrivate::iidEqual(iid, IMessage::iid)) {

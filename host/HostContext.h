@@ -19,10 +19,10 @@ public:
     Steinberg::tresult PLUGIN_API createInstance(Steinberg::TUID cid, Steinberg::TUID iid, void** obj) override;
 
     // While refusing, createInstance makes nothing, as a host without a message factory would.
-    void refuseInstances(bool refuse) noexcept { refusing_.store(refuse); }
+    void refuseInstances(bool refuse) noexcept { refusing.store(refuse); }
 
 private:
-    std::atomic<bool> refusing_{false};
+    std::atomic<bool> refusing{false};
 };
 
 }   // namespace host

@@ -30,7 +30,7 @@ tresult PLUGIN_API AttributeList::setInt(AttrID id, int64 value)
     if (!validId(id))
         return kInvalidArgument;
     HostAllocationScope scope;
-    integers_[id] = value;
+    integers[id] = value;
     return kResultOk;
 }
 
@@ -38,8 +38,8 @@ tresult PLUGIN_API AttributeList::getInt(AttrID id, int64& value)
 {
     if (!validId(id))
         return kInvalidArgument;
-    auto found = integers_.find(id);
-    if (found == integers_.end())
+    auto found = integers.find(id);
+    if (found == integers.end())
         return kResultFalse;
     value = found->second;
     return kResultOk;
@@ -50,7 +50,7 @@ tresult PLUGIN_API AttributeList::setFloat(AttrID id, double value)
     if (!validId(id))
         return kInvalidArgument;
     HostAllocationScope scope;
-    floats_[id] = value;
+    floats[id] = value;
     return kResultOk;
 }
 
@@ -58,8 +58,8 @@ tresult PLUGIN_API AttributeList::getFloat(AttrID id, double& value)
 {
     if (!validId(id))
         return kInvalidArgument;
-    auto found = floats_.find(id);
-    if (found == floats_.end())
+    auto found = floats.find(id);
+    if (found == floats.end())
         return kResultFalse;
     value = found->second;
     return kResultOk;
@@ -70,7 +70,7 @@ tresult PLUGIN_API AttributeList::setString(AttrID id, const TChar* string)
     if (!validId(id) || !string)
         return kInvalidArgument;
     HostAllocationScope scope;
-    strings_[id] = std::u16string(reinterpret_cast<const char16_t*>(string));
+    strings[id] = std::u16string(reinterpret_cast<const char16_t*>(string));
     return kResultOk;
 }
 
@@ -78,8 +78,8 @@ tresult PLUGIN_API AttributeList::getString(AttrID id, TChar* string, uint32 siz
 {
     if (!validId(id) || !string)
         return kInvalidArgument;
-    auto found = strings_.find(id);
-    if (found == strings_.end())
+    auto found = strings.find(id);
+    if (found == strings.end())
         return kResultFalse;
     const uint32 units = sizeInBytes / sizeof(TChar);
     if (units == 0)
@@ -96,7 +96,7 @@ tresult PLUGIN_API AttributeList::setBinary(AttrID id, const void* data, uint32 
         return kInvalidArgument;
     HostAllocationScope scope;
     const auto* bytes = static_cast<const uint8_t*>(data);
-    binaries_[id] = std::vector<uint8_t>(bytes, bytes + sizeInBytes);
+    binaries[id] = std::vector<uint8_t>(bytes, bytes + sizeInBytes);
     return kResultOk;
 }
 
@@ -104,8 +104,8 @@ tresult PLUGIN_API AttributeList::getBinary(AttrID id, const void*& data, uint32
 {
     if (!validId(id))
         return kInvalidArgument;
-    auto found = binaries_.find(id);
-    if (found == binaries_.end()) {
+    auto found = binaries.find(id);
+    if (found == binaries.end()) {
         sizeInBytes = 0;
         return kResultFalse;
     }
@@ -117,10 +117,10 @@ tresult PLUGIN_API AttributeList::getBinary(AttrID id, const void*& data, uint32
 void AttributeList::copyInto(MessageRecord& record) const
 {
     HostAllocationScope scope;
-    record.integers.insert(integers_.begin(), integers_.end());
-    record.floats.insert(floats_.begin(), floats_.end());
-    record.strings.insert(strings_.begin(), strings_.end());
-    record.binaries.insert(binaries_.begin(), binaries_.end());
+    record.integers.insert(integers.begin(), integers.end());
+    record.floats.insert(floats.begin(), floats.end());
+    record.strings.insert(strings.begin(), strings.end());
+    record.binaries.insert(binaries.begin(), binaries.end());
 }
 
 tresult PLUGIN_API AttributeList::queryInterface(const TUID iid, void** obj)
@@ -136,12 +136,12 @@ tresult PLUGIN_API AttributeList::queryInterface(const TUID iid, void** obj)
 
 uint32 PLUGIN_API AttributeList::addRef()
 {
-    return ++references_;
+    return ++references;
 }
 
 uint32 PLUGIN_API AttributeList::release()
 {
-    const uint32 left = --references_;
+    const uint32 left = --references;
     if (left == 0) {
         HostAllocationScope scope;
         delete this;
@@ -158,34 +158,34 @@ long Message::liveCount() noexcept
     return liveMessages.load();
 }
 
-Message::Message() : attributes_(nullptr)
+Message::Message() : attributeList(nullptr)
 {
     HostAllocationScope scope;
-    attributes_ = new AttributeList;
+    attributeList = new AttributeList;
     ++liveMessages;
 }
 
 Message::~Message()
 {
-    attributes_->release();
+    attributeList->release();
     --liveMessages;
 }
 
 const char* PLUGIN_API Message::getMessageID()
 {
-    return hasId_ ? id_.c_str() : nullptr;
+    return hasId ? messageId.c_str() : nullptr;
 }
 
 void PLUGIN_API Message::setMessageID(const char* id)
 {
     HostAllocationScope scope;
-    hasId_ = id != nullptr;
-    id_ = id ? id : "";
+    hasId = id != nullptr;
+    messageId = id ? id : "";
 }
 
 IAttributeList* PLUGIN_API Message::getAttributes()
 {
-    return attributes_;
+    return attributeList;
 }
 
 tresult PLUGIN_API Message::queryInterface(const TUID iid, void** obj)
@@ -201,12 +201,12 @@ tresult PLUGIN_API Message::queryInterface(const TUID iid, void** obj)
 
 uint32 PLUGIN_API Message::addRef()
 {
-    return ++references_;
+    return ++references;
 }
 
 uint32 PLUGIN_API Message::release()
 {
-    const uint32 left = --references_;
+    const uint32 left = --references;
     if (left == 0) {
         HostAllocationScope scope;
         delete this;

@@ -44,11 +44,11 @@ public:
 private:
     ~AttributeList() = default;   // reference-counted: release() deletes
 
-    std::map<std::string, int64_t, std::less<>> integers_;   // less<>: lookups by char* never allocate
-    std::map<std::string, double, std::less<>> floats_;
-    std::map<std::string, std::u16string, std::less<>> strings_;
-    std::map<std::string, std::vector<uint8_t>, std::less<>> binaries_;
-    std::atomic<Steinberg::uint32> references_{1};
+    std::map<std::string, int64_t, std::less<>> integers;   // less<>: lookups by char* never allocate
+    std::map<std::string, double, std::less<>> floats;
+    std::map<std::string, std::u16string, std::less<>> strings;
+    std::map<std::string, std::vector<uint8_t>, std::less<>> binaries;
+    std::atomic<Steinberg::uint32> references{1};
 };
 
 class Message final : public Steinberg::Vst::IMessage {
@@ -60,7 +60,7 @@ public:
     Steinberg::Vst::IAttributeList* PLUGIN_API getAttributes() override;
 
     // The attributes as our own class (never null).
-    const AttributeList& attributes() const noexcept { return *attributes_; }
+    const AttributeList& attributes() const noexcept { return *attributeList; }
     // Messages alive in the process now (tests check that none is lost or leaked).
     static long liveCount() noexcept;
 
@@ -71,10 +71,10 @@ public:
 private:
     ~Message();
 
-    std::string id_;
-    bool hasId_ = false;
-    AttributeList* attributes_;   // owned reference
-    std::atomic<Steinberg::uint32> references_{1};
+    std::string messageId;
+    bool hasId = false;
+    AttributeList* attributeList;   // owned reference
+    std::atomic<Steinberg::uint32> references{1};
 };
 
 }   // namespace host

@@ -1,7 +1,7 @@
 // Loading a VST3 module and reading its factory, the same on every system; the system's own
 // library calls are in ModuleLibrary*.cpp.
 #include "host/PluginHost.h"
-#include "host/ModuleLibrary.h"
+#include "host/platform/ModuleLibrary.h"
 
 #include <cstring>
 #include <filesystem>
@@ -91,9 +91,9 @@ std::shared_ptr<Module> Module::load(const std::string& bundlePath, std::string&
         return nullptr;
 
     std::shared_ptr<Module> module(new Module);
-    module->libraryPath_ = libraryPath;
-    module->handle_ = library::open(libraryPath, error);
-    if (!module->handle_)
+    module->libraryFilePath = libraryPath;
+    module->handle = library::open(libraryPath, error);
+    if (!module->handle)
         return nullptr;
 
     void* entry = module->symbol(library::kEntryName);
@@ -106,32 +106,32 @@ std::shared_ptr<Module> Module::load(const std::string& bundlePath, std::string&
         error = "\"" + libraryPath + "\" is not a VST3 module: it exports no GetPluginFactory";
         return nullptr;
     }
-    if (!library::callEntry(entry, module->handle_)) {
+    if (!library::callEntry(entry, module->handle)) {
         error = std::string(library::kEntryName) + " of \"" + libraryPath + "\" failed";
         return nullptr;
     }
-    module->entered_ = true;
+    module->entered = true;
 
-    module->factory_ = getFactory();
-    if (!module->factory_) {
+    module->pluginFactory = getFactory();
+    if (!module->pluginFactory) {
         error = "GetPluginFactory of \"" + libraryPath + "\" returned no factory";
         return nullptr;
     }
 
     PFactoryInfo info{};
-    if (module->factory_->getFactoryInfo(&info) == kResultOk) {
-        module->factoryInfo_.vendor = fieldText(info.vendor);
-        module->factoryInfo_.url = fieldText(info.url);
-        module->factoryInfo_.email = fieldText(info.email);
-        module->factoryInfo_.flags = info.flags;
+    if (module->pluginFactory->getFactoryInfo(&info) == kResultOk) {
+        module->factoryRecord.vendor = fieldText(info.vendor);
+        module->factoryRecord.url = fieldText(info.url);
+        module->factoryRecord.email = fieldText(info.email);
+        module->factoryRecord.flags = info.flags;
     }
 
     IPluginFactory2* factory2 = nullptr;
-    if (module->factory_->queryInterface(IPluginFactory2::iid, reinterpret_cast<void**>(&factory2)) != kResultOk)
+    if (module->pluginFactory->queryInterface(IPluginFactory2::iid, reinterpret_cast<void**>(&factory2)) != kResultOk)
         factory2 = nullptr;
-    const int32 count = module->factory_->countClasses();
+    const int32 count = module->pluginFactory->countClasses();
     for (int32 i = 0; i < count && i < kMaxClasses; ++i)
-        module->classes_.push_back(readClass(module->factory_, factory2, i));
+        module->classRecords.push_back(readClass(module->pluginFactory, factory2, i));
     if (factory2)
         factory2->release();
     return module;
@@ -139,19 +139,19 @@ std::shared_ptr<Module> Module::load(const std::string& bundlePath, std::string&
 
 Module::~Module()
 {
-    if (factory_)
-        factory_->release();
-    if (entered_) {
+    if (pluginFactory)
+        pluginFactory->release();
+    if (entered) {
         if (void* exitFunction = symbol(library::kExitName))
             library::callExit(exitFunction);
     }
-    if (handle_)
-        library::close(handle_);
+    if (handle)
+        library::close(handle);
 }
 
 const ClassRecord* Module::findClass(const std::string& category) const noexcept
 {
-    for (const ClassRecord& record : classes_) {
+    for (const ClassRecord& record : classRecords) {
         if (record.category == category)
             return &record;
     }
@@ -160,9 +160,9 @@ const ClassRecord* Module::findClass(const std::string& category) const noexcept
 
 void* Module::symbol(const char* name) const noexcept
 {
-    if (!handle_ || !name)
+    if (!handle || !name)
         return nullptr;
-    return library::symbol(handle_, name);
+    return library::symbol(handle, name);
 }
 
 }   // namespace host

@@ -8,39 +8,39 @@ using namespace Steinberg::Vst;
 namespace zephra {
 namespace host {
 
-ParameterValueQueue::ParameterValueQueue(int32 capacity) : points_(static_cast<size_t>(std::max<int32>(capacity, 1))) {}
+ParameterValueQueue::ParameterValueQueue(int32 capacity) : points(static_cast<size_t>(std::max<int32>(capacity, 1))) {}
 
 void ParameterValueQueue::reset(ParamID id) noexcept
 {
-    id_ = id;
-    count_ = 0;
+    parameterId = id;
+    pointCount = 0;
 }
 
 tresult PLUGIN_API ParameterValueQueue::getPoint(int32 index, int32& sampleOffset, ParamValue& value)
 {
-    if (index < 0 || index >= count_)
+    if (index < 0 || index >= pointCount)
         return kInvalidArgument;
-    sampleOffset = points_[static_cast<size_t>(index)].offset;
-    value = points_[static_cast<size_t>(index)].value;
+    sampleOffset = points[static_cast<size_t>(index)].offset;
+    value = points[static_cast<size_t>(index)].value;
     return kResultOk;
 }
 
 tresult PLUGIN_API ParameterValueQueue::addPoint(int32 sampleOffset, ParamValue value, int32& index)
 {
     int32 position = 0;
-    while (position < count_ && points_[static_cast<size_t>(position)].offset < sampleOffset)
+    while (position < pointCount && points[static_cast<size_t>(position)].offset < sampleOffset)
         ++position;
-    if (position < count_ && points_[static_cast<size_t>(position)].offset == sampleOffset) {
-        points_[static_cast<size_t>(position)].value = value;
+    if (position < pointCount && points[static_cast<size_t>(position)].offset == sampleOffset) {
+        points[static_cast<size_t>(position)].value = value;
         index = position;
         return kResultOk;
     }
-    if (count_ == static_cast<int32>(points_.size()))
+    if (pointCount == static_cast<int32>(points.size()))
         return kResultFalse;
-    for (int32 i = count_; i > position; --i)
-        points_[static_cast<size_t>(i)] = points_[static_cast<size_t>(i - 1)];
-    points_[static_cast<size_t>(position)] = Point{sampleOffset, value};
-    ++count_;
+    for (int32 i = pointCount; i > position; --i)
+        points[static_cast<size_t>(i)] = points[static_cast<size_t>(i - 1)];
+    points[static_cast<size_t>(position)] = Point{sampleOffset, value};
+    ++pointCount;
     index = position;
     return kResultOk;
 }
@@ -58,36 +58,36 @@ tresult PLUGIN_API ParameterValueQueue::queryInterface(const TUID iid, void** ob
 ParameterChanges::ParameterChanges(int32 maxQueues, int32 maxPointsPerQueue)
 {
     const int32 queueCount = std::max<int32>(maxQueues, 1);
-    queues_.reserve(static_cast<size_t>(queueCount));
+    queues.reserve(static_cast<size_t>(queueCount));
     for (int32 i = 0; i < queueCount; ++i)
-        queues_.push_back(std::make_unique<ParameterValueQueue>(maxPointsPerQueue));
+        queues.push_back(std::make_unique<ParameterValueQueue>(maxPointsPerQueue));
 }
 
 void ParameterChanges::clear() noexcept
 {
-    count_ = 0;
+    usedQueueCount = 0;
 }
 
 IParamValueQueue* PLUGIN_API ParameterChanges::getParameterData(int32 index)
 {
-    if (index < 0 || index >= count_)
+    if (index < 0 || index >= usedQueueCount)
         return nullptr;
-    return queues_[static_cast<size_t>(index)].get();
+    return queues[static_cast<size_t>(index)].get();
 }
 
 IParamValueQueue* PLUGIN_API ParameterChanges::addParameterData(const ParamID& id, int32& index)
 {
-    for (int32 i = 0; i < count_; ++i) {
-        if (queues_[static_cast<size_t>(i)]->getParameterId() == id) {
+    for (int32 i = 0; i < usedQueueCount; ++i) {
+        if (queues[static_cast<size_t>(i)]->getParameterId() == id) {
             index = i;
-            return queues_[static_cast<size_t>(i)].get();
+            return queues[static_cast<size_t>(i)].get();
         }
     }
-    if (count_ == static_cast<int32>(queues_.size()))
+    if (usedQueueCount == static_cast<int32>(queues.size()))
         return nullptr;
-    ParameterValueQueue* queue = queues_[static_cast<size_t>(count_)].get();
+    ParameterValueQueue* queue = queues[static_cast<size_t>(usedQueueCount)].get();
     queue->reset(id);
-    index = count_++;
+    index = usedQueueCount++;
     return queue;
 }
 

@@ -16,8 +16,8 @@ public:
 
     void reset(Steinberg::Vst::ParamID id) noexcept;   // empties the queue and sets its ID
 
-    Steinberg::Vst::ParamID PLUGIN_API getParameterId() override { return id_; }
-    Steinberg::int32 PLUGIN_API getPointCount() override { return count_; }
+    Steinberg::Vst::ParamID PLUGIN_API getParameterId() override { return parameterId; }
+    Steinberg::int32 PLUGIN_API getPointCount() override { return pointCount; }
     // Out-of-range index: kInvalidArgument, outputs untouched.
     Steinberg::tresult PLUGIN_API getPoint(Steinberg::int32 index, Steinberg::int32& sampleOffset,
                                            Steinberg::Vst::ParamValue& value) override;
@@ -35,9 +35,9 @@ private:
         Steinberg::int32 offset;
         Steinberg::Vst::ParamValue value;
     };
-    Steinberg::Vst::ParamID id_ = 0;
-    std::vector<Point> points_;   // capacity-sized; the first count_ are in use
-    Steinberg::int32 count_ = 0;
+    Steinberg::Vst::ParamID parameterId = 0;
+    std::vector<Point> points;   // capacity-sized; the first pointCount are in use
+    Steinberg::int32 pointCount = 0;
 };
 
 class ParameterChanges : public Steinberg::Vst::IParameterChanges {
@@ -46,7 +46,7 @@ public:
 
     void clear() noexcept;
 
-    Steinberg::int32 PLUGIN_API getParameterCount() override { return count_; }
+    Steinberg::int32 PLUGIN_API getParameterCount() override { return usedQueueCount; }
     // Out-of-range index: null.
     Steinberg::Vst::IParamValueQueue* PLUGIN_API getParameterData(Steinberg::int32 index) override;
     // The queue of id, made if absent (index receives its position); null when all are in use.
@@ -58,8 +58,8 @@ public:
     Steinberg::uint32 PLUGIN_API release() override { return 1; }
 
 private:
-    std::vector<std::unique_ptr<ParameterValueQueue>> queues_;   // the first count_ are in use
-    Steinberg::int32 count_ = 0;
+    std::vector<std::unique_ptr<ParameterValueQueue>> queues;   // the first usedQueueCount are in use
+    Steinberg::int32 usedQueueCount = 0;
 };
 
 }   // namespace host

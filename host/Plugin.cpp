@@ -51,9 +51,9 @@ void sizeChannel(std::vector<float>& channel, int32_t samples)
 }   // namespace
 
 Plugin::Plugin()
-    : context_(std::make_unique<HostContext>()), handler_(std::make_unique<ComponentHandler>()),
-      messageLog_(std::make_unique<MessageLog>()), parameterChanges_(std::make_unique<ParameterChanges>()),
-      outputParameterChanges_(std::make_unique<ParameterChanges>()), events_(std::make_unique<EventList>())
+    : hostApplication(std::make_unique<HostContext>()), handler(std::make_unique<ComponentHandler>()),
+      messageLog(std::make_unique<MessageLog>()), inputParameterChanges(std::make_unique<ParameterChanges>()),
+      outputParameterChanges(std::make_unique<ParameterChanges>()), events(std::make_unique<EventList>())
 {
 }
 
@@ -67,7 +67,7 @@ std::unique_ptr<Plugin> Plugin::create(Module& module, std::string& error)
 
 bool Plugin::build(Module& module, std::string& error)
 {
-    module_ = module.shared_from_this();
+    loadedModule = module.shared_from_this();
     IPluginFactory* factory = module.factory();
     if (!factory) {
         error = "the module has no factory";
@@ -85,54 +85,53 @@ bool Plugin::build(Module& module, std::string& error)
         error = "the factory could not create the processor \"" + processorClass->name + "\"";
         return false;
     }
-    component_ = static_cast<IComponent*>(object);
+    componentInterface = static_cast<IComponent*>(object);
 
-    const tresult initialized = component_->initialize(context_.get());
+    const tresult initialized = componentInterface->initialize(hostApplication.get());
     if (initialized != kResultOk) {
         error = "the processor's initialize returned " + std::to_string(initialized);
         return false;
     }
-    componentInitialized_ = true;
+    componentIsInitialized = true;
 
-    processor_ = queryFrom<IAudioProcessor>(component_);
-    if (!processor_) {
+    processorInterface = queryFrom<IAudioProcessor>(componentInterface);
+    if (!processorInterface) {
         error = "the processor has no IAudioProcessor interface";
         return false;
     }
 
     TUID controllerId;
-    if (component_->getControllerClassId(controllerId) == kResultOk) {
+    if (componentInterface->getControllerClassId(controllerId) == kResultOk) {
         object = nullptr;
         if (factory->createInstance(controllerId, IEditController::iid, &object) != kResultOk || !object) {
             error = "the factory could not create the processor's controller";
             return false;
         }
-        controller_ = static_cast<IEditController*>(object);
-        const tresult controllerInitialized = controller_->initialize(context_.get());
+        controllerInterface = static_cast<IEditController*>(object);
+        const tresult controllerInitialized = controllerInterface->initialize(hostApplication.get());
         if (controllerInitialized != kResultOk) {
             error = "the controller's initialize returned " + std::to_string(controllerInitialized);
             return false;
         }
-        controllerInitialized_ = true;
+        controllerIsInitialized = true;
     } else {
         // A single-component plug-in is its own controller; a plug-in without any is allowed.
-        controller_ = queryFrom<IEditController>(component_);
+        controllerInterface = queryFrom<IEditController>(componentInterface);
     }
-    if (!controller_)
+    if (!controllerInterface)
         return true;
 
-    controller_->setComponentHandler(handler_.get());
-    midiMapping_ = queryFrom<IMidiMapping>(controller_);
+    controllerInterface->setComponentHandler(handler.get());
+    midiMappingInterface = queryFrom<IMidiMapping>(controllerInterface);
 
-    IConnectionPoint* processorPoint = queryFrom<IConnectionPoint>(component_);
-    IConnectionPoint* controllerPoint = queryFrom<IConnectionPoint>(controller_);
-    if (processorPoint && controllerPoint && controllerInitialized_) {
-        toController_ =
-            std::make_unique<ConnectionProxy>(*messageLog_, MessageDirection::ToController, controllerPoint);
-        toProcessor_ = std::make_unique<ConnectionProxy>(*messageLog_, MessageDirection::ToProcessor, processorPoint);
-        processorPoint->connect(toController_.get());
-        controllerPoint->connect(toProcessor_.get());
-        connected_ = true;
+    IConnectionPoint* processorPoint = queryFrom<IConnectionPoint>(componentInterface);
+    IConnectionPoint* controllerPoint = queryFrom<IConnectionPoint>(controllerInterface);
+    if (processorPoint && controllerPoint && controllerIsInitialized) {
+        toController = std::make_unique<ConnectionProxy>(*messageLog, MessageDirection::ToController, controllerPoint);
+        toProcessor = std::make_unique<ConnectionProxy>(*messageLog, MessageDirection::ToProcessor, processorPoint);
+        processorPoint->connect(toController.get());
+        controllerPoint->connect(toProcessor.get());
+        connected = true;
     }
     if (processorPoint)
         processorPoint->release();
@@ -141,60 +140,60 @@ bool Plugin::build(Module& module, std::string& error)
 
     // As a host does right after creation: the controller learns the processor's state.
     VectorStream state;
-    if (component_->getState(&state) == kResultOk) {
+    if (componentInterface->getState(&state) == kResultOk) {
         state.rewind();
-        controller_->setComponentState(&state);
+        controllerInterface->setComponentState(&state);
     }
     return true;
 }
 
 void Plugin::disconnect()
 {
-    if (!connected_)
+    if (!connected)
         return;
-    if (IConnectionPoint* processorPoint = queryFrom<IConnectionPoint>(component_)) {
-        processorPoint->disconnect(toController_.get());
+    if (IConnectionPoint* processorPoint = queryFrom<IConnectionPoint>(componentInterface)) {
+        processorPoint->disconnect(toController.get());
         processorPoint->release();
     }
-    if (IConnectionPoint* controllerPoint = queryFrom<IConnectionPoint>(controller_)) {
-        controllerPoint->disconnect(toProcessor_.get());
+    if (IConnectionPoint* controllerPoint = queryFrom<IConnectionPoint>(controllerInterface)) {
+        controllerPoint->disconnect(toProcessor.get());
         controllerPoint->release();
     }
-    toController_->detach();
-    toProcessor_->detach();
-    connected_ = false;
+    toController->detach();
+    toProcessor->detach();
+    connected = false;
 }
 
 Plugin::~Plugin()
 {
-    if (processing_ && processor_)
-        processor_->setProcessing(false);
-    if (active_ && component_)
-        component_->setActive(false);
+    if (isProcessing && processorInterface)
+        processorInterface->setProcessing(false);
+    if (isActive && componentInterface)
+        componentInterface->setActive(false);
     disconnect();
-    if (midiMapping_)
-        midiMapping_->release();
-    const bool separateController = controller_ && controllerInitialized_;
-    if (controller_) {
-        controller_->setComponentHandler(nullptr);
+    if (midiMappingInterface)
+        midiMappingInterface->release();
+    const bool separateController = controllerInterface && controllerIsInitialized;
+    if (controllerInterface) {
+        controllerInterface->setComponentHandler(nullptr);
         if (separateController)
-            controller_->terminate();
-        controller_->release();
+            controllerInterface->terminate();
+        controllerInterface->release();
     }
-    if (processor_)
-        processor_->release();
-    if (component_) {
-        if (componentInitialized_)
-            component_->terminate();
-        component_->release();
+    if (processorInterface)
+        processorInterface->release();
+    if (componentInterface) {
+        if (componentIsInitialized)
+            componentInterface->terminate();
+        componentInterface->release();
     }
     // Messages still held go back to the host objects before the library can be unloaded.
-    messageLog_.reset();
+    messageLog.reset();
 }
 
 FUnknown* Plugin::hostContext() const noexcept
 {
-    return context_.get();
+    return hostApplication.get();
 }
 
 bool Plugin::setup(double sampleRate, int32_t maxBlock, std::string* error)
@@ -204,11 +203,11 @@ bool Plugin::setup(double sampleRate, int32_t maxBlock, std::string* error)
             *error = reason;
         return false;
     };
-    if (!processor_)
+    if (!processorInterface)
         return fail("no processor");
     SpeakerArrangement inputs[] = {SpeakerArr::kStereo};
     SpeakerArrangement outputs[] = {SpeakerArr::kStereo};
-    const tresult arranged = processor_->setBusArrangements(inputs, 1, outputs, 1);
+    const tresult arranged = processorInterface->setBusArrangements(inputs, 1, outputs, 1);
     if (arranged != kResultOk)
         return fail("setBusArrangements (stereo in, stereo out) returned " + std::to_string(arranged));
     const tresult prepared = setupProcessing(sampleRate, maxBlock);
@@ -225,13 +224,13 @@ bool Plugin::setup(double sampleRate, int32_t maxBlock, std::string* error)
 
 tresult Plugin::setupProcessing(double sampleRate, int32_t maxBlock, int32_t processMode)
 {
-    if (!processor_)
+    if (!processorInterface)
         return kResultFalse;
     ProcessSetup setup{processMode, kSample32, maxBlock, sampleRate};
-    const tresult result = processor_->setupProcessing(setup);
+    const tresult result = processorInterface->setupProcessing(setup);
     if (result == kResultOk) {
-        sampleRate_ = sampleRate;
-        maxBlock_ = maxBlock;
+        setupSampleRate = sampleRate;
+        setupMaxBlock = maxBlock;
         prepareBuffers(maxBlock);
     }
     return result;
@@ -239,21 +238,21 @@ tresult Plugin::setupProcessing(double sampleRate, int32_t maxBlock, int32_t pro
 
 tresult Plugin::setActive(bool active)
 {
-    if (!component_)
+    if (!componentInterface)
         return kResultFalse;
-    const tresult result = component_->setActive(active);
+    const tresult result = componentInterface->setActive(active);
     if (result == kResultOk)
-        active_ = active;
+        isActive = active;
     return result;
 }
 
 tresult Plugin::setProcessing(bool processing)
 {
-    if (!processor_)
+    if (!processorInterface)
         return kResultFalse;
-    const tresult result = processor_->setProcessing(processing);
+    const tresult result = processorInterface->setProcessing(processing);
     if (result == kResultOk || result == kNotImplemented)
-        processing_ = processing;
+        isProcessing = processing;
     return result;
 }
 
@@ -261,39 +260,39 @@ void Plugin::prepareBuffers(int32_t maxBlock)
 {
     const auto samples = static_cast<size_t>(std::max<int32_t>(maxBlock, 0));
     HostAllocationScope scope;
-    for (std::vector<float>* channel : {&input_.left, &input_.right, &output_.left, &output_.right})
+    for (std::vector<float>* channel : {&input.left, &input.right, &output.left, &output.right})
         channel->reserve(samples);
 }
 
 void Plugin::setInputSignal(const std::vector<float>& left, const std::vector<float>& right)
 {
     HostAllocationScope scope;
-    inputSignal_.left = left;
-    inputSignal_.right = right;
-    processedSamples_ = 0;
+    inputSignal.left = left;
+    inputSignal.right = right;
+    processedSampleCount = 0;
 }
 
 const StereoBuffer& Plugin::process(int32_t numSamples, const std::vector<ParameterChange>& parameterChanges,
                                     const std::vector<NoteEvent>& notes, const ProcessContext* context,
                                     const ProcessOptions& options)
 {
-    if (!processor_ || numSamples < 0 || numSamples > kLongestBlock) {
-        lastProcessResult_ = kInvalidArgument;
-        output_.left.clear();
-        output_.right.clear();
-        return output_;
+    if (!processorInterface || numSamples < 0 || numSamples > kLongestBlock) {
+        lastResult = kInvalidArgument;
+        output.left.clear();
+        output.right.clear();
+        return output;
     }
-    sizeChannel(output_.left, numSamples);
-    sizeChannel(output_.right, numSamples);
-    processBlock(numSamples, parameterChanges, notes, context, options, output_.left.data(), output_.right.data());
-    return output_;
+    sizeChannel(output.left, numSamples);
+    sizeChannel(output.right, numSamples);
+    processBlock(numSamples, parameterChanges, notes, context, options, output.left.data(), output.right.data());
+    return output;
 }
 
 bool Plugin::processInto(int32_t numSamples, const std::vector<ParameterChange>& parameterChanges,
                          const std::vector<NoteEvent>& notes, float* left, float* right)
 {
-    if (!processor_ || numSamples < 0 || numSamples > kLongestBlock || left == nullptr || right == nullptr) {
-        lastProcessResult_ = kInvalidArgument;
+    if (!processorInterface || numSamples < 0 || numSamples > kLongestBlock || left == nullptr || right == nullptr) {
+        lastResult = kInvalidArgument;
         return false;
     }
     processBlock(numSamples, parameterChanges, notes, nullptr, ProcessOptions{}, left, right);
@@ -307,10 +306,10 @@ void Plugin::processBlock(int32_t numSamples, const std::vector<ParameterChange>
 
     // Input: this block's stretch of the input signal, zeros beyond it.
     for (int channel = 0; channel < 2; ++channel) {
-        const std::vector<float>& signal = channel == 0 ? inputSignal_.left : inputSignal_.right;
-        std::vector<float>& block = channel == 0 ? input_.left : input_.right;
+        const std::vector<float>& signal = channel == 0 ? inputSignal.left : inputSignal.right;
+        std::vector<float>& block = channel == 0 ? input.left : input.right;
         sizeChannel(block, numSamples);
-        const size_t start = std::min(signal.size(), static_cast<size_t>(processedSamples_));
+        const size_t start = std::min(signal.size(), static_cast<size_t>(processedSampleCount));
         const size_t copied = std::min(signal.size() - start, static_cast<size_t>(numSamples));
         std::copy_n(signal.begin() + static_cast<std::ptrdiff_t>(start), copied, block.begin());
         std::fill(block.begin() + static_cast<std::ptrdiff_t>(copied), block.begin() + numSamples, 0.0f);
@@ -318,14 +317,14 @@ void Plugin::processBlock(int32_t numSamples, const std::vector<ParameterChange>
     std::fill(outputLeft, outputLeft + numSamples, 0.0f);
     std::fill(outputRight, outputRight + numSamples, 0.0f);
 
-    parameterChanges_->clear();
-    outputParameterChanges_->clear();
+    inputParameterChanges->clear();
+    outputParameterChanges->clear();
     for (const ParameterChange& change : parameterChanges) {
         int32 index = 0;
-        if (IParamValueQueue* queue = parameterChanges_->addParameterData(change.id, index))
+        if (IParamValueQueue* queue = inputParameterChanges->addParameterData(change.id, index))
             queue->addPoint(change.sampleOffset, change.value, index);
     }
-    events_->clear();
+    events->clear();
     for (const NoteEvent& note : notes) {
         Event event{};
         event.busIndex = 0;
@@ -338,10 +337,10 @@ void Plugin::processBlock(int32_t numSamples, const std::vector<ParameterChange>
             event.type = Event::kNoteOffEvent;
             event.noteOff = NoteOffEvent{note.channel, note.pitch, note.velocity, note.noteId, 0.0f};
         }
-        events_->addEvent(event);
+        events->addEvent(event);
     }
 
-    float* inputChannels[2] = {input_.left.data(), input_.right.data()};
+    float* inputChannels[2] = {input.left.data(), input.right.data()};
     float* outputChannels[2] = {outputLeft, outputRight};
     if (options.inPlace) {
         outputChannels[0] = inputChannels[0];
@@ -362,9 +361,9 @@ void Plugin::processBlock(int32_t numSamples, const std::vector<ParameterChange>
     data.numOutputs = 1;
     data.inputs = &inputBus;
     data.outputs = &outputBus;
-    data.inputParameterChanges = options.nullParameterChanges ? nullptr : parameterChanges_.get();
-    data.outputParameterChanges = outputParameterChanges_.get();
-    data.inputEvents = options.nullEvents ? nullptr : events_.get();
+    data.inputParameterChanges = options.nullParameterChanges ? nullptr : inputParameterChanges.get();
+    data.outputParameterChanges = outputParameterChanges.get();
+    data.inputEvents = options.nullEvents ? nullptr : events.get();
     data.outputEvents = nullptr;
     data.processContext = const_cast<ProcessContext*>(context);
 
@@ -393,18 +392,18 @@ void Plugin::processBlock(int32_t numSamples, const std::vector<ParameterChange>
         break;
     }
 
-    lastProcessResult_ = processor_->process(data);
-    processedSamples_ += numSamples;
+    lastResult = processorInterface->process(data);
+    processedSampleCount += numSamples;
     if (options.inPlace && options.layout == BusLayout::Stereo) {
-        std::copy(input_.left.begin(), input_.left.end(), outputLeft);
-        std::copy(input_.right.begin(), input_.right.end(), outputRight);
+        std::copy(input.left.begin(), input.left.end(), outputLeft);
+        std::copy(input.right.begin(), input.right.end(), outputRight);
     }
 }
 
 std::vector<uint8_t> Plugin::processorState(tresult* result)
 {
     VectorStream stream;
-    const tresult got = component_ ? component_->getState(&stream) : kResultFalse;
+    const tresult got = componentInterface ? componentInterface->getState(&stream) : kResultFalse;
     if (result)
         *result = got;
     return stream.bytes();
@@ -412,16 +411,16 @@ std::vector<uint8_t> Plugin::processorState(tresult* result)
 
 tresult Plugin::setProcessorState(const std::vector<uint8_t>& bytes)
 {
-    if (!component_)
+    if (!componentInterface)
         return kResultFalse;
     VectorStream stream(bytes);
-    return component_->setState(&stream);
+    return componentInterface->setState(&stream);
 }
 
 std::vector<uint8_t> Plugin::controllerState(tresult* result)
 {
     VectorStream stream;
-    const tresult got = controller_ ? controller_->getState(&stream) : kResultFalse;
+    const tresult got = controllerInterface ? controllerInterface->getState(&stream) : kResultFalse;
     if (result)
         *result = got;
     return stream.bytes();
@@ -429,29 +428,29 @@ std::vector<uint8_t> Plugin::controllerState(tresult* result)
 
 tresult Plugin::setControllerState(const std::vector<uint8_t>& bytes)
 {
-    if (!controller_)
+    if (!controllerInterface)
         return kResultFalse;
     VectorStream stream(bytes);
-    return controller_->setState(&stream);
+    return controllerInterface->setState(&stream);
 }
 
 tresult Plugin::setControllerComponentState(const std::vector<uint8_t>& bytes)
 {
-    if (!controller_)
+    if (!controllerInterface)
         return kResultFalse;
     VectorStream stream(bytes);
-    return controller_->setComponentState(&stream);
+    return controllerInterface->setComponentState(&stream);
 }
 
 std::vector<ParameterInfo> Plugin::parameterInfos() const
 {
     std::vector<ParameterInfo> infos;
-    if (!controller_)
+    if (!controllerInterface)
         return infos;
-    const int32 count = controller_->getParameterCount();
+    const int32 count = controllerInterface->getParameterCount();
     for (int32 i = 0; i < count; ++i) {
         ParameterInfo info{};
-        if (controller_->getParameterInfo(i, info) == kResultOk)
+        if (controllerInterface->getParameterInfo(i, info) == kResultOk)
             infos.push_back(info);
     }
     return infos;
@@ -459,44 +458,44 @@ std::vector<ParameterInfo> Plugin::parameterInfos() const
 
 std::vector<EditRecord> Plugin::edits() const
 {
-    return handler_->records();
+    return handler->records();
 }
 void Plugin::clearEdits()
 {
-    handler_->clear();
+    handler->clear();
 }
 std::vector<MessageRecord> Plugin::messages() const
 {
-    return messageLog_->records();
+    return messageLog->records();
 }
 void Plugin::clearMessages()
 {
-    messageLog_->clear();
+    messageLog->clear();
 }
 void Plugin::holdMessages(bool hold)
 {
-    messageLog_->setHolding(hold);
+    messageLog->setHolding(hold);
 }
 int Plugin::deliverHeldMessages()
 {
-    return messageLog_->deliverHeld();
+    return messageLog->deliverHeld();
 }
 void Plugin::recordMessages(bool record)
 {
-    messageLog_->setRecording(record);
+    messageLog->setRecording(record);
 }
 void Plugin::refuseMessageObjects(bool refuse)
 {
-    context_->refuseInstances(refuse);
+    hostApplication->refuseInstances(refuse);
 }
 int64_t Plugin::refusedMessages() const
 {
-    return messageLog_->refusedCount();
+    return messageLog->refusedCount();
 }
 
 tresult Plugin::sendToProcessor(const char* messageId)
 {
-    if (!toProcessor_)
+    if (!toProcessor)
         return kResultFalse;
     IMessage* message = nullptr;
     {
@@ -504,7 +503,7 @@ tresult Plugin::sendToProcessor(const char* messageId)
         message = new Message;
     }
     message->setMessageID(messageId);
-    const tresult result = toProcessor_->notify(message);
+    const tresult result = toProcessor->notify(message);
     message->release();
     return result;
 }

@@ -41,24 +41,24 @@ public:
     Module(const Module&) = delete;
     Module& operator=(const Module&) = delete;
 
-    Steinberg::IPluginFactory* factory() const noexcept { return factory_; }
-    const FactoryRecord& factoryInfo() const noexcept { return factoryInfo_; }
-    const std::vector<ClassRecord>& classes() const noexcept { return classes_; }
+    Steinberg::IPluginFactory* factory() const noexcept { return pluginFactory; }
+    const FactoryRecord& factoryInfo() const noexcept { return factoryRecord; }
+    const std::vector<ClassRecord>& classes() const noexcept { return classRecords; }
     // First class with this category ("Audio Module Class", ...), or null.
     const ClassRecord* findClass(const std::string& category) const noexcept;
-    const std::string& libraryPath() const noexcept { return libraryPath_; }
+    const std::string& libraryPath() const noexcept { return libraryFilePath; }
     // An exported symbol of the library (dlsym), or null.
     void* symbol(const char* name) const noexcept;
 
 private:
     Module() = default;
 
-    void* handle_ = nullptr;
-    bool entered_ = false;   // ModuleEntry succeeded, so ModuleExit is owed
-    Steinberg::IPluginFactory* factory_ = nullptr;
-    FactoryRecord factoryInfo_;
-    std::vector<ClassRecord> classes_;
-    std::string libraryPath_;
+    void* handle = nullptr;
+    bool entered = false;   // ModuleEntry succeeded, so ModuleExit is owed
+    Steinberg::IPluginFactory* pluginFactory = nullptr;
+    FactoryRecord factoryRecord;
+    std::vector<ClassRecord> classRecords;
+    std::string libraryFilePath;
 };
 
 class HostContext;
@@ -103,10 +103,10 @@ public:
     Plugin(const Plugin&) = delete;
     Plugin& operator=(const Plugin&) = delete;
 
-    Steinberg::Vst::IComponent* component() const noexcept { return component_; }
-    Steinberg::Vst::IAudioProcessor* processor() const noexcept { return processor_; }
-    Steinberg::Vst::IEditController* controller() const noexcept { return controller_; }
-    Steinberg::Vst::IMidiMapping* midiMapping() const noexcept { return midiMapping_; }
+    Steinberg::Vst::IComponent* component() const noexcept { return componentInterface; }
+    Steinberg::Vst::IAudioProcessor* processor() const noexcept { return processorInterface; }
+    Steinberg::Vst::IEditController* controller() const noexcept { return controllerInterface; }
+    Steinberg::Vst::IMidiMapping* midiMapping() const noexcept { return midiMappingInterface; }
     Steinberg::FUnknown* hostContext() const noexcept;
 
     // --- processing set-up ---
@@ -117,9 +117,9 @@ public:
     Steinberg::tresult setProcessing(bool processing);
     Steinberg::tresult setupProcessing(double sampleRate, int32_t maxBlock,
                                        int32_t processMode = Steinberg::Vst::kRealtime);
-    double sampleRate() const noexcept { return sampleRate_; }
-    int32_t maxBlock() const noexcept { return maxBlock_; }
-    bool active() const noexcept { return active_; }
+    double sampleRate() const noexcept { return setupSampleRate; }
+    int32_t maxBlock() const noexcept { return setupMaxBlock; }
+    bool active() const noexcept { return isActive; }
 
     // --- processing (audio thread) ---
     // Input signal for the following blocks: block k reads samples from its start position in
@@ -140,9 +140,9 @@ public:
     // passed on (a length out of range or a null channel).
     bool processInto(int32_t numSamples, const std::vector<ParameterChange>& parameterChanges,
                      const std::vector<NoteEvent>& notes, float* left, float* right);
-    Steinberg::tresult lastProcessResult() const noexcept { return lastProcessResult_; }
+    Steinberg::tresult lastProcessResult() const noexcept { return lastResult; }
     // Samples handed out so far by process (position of the next block in the input signal).
-    int64_t processedSamples() const noexcept { return processedSamples_; }
+    int64_t processedSamples() const noexcept { return processedSampleCount; }
 
     // --- state ---
     std::vector<uint8_t> processorState(Steinberg::tresult* result = nullptr);
@@ -186,34 +186,34 @@ private:
                       const ProcessOptions& options, float* outputLeft, float* outputRight);
     void disconnect();
 
-    std::shared_ptr<Module> module_;   // keeps the library loaded while the plug-in lives
-    std::unique_ptr<HostContext> context_;
-    std::unique_ptr<ComponentHandler> handler_;
-    std::unique_ptr<MessageLog> messageLog_;
-    std::unique_ptr<ConnectionProxy> toController_;   // the processor's peer
-    std::unique_ptr<ConnectionProxy> toProcessor_;    // the controller's peer
-    std::unique_ptr<ParameterChanges> parameterChanges_;
-    std::unique_ptr<ParameterChanges> outputParameterChanges_;   // offered, never read
-    std::unique_ptr<EventList> events_;
+    std::shared_ptr<Module> loadedModule;   // keeps the library loaded while the plug-in lives
+    std::unique_ptr<HostContext> hostApplication;
+    std::unique_ptr<ComponentHandler> handler;
+    std::unique_ptr<MessageLog> messageLog;
+    std::unique_ptr<ConnectionProxy> toController;   // the processor's peer
+    std::unique_ptr<ConnectionProxy> toProcessor;    // the controller's peer
+    std::unique_ptr<ParameterChanges> inputParameterChanges;
+    std::unique_ptr<ParameterChanges> outputParameterChanges;   // offered, never read
+    std::unique_ptr<EventList> events;
 
-    Steinberg::Vst::IComponent* component_ = nullptr;
-    Steinberg::Vst::IAudioProcessor* processor_ = nullptr;
-    Steinberg::Vst::IEditController* controller_ = nullptr;
-    Steinberg::Vst::IMidiMapping* midiMapping_ = nullptr;
-    bool componentInitialized_ = false;
-    bool controllerInitialized_ = false;
-    bool connected_ = false;
+    Steinberg::Vst::IComponent* componentInterface = nullptr;
+    Steinberg::Vst::IAudioProcessor* processorInterface = nullptr;
+    Steinberg::Vst::IEditController* controllerInterface = nullptr;
+    Steinberg::Vst::IMidiMapping* midiMappingInterface = nullptr;
+    bool componentIsInitialized = false;
+    bool controllerIsInitialized = false;
+    bool connected = false;
 
-    double sampleRate_ = 44100.0;
-    int32_t maxBlock_ = 0;
-    bool active_ = false;
-    bool processing_ = false;
-    Steinberg::tresult lastProcessResult_ = Steinberg::kResultOk;
-    int64_t processedSamples_ = 0;
+    double setupSampleRate = 44100.0;
+    int32_t setupMaxBlock = 0;
+    bool isActive = false;
+    bool isProcessing = false;
+    Steinberg::tresult lastResult = Steinberg::kResultOk;
+    int64_t processedSampleCount = 0;
 
-    StereoBuffer inputSignal_;
-    StereoBuffer input_;
-    StereoBuffer output_;
+    StereoBuffer inputSignal;
+    StereoBuffer input;
+    StereoBuffer output;
 };
 
 }   // namespace host

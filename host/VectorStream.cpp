@@ -16,8 +16,8 @@ constexpr int64_t kMaxSize = int64_t{1} << 30;
 
 void VectorStream::limitReads(int64_t limit, LimitBehaviour behaviour) noexcept
 {
-    readLimit_ = limit < 0 ? -1 : limit;
-    limitBehaviour_ = behaviour;
+    readLimit = limit < 0 ? -1 : limit;
+    limitBehaviour = behaviour;
 }
 
 tresult PLUGIN_API VectorStream::read(void* buffer, int32 numBytes, int32* numBytesRead)
@@ -26,16 +26,16 @@ tresult PLUGIN_API VectorStream::read(void* buffer, int32 numBytes, int32* numBy
         *numBytesRead = 0;
     if (numBytes < 0 || (numBytes > 0 && !buffer))
         return kInvalidArgument;
-    int64_t end = static_cast<int64_t>(bytes_.size());
-    if (readLimit_ >= 0 && readLimit_ < end)
-        end = readLimit_;
-    const int64_t available = std::max<int64_t>(0, end - position_);
-    if (readLimit_ >= 0 && limitBehaviour_ == LimitBehaviour::Error && numBytes > available)
+    int64_t end = static_cast<int64_t>(contents.size());
+    if (readLimit >= 0 && readLimit < end)
+        end = readLimit;
+    const int64_t available = std::max<int64_t>(0, end - cursor);
+    if (readLimit >= 0 && limitBehaviour == LimitBehaviour::Error && numBytes > available)
         return kResultFalse;
     const int32 count = static_cast<int32>(std::min<int64_t>(numBytes, available));
     if (count > 0)
-        std::memcpy(buffer, bytes_.data() + position_, static_cast<size_t>(count));
-    position_ += count;
+        std::memcpy(buffer, contents.data() + cursor, static_cast<size_t>(count));
+    cursor += count;
     if (numBytesRead)
         *numBytesRead = count;
     return kResultOk;
@@ -47,15 +47,15 @@ tresult PLUGIN_API VectorStream::write(void* buffer, int32 numBytes, int32* numB
         *numBytesWritten = 0;
     if (numBytes < 0 || (numBytes > 0 && !buffer))
         return kInvalidArgument;
-    const int64_t end64 = position_ + numBytes;
+    const int64_t end64 = cursor + numBytes;
     if (end64 > kMaxSize)
         return kOutOfMemory;
     const size_t end = static_cast<size_t>(end64);
-    if (end > bytes_.size())
-        bytes_.resize(end);
+    if (end > contents.size())
+        contents.resize(end);
     if (numBytes > 0)
-        std::memcpy(bytes_.data() + position_, buffer, static_cast<size_t>(numBytes));
-    position_ += numBytes;
+        std::memcpy(contents.data() + cursor, buffer, static_cast<size_t>(numBytes));
+    cursor += numBytes;
     if (numBytesWritten)
         *numBytesWritten = numBytes;
     return kResultOk;
@@ -69,10 +69,10 @@ tresult PLUGIN_API VectorStream::seek(int64 pos, int32 mode, int64* result)
         base = 0;
         break;
     case kIBSeekCur:
-        base = position_;
+        base = cursor;
         break;
     case kIBSeekEnd:
-        base = static_cast<int64_t>(bytes_.size());
+        base = static_cast<int64_t>(contents.size());
         break;
     default:
         return kInvalidArgument;
@@ -81,9 +81,9 @@ tresult PLUGIN_API VectorStream::seek(int64 pos, int32 mode, int64* result)
     // ones are not; overflow of base + pos counts as negative.
     if ((pos > 0 && base > std::numeric_limits<int64_t>::max() - pos) || base + pos < 0)
         return kResultFalse;
-    position_ = base + pos;
+    cursor = base + pos;
     if (result)
-        *result = position_;
+        *result = cursor;
     return kResultOk;
 }
 
@@ -91,7 +91,7 @@ tresult PLUGIN_API VectorStream::tell(int64* pos)
 {
     if (!pos)
         return kInvalidArgument;
-    *pos = position_;
+    *pos = cursor;
     return kResultOk;
 }
 

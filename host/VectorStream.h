@@ -15,14 +15,14 @@ public:
     enum class LimitBehaviour { ShortRead, Error };
 
     VectorStream() = default;
-    explicit VectorStream(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
+    explicit VectorStream(std::vector<uint8_t> bytes) : contents(std::move(bytes)) {}
 
     // Reads see only the first limit bytes; what lies beyond behaves as behaviour says.
     void limitReads(int64_t limit, LimitBehaviour behaviour) noexcept;
 
-    const std::vector<uint8_t>& bytes() const noexcept { return bytes_; }
-    int64_t position() const noexcept { return position_; }
-    void rewind() noexcept { position_ = 0; }
+    const std::vector<uint8_t>& bytes() const noexcept { return contents; }
+    int64_t position() const noexcept { return cursor; }
+    void rewind() noexcept { cursor = 0; }
 
     Steinberg::tresult PLUGIN_API read(void* buffer, Steinberg::int32 numBytes,
                                        Steinberg::int32* numBytesRead) override;
@@ -37,10 +37,10 @@ public:
     Steinberg::uint32 PLUGIN_API release() override { return 1; }
 
 private:
-    std::vector<uint8_t> bytes_;
-    int64_t position_ = 0;
-    int64_t readLimit_ = -1;   // -1: no limit
-    LimitBehaviour limitBehaviour_ = LimitBehaviour::ShortRead;
+    std::vector<uint8_t> contents;
+    int64_t cursor = 0;
+    int64_t readLimit = -1;   // -1: no limit
+    LimitBehaviour limitBehaviour = LimitBehaviour::ShortRead;
 };
 
 }   // namespace host

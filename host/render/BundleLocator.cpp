@@ -1,4 +1,5 @@
 #include "BundleLocator.h"
+#include "host/render/platform/BundleCandidates.h"
 
 namespace zephra {
 namespace render {

@@ -1,5 +1,5 @@
 #include "FloatSpool.h"
-#include "AnonymousFile.h"
+#include "host/render/platform/AnonymousFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -28,22 +28,22 @@ uint32_t magnitudeBits(float sample)
 
 FloatSpool::~FloatSpool()
 {
-    if (file_ != nullptr)
-        std::fclose(file_);
+    if (file != nullptr)
+        std::fclose(file);
 }
 
 bool FloatSpool::open(std::string& error)
 {
-    file_ = openAnonymousFile(error);
-    if (file_ == nullptr)
+    file = openAnonymousFile(error);
+    if (file == nullptr)
         return false;
-    buffer_.reserve(2 * kBufferFrames);
+    buffer.reserve(2 * kBufferFrames);
     return true;
 }
 
 bool FloatSpool::consume(const float* left, const float* right, int32_t frameCount, std::string& error)
 {
-    if (file_ == nullptr) {
+    if (file == nullptr) {
         error = "the render's temporary file is not open";
         return false;
     }
@@ -51,10 +51,10 @@ bool FloatSpool::consume(const float* left, const float* right, int32_t frameCou
     // buffer cannot change them), so the loops stay free of memory round trips.
     for (int32_t done = 0; done < frameCount;) {
         const int32_t frames = static_cast<int32_t>(
-            std::min<size_t>(static_cast<size_t>(frameCount - done), kBufferFrames - buffer_.size() / 2));
-        const size_t at = buffer_.size();
-        buffer_.resize(at + 2 * static_cast<size_t>(frames));
-        float* out = buffer_.data() + at;
+            std::min<size_t>(static_cast<size_t>(frameCount - done), kBufferFrames - buffer.size() / 2));
+        const size_t at = buffer.size();
+        buffer.resize(at + 2 * static_cast<size_t>(frames));
+        float* out = buffer.data() + at;
         // Interleaved, with the magnitudes compared as bits (a NaN's lie above infinity's), so
         // the loop has no branch; a stretch with a non-finite sample is mended afterwards.
         uint32_t largest = 0;
@@ -73,7 +73,7 @@ bool FloatSpool::consume(const float* left, const float* right, int32_t frameCou
             for (int32_t i = 0; i < 2 * frames; ++i) {
                 if (magnitudeBits(out[i]) >= kInfinityBits) {
                     out[i] = 0.f;
-                    ++nonFinite_;
+                    ++nonFiniteCount;
                 }
                 largest = std::max(largest, magnitudeBits(out[i]));
                 above += magnitudeBits(out[i]) > kOneBits ? 1 : 0;
@@ -81,34 +81,34 @@ bool FloatSpool::consume(const float* left, const float* right, int32_t frameCou
         }
         float stretchPeak;
         std::memcpy(&stretchPeak, &largest, sizeof stretchPeak);
-        peak_ = std::max(peak_, stretchPeak);
-        above_ += above;
+        peakLevel = std::max(peakLevel, stretchPeak);
+        aboveCount += above;
         done += frames;
-        if (buffer_.size() >= 2 * kBufferFrames && !flush(error))
+        if (buffer.size() >= 2 * kBufferFrames && !flush(error))
             return false;
     }
-    frames_ += frameCount;
+    spooledFrames += frameCount;
     return true;
 }
 
 bool FloatSpool::flush(std::string& error)
 {
-    if (!buffer_.empty() && std::fwrite(buffer_.data(), sizeof(float), buffer_.size(), file_) != buffer_.size()) {
+    if (!buffer.empty() && std::fwrite(buffer.data(), sizeof(float), buffer.size(), file) != buffer.size()) {
         error = std::string("writing the render's temporary file failed: ") + std::strerror(errno);
         return false;
     }
-    buffer_.clear();
+    buffer.clear();
     return true;
 }
 
 bool FloatSpool::rewind(std::string& error)
 {
-    if (file_ == nullptr || !flush(error)) {
-        if (file_ == nullptr)
+    if (file == nullptr || !flush(error)) {
+        if (file == nullptr)
             error = "the render's temporary file is not open";
         return false;
     }
-    if (std::fflush(file_) != 0 || std::fseek(file_, 0, SEEK_SET) != 0) {
+    if (std::fflush(file) != 0 || std::fseek(file, 0, SEEK_SET) != 0) {
         error = std::string("reading the render's temporary file failed: ") + std::strerror(errno);
         return false;
     }
@@ -118,7 +118,7 @@ bool FloatSpool::rewind(std::string& error)
 bool FloatSpool::read(float* out, int32_t frameCount, std::string& error)
 {
     const size_t wanted = 2 * static_cast<size_t>(frameCount);
-    if (file_ == nullptr || std::fread(out, sizeof(float), wanted, file_) != wanted) {
+    if (file == nullptr || std::fread(out, sizeof(float), wanted, file) != wanted) {
         error = "the render's temporary file ended early";
         return false;
     }

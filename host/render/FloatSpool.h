@@ -26,10 +26,10 @@ public:
     bool open(std::string& error);
     bool consume(const float* left, const float* right, int32_t frameCount, std::string& error) override;
 
-    int64_t frames() const { return frames_; }
-    float peak() const { return peak_; }                // largest absolute sample
-    int64_t aboveFullScale() const { return above_; }   // samples with an absolute value above 1
-    int64_t nonFinite() const { return nonFinite_; }
+    int64_t frames() const { return spooledFrames; }
+    float peak() const { return peakLevel; }                // largest absolute sample
+    int64_t aboveFullScale() const { return aboveCount; }   // samples with an absolute value above 1
+    int64_t nonFinite() const { return nonFiniteCount; }
 
     // Starts reading from the first frame.
     bool rewind(std::string& error);
@@ -39,12 +39,12 @@ public:
 private:
     bool flush(std::string& error);
 
-    std::FILE* file_ = nullptr;
-    std::vector<float> buffer_;
-    int64_t frames_ = 0;
-    float peak_ = 0.f;
-    int64_t above_ = 0;
-    int64_t nonFinite_ = 0;
+    std::FILE* file = nullptr;
+    std::vector<float> buffer;
+    int64_t spooledFrames = 0;
+    float peakLevel = 0.f;
+    int64_t aboveCount = 0;
+    int64_t nonFiniteCount = 0;
 };
 
 }   // namespace render

@@ -6,7 +6,7 @@
 // Threads: one thread. Not real-time safe (file I/O).
 #include "FloatSpool.h"
 #include "MixRenderer.h"
-#include "OutputFile.h"
+#include "host/render/platform/OutputFile.h"
 
 #include <cstdint>
 #include <string>

@@ -2,7 +2,7 @@
 // the system's writer can write is asked of OutputFile.
 #include "OutputFormat.h"
 
-#include "OutputFile.h"
+#include "host/render/platform/OutputFile.h"
 #include "SoundFileCodes.h"
 
 #include <algorithm>

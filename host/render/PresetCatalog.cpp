@@ -14,16 +14,16 @@ namespace render {
 bool PresetCatalog::load(const std::string& path, std::string& error)
 {
     presets.clear();
-    fault_ = SoundFontFault::None;
+    soundFontFault = SoundFontFault::None;
     struct stat info;
     if (::stat(path.c_str(), &info) != 0) {
-        fault_ = SoundFontFault::Missing;
+        soundFontFault = SoundFontFault::Missing;
         error = "SoundFont \"" + path + "\" not found: " + std::strerror(errno);
         return false;
     }
     FILE* probe = S_ISDIR(info.st_mode) ? nullptr : std::fopen(path.c_str(), "rb");
     if (probe == nullptr) {
-        fault_ = SoundFontFault::Unreadable;
+        soundFontFault = SoundFontFault::Unreadable;
         error = "SoundFont \"" + path + "\" cannot be read: " +
                 (S_ISDIR(info.st_mode) ? std::string("it is a folder") : std::string(std::strerror(errno)));
         return false;
@@ -34,19 +34,19 @@ bool PresetCatalog::load(const std::string& path, std::string& error)
     try {
         widePath = Steinberg::Vst::fromUtf8(path);
     } catch (const std::exception&) {
-        fault_ = SoundFontFault::Unreadable;
+        soundFontFault = SoundFontFault::Unreadable;
         error = "SoundFont path \"" + path + "\" holds characters the plug-in cannot take";
         return false;
     }
     Steinberg::Vst::SoundFontReader reader;
     if (!reader.load(widePath) || reader.presets.empty()) {
-        fault_ = SoundFontFault::NotASoundFont;
+        soundFontFault = SoundFontFault::NotASoundFont;
         error = "\"" + path + "\" is not a SoundFont 2 or 3 file";
         return false;
     }
     presets = Steinberg::Vst::PresetCatalog(reader.presets).presetsInFileOrder();
     if (presets.empty()) {
-        fault_ = SoundFontFault::NoPresets;
+        soundFontFault = SoundFontFault::NoPresets;
         error = "SoundFont \"" + path + "\" holds no presets";
         return false;
     }

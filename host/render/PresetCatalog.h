@@ -20,10 +20,10 @@ class PresetCatalog : public Steinberg::Vst::PresetCatalog {
 public:
     // False with a reason (and the kind of fault) when the file cannot serve as a SoundFont.
     bool load(const std::string& path, std::string& error);
-    SoundFontFault fault() const { return fault_; }
+    SoundFontFault fault() const { return soundFontFault; }
 
 private:
-    SoundFontFault fault_ = SoundFontFault::None;
+    SoundFontFault soundFontFault = SoundFontFault::None;
 };
 
 }   // namespace render

@@ -12,14 +12,14 @@ constexpr int kBarWidth = 40;
 }   // namespace
 
 ProgressBar::ProgressBar(bool enabled, double totalSeconds, std::FILE* stream)
-    : stream(stream), active_(enabled && totalSeconds > kMinimumSecondsForBar && ::isatty(::fileno(stream)) == 1),
+    : stream(stream), isActive(enabled && totalSeconds > kMinimumSecondsForBar && ::isatty(::fileno(stream)) == 1),
       total(totalSeconds)
 {
 }
 
 void ProgressBar::update(double doneSeconds)
 {
-    if (!active_)
+    if (!isActive)
         return;
     const auto now = std::chrono::steady_clock::now();
     if (drawn && now - lastDraw < std::chrono::milliseconds(100) && doneSeconds < total)
@@ -38,7 +38,7 @@ void ProgressBar::update(double doneSeconds)
 
 void ProgressBar::finish()
 {
-    if (!active_ || !drawn)
+    if (!isActive || !drawn)
         return;
     std::fprintf(stream, "\r%*s\r", kBarWidth + 40, "");
     std::fflush(stream);

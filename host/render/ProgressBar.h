@@ -17,11 +17,11 @@ public:
     void update(double doneSeconds);
     // Clears the bar's line so the summary starts on a clean line.
     void finish();
-    bool active() const { return active_; }
+    bool active() const { return isActive; }
 
 private:
     std::FILE* stream;
-    bool active_;
+    bool isActive;
     double total;
     bool drawn = false;
     std::chrono::steady_clock::time_point lastDraw;

@@ -1,7 +1,7 @@
 #include "RenderSession.h"
 
 #include "ChannelPlan.h"
-#include "Interruption.h"
+#include "host/render/platform/Interruption.h"
 #include "RenderPlan.h"
 #include "Renderer.h"
 
@@ -92,23 +92,23 @@ std::vector<TrackPlan> RenderSession::planTracks(const Options& options, const P
                               part.events.end());
         TrackPlan track;
         track.channel = options.channel;
-        track.plan = planRender(part, sampleRate_, 0.0, mapping);
-        track.firstPreset = singlePreset(commandLinePreset, catalog, track.plan, remarks_);
-        reportIgnoredPrograms(track.plan, remarks_);
+        track.plan = planRender(part, sampleRate, 0.0, mapping);
+        track.firstPreset = singlePreset(commandLinePreset, catalog, track.plan, sessionRemarks);
+        reportIgnoredPrograms(track.plan, sessionRemarks);
         tracks.push_back(std::move(track));
     } else {
         ChannelPlanning planning =
-            planChannels(score, sampleRate_, mapping, bendRangeOf(first), catalog, options.channel);
-        remarks_.insert(remarks_.end(), planning.remarks.begin(), planning.remarks.end());
+            planChannels(score, sampleRate, mapping, bendRangeOf(first), catalog, options.channel);
+        sessionRemarks.insert(sessionRemarks.end(), planning.remarks.begin(), planning.remarks.end());
         tracks = std::move(planning.tracks);
     }
 
     // The song lasts to its latest End-of-Track (or its last event, should a track end early).
-    songEnd_ = std::max<int64_t>(1, sampleAt(score.endSeconds, sampleRate_) + 1);
+    songEndFrame = std::max<int64_t>(1, sampleAt(score.endSeconds, sampleRate) + 1);
     int64_t unmapped = 0;
     std::set<int16_t> unmappedNumbers;
     for (const TrackPlan& track : tracks) {
-        songEnd_ = std::max(songEnd_, track.plan.endSample);
+        songEndFrame = std::max(songEndFrame, track.plan.endSample);
         unmapped += track.plan.unmappedControllerCount;
         unmappedNumbers.insert(track.plan.unmappedControllers.begin(), track.plan.unmappedControllers.end());
     }
@@ -116,35 +116,35 @@ std::vector<TrackPlan> RenderSession::planTracks(const Options& options, const P
     const bool setLevel =
         options.levelGiven && normalizedParameter(first, u"Output Level", options.level, level.id, level.normalized);
     for (TrackPlan& track : tracks) {
-        endHeldNotes(track.plan, songEnd_ - 1, mapping);
+        endHeldNotes(track.plan, songEndFrame - 1, mapping);
         // Set from the first sample on, as a DAW user sets the knob before playing.
         if (setLevel)
             track.plan.parameters.insert(track.plan.parameters.begin(), level);
     }
     if (options.levelGiven && !setLevel)
-        remarks_.push_back("the plug-in has no \"Output Level\" parameter; --level ignored");
+        sessionRemarks.push_back("the plug-in has no \"Output Level\" parameter; --level ignored");
     if (unmapped > 0 && !options.quiet)
-        remarks_.push_back(std::to_string(unmapped) + " controller event(s) skipped (" +
-                           describeControllers(unmappedNumbers) +
-                           "): the plug-in's MIDI mapping assigns them no parameter");
+        sessionRemarks.push_back(std::to_string(unmapped) + " controller event(s) skipped (" +
+                                 describeControllers(unmappedNumbers) +
+                                 "): the plug-in's MIDI mapping assigns them no parameter");
     return tracks;
 }
 
 SessionResult RenderSession::prepare(const Options& options, const PresetCatalog& catalog, int32_t commandLinePreset,
                                      const std::string& bundlePath, const Score& score, std::string& error)
 {
-    sampleRate_ = options.sampleRate;
-    blockSize_ = options.blockSize;
-    tail_ = TailRule{!options.tailGiven, options.tailSeconds};
-    soundFontPath_ = options.soundFontPath;
+    sampleRate = options.sampleRate;
+    blockSize = options.blockSize;
+    tail = TailRule{!options.tailGiven, options.tailSeconds};
+    soundFontPath = options.soundFontPath;
 
-    module_ = host::Module::load(bundlePath, error);
-    if (!module_) {
+    loadedModule = host::Module::load(bundlePath, error);
+    if (!loadedModule) {
         error = "cannot load \"" + bundlePath + "\": " + error;
         return SessionResult::PluginProblem;
     }
     auto createInstance = [&]() -> std::unique_ptr<host::Plugin> {
-        auto plugin = host::Plugin::create(*module_, error);
+        auto plugin = host::Plugin::create(*loadedModule, error);
         if (!plugin) {
             error = "cannot create the plug-in: " + error;
             return nullptr;
@@ -165,7 +165,7 @@ SessionResult RenderSession::prepare(const Options& options, const PresetCatalog
     std::vector<TrackPlan> tracks = planTracks(options, catalog, commandLinePreset, score, *first);
     if (tracks.empty()) {
         error = "nothing in the piece can be played with \"" + options.soundFontPath + "\"";
-        for (const std::string& remark : remarks_)
+        for (const std::string& remark : sessionRemarks)
             error += "\n  " + remark;
         return SessionResult::SoundFontProblem;
     }
@@ -181,20 +181,20 @@ SessionResult RenderSession::prepare(const Options& options, const PresetCatalog
             // A DAW track whose preset has nothing to play stays silent; the others play on.
             failures += (failures.empty() ? "" : "\n  ") + error;
             if (track.channel >= 0 && !options.single)
-                remarks_.push_back("channel " + std::to_string(track.channel + 1) + " is left out: " + error);
+                sessionRemarks.push_back("channel " + std::to_string(track.channel + 1) + " is left out: " + error);
             first = std::move(plugin);   // the next track's preset replaces what it holds
             continue;
         }
         const PresetEntry* entry = catalog.entry(track.firstPreset);
-        presetRows_.push_back("preset " + std::to_string(track.firstPreset) + (entry ? " (" + entry->row + ")" : ""));
-        players_.push_back(std::make_unique<TrackPlayer>(std::move(plugin), std::move(track), options.soundFontPath,
-                                                         usedMemory, sampleRate_));
+        presetRows.push_back("preset " + std::to_string(track.firstPreset) + (entry ? " (" + entry->row + ")" : ""));
+        trackPlayers.push_back(std::make_unique<TrackPlayer>(std::move(plugin), std::move(track), options.soundFontPath,
+                                                             usedMemory, sampleRate));
     }
-    if (players_.empty()) {
+    if (trackPlayers.empty()) {
         error = failures;
         return SessionResult::SoundFontProblem;
     }
-    jobs_ = static_cast<int>(std::min<size_t>(static_cast<size_t>(std::max(options.jobs, 1)), players_.size()));
+    jobs = static_cast<int>(std::min<size_t>(static_cast<size_t>(std::max(options.jobs, 1)), trackPlayers.size()));
     return SessionResult::Ready;
 }
 
@@ -202,36 +202,36 @@ bool RenderSession::render(AudioSink& sink, const ProgressFunction& progress, co
                            std::string& error)
 {
     std::vector<TrackPlayer*> players;
-    for (const auto& player : players_)
+    for (const auto& player : trackPlayers)
         players.push_back(player.get());
-    return renderMix(players, jobs_, songEnd_, sampleRate_, tail_, sink, progress, stop, stats, error);
+    return renderMix(players, jobs, songEndFrame, sampleRate, tail, sink, progress, stop, stats, error);
 }
 
 std::vector<std::string> RenderSession::describeInstances() const
 {
     std::vector<std::string> lines;
     uint64_t total = 0;
-    for (size_t i = 0; i < players_.size(); ++i) {
-        const TrackPlayer& player = *players_[i];
+    for (size_t i = 0; i < trackPlayers.size(); ++i) {
+        const TrackPlayer& player = *trackPlayers[i];
         total += player.usedMemory();
         const int channel = player.track().channel;
         std::string line = channel < 0 ? "playing " : "channel " + std::to_string(channel + 1) + ": ";
-        line += presetRows_[i] + " of " + soundFontPath_ + " (" + std::to_string(player.usedMemory() / 1024) +
+        line += presetRows[i] + " of " + soundFontPath + " (" + std::to_string(player.usedMemory() / 1024) +
                 " K sample points)";
         if (!player.track().programs.empty())
             line += ", then " + std::to_string(player.track().programs.size()) + " preset change(s)";
         lines.push_back(line);
     }
-    if (players_.size() > 1)
-        lines.push_back(std::to_string(players_.size()) + " instances holding " + std::to_string(total / 1024) +
-                        " K sample points in all, rendered by " + std::to_string(jobs_) + " thread(s)");
+    if (trackPlayers.size() > 1)
+        lines.push_back(std::to_string(trackPlayers.size()) + " instances holding " + std::to_string(total / 1024) +
+                        " K sample points in all, rendered by " + std::to_string(jobs) + " thread(s)");
     return lines;
 }
 
 std::vector<std::string> RenderSession::problems() const
 {
     std::vector<std::string> all;
-    for (const auto& player : players_)
+    for (const auto& player : trackPlayers)
         all.insert(all.end(), player->problems().begin(), player->problems().end());
     return all;
 }

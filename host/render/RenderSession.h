@@ -35,10 +35,10 @@ public:
     bool render(AudioSink& sink, const ProgressFunction& progress, const StopRequest& stop, MixStats& stats,
                 std::string& error);
 
-    int64_t songEnd() const { return songEnd_; }
-    size_t instanceCount() const { return players_.size(); }
+    int64_t songEnd() const { return songEndFrame; }
+    size_t instanceCount() const { return trackPlayers.size(); }
     // Notes on what the plan could not follow exactly (fallback presets, ignored programs ...).
-    const std::vector<std::string>& remarks() const { return remarks_; }
+    const std::vector<std::string>& remarks() const { return sessionRemarks; }
     // One line per instance: its channel, preset and sample memory.
     std::vector<std::string> describeInstances() const;
     // Preset changes that failed during the render.
@@ -48,16 +48,16 @@ private:
     std::vector<TrackPlan> planTracks(const Options& options, const PresetCatalog& catalog, int32_t commandLinePreset,
                                       const Score& score, host::Plugin& first);
 
-    std::shared_ptr<host::Module> module_;
-    std::vector<std::unique_ptr<TrackPlayer>> players_;
-    int jobs_ = 1;
-    std::vector<std::string> remarks_;
-    std::vector<std::string> presetRows_;   // per instance, its first preset's row
-    std::string soundFontPath_;
-    int64_t songEnd_ = 0;
-    double sampleRate_ = 44100.0;
-    int32_t blockSize_ = 512;
-    TailRule tail_;
+    std::shared_ptr<host::Module> loadedModule;
+    std::vector<std::unique_ptr<TrackPlayer>> trackPlayers;
+    int jobs = 1;
+    std::vector<std::string> sessionRemarks;
+    std::vector<std::string> presetRows;   // per instance, its first preset's row
+    std::string soundFontPath;
+    int64_t songEndFrame = 0;
+    double sampleRate = 44100.0;
+    int32_t blockSize = 512;
+    TailRule tail;
 };
 
 }   // namespace render

@@ -1,5 +1,5 @@
 #include "Renderer.h"
-#include "RealPath.h"
+#include "host/render/platform/RealPath.h"
 
 #include "controller/ControllerState.h"
 #include "host/UsedMemoryReport.h"

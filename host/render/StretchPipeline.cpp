@@ -7,55 +7,54 @@ namespace zephra {
 namespace render {
 
 StretchPipeline::StretchPipeline(const std::vector<TrackPlayer*>& players, int64_t totalFrames, int jobs)
-    : lanes_(players.size()), stretchCount_((totalFrames + kStretchFrames - 1) / kStretchFrames),
-      totalFrames_(totalFrames)
+    : lanes(players.size()), stretchCount((totalFrames + kStretchFrames - 1) / kStretchFrames), totalFrames(totalFrames)
 {
     const size_t room = static_cast<size_t>(kAhead * kStretchFrames);
     for (size_t i = 0; i < players.size(); ++i) {
-        lanes_[i].player = players[i];
-        lanes_[i].left.resize(room);
-        lanes_[i].right.resize(room);
+        lanes[i].player = players[i];
+        lanes[i].left.resize(room);
+        lanes[i].right.resize(room);
     }
     for (int i = 1; i < jobs; ++i)
-        threads_.emplace_back([this] { serve(); });
+        threads.emplace_back([this] { serve(); });
 }
 
 StretchPipeline::~StretchPipeline()
 {
     {
-        std::unique_lock<std::mutex> lock(mutex_);
-        stopping_ = true;
-        changed_.notify_all();
-        changed_.wait(lock, [this] { return running_ == 0; });
+        std::unique_lock<std::mutex> lock(mutex);
+        stopping = true;
+        changed.notify_all();
+        changed.wait(lock, [this] { return running == 0; });
     }
-    for (std::thread& thread : threads_)
+    for (std::thread& thread : threads)
         thread.join();
 }
 
 int32_t StretchPipeline::framesOf(int64_t stretch) const
 {
-    return static_cast<int32_t>(std::min<int64_t>(kStretchFrames, totalFrames_ - stretch * kStretchFrames));
+    return static_cast<int32_t>(std::min<int64_t>(kStretchFrames, totalFrames - stretch * kStretchFrames));
 }
 
 const float* StretchPipeline::left(size_t instance, int64_t stretch) const
 {
-    return lanes_[instance].left.data() + (stretch % kAhead) * kStretchFrames;
+    return lanes[instance].left.data() + (stretch % kAhead) * kStretchFrames;
 }
 
 const float* StretchPipeline::right(size_t instance, int64_t stretch) const
 {
-    return lanes_[instance].right.data() + (stretch % kAhead) * kStretchFrames;
+    return lanes[instance].right.data() + (stretch % kAhead) * kStretchFrames;
 }
 
 int StretchPipeline::pickLane() const
 {
     int best = -1;
-    for (size_t i = 0; i < lanes_.size(); ++i) {
-        const Lane& lane = lanes_[i];
-        if (lane.busy || lane.presetDue || lane.failed || lane.stretches >= stretchCount_ ||
-            lane.stretches >= mixed_ + kAhead)
+    for (size_t i = 0; i < lanes.size(); ++i) {
+        const Lane& lane = lanes[i];
+        if (lane.busy || lane.presetDue || lane.failed || lane.stretches >= stretchCount ||
+            lane.stretches >= mixed + kAhead)
             continue;
-        if (best < 0 || lane.stretches < lanes_[static_cast<size_t>(best)].stretches)
+        if (best < 0 || lane.stretches < lanes[static_cast<size_t>(best)].stretches)
             best = static_cast<int>(i);
     }
     return best;
@@ -64,7 +63,7 @@ int StretchPipeline::pickLane() const
 // Renders what is left of the lane's next stretch; called and returns with the lock held.
 void StretchPipeline::renderLane(size_t index, std::unique_lock<std::mutex>& lock)
 {
-    Lane& lane = lanes_[index];
+    Lane& lane = lanes[index];
     lane.busy = true;
     const int64_t stretch = lane.stretches;
     const int32_t wanted = framesOf(stretch) - lane.partial;
@@ -89,31 +88,31 @@ void StretchPipeline::renderLane(size_t index, std::unique_lock<std::mutex>& loc
         lane.partial = 0;
         ++lane.stretches;
     }
-    changed_.notify_all();
+    changed.notify_all();
 }
 
 void StretchPipeline::serve()
 {
-    std::unique_lock<std::mutex> lock(mutex_);
-    while (!stopping_) {
+    std::unique_lock<std::mutex> lock(mutex);
+    while (!stopping) {
         const int lane = pickLane();
         if (lane < 0) {
-            changed_.wait(lock);
+            changed.wait(lock);
             continue;
         }
-        ++running_;
+        ++running;
         renderLane(static_cast<size_t>(lane), lock);
-        --running_;
+        --running;
     }
-    changed_.notify_all();
+    changed.notify_all();
 }
 
 bool StretchPipeline::complete(int64_t stretch, std::string& error)
 {
-    std::unique_lock<std::mutex> lock(mutex_);
+    std::unique_lock<std::mutex> lock(mutex);
     for (;;) {
         bool ready = true;
-        for (Lane& lane : lanes_) {
+        for (Lane& lane : lanes) {
             if (lane.failed) {
                 error = lane.error;
                 return false;
@@ -123,8 +122,8 @@ bool StretchPipeline::complete(int64_t stretch, std::string& error)
         if (ready)
             return true;
         // The UI thread's work first: a preset change holds its instance up.
-        auto due = std::find_if(lanes_.begin(), lanes_.end(), [](const Lane& l) { return l.presetDue; });
-        if (due != lanes_.end()) {
+        auto due = std::find_if(lanes.begin(), lanes.end(), [](const Lane& l) { return l.presetDue; });
+        if (due != lanes.end()) {
             due->presetDue = false;
             due->busy = true;
             lock.unlock();
@@ -137,15 +136,15 @@ bool StretchPipeline::complete(int64_t stretch, std::string& error)
         if (lane >= 0)
             renderLane(static_cast<size_t>(lane), lock);
         else
-            changed_.wait(lock);
+            changed.wait(lock);
     }
 }
 
 void StretchPipeline::done(int64_t stretch)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    mixed_ = stretch + 1;
-    changed_.notify_all();
+    std::lock_guard<std::mutex> lock(mutex);
+    mixed = stretch + 1;
+    changed.notify_all();
 }
 
 }   // namespace render

@@ -57,14 +57,14 @@ private:
     void renderLane(size_t lane, std::unique_lock<std::mutex>& lock);
     void serve();
 
-    std::vector<Lane> lanes_;
-    int64_t stretchCount_ = 0, totalFrames_ = 0;
-    int64_t mixed_ = 0;   // stretches the mix is done with
-    mutable std::mutex mutex_;
-    std::condition_variable changed_;
-    bool stopping_ = false;
-    int running_ = 0;   // renders in progress on the other threads
-    std::vector<std::thread> threads_;
+    std::vector<Lane> lanes;
+    int64_t stretchCount = 0, totalFrames = 0;
+    int64_t mixed = 0;   // stretches the mix is done with
+    mutable std::mutex mutex;
+    std::condition_variable changed;
+    bool stopping = false;
+    int running = 0;   // renders in progress on the other threads
+    std::vector<std::thread> threads;
 };
 
 }   // namespace render

@@ -8,14 +8,15 @@ namespace zephra {
 namespace render {
 
 TrackPan::TrackPan(std::vector<PlannedPan> pans, int64_t firstNoteSample, double sampleRate)
-    : pans_(std::move(pans)), rampFrames_(static_cast<int32_t>(std::max(1.0, std::round(kRampSeconds * sampleRate))))
+    : plannedPans(std::move(pans)),
+      rampLength(static_cast<int32_t>(std::max(1.0, std::round(kRampSeconds * sampleRate))))
 {
-    rampDone_ = rampFrames_;
+    rampDone = rampLength;
     // Before anything sounds the pan is simply where the song puts it.
-    for (; next_ < pans_.size() && pans_[next_].sample <= firstNoteSample; ++next_)
-        gains(pans_[next_].value, left_, right_);
-    toLeft_ = left_;
-    toRight_ = right_;
+    for (; next < plannedPans.size() && plannedPans[next].sample <= firstNoteSample; ++next)
+        gains(plannedPans[next].value, leftGain, rightGain);
+    toLeft = leftGain;
+    toRight = rightGain;
 }
 
 void TrackPan::gains(uint8_t value, float& left, float& right)
@@ -32,34 +33,34 @@ void TrackPan::gains(uint8_t value, float& left, float& right)
 
 void TrackPan::moveTo(uint8_t value)
 {
-    fromLeft_ = left_;
-    fromRight_ = right_;
-    gains(value, toLeft_, toRight_);
-    rampDone_ = 0;
+    fromLeft = leftGain;
+    fromRight = rightGain;
+    gains(value, toLeft, toRight);
+    rampDone = 0;
 }
 
 void TrackPan::apply(int64_t position, float* left, float* right, int32_t count)
 {
     for (int32_t i = 0; i < count;) {
-        while (next_ < pans_.size() && pans_[next_].sample <= position + i)
-            moveTo(pans_[next_++].value);
+        while (next < plannedPans.size() && plannedPans[next].sample <= position + i)
+            moveTo(plannedPans[next++].value);
         // Up to the next change: the glide sample by sample, then a steady stretch.
         int64_t until = position + count;
-        if (next_ < pans_.size())
-            until = std::min(until, pans_[next_].sample);
+        if (next < plannedPans.size())
+            until = std::min(until, plannedPans[next].sample);
         const int32_t end = static_cast<int32_t>(until - position);
-        for (; i < end && rampDone_ < rampFrames_; ++i) {
-            ++rampDone_;
-            const float share = float(rampDone_) / float(rampFrames_);
-            left_ = rampDone_ == rampFrames_ ? toLeft_ : fromLeft_ + (toLeft_ - fromLeft_) * share;
-            right_ = rampDone_ == rampFrames_ ? toRight_ : fromRight_ + (toRight_ - fromRight_) * share;
-            left[i] *= left_;
-            right[i] *= right_;
+        for (; i < end && rampDone < rampLength; ++i) {
+            ++rampDone;
+            const float share = float(rampDone) / float(rampLength);
+            leftGain = rampDone == rampLength ? toLeft : fromLeft + (toLeft - fromLeft) * share;
+            rightGain = rampDone == rampLength ? toRight : fromRight + (toRight - fromRight) * share;
+            left[i] *= leftGain;
+            right[i] *= rightGain;
         }
-        if (left_ != 1.f || right_ != 1.f)
+        if (leftGain != 1.f || rightGain != 1.f)
             for (int32_t k = i; k < end; ++k) {
-                left[k] *= left_;
-                right[k] *= right_;
+                left[k] *= leftGain;
+                right[k] *= rightGain;
             }
         i = std::max(i, end);
     }

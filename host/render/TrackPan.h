@@ -26,17 +26,17 @@ public:
 
     // The gains for a controller value (0 left, 64 centre, 127 right).
     static void gains(uint8_t value, float& left, float& right);
-    int32_t rampFrames() const { return rampFrames_; }
+    int32_t rampFrames() const { return rampLength; }
 
 private:
     void moveTo(uint8_t value);
 
-    std::vector<PlannedPan> pans_;
-    size_t next_ = 0;
-    int32_t rampFrames_ = 1;
-    float left_ = 1.f, right_ = 1.f;   // gains reached
-    float fromLeft_ = 1.f, fromRight_ = 1.f, toLeft_ = 1.f, toRight_ = 1.f;
-    int32_t rampDone_ = 0;   // frames of the glide done; rampFrames_: none running
+    std::vector<PlannedPan> plannedPans;
+    size_t next = 0;
+    int32_t rampLength = 1;
+    float leftGain = 1.f, rightGain = 1.f;   // gains reached
+    float fromLeft = 1.f, fromRight = 1.f, toLeft = 1.f, toRight = 1.f;
+    int32_t rampDone = 0;   // frames of the glide done; rampLength: none running
 };
 
 }   // namespace render

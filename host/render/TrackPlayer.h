@@ -44,33 +44,33 @@ public:
     // then the processor is asked for its count once more. Returns the highest count that
     // answer carries (the processor keeps the highest since its previous answer).
     int32_t finish();
-    int64_t position() const { return position_; }
-    const TrackPlan& track() const { return track_; }
+    int64_t position() const { return playPosition; }
+    const TrackPlan& track() const { return trackPlan; }
     // The latest voice count the processor reported.
-    int32_t voiceCount() const { return voiceCount_; }
-    int64_t nonFiniteSamples() const { return nonFinite_; }
-    int64_t processCalls() const { return processCalls_; }
+    int32_t voiceCount() const { return reportedVoiceCount; }
+    int64_t nonFiniteSamples() const { return nonFiniteCount; }
+    int64_t processCalls() const { return processCallCount; }
     // Sample points of the sound the processor holds now (its "USEDMEM" report).
-    uint64_t usedMemory() const { return usedMemory_; }
+    uint64_t usedMemory() const { return usedMemoryBytes; }
     // Preset changes that failed (the instance then plays nothing until the next one).
-    const std::vector<std::string>& problems() const { return problems_; }
+    const std::vector<std::string>& problems() const { return problemMessages; }
 
 private:
     void changePreset(int32_t preset);
 
-    std::unique_ptr<host::Plugin> plugin_;
-    TrackPlan track_;
-    std::string soundFontPath_;
-    TrackPan pan_;
-    uint64_t usedMemory_ = 0;
-    size_t nextNote_ = 0, nextParameter_ = 0, nextProgram_ = 0;
-    int64_t position_ = 0;
-    int32_t voiceCount_ = 0;
-    int64_t nonFinite_ = 0;
-    int64_t processCalls_ = 0;
-    std::vector<std::string> problems_;
-    std::vector<host::ParameterChange> changes_;
-    std::vector<host::NoteEvent> notes_;
+    std::unique_ptr<host::Plugin> plugin;
+    TrackPlan trackPlan;
+    std::string soundFontPath;
+    TrackPan pan;
+    uint64_t usedMemoryBytes = 0;
+    size_t nextNote = 0, nextParameter = 0, nextProgram = 0;
+    int64_t playPosition = 0;
+    int32_t reportedVoiceCount = 0;
+    int64_t nonFiniteCount = 0;
+    int64_t processCallCount = 0;
+    std::vector<std::string> problemMessages;
+    std::vector<host::ParameterChange> changes;
+    std::vector<host::NoteEvent> notes;
 };
 
 }   // namespace render

@@ -5,7 +5,7 @@
 #include "OutputFormat.h"
 #include "RenderTestEvents.h"
 
-#include "OutputFile.h"
+#include "host/render/platform/OutputFile.h"
 
 #include <sndfile.h>
 #include <sys/resource.h>

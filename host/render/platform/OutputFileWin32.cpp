@@ -4,10 +4,10 @@
 // both platforms write the same samples. As on Linux the audio goes to a temporary file beside
 // the output, which replaces the output (MoveFileExW) only once it is complete. Paths are UTF-8,
 // opened as UTF-16. WAV only (OutputFormatWin32.cpp refuses other extensions).
-#include "OutputFile.h"
+#include "host/render/platform/OutputFile.h"
 #include "SoundFileCodes.h"
 
-#include "host/WideText.h"
+#include "platform/Text.h"
 
 #include <windows.h>
 #include <fcntl.h>
@@ -33,8 +33,7 @@ struct sf_private_tag {
 namespace zephra {
 namespace render {
 
-using host::narrow;
-using host::widen;
+using Steinberg::Vst::fromUtf8;
 
 namespace {
 
@@ -47,7 +46,28 @@ std::string systemError(DWORD code)
     LocalFree(text);
     while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L'.'))
         message.pop_back();
-    return narrow(message);
+    return Steinberg::Vst::displayText(std::u16string(message.begin(), message.end()));
+}
+
+// The system's form of a path that prepare() accepted, so valid UTF-8 that converts.
+std::wstring systemPath(const std::string& utf8)
+{
+    const std::u16string wide = fromUtf8(utf8);
+    return std::wstring(wide.begin(), wide.end());
+}
+
+// The temporary folder as UTF-8, or ".\\" when the system gives none that UTF-8 can name.
+std::string temporaryFolder()
+{
+    wchar_t folder[MAX_PATH + 1];
+    const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+    if (length == 0 || length > MAX_PATH)
+        return ".\\";
+    try {
+        return Steinberg::Vst::toUtf8(std::u16string(folder, folder + length));
+    } catch (const std::range_error&) {
+        return ".\\";
+    }
 }
 
 void put16(unsigned char* p, uint32_t v)
@@ -172,13 +192,14 @@ OutputFile::~OutputFile()
 bool OutputFile::prepare(const std::string& path, std::string& error)
 {
     abandon();
-    path_ = path;
+    outputPath = path;
+    if (!Steinberg::Vst::isValidUtf8(path)) {
+        error = "cannot write \"" + path + "\": the name is not valid UTF-8";
+        return false;
+    }
     std::string base;
     if (path == "-") {
-        wchar_t folder[MAX_PATH + 1];
-        const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
-        base = (length > 0 && length <= MAX_PATH ? narrow(std::wstring(folder, length)) : std::string(".\\")) +
-               "zephra-render-out-";
+        base = temporaryFolder() + "zephra-render-out-";
     } else {
         const size_t slash = path.find_last_of("/\\");
         const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
@@ -193,8 +214,8 @@ bool OutputFile::prepare(const std::string& path, std::string& error)
         seed = seed * 1664525u + 1013904223u;
         char suffix[16];
         std::snprintf(suffix, sizeof suffix, "%06X", seed >> 8);
-        temporary_ = base + suffix;
-        handle = CreateFileW(widen(temporary_).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        temporary = base + suffix;
+        handle = CreateFileW(systemPath(temporary).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
         failure = handle == INVALID_HANDLE_VALUE ? GetLastError() : 0;
         if (failure != 0 && failure != ERROR_FILE_EXISTS && failure != ERROR_ALREADY_EXISTS)
@@ -202,7 +223,7 @@ bool OutputFile::prepare(const std::string& path, std::string& error)
     }
     if (handle == INVALID_HANDLE_VALUE) {
         error = "cannot write \"" + path + "\": " + systemError(failure);
-        temporary_.clear();
+        temporary.clear();
         return false;
     }
     const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_BINARY);
@@ -213,53 +234,53 @@ bool OutputFile::prepare(const std::string& path, std::string& error)
         else
             CloseHandle(handle);
         error = "cannot write \"" + path + "\": the temporary file cannot be used";
-        DeleteFileW(widen(temporary_).c_str());
-        temporary_.clear();
+        DeleteFileW(systemPath(temporary).c_str());
+        temporary.clear();
         return false;
     }
-    file_ = new sf_private_tag;
-    file_->stream = stream;
+    file = new sf_private_tag;
+    file->stream = stream;
     return true;
 }
 
 bool OutputFile::begin(int sampleRate, int format, std::string& error)
 {
-    if (file_ == nullptr || file_->begun) {
+    if (file == nullptr || file->begun) {
         error = "no output file is prepared";
         return false;
     }
     const int container = format & soundfilecodes::kContainerMask;
     const int sample = format & soundfilecodes::kSampleMask;
     if (container == soundfilecodes::kRf64) {
-        error = "cannot write \"" + path_ + "\": the Windows build writes WAV files up to 4 GiB only";
+        error = "cannot write \"" + outputPath + "\": the Windows build writes WAV files up to 4 GiB only";
         return false;
     }
     if ((container != soundfilecodes::kWav && container != soundfilecodes::kWavExtensible) ||
         (sample != soundfilecodes::kPcm16 && sample != soundfilecodes::kPcm24 && sample != soundfilecodes::kFloat)) {
-        error = "cannot write \"" + path_ + "\": the Windows build writes WAV files only";
+        error = "cannot write \"" + outputPath + "\": the Windows build writes WAV files only";
         return false;
     }
-    file_->format = sample == soundfilecodes::kPcm16   ? SampleFormat::Pcm16
-                    : sample == soundfilecodes::kPcm24 ? SampleFormat::Pcm24
-                                                       : SampleFormat::Float32;
-    file_->sampleRate = sampleRate;
-    file_->frames = 0;
+    file->format = sample == soundfilecodes::kPcm16   ? SampleFormat::Pcm16
+                   : sample == soundfilecodes::kPcm24 ? SampleFormat::Pcm24
+                                                      : SampleFormat::Float32;
+    file->sampleRate = sampleRate;
+    file->frames = 0;
     // The sizes are filled in by commit(); until then the header says zero frames.
-    if (!writeHeader(*file_)) {
-        error = "writing \"" + path_ + "\" failed";
+    if (!writeHeader(*file)) {
+        error = "writing \"" + outputPath + "\" failed";
         return false;
     }
-    file_->begun = true;
+    file->begun = true;
     return true;
 }
 
 bool OutputFile::write(const float* interleaved, int32_t frameCount, std::string& error)
 {
-    if (file_ == nullptr || !file_->begun) {
+    if (file == nullptr || !file->begun) {
         error = "no output file is open";
         return false;
     }
-    const SampleFormat format = file_->format;
+    const SampleFormat format = file->format;
     const int bytes = bytesPerSample(format);
     unsigned char buffer[2 * 4 * 1024];
     const int32_t chunkFrames = 1024;
@@ -283,56 +304,56 @@ bool OutputFile::write(const float* interleaved, int32_t frameCount, std::string
             p += bytes;
         }
         const size_t size = size_t(p - buffer);
-        if (std::fwrite(buffer, 1, size, file_->stream) != size) {
-            error = "writing \"" + path_ + "\" failed: " + std::strerror(errno);
+        if (std::fwrite(buffer, 1, size, file->stream) != size) {
+            error = "writing \"" + outputPath + "\" failed: " + std::strerror(errno);
             return false;
         }
         done += count;
-        file_->frames += count;
+        file->frames += count;
     }
     return true;
 }
 
 bool OutputFile::commit(std::string& error)
 {
-    if (file_ == nullptr || !file_->begun) {
+    if (file == nullptr || !file->begun) {
         error = "no output file is open";
         return false;
     }
-    if (!writeHeader(*file_) || std::fflush(file_->stream) != 0 ||
-        !FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file_->stream))))) {
-        error = "finishing \"" + path_ + "\" failed";
+    if (!writeHeader(*file) || std::fflush(file->stream) != 0 ||
+        !FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file->stream))))) {
+        error = "finishing \"" + outputPath + "\" failed";
         abandon();
         return false;
     }
-    if (path_ == "-") {
-        const bool copied = copyToStandardOutput(file_->stream, error);
+    if (outputPath == "-") {
+        const bool copied = copyToStandardOutput(file->stream, error);
         abandon();
         return copied;
     }
-    std::fclose(file_->stream);
-    delete file_;
-    file_ = nullptr;
-    if (!MoveFileExW(widen(temporary_).c_str(), widen(path_).c_str(),
+    std::fclose(file->stream);
+    delete file;
+    file = nullptr;
+    if (!MoveFileExW(systemPath(temporary).c_str(), systemPath(outputPath).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        error = "cannot put the finished file in place as \"" + path_ + "\": " + systemError(GetLastError());
+        error = "cannot put the finished file in place as \"" + outputPath + "\": " + systemError(GetLastError());
         abandon();
         return false;
     }
-    temporary_.clear();
+    temporary.clear();
     return true;
 }
 
 void OutputFile::abandon()
 {
-    if (file_ != nullptr) {
-        std::fclose(file_->stream);
-        delete file_;
-        file_ = nullptr;
+    if (file != nullptr) {
+        std::fclose(file->stream);
+        delete file;
+        file = nullptr;
     }
-    if (!temporary_.empty()) {
-        DeleteFileW(widen(temporary_).c_str());
-        temporary_.clear();
+    if (!temporary.empty()) {
+        DeleteFileW(systemPath(temporary).c_str());
+        temporary.clear();
     }
 }
 

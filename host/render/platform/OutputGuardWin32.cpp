@@ -1,9 +1,9 @@
 // The output path checks on Windows: the same refusals as on POSIX, with Windows paths (either
 // separator, names compared without regard to letter case, UTF-8 names opened as UTF-16).
-#include "OutputGuard.h"
-#include "SameFile.h"
+#include "host/render/platform/OutputGuard.h"
+#include "host/render/platform/SameFile.h"
 
-#include "host/WideText.h"
+#include "platform/Text.h"
 
 #include <windows.h>
 
@@ -12,22 +12,29 @@
 namespace zephra {
 namespace render {
 
-using host::widen;
+using Steinberg::Vst::fromUtf8;
+using Steinberg::Vst::toUtf8;
 
 namespace {
 
 // The absolute path with backslashes and lower-case letters (for comparison only); empty when
-// the system cannot form it.
+// the system cannot form it or the path is not UTF-8.
 std::wstring comparable(const std::string& path)
 {
-    const std::wstring in = widen(path);
-    if (in.empty())
+    std::u16string wide;
+    try {
+        wide = fromUtf8(path);
+    } catch (const std::range_error&) {
         return {};
-    const DWORD length = GetFullPathNameW(in.c_str(), 0, nullptr, nullptr);
+    }
+    if (wide.empty())
+        return {};
+    const auto in = reinterpret_cast<LPCWSTR>(wide.c_str());
+    const DWORD length = GetFullPathNameW(in, 0, nullptr, nullptr);
     if (length == 0)
         return {};
     std::wstring out(length, L'\0');
-    const DWORD written = GetFullPathNameW(in.c_str(), length, out.data(), nullptr);
+    const DWORD written = GetFullPathNameW(in, length, out.data(), nullptr);
     if (written == 0 || written >= length)
         return {};
     out.resize(written);
@@ -42,16 +49,21 @@ std::wstring comparable(const std::string& path)
 
 bool followOutputLinks(const std::string& path, std::string& target, std::string& error)
 {
-    (void)error;
     target = path;
     if (path == "-")
         return true;
-    const std::wstring wide = widen(path);
-    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    std::u16string wide;
+    try {
+        wide = fromUtf8(path);
+    } catch (const std::range_error&) {
+        return true;   // checkOutputPath refuses the name
+    }
+    const auto name = reinterpret_cast<LPCWSTR>(wide.c_str());
+    const DWORD attributes = GetFileAttributesW(name);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
         return true;
-    HANDLE file = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE file = CreateFileW(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return true;   // a link to nothing is replaced as a file would be
     std::wstring resolved(32768, L'\0');
@@ -64,7 +76,12 @@ bool followOutputLinks(const std::string& path, std::string& target, std::string
         resolved = L"\\\\" + resolved.substr(8);
     else if (resolved.rfind(L"\\\\?\\", 0) == 0)
         resolved = resolved.substr(4);
-    target = host::narrow(resolved);
+    try {
+        target = toUtf8(std::u16string(resolved.begin(), resolved.end()));
+    } catch (const std::range_error&) {
+        error = "the output \"" + path + "\" is a link to a file whose name is not valid UTF-16";
+        return false;
+    }
     return true;
 }
 
@@ -73,7 +90,12 @@ bool checkOutputPath(const std::string& path, const std::string& bundlePath, con
 {
     if (path == "-")
         return true;
-    const DWORD attributes = GetFileAttributesW(widen(path).c_str());
+    if (!Steinberg::Vst::isValidUtf8(path)) {
+        error = "the name of the output \"" + path + "\" is not valid UTF-8";
+        return false;
+    }
+    const std::u16string wide = fromUtf8(path);
+    const DWORD attributes = GetFileAttributesW(reinterpret_cast<LPCWSTR>(wide.c_str()));
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         error = "the output \"" + path + "\" is a folder; give a file name";
         return false;

@@ -1,6 +1,6 @@
-#include "SameFile.h"
+#include "host/render/platform/SameFile.h"
 
-#include "host/WideText.h"
+#include "platform/Text.h"
 
 #include <windows.h>
 
@@ -8,14 +8,21 @@ namespace zephra {
 namespace render {
 
 namespace {
-// Volume serial number and file index of an existing file; false when it cannot be opened.
+// Volume serial number and file index of an existing file; false when it cannot be opened (a
+// name that is not UTF-8 names no file).
 bool identity(const std::string& utf8, BY_HANDLE_FILE_INFORMATION& info)
 {
-    const std::wstring path = host::widen(utf8);
+    std::u16string path;
+    try {
+        path = Steinberg::Vst::fromUtf8(utf8);
+    } catch (const std::range_error&) {
+        return false;
+    }
     if (path.empty())
         return false;
-    const HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE file =
+        CreateFileW(reinterpret_cast<LPCWSTR>(path.c_str()), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     const bool known = GetFileInformationByHandle(file, &info) != 0;

@@ -1,6 +1,6 @@
-#include "OutputGuard.h"
-#include "RealPath.h"
-#include "SameFile.h"
+#include "host/render/platform/OutputGuard.h"
+#include "host/render/platform/RealPath.h"
+#include "host/render/platform/SameFile.h"
 
 #include <climits>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // Windows cannot remove a name while the file is open, so the file is made in the user's
 // temporary folder with FILE_FLAG_DELETE_ON_CLOSE: the system deletes it when the last handle
 // closes, also when the process is killed.
-#include "AnonymousFile.h"
+#include "host/render/platform/AnonymousFile.h"
 
 #include <windows.h>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "RealPath.h"
+#include "host/render/platform/RealPath.h"
 
 #include <climits>
 #include <cstdlib>
@@ -13,12 +13,6 @@ bool realPath(const std::string& path, std::string& out)
         return false;
     out = buffer;
     return true;
-}
-
-std::string realPathOr(const std::string& path)
-{
-    std::string resolved;
-    return realPath(path, resolved) ? resolved : path;
 }
 
 }   // namespace render

@@ -1,7 +1,7 @@
 // Loading a bundle on Windows: <bundle>/Contents/x86_64-win/<name>.vst3 through LoadLibraryW,
 // entered with InitDll and left with ExitDll, as Windows hosts do.
-#include "host/ModuleLibrary.h"
-#include "host/WideText.h"
+#include "host/platform/ModuleLibrary.h"
+#include "platform/Text.h"
 
 #include <pluginterfaces/base/fplatform.h>
 
@@ -28,9 +28,17 @@ std::string fileNameInBundle(const std::string& bundleFolderName)
 
 void* open(const std::string& libraryPath, std::string& error)
 {
+    std::u16string widePath;
+    try {
+        widePath = Steinberg::Vst::fromUtf8(libraryPath);
+    } catch (const std::range_error&) {
+        error = "cannot load \"" + libraryPath + "\": the path is not valid UTF-8";
+        return nullptr;
+    }
     // No error boxes for a module that cannot load: the caller reports it.
     const UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    HMODULE handle = LoadLibraryExW(widen(libraryPath).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    HMODULE handle =
+        LoadLibraryExW(reinterpret_cast<LPCWSTR>(widePath.c_str()), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     const DWORD code = GetLastError();
     SetErrorMode(previousMode);
     if (!handle)

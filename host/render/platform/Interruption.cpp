@@ -1,4 +1,4 @@
-#include "Interruption.h"
+#include "host/render/platform/Interruption.h"
 
 #include <csignal>
 #include <initializer_list>

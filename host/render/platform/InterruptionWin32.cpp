@@ -2,7 +2,7 @@
 // (the system calls it on a thread of its own): the first request only raises the flag, as the
 // POSIX signals do; a second one is left to the system's default handler, which ends the process.
 // The flag holds the signal number the same request has on POSIX (SIGINT, SIGTERM, SIGHUP).
-#include "Interruption.h"
+#include "host/render/platform/Interruption.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 // Loading a bundle on Linux: <bundle>/Contents/x86_64-linux/<name>.so through dlopen, entered
 // with ModuleEntry(handle) and left with ModuleExit().
-#include "host/ModuleLibrary.h"
+#include "host/platform/ModuleLibrary.h"
 
 #include <dlfcn.h>
 

@@ -1,4 +1,4 @@
-#include "SameFile.h"
+#include "host/render/platform/SameFile.h"
 
 #include <sys/stat.h>
 

@@ -1,4 +1,4 @@
-#include "OutputFile.h"
+#include "host/render/platform/OutputFile.h"
 #include "SoundFileCodes.h"
 
 #include <sndfile.h>
@@ -97,39 +97,39 @@ OutputFile::~OutputFile()
 bool OutputFile::prepare(const std::string& path, std::string& error)
 {
     abandon();
-    path_ = path;
+    outputPath = path;
     if (toStandardOutput(path)) {
         const char* folder = std::getenv("TMPDIR");
-        temporary_ = std::string(folder != nullptr && *folder != '\0' ? folder : "/tmp") + "/zephra-render-out-XXXXXX";
+        temporary = std::string(folder != nullptr && *folder != '\0' ? folder : "/tmp") + "/zephra-render-out-XXXXXX";
     } else {
         const size_t slash = path.find_last_of('/');
         const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
         const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-        temporary_ = folder + "." + name + ".part-XXXXXX";
+        temporary = folder + "." + name + ".part-XXXXXX";
     }
-    fd_ = ::mkstemp(&temporary_[0]);
-    if (fd_ < 0) {
+    fd = ::mkstemp(&temporary[0]);
+    if (fd < 0) {
         error = "cannot write \"" + path + "\": " + std::strerror(errno);
-        temporary_.clear();
+        temporary.clear();
         return false;
     }
     if (toStandardOutput(path)) {
         // Only this descriptor needs the file: without a name, nothing is left behind however
         // the process ends (a closed pipe, a second Ctrl-C).
-        ::unlink(temporary_.c_str());
-        temporary_.clear();
+        ::unlink(temporary.c_str());
+        temporary.clear();
         return true;
     }
     // mkstemp makes the file private; the output gets the permissions a new file would get.
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    ::fchmod(fd_, 0666 & ~mask);
+    ::fchmod(fd, 0666 & ~mask);
     return true;
 }
 
 bool OutputFile::begin(int sampleRate, int format, std::string& error)
 {
-    if (fd_ < 0 || file_ != nullptr) {
+    if (fd < 0 || file != nullptr) {
         error = "no output file is prepared";
         return false;
     }
@@ -137,26 +137,26 @@ bool OutputFile::begin(int sampleRate, int format, std::string& error)
     info.samplerate = sampleRate;
     info.channels = 2;
     info.format = format;
-    file_ = sf_open_fd(fd_, SFM_WRITE, &info, SF_FALSE);
-    if (file_ == nullptr) {
-        error = "cannot write \"" + path_ + "\": " + soundFileReason(sf_strerror(nullptr));
+    file = sf_open_fd(fd, SFM_WRITE, &info, SF_FALSE);
+    if (file == nullptr) {
+        error = "cannot write \"" + outputPath + "\": " + soundFileReason(sf_strerror(nullptr));
         return false;
     }
     // Without this, libsndfile wraps samples beyond full scale around to the other sign.
-    sf_command(file_, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
     // The PEAK chunk of float files carries a time stamp; without it equal audio gives equal files.
-    sf_command(file_, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
+    sf_command(file, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
     return true;
 }
 
 bool OutputFile::write(const float* interleaved, int32_t frameCount, std::string& error)
 {
-    if (file_ == nullptr) {
+    if (file == nullptr) {
         error = "no output file is open";
         return false;
     }
-    if (sf_writef_float(file_, interleaved, frameCount) != frameCount) {
-        error = "writing \"" + path_ + "\" failed: " + soundFileReason(sf_strerror(file_));
+    if (sf_writef_float(file, interleaved, frameCount) != frameCount) {
+        error = "writing \"" + outputPath + "\" failed: " + soundFileReason(sf_strerror(file));
         return false;
     }
     return true;
@@ -164,51 +164,51 @@ bool OutputFile::write(const float* interleaved, int32_t frameCount, std::string
 
 bool OutputFile::commit(std::string& error)
 {
-    if (file_ == nullptr) {
+    if (file == nullptr) {
         error = "no output file is open";
         return false;
     }
-    const int closed = sf_close(file_);
-    file_ = nullptr;
+    const int closed = sf_close(file);
+    file = nullptr;
     if (closed != 0) {
-        error = "finishing \"" + path_ + "\" failed: " + soundFileReason(sf_error_number(closed));
+        error = "finishing \"" + outputPath + "\" failed: " + soundFileReason(sf_error_number(closed));
         abandon();
         return false;
     }
-    if (::fsync(fd_) != 0) {
-        error = "finishing \"" + path_ + "\" failed: " + std::strerror(errno);
+    if (::fsync(fd) != 0) {
+        error = "finishing \"" + outputPath + "\" failed: " + std::strerror(errno);
         abandon();
         return false;
     }
-    if (toStandardOutput(path_)) {
-        const bool copied = copyToStandardOutput(fd_, error);
+    if (toStandardOutput(outputPath)) {
+        const bool copied = copyToStandardOutput(fd, error);
         abandon();
         return copied;
     }
-    ::close(fd_);
-    fd_ = -1;
-    if (::rename(temporary_.c_str(), path_.c_str()) != 0) {
-        error = "cannot put the finished file in place as \"" + path_ + "\": " + std::strerror(errno);
+    ::close(fd);
+    fd = -1;
+    if (::rename(temporary.c_str(), outputPath.c_str()) != 0) {
+        error = "cannot put the finished file in place as \"" + outputPath + "\": " + std::strerror(errno);
         abandon();
         return false;
     }
-    temporary_.clear();
+    temporary.clear();
     return true;
 }
 
 void OutputFile::abandon()
 {
-    if (file_ != nullptr) {
-        sf_close(file_);
-        file_ = nullptr;
+    if (file != nullptr) {
+        sf_close(file);
+        file = nullptr;
     }
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
+    if (fd >= 0) {
+        ::close(fd);
+        fd = -1;
     }
-    if (!temporary_.empty()) {
-        ::unlink(temporary_.c_str());
-        temporary_.clear();
+    if (!temporary.empty()) {
+        ::unlink(temporary.c_str());
+        temporary.clear();
     }
 }
 

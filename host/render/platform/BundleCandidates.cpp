@@ -1,7 +1,8 @@
 // Where the renderer looks for the bundle on Linux: the build tree next to the program, then
 // ~/.vst3, /usr/local/lib/vst3 and /usr/lib/vst3.
+#include "host/render/platform/BundleCandidates.h"
 #include "BundleLocator.h"
-#include "RealPath.h"
+#include "host/render/platform/RealPath.h"
 
 #include <cstdlib>
 #include <sys/stat.h>

@@ -38,13 +38,13 @@ public:
     // Removes the temporary file; the output stays as it was.
     void abandon();
 
-    const std::string& temporaryPath() const { return temporary_; }
+    const std::string& temporaryPath() const { return temporary; }
 
 private:
-    std::string path_;
-    std::string temporary_;
-    int fd_ = -1;
-    sf_private_tag* file_ = nullptr;   // libsndfile's SNDFILE
+    std::string outputPath;
+    std::string temporary;
+    int fd = -1;
+    sf_private_tag* file = nullptr;   // libsndfile's SNDFILE
 };
 
 }   // namespace render

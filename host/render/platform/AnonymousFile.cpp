@@ -1,4 +1,4 @@
-#include "AnonymousFile.h"
+#include "host/render/platform/AnonymousFile.h"
 
 #include <cerrno>
 #include <cstdlib>
