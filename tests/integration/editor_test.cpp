@@ -635,7 +635,8 @@ TEST_F(PlayerEditor, ResponseSwitchTellsTheProcessorAndTheHostAndFollowsARestore
     click(500, 170);   // "SoundFont 2.04"
     EXPECT_EQ(shown()["response"], "1");
     std::vector<uint8_t> expected = classic;
-    expected.insert(expected.end(), {1, 0, 0, 0, 4, 0, 0, 0, 1, 0, 0, 0});
+    const std::vector<uint8_t> field = zephra::test::soundFont204Field();
+    expected.insert(expected.end(), field.begin(), field.end());
     EXPECT_EQ(plugin->processorState(), expected) << "the processor stores the choice";
     const auto messages = plugin->messages();
     ASSERT_EQ(messages.size(), 1u);
