@@ -1,11 +1,12 @@
 #pragma once
 // A controller under test with a host context and a recording processor-side peer, plus
-// stream helpers. The peer receives messages synchronously, as the controller's send runs.
+// stream helpers (the byte builders are support/StateBytes). The peer receives messages synchronously, as the controller's send runs.
 // Threads: the test's thread. Not real-time safe.
 #include "controller/ControllerState.h"
 #include "controller/MyVSTController.h"
 #include "processor/InFlightSynthLists.h"
 #include "shell/ParameterRegistry.h"
+#include "support/StateBytes.h"
 
 #include "base/source/fobject.h"
 #include "public.sdk/source/common/memorystream.h"
@@ -127,41 +128,6 @@ inline tresult setComponentState(MyVSTController& controller, std::vector<uint8_
 {
     MemoryStream stream(bytes.data(), static_cast<TSize>(bytes.size()));
     return controller.setComponentState(&stream);
-}
-
-// Little-endian stream building.
-inline void putInt32(std::vector<uint8_t>& out, int32_t value)
-{
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i)));
-}
-inline void putDouble(std::vector<uint8_t>& out, double value)
-{
-    uint64_t bits = 0;
-    std::memcpy(&bits, &value, 8);
-    for (int i = 0; i < 8; ++i) out.push_back(static_cast<uint8_t>(bits >> (8 * i)));
-}
-inline void putHeader(std::vector<uint8_t>& out, const std::string& text = kStateHeader)
-{
-    putInt32(out, static_cast<int32_t>(text.size() + 1));
-    out.insert(out.end(), text.begin(), text.end());
-    out.push_back(0);
-}
-inline void putPath(std::vector<uint8_t>& out, int32_t id, const std::u16string& path)
-{
-    putInt32(out, id);
-    putInt32(out, static_cast<int32_t>(path.size() + 1));
-    for (char16_t unit : path) {
-        out.push_back(static_cast<uint8_t>(unit & 0xFF));
-        out.push_back(static_cast<uint8_t>(unit >> 8));
-    }
-    out.push_back(0);
-    out.push_back(0);
-}
-inline int32_t int32At(const std::vector<uint8_t>& bytes, size_t at = 0)
-{
-    uint32_t value = 0;
-    for (int i = 3; i >= 0; --i) value = (value << 8) | bytes.at(at + static_cast<size_t>(i));
-    return static_cast<int32_t>(value);
 }
 
 // A file in a fresh temporary folder, removed with the object.
