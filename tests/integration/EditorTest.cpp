@@ -50,11 +50,9 @@ class PlayerEditor : public zephra::test::BundleFixture {
 protected:
     void SetUp() override
     {
-        BundleFixture::SetUp();
+        setUpProcessing(44100.0, kBlock);
         if (HasFatalFailure())
             return;
-        std::string error;
-        ASSERT_TRUE(plugin->setup(44100.0, kBlock, &error)) << error;
         fontPath = scratch("font.sf2");
         ASSERT_TRUE(zephra::test::writeFile(fontPath, zephra::test::makePianoDrumsOrganFont()));
         // The editor size is remembered per user: here in a folder of the test's own.

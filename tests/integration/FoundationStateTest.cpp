@@ -26,11 +26,7 @@ const std::vector<std::pair<int32_t, double>>& kDefaults = zephra::test::default
 class BundleState : public zephra::test::BundleFixture {
 protected:
     void SetUp() override {
-        BundleFixture::SetUp();
-        if (HasFatalFailure())
-            return;
-        std::string error;
-        ASSERT_TRUE(plugin->setup(44100.0, 64, &error)) << error;
+        setUpProcessing(44100.0, 64);
     }
 
     std::vector<uint8_t> state() {

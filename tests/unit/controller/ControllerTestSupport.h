@@ -7,19 +7,18 @@
 #include "processor/InFlightSynthLists.h"
 #include "shell/ParameterRegistry.h"
 #include "support/StateBytes.h"
+#include "support/TempFile.h"
 
 #include "base/source/fobject.h"
 #include "public.sdk/source/common/memorystream.h"
 #include "public.sdk/source/vst/hosting/hostclasses.h"
 
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace zephra {
@@ -129,31 +128,6 @@ inline tresult setComponentState(MyVSTController& controller, std::vector<uint8_
     MemoryStream stream(bytes.data(), static_cast<TSize>(bytes.size()));
     return controller.setComponentState(&stream);
 }
-
-// A file in a fresh temporary folder, removed with the object.
-class TempFile {
-public:
-    TempFile(const std::string& name, const std::vector<uint8_t>& bytes)
-    {
-        char pattern[] = "/tmp/zephra-controller-XXXXXX";
-        folder = mkdtemp(pattern) ? pattern : "/tmp";
-        path = folder + "/" + name;
-        std::FILE* file = std::fopen(path.c_str(), "wb");
-        if (file) {
-            std::fwrite(bytes.data(), 1, bytes.size(), file);
-            std::fclose(file);
-        }
-    }
-    ~TempFile()
-    {
-        std::remove(path.c_str());
-        rmdir(folder.c_str());
-    }
-    std::u16string widePath() const { return std::u16string(path.begin(), path.end()); }
-
-    std::string folder;
-    std::string path;
-};
 
 } // namespace test
 } // namespace zephra
