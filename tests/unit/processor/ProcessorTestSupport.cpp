@@ -118,12 +118,17 @@ void useFilledDescription()
     fillDescription();
 }
 
-void prepare(RecordingProcessor& processor, double sampleRate, int32 maxBlock)
+void initializeAndSetUp(MyVSTProcessor& processor, double sampleRate, int32 maxBlock)
 {
     useFilledDescription();
     processor.initialize(nullptr);
     ProcessSetup setup{kRealtime, kSample32, maxBlock, sampleRate};
     processor.setupProcessing(setup);
+}
+
+void prepare(RecordingProcessor& processor, double sampleRate, int32 maxBlock)
+{
+    initializeAndSetUp(processor, sampleRate, maxBlock);
     processor.setActive(true);
     processor.clearCalls();
 }
