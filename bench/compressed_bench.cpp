@@ -6,26 +6,22 @@
 // piano is also loaded with its streams decoded on one thread and on every core (wall and CPU
 // time of the process), the target being under 1 s on two cores.
 // Usage: compressed_bench [--smoke]   (--smoke: TimGM6mb only)
-#include "soundfont/SoundFontReader.h"
+#include "BenchFonts.h"
 #include "support/Sf3Convert.h"
 
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <set>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 
 using namespace Steinberg::Vst;
+using namespace zephra::bench;
 
 namespace {
-
-bool installed(const std::string& path) { return std::ifstream(path).good(); }
-std::u16string wide(const std::string& path) { return std::u16string(path.begin(), path.end()); }
 
 long statusKb(const char* field)
 {
@@ -45,16 +41,9 @@ struct Load {
     long peakRiseKb = 0;
 };
 
-double processCpuSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
-
 Load load(const std::string& path, int32_t preset, unsigned threads)
 {
-    SoundFontReader reader(wide(path));
+    SoundFontReader reader(widen(path));
     reader.decodingThreads = threads;
     const long before = statusKb("VmHWM:");
     const auto start = std::chrono::steady_clock::now();
@@ -66,34 +55,15 @@ Load load(const std::string& path, int32_t preset, unsigned threads)
     result.cpuSeconds = processCpuSeconds() - cpuStart;
     result.peakRiseKb = statusKb("VmHWM:") - before;
     result.records = reader.synths.size();
-    std::set<const float*> seen;
-    for (const SFSynth& r : reader.synths)
-        if (seen.insert(r.samples.data()).second)
-            result.heldBytes += 4 * r.samples.size();
+    result.heldBytes = 4 * distinctPoints(reader.synths);
     return result;
 }
 
 // The preset whose records hold the most distinct points.
 int32_t largestPreset(const std::string& path)
 {
-    SoundFontReader reader(wide(path));
-    int32_t best = 0;
-    uint64_t bestPoints = 0;
-    for (size_t p = 0; p + 1 < reader.presets.size(); ++p) {
-        reader.synths.clear();
-        reader.resolvePreset(static_cast<int32_t>(p));
-        reader.buildSynthRecords();
-        std::set<const float*> seen;
-        uint64_t points = 0;
-        for (const SFSynth& r : reader.synths)
-            if (seen.insert(r.samples.data()).second)
-                points += r.samples.size();
-        if (points > bestPoints) {
-            bestPoints = points;
-            best = static_cast<int32_t>(p);
-        }
-    }
-    return best;
+    SoundFontReader reader(widen(path));
+    return zephra::bench::largestPreset(reader, distinctPoints);
 }
 
 // Each load runs in a child process of its own, so its peak is not hidden by memory an earlier
@@ -121,8 +91,8 @@ void report(const std::string& label, const std::string& path, int32_t preset,
 int main(int argc, char** argv)
 {
     const bool smoke = argc > 1 && std::strcmp(argv[1], "--smoke") == 0;
-    const std::string tim = "/usr/share/sounds/sf2/TimGM6mb.sf2";
-    if (!zephra::test::haveSf3convert() || !installed(tim)) {
+    const std::string tim = kTimGM6mb;
+    if (!zephra::test::haveSf3convert() || !fileExists(tim)) {
         std::puts("compressed_bench: needs sf3convert and timgm6mb-soundfont (apt-get install sf3convert timgm6mb-soundfont)");
         return 0;
     }
@@ -142,22 +112,19 @@ int main(int argc, char** argv)
     std::remove(converted.c_str());
     if (smoke)
         return 0;
-    for (const std::string path : {"/usr/share/sounds/sf3/FluidR3Mono_GM.sf3", "/usr/share/sounds/sf3/MuseScore_General_Lite.sf3"}) {
-        if (!installed(path)) {
+    for (const std::string path : {kFluidR3MonoGM, kMuseScoreGeneralLite}) {
+        if (!fileExists(path)) {
             std::printf("%s missing (fluidr3mono-gm-soundfont / musescore-general-soundfont-small)\n", path.c_str());
             continue;
         }
         report(path.substr(path.rfind('/') + 1), path, largestPreset(path));
     }
-    const std::string lite = "/usr/share/sounds/sf3/MuseScore_General_Lite.sf3";
-    if (installed(lite)) {
-        SoundFontReader reader(wide(lite));
-        int32_t piano = 0;
-        while (piano + 1 < int32_t(reader.presets.size()) &&
-               (reader.presets[size_t(piano)].bank != 0 || reader.presets[size_t(piano)].preset != 0))
-            ++piano;
+    const std::string lite = kMuseScoreGeneralLite;
+    if (fileExists(lite)) {
+        const int32_t piano = presetIndex(SoundFontReader(widen(lite)), 0, 0);
         for (unsigned threads : {1u, vorbisDecodingThreads()})
-            report("MuseScore_General_Lite.sf3 piano (000:000)", lite, piano, threads);
+            if (piano >= 0)
+                report("MuseScore_General_Lite.sf3 piano (000:000)", lite, piano, threads);
     }
     return 0;
 }

@@ -6,9 +6,9 @@
 // Usage: held_voices_bench [--smoke] [--font PATH] [--seconds S]
 // Prints ns per voice-sample for both presets and their ratio; exits 1 when the percussive
 // voices cost more than 1.5 times the sustained ones (a smoke run only checks that it runs).
+#include "BenchEngine.h"
 #include "BenchFonts.h"
 #include "platform/FloatingPointMode.h"
-#include "synth/SynthEngine.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -36,15 +36,11 @@ Cost heldVoices(SoundFontReader& reader, int program, double settle, double seco
     const int32_t index = presetIndex(reader, 0, program);
     if (index < 0)
         return {};
-    reader.synths.clear();
-    reader.resolvePreset(index);
-    reader.buildSynthRecords();
-    SFSynthList records = reader.synths;
+    loadPreset(reader, index);
     auto engine = std::make_unique<SynthEngine>();
     engine->setSampleRate(kRate);
-    engine->receiveSound(records);
+    handOverSound(*engine, reader.synths);
     std::vector<float> left(kBlock), right(kBlock);
-    engine->render(left.data(), right.data(), 0, 1.0f);
     for (int key = 36; key < 128 && engine->busyVoiceCount() < 64; ++key)
         engine->noteOn(int16_t(key), 1.0f);
     for (int b = 0; b < int(settle * kRate / kBlock); ++b)
@@ -80,12 +76,11 @@ int main(int argc, char** argv)
             seconds = std::atof(argv[++i]);
         }
     }
-    if (font.empty())
-        for (const char* candidate : {"/usr/share/sounds/sf2/FluidR3_GM.sf2", "/usr/share/sounds/sf2/TimGM6mb.sf2"})
-            if (fileExists(candidate)) {
-                font = candidate;
-                break;
-            }
+    if (font.empty()) {
+        const std::vector<std::string> installed = installedFonts({kFluidR3GM, kTimGM6mb});
+        if (!installed.empty())
+            font = installed.front();
+    }
     if (font.empty()) {
         std::printf("held_voices_bench: no General MIDI SoundFont found; skipped\n");
         return 0;

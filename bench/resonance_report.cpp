@@ -5,8 +5,8 @@
 // 24 dB or any sample is not finite.
 //
 // Usage: resonance_report [--smoke] [FONT...]
+#include "BenchEngine.h"
 #include "BenchFonts.h"
-#include "synth/SynthEngine.h"
 
 #include <algorithm>
 #include <cmath>
@@ -30,10 +30,8 @@ float notePeak(const SFSynthList& records, int16_t key)
 {
     auto engine = std::make_unique<SynthEngine>();
     engine->setSampleRate(kRate);
-    SFSynthList copy = records;
-    engine->receiveSound(copy);
+    handOverSound(*engine, records);
     std::vector<float> left(kBlock), right(kBlock);
-    engine->render(left.data(), right.data(), 0, 1.0f);
     engine->noteOn(key, 1.0f);
     float peak = 0.0f;
     const int held = int(1.5 * kRate / kBlock), total = int(2.5 * kRate / kBlock);
@@ -50,11 +48,6 @@ float notePeak(const SFSynthList& records, int16_t key)
     return peak;
 }
 
-std::string presetName(const PresetHeader& p)
-{
-    return std::string(p.name, strnlen(p.name, sizeof p.name));
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -68,9 +61,7 @@ int main(int argc, char** argv)
             fonts.push_back(argv[i]);
     }
     if (fonts.empty())
-        for (const char* f : {"/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/sounds/sf2/FluidR3_GM.sf2"})
-            if (fileExists(f))
-                fonts.push_back(f);
+        fonts = installedFonts({kTimGM6mb, kFluidR3GM});
     bool failed = false;
     for (const std::string& font : fonts) {
         SoundFontReader reader(widen(font));
@@ -79,9 +70,7 @@ int main(int argc, char** argv)
         std::string worstName = "none";
         int resonant = 0;
         for (size_t p = 0; p < presets && !(smoke && p >= 8); ++p) {
-            reader.synths.clear();
-            reader.resolvePreset(int32_t(p));
-            reader.buildSynthRecords();
+            loadPreset(reader, int32_t(p));
             const SFSynthList& asAsked = reader.synths;
             const bool hasResonance = std::any_of(asAsked.begin(), asAsked.end(),
                                                   [](const SFSynth& r) { return r.filterResonance > 1.0f; });

@@ -10,10 +10,9 @@
 // within 2 dB) or a sample is not finite.
 //
 // Usage: response_report [--smoke] [--presets] [FONT...]   (--presets: a line per preset)
+#include "BenchEngine.h"
+#include "BenchFluid.h"
 #include "BenchFonts.h"
-#include "synth/SynthEngine.h"
-
-#include <fluidsynth.h>
 
 #include <algorithm>
 #include <cmath>
@@ -58,10 +57,8 @@ double zephraLevel(const SFSynthList& records, SoundResponse response, Setting s
     auto engine = std::make_unique<SynthEngine>();
     engine->setSampleRate(kRate);
     engine->setResponse(response);
-    SFSynthList copy = records;
-    engine->receiveSound(copy);
+    handOverSound(*engine, records);
     std::vector<float> left(kBlock), right(kBlock), allLeft, allRight;
-    engine->render(left.data(), right.data(), 0, 1.0f);
     engine->setVolume(s.volume / 127.0);
     // Classic carries Volume in the output gain (as the plug-in's output stage does).
     const float gain = response == SoundResponse::Classic ? float(s.volume / 127.0) : 1.0f;
@@ -78,11 +75,7 @@ class Fluid {
 public:
     explicit Fluid(const std::string& font)
     {
-        settings = new_fluid_settings();
-        fluid_settings_setnum(settings, "synth.sample-rate", kRate);
-        fluid_settings_setint(settings, "synth.reverb.active", 0);
-        fluid_settings_setint(settings, "synth.chorus.active", 0);
-        fluid_settings_setint(settings, "synth.cpu-cores", 1);
+        settings = comparisonSettings(kRate);
         synth = new_fluid_synth(settings);
         id = fluid_synth_sfload(synth, font.c_str(), 1);
     }
@@ -136,11 +129,6 @@ struct Figures {
     double pianoVolume[2] = {0, 0};
 };
 
-std::string presetName(const PresetHeader& p)
-{
-    return std::string(p.name, strnlen(p.name, sizeof p.name));
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -156,16 +144,12 @@ int main(int argc, char** argv)
             fonts.push_back(argv[i]);
     }
     if (fonts.empty())
-        for (const char* f : {"/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/sounds/sf2/FluidR3_GM.sf2"})
-            if (fileExists(f))
-                fonts.push_back(f);
+        fonts = installedFonts({kTimGM6mb, kFluidR3GM});
     if (fonts.empty()) {
         std::printf("response_report: no General MIDI SoundFont found (install timgm6mb-soundfont); skipped\n");
         return 0;
     }
-    fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
-    fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
-    fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
+    silenceFluidLog();
 
     bool failed = false;
     std::printf("Levels against FluidSynth (reverb and chorus off), key %d held 1 s, bank 0\n\n", kKey);
@@ -187,9 +171,7 @@ int main(int argc, char** argv)
             const PresetHeader& header = reader.presets[p];
             if (header.bank != 0 || (smoke && measured >= 4))
                 continue;
-            reader.synths.clear();
-            reader.resolvePreset(int32_t(p));
-            reader.buildSynthRecords();
+            loadPreset(reader, int32_t(p));
             const Setting loud, soft{8, 127}, quiet{127, 40};
             const double fLoud = fluid.level(header.preset, loud);
             if (!(fLoud > -100.0))

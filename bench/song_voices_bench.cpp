@@ -5,10 +5,10 @@
 //
 // Usage: song_voices_bench [--smoke] [--font PATH] [MIDI FILE ...]
 // Without files: Debian's openttd-openmsx songs, with TimGM6mb, FluidR3_GM and FluidR3Mono_GM.
+#include "BenchEngine.h"
 #include "BenchFonts.h"
 #include "MidiFile.h"
 #include "Score.h"
-#include "synth/SynthEngine.h"
 
 #include <algorithm>
 #include <cmath>
@@ -64,17 +64,12 @@ Totals play(const zephra::render::Score& score, SoundFontReader& reader, bool qu
         if (index < 0)
             index = presetIndex(reader, ch == 9 ? 128 : 0, 0);
         reader.synths.clear();
-        if (index >= 0) {
-            reader.resolvePreset(index);
-            reader.buildSynthRecords();
-        }
-        SFSynthList records = reader.synths;
+        if (index >= 0)
+            loadPreset(reader, index);
         c.engine->setSampleRate(kRate);
         c.engine->useVoiceLoop(loop);
         c.engine->setQuietVoiceEnding(quietEnding);
-        c.engine->receiveSound(records);
-        float l[1], r[1];
-        c.engine->render(l, r, 0, 1.0f);
+        handOverSound(*c.engine, reader.synths);
     }
     Totals totals;
     std::vector<float> left(kBlock), right(kBlock);
@@ -173,9 +168,8 @@ int main(int argc, char** argv)
             songs.push_back(argv[i]);
     }
     if (fonts.empty())
-        for (const char* font : {"/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/sounds/sf2/FluidR3_GM.sf2",
-                                 "/usr/share/sounds/sf3/FluidR3Mono_GM.sf3"})
-            if (fileExists(font) && !(smoke && !fonts.empty()))
+        for (const std::string& font : installedFonts({kTimGM6mb, kFluidR3GM, kFluidR3MonoGM}))
+            if (!(smoke && !fonts.empty()))
                 fonts.push_back(font);
     if (songs.empty())
         songs = openmsxSongs();

@@ -1,23 +1,20 @@
 // Speed of the SoundFont reader on Debian's FluidR3_GM.sf2: opening it and listing its
 // presets (the editor's file selection), and resolving and building its largest preset
 // (the controller's preset load).
-#include "soundfont/SoundFontReader.h"
+#include "BenchFonts.h"
 
 #include <benchmark/benchmark.h>
 
-#include <fstream>
-
 using namespace Steinberg::Vst;
+using namespace zephra::bench;
 
 namespace {
 
-const std::string fontPath = "/usr/share/sounds/sf2/FluidR3_GM.sf2";
-
-std::u16string widePath() { return std::u16string(fontPath.begin(), fontPath.end()); }
+std::u16string widePath() { return widen(kFluidR3GM); }
 
 bool fontMissing(benchmark::State& state)
 {
-    if (std::ifstream(fontPath).good())
+    if (fileExists(kFluidR3GM))
         return false;
     state.SkipWithError("FluidR3_GM.sf2 missing: apt-get install fluid-soundfont-gm");
     return true;
@@ -27,21 +24,7 @@ bool fontMissing(benchmark::State& state)
 int32_t largestPreset()
 {
     SoundFontReader reader(widePath());
-    int32_t best = 0;
-    size_t bestPoints = 0;
-    for (size_t p = 0; p + 1 < reader.presets.size(); ++p) {
-        reader.synths.clear();
-        reader.resolvePreset(static_cast<int32_t>(p));
-        reader.buildSynthRecords();
-        size_t points = 0;
-        for (const SFSynth& r : reader.synths)
-            points += r.samples.size();
-        if (points > bestPoints) {
-            bestPoints = points;
-            best = static_cast<int32_t>(p);
-        }
-    }
-    return best;
+    return zephra::bench::largestPreset(reader, totalPoints);
 }
 
 void BM_ListPresetsFluidR3(benchmark::State& state)
@@ -63,11 +46,8 @@ void BM_BuildLargestPresetFluidR3(benchmark::State& state)
     size_t points = 0;
     for (auto _ : state) {
         SoundFontReader reader(widePath());
-        reader.resolvePreset(preset);
-        reader.buildSynthRecords();
-        points = 0;
-        for (const SFSynth& r : reader.synths)
-            points += r.samples.size();
+        loadPreset(reader, preset);
+        points = totalPoints(reader.synths);
         benchmark::DoNotOptimize(reader.synths.data());
     }
     state.counters["preset"] = preset;

@@ -6,49 +6,26 @@
 //                    [--loop scalar|sse2|avx2]
 // Prints, per preset: voices, ns per voice-sample and CPU per second of audio for each engine,
 // and the ratio of our cost to FluidSynth's.
-#include "soundfont/SoundFontReader.h"
-#include "synth/SynthEngine.h"
-
-#include <fluidsynth.h>
+#include "BenchEngine.h"
+#include "BenchFluid.h"
+#include "BenchFonts.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 using namespace Steinberg::Vst;
+using namespace zephra::bench;
 
 namespace {
 
 constexpr double kRate = 44100.0;
 constexpr int kBlock = 512;
 constexpr int kVelocity = 100;
-
-double cpuSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
-
-bool fileExists(const std::string& path)
-{
-    struct stat s {};
-    return stat(path.c_str(), &s) == 0;
-}
-
-std::u16string widen(const std::string& s)
-{
-    std::u16string out;
-    for (unsigned char c : s)
-        out.push_back(char16_t(c));   // the font paths used here are ASCII
-    return out;
-}
 
 struct Measurement {
     double voices = 0;         // mean of the voice counts at the start and the end
@@ -63,23 +40,17 @@ Measurement measureEngine(const std::string& font, int program, double seconds, 
                           float& peak, SoundResponse response, VoiceLoop loop)
 {
     SoundFontReader reader(widen(font));
-    int32_t index = -1;
-    for (size_t i = 0; i + 1 < reader.presets.size(); ++i)
-        if (reader.presets[i].bank == 0 && reader.presets[i].preset == program)
-            index = int32_t(i);
+    const int32_t index = presetIndex(reader, 0, program);
     if (index < 0)
         return {};
-    reader.resolvePreset(index);
-    reader.buildSynthRecords();
-    SFSynthList records = reader.synths;
+    loadPreset(reader, index);
 
     SynthEngine engine;
     engine.useVoiceLoop(loop);
     engine.setSampleRate(kRate);
     engine.setResponse(response);
-    engine.receiveSound(records);
+    handOverSound(engine, reader.synths);
     std::vector<float> left(kBlock), right(kBlock);
-    engine.render(left.data(), right.data(), 0, 1.0f);
     keys.clear();
     for (int key = 36; key < 128 && engine.busyVoiceCount() < 64; ++key) {
         engine.noteOn(int16_t(key), float(kVelocity) / 127.0f);
@@ -108,12 +79,8 @@ Measurement measureEngine(const std::string& font, int program, double seconds, 
 Measurement measureFluid(const std::string& font, int program, double seconds, const std::vector<int>& keys,
                          int interpolation)
 {
-    fluid_settings_t* settings = new_fluid_settings();
-    fluid_settings_setnum(settings, "synth.sample-rate", kRate);
+    fluid_settings_t* settings = comparisonSettings(kRate);
     fluid_settings_setint(settings, "synth.polyphony", 64);
-    fluid_settings_setint(settings, "synth.reverb.active", 0);
-    fluid_settings_setint(settings, "synth.chorus.active", 0);
-    fluid_settings_setint(settings, "synth.cpu-cores", 1);
     fluid_synth_t* synth = new_fluid_synth(settings);
     Measurement m;
     const int id = fluid_synth_sfload(synth, font.c_str(), 1);
@@ -145,13 +112,11 @@ Measurement measureFluid(const std::string& font, int program, double seconds, c
 double idleBlockNanoseconds(const std::string& font)
 {
     SoundFontReader reader(widen(font));
-    reader.resolvePreset(0);
-    reader.buildSynthRecords();
+    loadPreset(reader, 0);
     SynthEngine engine;
     engine.setSampleRate(kRate);
-    engine.receiveSound(reader.synths);
+    handOverSound(engine, reader.synths);
     std::vector<float> left(kBlock), right(kBlock);
-    engine.render(left.data(), right.data(), 0, 1.0f);
     const int blocks = 20000;
     const double start = cpuSeconds();
     for (int b = 0; b < blocks; ++b)
@@ -195,19 +160,15 @@ int main(int argc, char** argv)
     if (smoke)
         seconds = 0.1;
     if (font.empty()) {
-        for (const char* candidate : {"/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/sounds/sf2/FluidR3_GM.sf2"})
-            if (fileExists(candidate)) {
-                font = candidate;
-                break;
-            }
+        const std::vector<std::string> installed = installedFonts({kTimGM6mb, kFluidR3GM});
+        if (!installed.empty())
+            font = installed.front();
     }
     if (font.empty() || !fileExists(font)) {
         std::printf("synth_bench: no General MIDI SoundFont found (install timgm6mb-soundfont); skipped\n");
         return 0;
     }
-    fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
-    fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
-    fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
+    silenceFluidLog();
 
     std::printf("Engine cost, 64 voices at 44.1 kHz, %.1f s of audio in %d-sample blocks, %s voice loop\nFont: %s\nResponse: %s\n",
                 seconds, kBlock, voiceLoopName(loop), font.c_str(),

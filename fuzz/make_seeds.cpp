@@ -6,6 +6,9 @@
 // Usage: make_seeds <soundfont dir> <wav dir> <vorbis dir> <component state dir>
 //        <controller state dir> <processor messages dir>
 #include "controller/ControllerState.h"
+#include "platform/Text.h"
+#include "soundfont/RiffFile.h"
+#include "soundfont/SoundFontTables.h"
 #include "support/Sf3Convert.h"
 #include "support/SoundFontWriter.h"
 #include "support/StateBytes.h"
@@ -15,6 +18,7 @@
 #include <string>
 
 using namespace zephra::test;
+using Steinberg::Vst::RiffFile;
 
 namespace {
 
@@ -46,17 +50,15 @@ SoundFontSpec layeredFont()
     return spec;
 }
 
-// A chunk's data inside a RIFF file in memory (the first occurrence of its ID).
-bool findChunk(const std::vector<uint8_t>& file, const char* id, size_t& offset, uint32_t& size)
+// The data of one chunk of a RIFF file, as the SoundFont reader's walk finds it.
+std::vector<uint8_t> chunkData(RiffFile& riff, const char (&id)[5])
 {
-    for (size_t at = 12; at + 8 <= file.size(); ++at) {
-        if (std::memcmp(file.data() + at, id, 4) != 0)
-            continue;
-        size = file[at + 4] | (file[at + 5] << 8) | (file[at + 6] << 16) | (static_cast<uint32_t>(file[at + 7]) << 24);
-        offset = at + 8;
-        return true;
-    }
-    return false;
+    std::vector<uint8_t> data(riff.availableSize(RiffFile::id(id)));
+    uint32_t got = 0;
+    if (!data.empty())
+        riff.readChunk(RiffFile::id(id), data.data(), static_cast<uint32_t>(data.size()), 0, &got);
+    data.resize(got);
+    return data;
 }
 
 void write(const std::string& dir, const std::string& name, const std::vector<uint8_t>& bytes)
@@ -81,9 +83,7 @@ std::vector<uint8_t> message(uint8_t id, const std::vector<std::pair<std::string
 
 void writePluginSeeds(const std::string& component, const std::string& controller, const std::string& messages)
 {
-    const std::vector<std::pair<int32_t, double>> defaults{{1, 0.0},  {7, 1.0},    {11, 1.0},  {64, 0.0},
-                                                           {129, 0.0}, {1000, 2.0}, {1001, 12.0}};
-    write(component, "default", processorStateBytes(Steinberg::Vst::kStateHeader, 0, defaults));
+    write(component, "default", processorStateBytes(Steinberg::Vst::kStateHeader, 0, defaultStateEntries()));
     write(component, "bypassed", processorStateBytes(Steinberg::Vst::kStateHeader, 1, {{1000, 12.0}, {5000, 0.5}, {7, 0.25}}));
     SineFontOptions three;
     three.presetCount = 3;
@@ -147,23 +147,32 @@ int main(int argc, char** argv)
     for (const auto& [name, font] : {std::make_pair(std::string("tones"), buildSoundFont(tonesFont())),
                                       std::make_pair(std::string("sine"), makeSineSoundFont(short1))}) {
         const std::vector<uint8_t> sf3 = convertToSf3(font, work);
-        size_t shdr = 0, smpl = 0;
-        uint32_t shdrSize = 0, smplSize = 0;
-        if (sf3.empty() || !findChunk(sf3, "shdr", shdr, shdrSize) || !findChunk(sf3, "smpl", smpl, smplSize)) {
+        // The streams are cut out of the converted file as the reader finds them: its "smpl"
+        // at the offsets its sample headers give.
+        const std::string converted = work + "-" + name + ".sf3";
+        std::vector<uint8_t> shdr, smpl;
+        if (!sf3.empty() && writeFile(converted, sf3)) {
+            RiffFile riff(Steinberg::Vst::fromUtf8(converted));
+            shdr = chunkData(riff, "shdr");
+            smpl = chunkData(riff, "smpl");
+        }
+        std::remove(converted.c_str());
+        if (shdr.empty() || smpl.empty()) {
             std::fprintf(stderr, "sf3convert failed on %s\n", name.c_str());
             continue;
         }
         if (sf3.size() <= 16384)   // the fuzzing runs' input length limit
             write(sf, name + ".sf3", sf3);
         const auto le32 = [&](size_t at) {
-            return sf3[at] | (sf3[at + 1] << 8) | (sf3[at + 2] << 16) | (static_cast<uint32_t>(sf3[at + 3]) << 24);
+            return shdr[at] | (shdr[at + 1] << 8) | (shdr[at + 2] << 16) | (static_cast<uint32_t>(shdr[at + 3]) << 24);
         };
-        for (size_t i = 0; (i + 2) * 46 <= shdrSize; ++i) {
-            const uint32_t start = le32(shdr + 46 * i + 20), end = le32(shdr + 46 * i + 24);
-            if (start < end && end <= smplSize)
+        // Every header but the terminal one; start and end follow the 20-byte name.
+        const size_t headerBytes = Steinberg::Vst::SoundFontRecordBytes::sampleHeader;
+        for (size_t i = 0; (i + 2) * headerBytes <= shdr.size(); ++i) {
+            const uint32_t start = le32(headerBytes * i + 20), end = le32(headerBytes * i + 24);
+            if (start < end && end <= smpl.size())
                 write(vorbis, name + "-" + std::to_string(i) + ".ogg",
-                      std::vector<uint8_t>(sf3.begin() + static_cast<long>(smpl + start),
-                                           sf3.begin() + static_cast<long>(smpl + end)));
+                      std::vector<uint8_t>(smpl.begin() + static_cast<long>(start), smpl.begin() + static_cast<long>(end)));
         }
     }
     return 0;

@@ -2,8 +2,10 @@
 #include "host/render/platform/RealPath.h"
 
 #include "controller/ControllerState.h"
+#include "controller/ExtraStateFields.h"
 #include "host/UsedMemoryReport.h"
 #include "platform/Text.h"
+#include "synth/SoundResponse.h"
 
 #include "pluginterfaces/vst/ivsteditcontroller.h"
 
@@ -62,11 +64,12 @@ bool restoreResponse(host::Plugin& plugin, bool soundFont204, std::string& error
         error = "the plug-in gave no processor state to set its response in";
         return false;
     }
-    // A fresh instance's state has no extra fields ("Classic"). "SoundFont 2.04" is the extra
-    // field key 1, 4 bytes, value 1 (int32s, little-endian).
-    if (soundFont204)
-        for (uint8_t b : {1, 0, 0, 0, 4, 0, 0, 0, 1, 0, 0, 0})
-            state.push_back(b);
+    // A fresh instance's state has no extra fields ("Classic"); "SoundFont 2.04" is its field.
+    if (soundFont204) {
+        const std::vector<uint8_t> field = Steinberg::Vst::ExtraStateFields::responseFieldBytes(
+            int32_t(Steinberg::Vst::SoundResponse::SoundFont204));
+        state.insert(state.end(), field.begin(), field.end());
+    }
     if (plugin.setProcessorState(state) != Steinberg::kResultOk ||
         plugin.setControllerComponentState(state) != Steinberg::kResultOk) {
         error = "the plug-in refused the state choosing its response";

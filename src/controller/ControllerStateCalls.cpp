@@ -1,7 +1,7 @@
 // The controller's state calls: mirroring the processor's state into the parameter objects,
 // and writing and restoring its own state (which reloads the remembered files).
 #include "controller/MyVSTController.h"
-#include "processor/ExtraStateFields.h"
+#include "controller/ExtraStateFields.h"
 
 #include "pluginterfaces/base/smartpointer.h"
 

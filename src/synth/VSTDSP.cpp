@@ -1,6 +1,6 @@
 #include "synth/VSTDSP.h"
 
-#include "processor/ExtraStateFields.h"
+#include "controller/ExtraStateFields.h"
 #include "shell/ParameterIds.h"
 
 #include "pluginterfaces/vst/ivstmessage.h"

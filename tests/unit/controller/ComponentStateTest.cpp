@@ -8,21 +8,6 @@
 using namespace zephra::test;
 
 namespace {
-// A processor state: header, bypass byte, the pairs, and some extra state after them.
-std::vector<uint8_t> processorState(uint8_t bypass, const std::vector<std::pair<int32_t, double>>& values,
-                                    const std::string& header = kStateHeader)
-{
-    std::vector<uint8_t> bytes;
-    putHeader(bytes, header);
-    bytes.push_back(bypass);
-    putInt32(bytes, static_cast<int32_t>(values.size()));
-    for (const auto& [id, value] : values) {
-        putInt32(bytes, id);
-        putDouble(bytes, value);
-    }
-    return bytes;
-}
-
 const std::vector<std::pair<int32_t, double>> changed = {
     {kModWheelId, 0.25}, {kVolumeId, 0.5}, {kExpressionId, 0.75}, {kSustainPedalId, 1.0}, {kPitchBendId, -0.5}, {kBendRangeId, 7.0}, {kOutputLevelId, 24.0}};
 
@@ -44,7 +29,7 @@ TEST(ComponentState, PlainValuesAreConvertedByEachParameter)
 {
     ControllerFixture fixture;
     MyVSTController& controller = *fixture.controller;
-    ASSERT_EQ(setComponentState(controller, processorState(0, changed)), kResultOk);
+    ASSERT_EQ(setComponentState(controller, processorStateBytes(kStateHeader, 0, changed)), kResultOk);
     EXPECT_DOUBLE_EQ(controller.getParamNormalized(1), 0.25);
     EXPECT_DOUBLE_EQ(controller.getParamNormalized(7), 0.5);
     EXPECT_DOUBLE_EQ(controller.getParamNormalized(64), 1.0);
@@ -57,14 +42,14 @@ TEST(ComponentState, PlainValuesAreConvertedByEachParameter)
 TEST(ComponentState, AnyNonZeroBypassByteMeansOn)
 {
     ControllerFixture fixture;
-    ASSERT_EQ(setComponentState(*fixture.controller, processorState(2, {})), kResultOk);
+    ASSERT_EQ(setComponentState(*fixture.controller, processorStateBytes(kStateHeader, 2, {})), kResultOk);
     EXPECT_EQ(fixture.controller->getParamNormalized(0x7FFFFFFF), 1.0);
 }
 
 TEST(ComponentState, UnknownIdsAndTrailingExtraStateAreIgnored)
 {
     ControllerFixture fixture;
-    std::vector<uint8_t> bytes = processorState(0, {{5000, 3.0}, {kVolumeId, 0.5}});
+    std::vector<uint8_t> bytes = processorStateBytes(kStateHeader, 0, {{5000, 3.0}, {kVolumeId, 0.5}});
     bytes.insert(bytes.end(), {1, 2, 3, 4, 5});
     ASSERT_EQ(setComponentState(*fixture.controller, bytes), kResultOk);
     EXPECT_DOUBLE_EQ(fixture.controller->getParamNormalized(7), 0.5);
@@ -74,16 +59,16 @@ TEST(ComponentStateBadInput, OtherVersionIsRefusedAndChangesNothing)
 {
     ControllerFixture fixture;
     const std::vector<double> before = allValues(*fixture.controller);
-    EXPECT_EQ(setComponentState(*fixture.controller, processorState(1, changed, "1.4-fw 2.1")), kResultFalse);
+    EXPECT_EQ(setComponentState(*fixture.controller, processorStateBytes("1.4-fw 2.1", 1, changed)), kResultFalse);
     EXPECT_EQ(allValues(*fixture.controller), before);
 }
 
 TEST(ComponentStateBadInput, EveryTruncationIsRefusedAndChangesNothing)
 {
     ControllerFixture fixture;
-    ASSERT_EQ(setComponentState(*fixture.controller, processorState(0, {{kModWheelId, 0.75}})), kResultOk);
+    ASSERT_EQ(setComponentState(*fixture.controller, processorStateBytes(kStateHeader, 0, {{kModWheelId, 0.75}})), kResultOk);
     const std::vector<double> before = allValues(*fixture.controller);
-    const std::vector<uint8_t> full = processorState(1, changed);
+    const std::vector<uint8_t> full = processorStateBytes(kStateHeader, 1, changed);
     for (size_t length = 0; length < full.size(); ++length) {
         const std::vector<uint8_t> cut(full.begin(), full.begin() + static_cast<long>(length));
         EXPECT_EQ(setComponentState(*fixture.controller, cut), kResultFalse) << length;
@@ -97,14 +82,14 @@ TEST(ComponentStateBadInput, HugeAndNegativeCountsAndHeaderLengthsAreRefused)
     const std::vector<double> before = allValues(*fixture.controller);
     for (int32_t count : {-1, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()}) {
         std::vector<uint8_t> bytes;
-        putHeader(bytes);
+        appendStateHeader(bytes, kStateHeader);
         bytes.push_back(1);
-        putInt32(bytes, count);
-        putInt32(bytes, 7);
-        putDouble(bytes, 0.5);
+        appendInt32(bytes, count);
+        appendInt32(bytes, 7);
+        appendDouble(bytes, 0.5);
         EXPECT_EQ(setComponentState(*fixture.controller, bytes), kResultFalse) << count;
         std::vector<uint8_t> header;
-        putInt32(header, count);
+        appendInt32(header, count);
         header.insert(header.end(), 12, 'x');
         EXPECT_EQ(setComponentState(*fixture.controller, header), kResultFalse) << count;
     }
@@ -116,15 +101,15 @@ TEST(ComponentStateBadInput, NonFiniteValuesAreRefused)
     // Guards against NaN reaching a parameter (the SDK's clamp lets NaN through).
     ControllerFixture fixture;
     const std::vector<double> before = allValues(*fixture.controller);
-    EXPECT_EQ(setComponentState(*fixture.controller, processorState(0, {{kModWheelId, 0.5}, {kVolumeId, std::nan("")}})), kResultFalse);
-    EXPECT_EQ(setComponentState(*fixture.controller, processorState(0, {{1001, INFINITY}})), kResultFalse);
+    EXPECT_EQ(setComponentState(*fixture.controller, processorStateBytes(kStateHeader, 0, {{kModWheelId, 0.5}, {kVolumeId, std::nan("")}})), kResultFalse);
+    EXPECT_EQ(setComponentState(*fixture.controller, processorStateBytes(kStateHeader, 0, {{1001, INFINITY}})), kResultFalse);
     EXPECT_EQ(allValues(*fixture.controller), before);
 }
 
 TEST(ComponentStateBadInput, OutOfRangePlainValuesAreClampedIntoTheParameter)
 {
     ControllerFixture fixture;
-    ASSERT_EQ(setComponentState(*fixture.controller, processorState(0, {{kModWheelId, 9.0}, {kPitchBendId, -7.0}, {kOutputLevelId, -3.0}, {kSustainPedalId, 2.0}})), kResultOk);
+    ASSERT_EQ(setComponentState(*fixture.controller, processorStateBytes(kStateHeader, 0, {{kModWheelId, 9.0}, {kPitchBendId, -7.0}, {kOutputLevelId, -3.0}, {kSustainPedalId, 2.0}})), kResultOk);
     EXPECT_EQ(fixture.controller->getParamNormalized(1), 1.0);
     EXPECT_EQ(fixture.controller->getParamNormalized(129), 0.0);
     EXPECT_EQ(fixture.controller->getParamNormalized(1001), 0.0);

@@ -12,19 +12,19 @@ namespace {
 std::vector<uint8_t> stateNaming(const std::u16string& path, int32_t preset)
 {
     std::vector<uint8_t> bytes;
-    putHeader(bytes);
-    putInt32(bytes, 1);
-    putPath(bytes, 1, path);
-    putInt32(bytes, 1);
-    putInt32(bytes, 1);
-    putInt32(bytes, 4);
-    putInt32(bytes, preset);
-    putInt32(bytes, 1);     // one list
-    putInt32(bytes, 9);     // key
-    putInt32(bytes, 2);     // two items
-    putInt32(bytes, 3);
+    appendStateHeader(bytes, kStateHeader);
+    appendInt32(bytes, 1);
+    appendPath(bytes, 1, path);
+    appendInt32(bytes, 1);
+    appendInt32(bytes, 1);
+    appendInt32(bytes, 4);
+    appendInt32(bytes, preset);
+    appendInt32(bytes, 1);     // one list
+    appendInt32(bytes, 9);     // key
+    appendInt32(bytes, 2);     // two items
+    appendInt32(bytes, 3);
     bytes.insert(bytes.end(), {'a', 'b', 'c'});
-    putInt32(bytes, 0);
+    appendInt32(bytes, 0);
     return bytes;
 }
 } // namespace
@@ -34,10 +34,10 @@ TEST(ControllerState, FreshControllerWrites27Bytes)
     ControllerFixture fixture;
     const std::vector<uint8_t> bytes = controllerState(*fixture.controller);
     std::vector<uint8_t> expected;
-    putHeader(expected);
-    putInt32(expected, 0);
-    putInt32(expected, 0);
-    putInt32(expected, 0);
+    appendStateHeader(expected, kStateHeader);
+    appendInt32(expected, 0);
+    appendInt32(expected, 0);
+    appendInt32(expected, 0);
     ASSERT_EQ(bytes.size(), 27u);
     EXPECT_EQ(bytes, expected);
 }
@@ -83,11 +83,11 @@ TEST(ControllerState, PathWithoutOptionReloadsPresetZero)
 {
     TempFile font("tones.sf2", makePitchedPresetsFont(4));
     std::vector<uint8_t> bytes;
-    putHeader(bytes);
-    putInt32(bytes, 1);
-    putPath(bytes, 1, font.widePath());
-    putInt32(bytes, 0);
-    putInt32(bytes, 0);
+    appendStateHeader(bytes, kStateHeader);
+    appendInt32(bytes, 1);
+    appendPath(bytes, 1, font.widePath());
+    appendInt32(bytes, 0);
+    appendInt32(bytes, 0);
     ControllerFixture fixture;
     ASSERT_EQ(setControllerState(*fixture.controller, bytes), kResultOk);
     ASSERT_EQ(fixture.peer->messages.size(), 1u);
@@ -103,10 +103,10 @@ TEST(ControllerState, EmptyStreamOnALoadedControllerRemovesNothingAndReloads)
     fixture.controller->loadFile(font.widePath(), &preset);
     fixture.peer->messages.clear();
     std::vector<uint8_t> empty;
-    putHeader(empty);
-    putInt32(empty, 0);
-    putInt32(empty, 0);
-    putInt32(empty, 0);
+    appendStateHeader(empty, kStateHeader);
+    appendInt32(empty, 0);
+    appendInt32(empty, 0);
+    appendInt32(empty, 0);
     ASSERT_EQ(setControllerState(*fixture.controller, empty), kResultOk);
     EXPECT_EQ(fixture.controller->filePaths.at(1), font.widePath());
     ASSERT_EQ(fixture.peer->messages.size(), 1u);
@@ -156,10 +156,10 @@ TEST_F(ControllerStateBadInput, EveryTruncationIsRefusedAndKeepsTheOldState)
 TEST_F(ControllerStateBadInput, OtherVersionIsRefused)
 {
     std::vector<uint8_t> bytes;
-    putHeader(bytes, "1.4-fw 2.1");
-    putInt32(bytes, 0);
-    putInt32(bytes, 0);
-    putInt32(bytes, 0);
+    appendStateHeader(bytes, "1.4-fw 2.1");
+    appendInt32(bytes, 0);
+    appendInt32(bytes, 0);
+    appendInt32(bytes, 0);
     EXPECT_EQ(setControllerState(*fixture.controller, bytes), kResultFalse);
     expectUnchanged("version 1.4");
 }
@@ -168,7 +168,7 @@ TEST_F(ControllerStateBadInput, NegativeAndHugeHeaderLengthsAreRefused)
 {
     for (int32_t length : {-1, 0, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()}) {
         std::vector<uint8_t> bytes;
-        putInt32(bytes, length);
+        appendInt32(bytes, length);
         bytes.insert(bytes.end(), {'1', '.', '5'});
         EXPECT_EQ(setControllerState(*fixture.controller, bytes), kResultFalse) << length;
         expectUnchanged("header length " + std::to_string(length));
@@ -180,8 +180,8 @@ TEST_F(ControllerStateBadInput, NegativeAndHugeCountsAreRefused)
     for (int32_t count : {-1, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()}) {
         for (int field = 0; field < 3; ++field) {
             std::vector<uint8_t> bytes;
-            putHeader(bytes);
-            for (int i = 0; i < 3; ++i) putInt32(bytes, i == field ? count : 0);
+            appendStateHeader(bytes, kStateHeader);
+            for (int i = 0; i < 3; ++i) appendInt32(bytes, i == field ? count : 0);
             EXPECT_EQ(setControllerState(*fixture.controller, bytes), kResultFalse) << count << " " << field;
             expectUnchanged("count " + std::to_string(count));
         }
@@ -192,30 +192,30 @@ TEST_F(ControllerStateBadInput, NegativeAndOversizedLengthsAreRefused)
 {
     for (int32_t length : {-1, -2, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(), 1 << 30}) {
         std::vector<uint8_t> path;
-        putHeader(path);
-        putInt32(path, 1);
-        putInt32(path, 1);
-        putInt32(path, length);       // path length in UTF-16 units
+        appendStateHeader(path, kStateHeader);
+        appendInt32(path, 1);
+        appendInt32(path, 1);
+        appendInt32(path, length);       // path length in UTF-16 units
         path.insert(path.end(), 40, 'x');
         EXPECT_EQ(setControllerState(*fixture.controller, path), kResultFalse) << length;
 
         std::vector<uint8_t> option;
-        putHeader(option);
-        putInt32(option, 0);
-        putInt32(option, 1);
-        putInt32(option, 1);
-        putInt32(option, length);     // blob size
+        appendStateHeader(option, kStateHeader);
+        appendInt32(option, 0);
+        appendInt32(option, 1);
+        appendInt32(option, 1);
+        appendInt32(option, length);     // blob size
         option.insert(option.end(), 40, 'x');
         EXPECT_EQ(setControllerState(*fixture.controller, option), kResultFalse) << length;
 
         std::vector<uint8_t> item;
-        putHeader(item);
-        putInt32(item, 0);
-        putInt32(item, 0);
-        putInt32(item, 1);
-        putInt32(item, 3);
-        putInt32(item, 1);
-        putInt32(item, length);       // item length
+        appendStateHeader(item, kStateHeader);
+        appendInt32(item, 0);
+        appendInt32(item, 0);
+        appendInt32(item, 1);
+        appendInt32(item, 3);
+        appendInt32(item, 1);
+        appendInt32(item, length);       // item length
         item.insert(item.end(), 40, 'x');
         EXPECT_EQ(setControllerState(*fixture.controller, item), kResultFalse) << length;
         expectUnchanged("length " + std::to_string(length));
@@ -254,13 +254,13 @@ TEST(ControllerState, OnlyTheLastRememberedSoundFontIsLoaded)
 {
     TempFile first("first.sf2", makePitchedPresetsFont(2)), last("last.sf2", makePitchedPresetsFont(5));
     std::vector<uint8_t> bytes;
-    putHeader(bytes);
-    putInt32(bytes, 3);
-    putPath(bytes, 1, first.widePath());
-    putPath(bytes, 2, u"/nonexistent/notes.txt");
-    putPath(bytes, 7, last.widePath());
+    appendStateHeader(bytes, kStateHeader);
+    appendInt32(bytes, 3);
+    appendPath(bytes, 1, first.widePath());
+    appendPath(bytes, 2, u"/nonexistent/notes.txt");
+    appendPath(bytes, 7, last.widePath());
     for (int i = 0; i < 2; ++i)
-        putInt32(bytes, 0);   // no options, no lists
+        appendInt32(bytes, 0);   // no options, no lists
     ControllerFixture fixture;
     ASSERT_EQ(setControllerState(*fixture.controller, bytes), kResultOk);
     ASSERT_EQ(fixture.peer->messages.size(), 1u);

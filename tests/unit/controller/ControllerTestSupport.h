@@ -1,24 +1,24 @@
 #pragma once
 // A controller under test with a host context and a recording processor-side peer, plus
-// stream helpers. The peer receives messages synchronously, as the controller's send runs.
+// stream helpers (the byte builders are support/StateBytes). The peer receives messages synchronously, as the controller's send runs.
 // Threads: the test's thread. Not real-time safe.
 #include "controller/ControllerState.h"
 #include "controller/MyVSTController.h"
 #include "shell/ParameterRegistry.h"
 #include "soundfont/InFlightSynthLists.h"
+#include "support/StateBytes.h"
+#include "support/TempFile.h"
 
 #include "base/source/fobject.h"
 #include "public.sdk/source/common/memorystream.h"
 #include "public.sdk/source/vst/hosting/hostclasses.h"
 
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace zephra {
@@ -128,66 +128,6 @@ inline tresult setComponentState(MyVSTController& controller, std::vector<uint8_
     MemoryStream stream(bytes.data(), static_cast<TSize>(bytes.size()));
     return controller.setComponentState(&stream);
 }
-
-// Little-endian stream building.
-inline void putInt32(std::vector<uint8_t>& out, int32_t value)
-{
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i)));
-}
-inline void putDouble(std::vector<uint8_t>& out, double value)
-{
-    uint64_t bits = 0;
-    std::memcpy(&bits, &value, 8);
-    for (int i = 0; i < 8; ++i) out.push_back(static_cast<uint8_t>(bits >> (8 * i)));
-}
-inline void putHeader(std::vector<uint8_t>& out, const std::string& text = kStateHeader)
-{
-    putInt32(out, static_cast<int32_t>(text.size() + 1));
-    out.insert(out.end(), text.begin(), text.end());
-    out.push_back(0);
-}
-inline void putPath(std::vector<uint8_t>& out, int32_t id, const std::u16string& path)
-{
-    putInt32(out, id);
-    putInt32(out, static_cast<int32_t>(path.size() + 1));
-    for (char16_t unit : path) {
-        out.push_back(static_cast<uint8_t>(unit & 0xFF));
-        out.push_back(static_cast<uint8_t>(unit >> 8));
-    }
-    out.push_back(0);
-    out.push_back(0);
-}
-inline int32_t int32At(const std::vector<uint8_t>& bytes, size_t at = 0)
-{
-    uint32_t value = 0;
-    for (int i = 3; i >= 0; --i) value = (value << 8) | bytes.at(at + static_cast<size_t>(i));
-    return static_cast<int32_t>(value);
-}
-
-// A file in a fresh temporary folder, removed with the object.
-class TempFile {
-public:
-    TempFile(const std::string& name, const std::vector<uint8_t>& bytes)
-    {
-        char pattern[] = "/tmp/zephra-controller-XXXXXX";
-        folder = mkdtemp(pattern) ? pattern : "/tmp";
-        path = folder + "/" + name;
-        std::FILE* file = std::fopen(path.c_str(), "wb");
-        if (file) {
-            std::fwrite(bytes.data(), 1, bytes.size(), file);
-            std::fclose(file);
-        }
-    }
-    ~TempFile()
-    {
-        std::remove(path.c_str());
-        rmdir(folder.c_str());
-    }
-    std::u16string widePath() const { return std::u16string(path.begin(), path.end()); }
-
-    std::string folder;
-    std::string path;
-};
 
 } // namespace test
 } // namespace zephra

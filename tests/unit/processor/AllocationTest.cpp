@@ -97,9 +97,7 @@ TEST(AudioThread, ProcessAllocatesNothingInSteadyState)
 {
     useFilledDescription();
     IPtr<QuietProcessor> processor = owned(new QuietProcessor);
-    processor->initialize(nullptr);
-    ProcessSetup setup{kRealtime, kSample32, 1024, 48000.0};
-    processor->setupProcessing(setup);
+    initializeAndSetUp(*processor, 48000.0, 1024);
     BusyBlock busy;
     processor->process(busy.block.data);
 
@@ -117,9 +115,7 @@ TEST(AudioThread, ApplyingARestoredStateAllocatesNothing)
 {
     useFilledDescription();
     IPtr<QuietProcessor> processor = owned(new QuietProcessor);
-    processor->initialize(nullptr);
-    ProcessSetup setup{kRealtime, kSample32, 1024, 48000.0};
-    processor->setupProcessing(setup);
+    initializeAndSetUp(*processor, 48000.0, 1024);
     BusyBlock busy;
     processor->process(busy.block.data);
 

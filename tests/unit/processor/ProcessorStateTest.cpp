@@ -1,6 +1,7 @@
 // The component state stream: exact bytes, round trips and refusal of damaged streams.
 #include "ProcessorTestSupport.h"
 #include "processor/ProcessorState.h"
+#include "support/StateBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -158,7 +159,8 @@ TEST_F(State, ExtraFieldsAfterTheEntriesAreLeftToTheSubclassAndDoNotDisturbTheEn
     auto bytes = defaultStateBytes();
     double level = 48.0;
     std::memcpy(bytes.data() + 104 - 8, &level, 8);
-    bytes.insert(bytes.end(), {1, 0, 0, 0, 4, 0, 0, 0, 1, 0, 0, 0});
+    const std::vector<uint8_t> field = soundFont204Field();
+    bytes.insert(bytes.end(), field.begin(), field.end());
     ASSERT_EQ(setStateBytes(*processor, bytes), kResultOk);
     runBlock();
     EXPECT_DOUBLE_EQ(processor->value(1001), 48.0);

@@ -1,7 +1,7 @@
 #include "ProcessorTestSupport.h"
 
 #include "controller/ControllerState.h"
-#include "shell/ParameterIds.h"
+#include "support/StateBytes.h"
 
 #include <cstring>
 
@@ -118,12 +118,17 @@ void useFilledDescription()
     fillDescription();
 }
 
-void prepare(RecordingProcessor& processor, double sampleRate, int32 maxBlock)
+void initializeAndSetUp(MyVSTProcessor& processor, double sampleRate, int32 maxBlock)
 {
     useFilledDescription();
     processor.initialize(nullptr);
     ProcessSetup setup{kRealtime, kSample32, maxBlock, sampleRate};
     processor.setupProcessing(setup);
+}
+
+void prepare(RecordingProcessor& processor, double sampleRate, int32 maxBlock)
+{
+    initializeAndSetUp(processor, sampleRate, maxBlock);
     processor.setActive(true);
     processor.clearCalls();
 }
@@ -147,37 +152,9 @@ tresult setStateBytes(MyVSTProcessor& processor, const std::vector<uint8_t>& byt
     return processor.setState(&stream);
 }
 
-namespace {
-void putInt32(std::vector<uint8_t>& out, int32 v)
-{
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<uint8_t>(static_cast<uint32>(v) >> (8 * i)));
-}
-void putDouble(std::vector<uint8_t>& out, double v)
-{
-    uint64 u;
-    std::memcpy(&u, &v, 8);
-    for (int i = 0; i < 8; ++i)
-        out.push_back(static_cast<uint8_t>(u >> (8 * i)));
-}
-} // namespace
-
 std::vector<uint8_t> defaultStateBytes()
 {
-    std::vector<uint8_t> out;
-    putInt32(out, 11);
-    const char* const header = kStateHeader;
-    out.insert(out.end(), header, header + 11);   // with its terminating zero
-    out.push_back(0);                              // bypass
-    putInt32(out, 7);
-    const std::pair<int32, double> entries[] = {
-        {kModWheelId, 0.0},  {kVolumeId, 1.0},    {kExpressionId, 1.0},    {kSustainPedalId, 0.0},
-        {kPitchBendId, 0.0}, {kBendRangeId, 2.0}, {kOutputLevelId, 12.0}};
-    for (const auto& [id, value] : entries) {
-        putInt32(out, id);
-        putDouble(out, value);
-    }
-    return out;
+    return processorStateBytes(Steinberg::Vst::kStateHeader, 0, defaultStateEntries());
 }
 
 } // namespace zephra::test

@@ -135,7 +135,10 @@ struct StereoBlock {
 
 // The module's description as the module entry fills it (idempotent).
 void useFilledDescription();
-// A processor after initialize and setupProcessing (sampleRate, maxBlock).
+// Any processor of the framework after initialize and a 32-bit real-time setupProcessing.
+void initializeAndSetUp(MyVSTProcessor& processor, double sampleRate, int32 maxBlock);
+// A recording processor after initialize and setupProcessing (sampleRate, maxBlock), active,
+// with no calls recorded.
 void prepare(RecordingProcessor& processor, double sampleRate = 48000.0, int32 maxBlock = 8192);
 // getState as bytes.
 std::vector<uint8_t> stateBytes(MyVSTProcessor& processor);

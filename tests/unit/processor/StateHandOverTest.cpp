@@ -55,9 +55,7 @@ TEST(StateHandOver, ConcurrentSetStateNeverTearsTheValueMap)
 {
     useFilledDescription();
     IPtr<CheckingProcessor> processor = owned(new CheckingProcessor);
-    processor->initialize(nullptr);
-    ProcessSetup setup{kRealtime, kSample32, 256, 48000.0};
-    processor->setupProcessing(setup);
+    initializeAndSetUp(*processor, 48000.0, 256);
     constexpr int kStates = 400;
     std::set<double> published;
     for (int i = 1; i <= kStates; ++i)

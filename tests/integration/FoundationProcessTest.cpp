@@ -28,11 +28,7 @@ std::vector<float> ramp(size_t count, float scale) {
 class BundleProcess : public zephra::test::BundleFixture {
 protected:
     void SetUp() override {
-        BundleFixture::SetUp();
-        if (HasFatalFailure())
-            return;
-        std::string error;
-        ASSERT_TRUE(plugin->setup(44100.0, kMaxBlock, &error)) << error;
+        setUpProcessing(44100.0, kMaxBlock);
     }
 
     static bool allZero(const std::vector<float>& samples) {

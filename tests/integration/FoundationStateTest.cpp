@@ -21,17 +21,12 @@ using zephra::test::appendDouble;
 using zephra::test::appendInt32;
 using zephra::test::processorStateBytes;
 
-const std::vector<std::pair<int32_t, double>> kDefaults = {
-    {kModWheelId, 0.0}, {kVolumeId, 1.0}, {kExpressionId, 1.0}, {kSustainPedalId, 0.0}, {kPitchBendId, 0.0}, {kBendRangeId, 2.0}, {kOutputLevelId, 12.0}};
+const std::vector<std::pair<int32_t, double>>& kDefaults = zephra::test::defaultStateEntries();
 
 class BundleState : public zephra::test::BundleFixture {
 protected:
     void SetUp() override {
-        BundleFixture::SetUp();
-        if (HasFatalFailure())
-            return;
-        std::string error;
-        ASSERT_TRUE(plugin->setup(44100.0, 64, &error)) << error;
+        setUpProcessing(44100.0, 64);
     }
 
     std::vector<uint8_t> state() {
@@ -236,19 +231,24 @@ TEST_F(BundleState, StateSurvivesActivationAndProcessingCycles) {
 // state is what every build wrote, and a build that does not know the field reads past it.
 TEST_F(BundleState, TheSoundFont204ResponseRoundTripsAsAnExtraFieldAndClassicStays104Bytes) {
     const std::vector<uint8_t> classic = processorStateBytes(kStateHeader, 0, kDefaults);
+    const std::vector<uint8_t> field = zephra::test::soundFont204Field();
+    EXPECT_EQ(field, (std::vector<uint8_t>{1, 0, 0, 0, 4, 0, 0, 0, 1, 0, 0, 0}))
+        << "key 1, 4 bytes, response 1: the layout stored projects hold";
     std::vector<uint8_t> soundFont = classic;
-    soundFont.insert(soundFont.end(), {1, 0, 0, 0, 4, 0, 0, 0, 1, 0, 0, 0});
+    soundFont.insert(soundFont.end(), field.begin(), field.end());
     ASSERT_EQ(plugin->setProcessorState(soundFont), kResultOk);
     block();
     EXPECT_EQ(state(), soundFont);
     EXPECT_EQ(plugin->setControllerComponentState(soundFont), kResultOk);
 
     std::vector<uint8_t> unknownFirst = classic;   // a later build's field is stepped over
-    unknownFirst.insert(unknownFirst.end(), {9, 0, 0, 0, 2, 0, 0, 0, 7, 7, 1, 0, 0, 0, 4, 0, 0, 0, 1, 0, 0, 0});
+    unknownFirst.insert(unknownFirst.end(), {9, 0, 0, 0, 2, 0, 0, 0, 7, 7});
+    unknownFirst.insert(unknownFirst.end(), field.begin(), field.end());
     ASSERT_EQ(plugin->setProcessorState(unknownFirst), kResultOk);
     EXPECT_EQ(state(), soundFont);
     std::vector<uint8_t> huge = classic, negative = classic;   // sizes no field of ours has
-    huge.insert(huge.end(), {9, 0, 0, 0, 0, 0, 0, 0x40, 1, 0, 0, 0, 4, 0, 0, 0, 1, 0, 0, 0});
+    huge.insert(huge.end(), {9, 0, 0, 0, 0, 0, 0, 0x40});
+    huge.insert(huge.end(), field.begin(), field.end());
     negative.insert(negative.end(), {9, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF});
     for (const auto& restored : {classic, std::vector<uint8_t>(soundFont.begin(), soundFont.end() - 2), huge, negative}) {
         ASSERT_EQ(plugin->setProcessorState(restored), kResultOk);   // no field, cut short or not ours

@@ -1,6 +1,6 @@
 // The controller as a host sees it through the built bundle: its parameters, their texts,
 // the MIDI mapping and the fresh controller state.
-#include "unit/controller/BundleSupport.h"
+#include "support/BundleSupport.h"
 
 #include "pluginterfaces/gui/iplugview.h"
 #include "pluginterfaces/vst/ivstmidicontrollers.h"
@@ -14,23 +14,14 @@ using namespace Steinberg::Vst;
 namespace {
 std::u16string text(const TChar* chars) { return std::u16string(reinterpret_cast<const char16_t*>(chars)); }
 
-class ControllerThroughBundle : public ::testing::Test {
+class ControllerThroughBundle : public BundleFixture {
 protected:
-    void SetUp() override
-    {
-        module = loadBundle();
-        ASSERT_TRUE(module);
-        plugin = createPlugin(*module);
-        ASSERT_TRUE(plugin);
-    }
     std::u16string valueString(ParamID id, double normalised)
     {
         String128 out{};
         EXPECT_EQ(plugin->controller()->getParamStringByValue(id, normalised, out), kResultOk);
         return text(out);
     }
-    std::shared_ptr<zephra::host::Module> module;
-    std::unique_ptr<zephra::host::Plugin> plugin;
 };
 } // namespace
 

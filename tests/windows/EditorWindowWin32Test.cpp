@@ -3,7 +3,7 @@
 // the system's open-file dialog with the editor's title. Needs a display (xvfb-run under Wine).
 #include "editor/IOffscreenEditor.h"
 #include "host/PluginHost.h"
-#include "unit/controller/BundleSupport.h"
+#include "support/BundleSupport.h"
 
 #include "base/source/fobject.h"
 #include "pluginterfaces/gui/iplugview.h"

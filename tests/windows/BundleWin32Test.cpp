@@ -4,7 +4,7 @@
 // and the editor pictured off screen.
 #include "editor/IOffscreenEditor.h"
 #include "host/PluginHost.h"
-#include "unit/controller/BundleSupport.h"
+#include "support/BundleSupport.h"
 #include "unit/controller/TestFonts.h"
 
 #include "pluginterfaces/gui/iplugview.h"
@@ -100,7 +100,7 @@ TEST(WindowsBundle, ExportsExactlyTheThreeEntryPointsAndLoadsWithRecordsAsOnLinu
 
 TEST(WindowsBundle, GeneratedFontPlaysItsPitchesAndASavedStateRestoresAndPlays)
 {
-    BundleTempFile font("tones.sf2", makePitchedPresetsFont(3));
+    TempFile font("tones.sf2", makePitchedPresetsFont(3));
     auto module = loadBundle();
     ASSERT_TRUE(module);
     auto plugin = createPlugin(*module);

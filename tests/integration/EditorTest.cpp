@@ -50,11 +50,9 @@ class PlayerEditor : public zephra::test::BundleFixture {
 protected:
     void SetUp() override
     {
-        BundleFixture::SetUp();
+        setUpProcessing(44100.0, kBlock);
         if (HasFatalFailure())
             return;
-        std::string error;
-        ASSERT_TRUE(plugin->setup(44100.0, kBlock, &error)) << error;
         fontPath = scratch("font.sf2");
         ASSERT_TRUE(zephra::test::writeFile(fontPath, zephra::test::makePianoDrumsOrganFont()));
         // The editor size is remembered per user: here in a folder of the test's own.
@@ -635,7 +633,8 @@ TEST_F(PlayerEditor, ResponseSwitchTellsTheProcessorAndTheHostAndFollowsARestore
     click(500, 170);   // "SoundFont 2.04"
     EXPECT_EQ(shown()["response"], "1");
     std::vector<uint8_t> expected = classic;
-    expected.insert(expected.end(), {1, 0, 0, 0, 4, 0, 0, 0, 1, 0, 0, 0});
+    const std::vector<uint8_t> field = zephra::test::soundFont204Field();
+    expected.insert(expected.end(), field.begin(), field.end());
     EXPECT_EQ(plugin->processorState(), expected) << "the processor stores the choice";
     const auto messages = plugin->messages();
     ASSERT_EQ(messages.size(), 1u);

@@ -29,11 +29,9 @@ using zephra::test::controllerStateNaming;
 class BundleMessages : public zephra::test::BundleFixture {
 protected:
     void SetUp() override {
-        BundleFixture::SetUp();
+        setUpProcessing(44100.0, 512);
         if (HasFatalFailure())
             return;
-        std::string error;
-        ASSERT_TRUE(plugin->setup(44100.0, 512, &error)) << error;
         ASSERT_EQ(plugin->component()->queryInterface(IConnectionPoint::iid, reinterpret_cast<void**>(&processorPoint)), kResultOk);
         fontPath = ::testing::TempDir() + "zephra_messages_" + std::to_string(getpid()) + ".sf2";
         ASSERT_TRUE(zephra::test::writeFile(fontPath, zephra::test::makeSineSoundFont()));

@@ -136,7 +136,8 @@ TEST_F(BundleTiming, ResponsesRestoredWhileTheAudioThreadPlaysReachIt) {
     auto plugin = playingInstance();
     ASSERT_NE(plugin, nullptr);
     std::vector<uint8_t> classic = plugin->processorState(), soundFont = classic;
-    soundFont.insert(soundFont.end(), {1, 0, 0, 0, 4, 0, 0, 0, 1, 0, 0, 0});
+    const std::vector<uint8_t> field = zephra::test::soundFont204Field();
+    soundFont.insert(soundFont.end(), field.begin(), field.end());
     std::atomic<bool> done{false};
     bool finite = true;
     std::thread audio([&] {

@@ -1,6 +1,6 @@
 // A project saved and reopened as a DAW does it: both states of a playing instance are saved,
 // a fresh instance restores them, and the same notes render the same samples.
-#include "unit/controller/BundleSupport.h"
+#include "support/BundleSupport.h"
 #include "unit/controller/TestFonts.h"
 
 #include <gtest/gtest.h>
@@ -35,7 +35,7 @@ std::vector<float> playPhrase(zephra::host::Plugin& plugin)
 
 TEST(ControllerRoundTrip, RestoredInstanceRendersTheSameSamples)
 {
-    BundleTempFile font("tones.sf2", makePitchedPresetsFont(4));
+    TempFile font("tones.sf2", makePitchedPresetsFont(4));
     auto module = loadBundle();
     ASSERT_TRUE(module);
 
@@ -58,7 +58,7 @@ TEST(ControllerRoundTrip, RestoredInstanceRendersTheSameSamples)
     const std::vector<uint8_t> controllerState = original->controllerState(&result);
     ASSERT_EQ(result, kResultOk);
     const std::vector<float> before = playPhrase(*original);
-    ASSERT_GT(peak(before), 0.01) << "the saved instance does not sound";
+    ASSERT_GT(peakLevel(before), 0.01) << "the saved instance does not sound";
 
     auto restored = createPlugin(*module);
     ASSERT_TRUE(restored);

@@ -1,6 +1,6 @@
 // Restoring a controller state that names a file: what reaches the processor and what the
 // instrument then plays, through the built bundle and a DAW-like host.
-#include "unit/controller/BundleSupport.h"
+#include "support/BundleSupport.h"
 #include "unit/controller/TestFonts.h"
 
 #include <gtest/gtest.h>
@@ -13,24 +13,21 @@ constexpr double sampleRate = 44100.0;
 
 double expectedFrequency(int preset) { return 441.0 * std::pow(2.0, presetTransposition(preset) / 12.0); }
 
-class ControllerLoading : public ::testing::Test {
+class ControllerLoading : public BundleFixture {
 protected:
     void SetUp() override
     {
-        module = loadBundle();
-        ASSERT_TRUE(module);
-        plugin = createPlugin(*module);
-        ASSERT_TRUE(plugin);
+        BundleFixture::SetUp();
+        if (HasFatalFailure())
+            return;
         plugin->clearMessages();
     }
-    std::shared_ptr<zephra::host::Module> module;
-    std::unique_ptr<zephra::host::Plugin> plugin;
 };
 } // namespace
 
 TEST_F(ControllerLoading, StateNamingPresetThreeSendsItOnceAndItPlaysAtItsPitch)
 {
-    BundleTempFile font("tones.sf2", makePitchedPresetsFont(5));
+    TempFile font("tones.sf2", makePitchedPresetsFont(5));
     const int32_t preset = 3;
     ASSERT_EQ(plugin->setControllerState(controllerStateNaming(font.path, &preset)), kResultOk);
     const auto sent = messagesWithId(*plugin, "SF2DATA");
@@ -41,17 +38,17 @@ TEST_F(ControllerLoading, StateNamingPresetThreeSendsItOnceAndItPlaysAtItsPitch)
 
     ASSERT_TRUE(plugin->setup(sampleRate, 512));
     const std::vector<float> left = renderNote(*plugin, 69, 12);
-    ASSERT_GT(peak(left, 2048), 0.01) << "the adopted preset does not sound";
+    ASSERT_GT(peakLevel(left, 2048), 0.01) << "the adopted preset does not sound";
     EXPECT_NEAR(estimateFrequency(left, sampleRate, 2048), expectedFrequency(3), expectedFrequency(3) * 0.005);
 }
 
 TEST_F(ControllerLoading, PresetZeroOfTheSameFontPlaysAtItsOwnPitch)
 {
-    BundleTempFile font("tones.sf2", makePitchedPresetsFont(5));
+    TempFile font("tones.sf2", makePitchedPresetsFont(5));
     ASSERT_EQ(plugin->setControllerState(controllerStateNaming(font.path, nullptr)), kResultOk);
     ASSERT_TRUE(plugin->setup(sampleRate, 512));
     const std::vector<float> left = renderNote(*plugin, 69, 12);
-    ASSERT_GT(peak(left, 2048), 0.01);
+    ASSERT_GT(peakLevel(left, 2048), 0.01);
     EXPECT_NEAR(estimateFrequency(left, sampleRate, 2048), expectedFrequency(0), expectedFrequency(0) * 0.005);
 }
 
@@ -69,19 +66,19 @@ TEST_F(ControllerLoading, MissingFileSendsAnEmptyListAndTheInstrumentStaysSilent
     ASSERT_TRUE(plugin->setup(sampleRate, 512));
     const std::vector<float> left = renderNote(*plugin, 60, 8);
     EXPECT_EQ(plugin->lastProcessResult(), kResultOk);
-    EXPECT_EQ(peak(left), 0.0);
+    EXPECT_EQ(peakLevel(left), 0.0);
 }
 
 TEST_F(ControllerLoading, UpperCaseSf2Loads)
 {
-    BundleTempFile font("TONES.SF2", makePitchedPresetsFont(2));
+    TempFile font("TONES.SF2", makePitchedPresetsFont(2));
     ASSERT_EQ(plugin->setControllerState(controllerStateNaming(font.path, nullptr)), kResultOk);
     EXPECT_EQ(messagesWithId(*plugin, "SF2DATA").size(), 1u);
 }
 
 TEST_F(ControllerLoading, MixedCaseSf2IsRememberedButIgnored)
 {
-    BundleTempFile font("tones.Sf2", makePitchedPresetsFont(2));
+    TempFile font("tones.Sf2", makePitchedPresetsFont(2));
     const int32_t preset = 1;
     const std::vector<uint8_t> state = controllerStateNaming(font.path, &preset);
     ASSERT_EQ(plugin->setControllerState(state), kResultOk);
@@ -91,7 +88,7 @@ TEST_F(ControllerLoading, MixedCaseSf2IsRememberedButIgnored)
 
 TEST_F(ControllerLoading, WavFileSendsWavDataWithFramesTimesFourBytesPerChannel)
 {
-    BundleTempFile wav("sound.wav", makeStereoWav(1000));
+    TempFile wav("sound.wav", makeStereoWav(1000));
     ASSERT_EQ(plugin->setControllerState(controllerStateNaming(wav.path, nullptr)), kResultOk);
     const auto sent = messagesWithId(*plugin, "WAVDATA");
     ASSERT_EQ(sent.size(), 1u);
@@ -106,7 +103,7 @@ TEST_F(ControllerLoading, LateDeliveryIsRefusedAndTheSoundPlayingBeforeStays)
 {
     // Guards against a host that delivers "SF2DATA" after the send returned: the records it
     // names are gone, so the processor must refuse the message instead of reading them.
-    BundleTempFile font("tones.sf2", makePitchedPresetsFont(5));
+    TempFile font("tones.sf2", makePitchedPresetsFont(5));
     ASSERT_EQ(plugin->setControllerState(controllerStateNaming(font.path, nullptr)), kResultOk);
     plugin->clearMessages();
 
@@ -122,7 +119,7 @@ TEST_F(ControllerLoading, LateDeliveryIsRefusedAndTheSoundPlayingBeforeStays)
 
     ASSERT_TRUE(plugin->setup(sampleRate, 512));
     const std::vector<float> left = renderNote(*plugin, 69, 12);
-    ASSERT_GT(peak(left, 2048), 0.01);
+    ASSERT_GT(peakLevel(left, 2048), 0.01);
     EXPECT_NEAR(estimateFrequency(left, sampleRate, 2048), expectedFrequency(0), expectedFrequency(0) * 0.005);
 }
 
@@ -135,5 +132,5 @@ TEST_F(ControllerLoading, RealSoundFontLoadsWhenInstalled)
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].deliveryResult, kResultOk);
     ASSERT_TRUE(plugin->setup(sampleRate, 512));
-    EXPECT_GT(peak(renderNote(*plugin, 60, 8)), 0.001);
+    EXPECT_GT(peakLevel(renderNote(*plugin, 60, 8)), 0.001);
 }

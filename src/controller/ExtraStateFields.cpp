@@ -1,4 +1,6 @@
-#include "processor/ExtraStateFields.h"
+#include "controller/ExtraStateFields.h"
+
+#include "public.sdk/source/common/memorystream.h"
 
 namespace Steinberg {
 namespace Vst {
@@ -43,6 +45,14 @@ void writeResponse(IBStream* stream, int32_t number)
     writeInt32(stream, kResponseKey);
     writeInt32(stream, 4);
     writeInt32(stream, number);
+}
+
+std::vector<uint8_t> responseFieldBytes(int32_t number)
+{
+    MemoryStream stream;
+    writeResponse(&stream, number);
+    const auto* data = reinterpret_cast<const uint8_t*>(stream.getData());
+    return std::vector<uint8_t>(data, data + stream.getSize());
 }
 
 bool readResponse(IBStream* stream, int32_t& number)

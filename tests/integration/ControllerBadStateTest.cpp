@@ -1,6 +1,6 @@
 // Damaged state streams through the bundle: truncated at every length, with huge counts or
 // corrupted bytes, they are refused without a crash and the state held before stays whole.
-#include "unit/controller/BundleSupport.h"
+#include "support/BundleSupport.h"
 #include "unit/controller/TestFonts.h"
 
 #include <gtest/gtest.h>
@@ -21,16 +21,15 @@ std::vector<double> parameterValues(zephra::host::Plugin& plugin)
     return values;
 }
 
-class BadStateThroughBundle : public ::testing::Test {
+class BadStateThroughBundle : public BundleFixture {
 protected:
     // An instance with a remembered SoundFont (preset 1) and moved parameters.
     void SetUp() override
     {
-        module = loadBundle();
-        ASSERT_TRUE(module);
-        plugin = createPlugin(*module);
-        ASSERT_TRUE(plugin);
-        font = std::make_unique<BundleTempFile>("tones.sf2", makePitchedPresetsFont(3));
+        BundleFixture::SetUp();
+        if (HasFatalFailure())
+            return;
+        font = std::make_unique<TempFile>("tones.sf2", makePitchedPresetsFont(3));
         const int32_t preset = 1;
         ASSERT_EQ(plugin->setControllerState(controllerStateNaming(font->path, &preset)), kResultOk);
         ASSERT_TRUE(plugin->setup(sampleRate, 512));
@@ -63,9 +62,7 @@ protected:
         return bytes;
     }
 
-    std::shared_ptr<zephra::host::Module> module;
-    std::unique_ptr<zephra::host::Plugin> plugin;
-    std::unique_ptr<BundleTempFile> font;
+    std::unique_ptr<TempFile> font;
     std::vector<uint8_t> controllerBefore;
     std::vector<uint8_t> processorBefore;
     std::vector<double> valuesBefore;
@@ -74,7 +71,7 @@ protected:
 
 TEST_F(BadStateThroughBundle, ControllerStateCutAtEveryLengthIsRefused)
 {
-    BundleTempFile other("other.sf2", makePitchedPresetsFont(2));
+    TempFile other("other.sf2", makePitchedPresetsFont(2));
     const int32_t preset = 0;
     const std::vector<uint8_t> full = controllerStateNaming(other.path, &preset);
     for (size_t length = 0; length < full.size(); ++length) {

@@ -73,11 +73,9 @@ std::vector<uint8_t> processorState(uint8_t bypass, double value) {
 class BundleRealtime : public zephra::test::BundleFixture {
 protected:
     void SetUp() override {
-        BundleFixture::SetUp();
+        setUpProcessing(44100.0, 512);
         if (HasFatalFailure())
             return;
-        std::string error;
-        ASSERT_TRUE(plugin->setup(44100.0, 512, &error)) << error;
         fontPath = ::testing::TempDir() + "zephra_realtime_" + std::to_string(getpid()) + ".sf2";
         zephra::test::SineFontOptions options;
         options.presetCount = 2;
