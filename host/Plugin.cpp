@@ -304,16 +304,27 @@ void Plugin::processBlock(int32_t numSamples, const std::vector<ParameterChange>
                           const ProcessOptions& options, float* outputLeft, float* outputRight)
 {
 
-    // Input: this block's stretch of the input signal, zeros beyond it.
+    // Input: this block's stretch of the input signal, zeros beyond it. The buffers only grow,
+    // and once the signal is used up their silence stays in place from block to block (a
+    // plug-in does not write its inputs; in-place processing, which does, clears it again).
+    bool silentBlock = true;
     for (int channel = 0; channel < 2; ++channel) {
         const std::vector<float>& signal = channel == 0 ? inputSignal.left : inputSignal.right;
         std::vector<float>& block = channel == 0 ? input.left : input.right;
-        sizeChannel(block, numSamples);
         const size_t start = std::min(signal.size(), static_cast<size_t>(processedSampleCount));
         const size_t copied = std::min(signal.size() - start, static_cast<size_t>(numSamples));
+        silentBlock = silentBlock && copied == 0;
+        if (copied == 0 && static_cast<size_t>(numSamples) <= silentInputSamples)
+            continue;
+        if (block.size() < static_cast<size_t>(numSamples))
+            sizeChannel(block, numSamples);
         std::copy_n(signal.begin() + static_cast<std::ptrdiff_t>(start), copied, block.begin());
         std::fill(block.begin() + static_cast<std::ptrdiff_t>(copied), block.begin() + numSamples, 0.0f);
     }
+    if (!silentBlock || options.inPlace)
+        silentInputSamples = 0;
+    else
+        silentInputSamples = std::max(silentInputSamples, static_cast<size_t>(numSamples));
     std::fill(outputLeft, outputLeft + numSamples, 0.0f);
     std::fill(outputRight, outputRight + numSamples, 0.0f);
 
@@ -395,8 +406,8 @@ void Plugin::processBlock(int32_t numSamples, const std::vector<ParameterChange>
     lastResult = processorInterface->process(data);
     processedSampleCount += numSamples;
     if (options.inPlace && options.layout == BusLayout::Stereo) {
-        std::copy(input.left.begin(), input.left.end(), outputLeft);
-        std::copy(input.right.begin(), input.right.end(), outputRight);
+        std::copy_n(input.left.begin(), numSamples, outputLeft);
+        std::copy_n(input.right.begin(), numSamples, outputRight);
     }
 }
 

@@ -212,7 +212,8 @@ private:
     int64_t processedSampleCount = 0;
 
     StereoBuffer inputSignal;
-    StereoBuffer input;
+    StereoBuffer input;               // at least the block's length; only grows
+    size_t silentInputSamples = 0;    // leading samples of `input` known to hold silence
     StereoBuffer output;
 };
 

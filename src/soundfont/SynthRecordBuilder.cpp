@@ -101,20 +101,25 @@ std::vector<float> readSamples(RiffFile& file, uint32_t smpl, uint32_t firstByte
 {
     constexpr uint32_t blockPoints = 8192;
     uint8_t bytes[2 * blockPoints];
-    std::vector<float> samples(size_t{d} + 1, 0.0f);
+    std::vector<float> samples;
+    samples.reserve(size_t{d} + 1);
+    // Grown block by block, so each block's memory is written while it is still in the cache.
     for (uint32_t done = 0; done < d;) {
         const uint32_t n = std::min(blockPoints, d - done);
         uint32_t got = 0;
         file.readChunk(smpl, bytes, 2 * n, firstByte + 2 * done, &got);
         const uint32_t whole = std::min(got / 2, n);
+        samples.resize(size_t{done} + whole);
+        float* out = samples.data() + done;
         for (uint32_t k = 0; k < whole; ++k) {
             const auto point = static_cast<int16_t>(static_cast<uint16_t>(bytes[2 * k] | (bytes[2 * k + 1] << 8)));
-            samples[done + k] = point * (1.0f / 32768.0f);
+            out[k] = point * (1.0f / 32768.0f);
         }
         if (whole < n)
             break;   // the file ends here: the rest stays 0
         done += n;
     }
+    samples.resize(size_t{d} + 1, 0.0f);   // points the file does not hold, and the guard point
     return samples;
 }
 

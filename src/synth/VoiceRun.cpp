@@ -44,6 +44,24 @@ void Cursor::attach(Voice& voice, float limit) noexcept
     };
     quietLimit = limit;
     deferredModLfo = deferredModEnvelope = deferredVibrato = 0;
+    lastPitch.valid = false;
+    lastCutoff.valid = false;
+}
+
+float Cursor::pitchFactorFor(float modEnvelope, float modLfo, float vibrato) noexcept
+{
+    PitchAnswer& a = lastPitch;
+    if (!(a.valid && a.modEnvelope == modEnvelope && a.modLfo == modLfo && a.vibrato == vibrato))
+        a = PitchAnswer{modEnvelope, modLfo, vibrato, v->pitchFactor(modEnvelope, modLfo, vibrato), true};
+    return a.factor;
+}
+
+float Cursor::cutoffFor(float modEnvelope, float modLfo) noexcept
+{
+    CutoffAnswer& a = lastCutoff;
+    if (!(a.valid && a.modEnvelope == modEnvelope && a.modLfo == modLfo))
+        a = CutoffAnswer{modEnvelope, modLfo, v->filter.cutoffFor(modEnvelope, modLfo), true};
+    return a.cutoff;
 }
 
 int32_t Cursor::beginRun(int32_t limit) noexcept
@@ -88,11 +106,11 @@ int32_t Cursor::beginRun(int32_t limit) noexcept
         run = std::min(run, kQuietBlock - voice.age % kQuietBlock);
     length = int32_t(std::min<int64_t>(limit, run));
 
-    voice.filter.useCutoff(voice.filter.cutoffFor(modEnvelope, modLfo));
+    voice.filter.useCutoff(cutoffFor(modEnvelope, modLfo));
     rest.filter = voice.filter.state();
     rest.gain = (1.0f - voice.modLfoToVolume * modLfo) * voice.velocityGain;
     rest.envelope = envelope;
-    lane.step = voice.baseIncrement * double(voice.pitchFactor(modEnvelope, modLfo, vibrato));
+    lane.step = voice.baseIncrement * double(pitchFactorFor(modEnvelope, modLfo, vibrato));
     return length;
 }
 
@@ -121,9 +139,9 @@ bool Cursor::endRun() noexcept
     voice.volEnv.skip(length);
     voice.previousPosition = voice.position;
     voice.lastAdvance = voice.baseIncrement *
-                        double(voice.pitchFactor(voice.modEnv.output, voice.modLfo.output, voice.vibLfo.output));
+                        double(pitchFactorFor(voice.modEnv.output, voice.modLfo.output, voice.vibLfo.output));
     voice.position += voice.lastAdvance;
-    voice.filter.useCutoff(voice.filter.cutoffFor(voice.modEnv.output, voice.modLfo.output));
+    voice.filter.useCutoff(cutoffFor(voice.modEnv.output, voice.modLfo.output));
     voice.age += length;
     if (voice.volEnv.stage >= Envelope::kDoneStage || judgedInaudible()) {
         voice.state = Free;

@@ -159,10 +159,26 @@ private:
 
     // Whether the quiet check is due after this run, and if so whether the voice ends.
     bool judgedInaudible() noexcept;
+    // The voice's pitch factor and filter cutoff for the given modulator outputs. A run's end
+    // asks for the outputs its beginning asked for as the next ones, so the last answer is kept
+    // (the voice's depths do not change while the cursor is attached).
+    float pitchFactorFor(float modEnvelope, float modLfo, float vibrato) noexcept;
+    float cutoffFor(float modEnvelope, float modLfo) noexcept;
+
+    struct PitchAnswer {
+        float modEnvelope, modLfo, vibrato, factor;
+        bool valid;
+    };
+    struct CutoffAnswer {
+        float modEnvelope, modLfo, cutoff;
+        bool valid;
+    };
 
     Voice* v = nullptr;
     Relevance relevant{};
     Rest rest{};
+    PitchAnswer lastPitch{};
+    CutoffAnswer lastCutoff{};
     float quietLimit = 0.0f;
     int32_t length = 0;
     int64_t deferredModLfo = 0;

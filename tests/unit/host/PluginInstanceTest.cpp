@@ -230,6 +230,16 @@ TEST_F(FakePluginInstance, ProcessIntoWritesTheCallersChannelsAndRefusesWhatItCa
     EXPECT_EQ(probe->processCalls, callsBefore);
 }
 
+TEST_F(FakePluginInstance, InputSilenceKeptBetweenBlocksOfAnyLengthGivesWayToANewSignal) {
+    ASSERT_TRUE(plugin->setup(44100.0, 16));
+    plugin->setInputSignal(std::vector<float>(4, 1.0f), std::vector<float>(4, 1.0f));
+    EXPECT_EQ(plugin->process(16).left[4], 0.0f);   // the signal, then silence
+    EXPECT_EQ(plugin->process(8).left[7], 0.0f);
+    EXPECT_EQ(plugin->process(16).left[15], 0.0f);  // a longer block after a shorter one
+    plugin->setInputSignal(std::vector<float>(40, 1.0f), std::vector<float>(40, 1.0f));
+    EXPECT_EQ(plugin->process(16).left[15], 0.5f);
+}
+
 TEST_F(FakePluginInstance, ABlockLargerThanTheSetUpStillWorks) {
     ASSERT_TRUE(plugin->setup(44100.0, 16));
     const StereoBuffer& out = plugin->process(1000);
