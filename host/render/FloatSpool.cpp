@@ -1,4 +1,6 @@
 #include "FloatSpool.h"
+
+#include "SampleBits.h"
 #include "host/render/platform/AnonymousFile.h"
 
 #include <algorithm>
@@ -14,15 +16,6 @@ namespace render {
 namespace {
 
 constexpr size_t kBufferFrames = 16384;
-constexpr uint32_t kOneBits = 0x3f800000u;        // 1.0f
-constexpr uint32_t kInfinityBits = 0x7f800000u;
-
-uint32_t magnitudeBits(float sample)
-{
-    uint32_t bits;
-    std::memcpy(&bits, &sample, sizeof bits);
-    return bits & 0x7fffffffu;
-}
 
 }   // namespace
 
@@ -79,9 +72,7 @@ bool FloatSpool::consume(const float* left, const float* right, int32_t frameCou
                 above += magnitudeBits(out[i]) > kOneBits ? 1 : 0;
             }
         }
-        float stretchPeak;
-        std::memcpy(&stretchPeak, &largest, sizeof stretchPeak);
-        peakLevel = std::max(peakLevel, stretchPeak);
+        peakLevel = std::max(peakLevel, magnitudeOf(largest));
         aboveCount += above;
         done += frames;
         if (buffer.size() >= 2 * kBufferFrames && !flush(error))

@@ -1,24 +1,12 @@
 #include "TailWatch.h"
 
+#include "SampleBits.h"
+
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 namespace zephra {
 namespace render {
-
-namespace {
-
-constexpr uint32_t kInfinityBits = 0x7f800000u;
-
-uint32_t magnitudeBits(float sample)
-{
-    uint32_t bits;
-    std::memcpy(&bits, &sample, sizeof bits);
-    return bits & 0x7fffffffu;
-}
-
-}   // namespace
 
 TailWatch::TailWatch(int64_t songEnd, int64_t cap, bool untilSilent, int64_t quiet, int64_t fade)
     : songEnd(songEnd), cap(cap), untilSilent(untilSilent), quiet(quiet), fade(fade)
@@ -80,9 +68,7 @@ void TailWatch::watchWholeStretch(int64_t position, const float* left, const flo
         watchFrameByFrame(position, left, right, count);
         return;
     }
-    float stretchPeak;
-    std::memcpy(&stretchPeak, &largest, sizeof stretchPeak);
-    peak = std::max(peak, stretchPeak);
+    peak = std::max(peak, magnitudeOf(largest));
     const float level = peak * kInaudible;
     int32_t i = count;
     while (i > 0 && !(std::max(std::fabs(left[i - 1]), std::fabs(right[i - 1])) > level))

@@ -1,6 +1,7 @@
 #include "TrackPlayer.h"
 
 #include "Renderer.h"
+#include "SampleBits.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,17 +19,13 @@ constexpr size_t kMaxNotesPerBlock = 512;
 constexpr const char* kVoiceCountMessage = "VOICENUM";
 constexpr const char* kVoiceCountRequest = "GETVOICENUM";   // answered with "VOICENUM" inside the call
 
-// Whether every sample is a finite number (the largest magnitude's bits stay below infinity's;
-// a NaN's are above): one pass, no branch per sample.
+// Whether every sample is a finite number: one pass, no branch per sample.
 bool allFinite(const float* samples, int32_t count)
 {
     uint32_t largest = 0;
-    for (int32_t i = 0; i < count; ++i) {
-        uint32_t bits;
-        std::memcpy(&bits, &samples[i], sizeof bits);
-        largest = std::max(largest, bits & 0x7fffffffu);
-    }
-    return largest < 0x7f800000u;
+    for (int32_t i = 0; i < count; ++i)
+        largest = std::max(largest, magnitudeBits(samples[i]));
+    return largest < kInfinityBits;
 }
 
 int64_t firstNoteOn(const RenderPlan& plan)
