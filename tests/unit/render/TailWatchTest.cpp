@@ -63,18 +63,14 @@ TEST(TailWatchStretches, DecayingOrCappedTailsEndOnTheSameFrameWhateverTheStretc
     EXPECT_TRUE(watchInStretches(stillAudible, stillAudible, 4096).capped);
 }
 
-TEST(TailWatchStretches, NonFiniteFramesAreJudgedAsFrameByFrame)
+TEST(TailWatchStretches, NonFiniteFramesAndEarlySilenceAreJudgedAsFrameByFrame)
 {
     std::vector<float> left = decayingTone(12000, 500, 0.003);
     left[700] = std::numeric_limits<float>::infinity();
     left[3000] = std::numeric_limits<float>::quiet_NaN();
     expectSameOutcomeAnyStretch(left, decayingTone(12000, 500, 0.003));
-}
-
-TEST(TailWatchStretches, NothingAudibleAfterTheSongEndsAtTheSongsEnd)
-{
     std::vector<float> silence(5000, 0.0f);
     silence[10] = 0.5f;
-    EXPECT_EQ(watchInStretches(silence, silence, 512).end, 1000);
+    EXPECT_EQ(watchInStretches(silence, silence, 512).end, 1000);   // nothing audible after the song
     expectSameOutcomeAnyStretch(silence, silence);
 }
