@@ -217,17 +217,12 @@ TEST_F(FakePluginInstance, ProcessIntoWritesTheCallersChannelsAndRefusesWhatItCa
     ASSERT_TRUE(plugin->setup(44100.0, 8));
     plugin->setInputSignal(std::vector<float>(8, 1.0f), std::vector<float>(8, -1.0f));
     std::vector<float> left(10, 7.0f), right(10, 7.0f);   // two guard samples past the block
-    ASSERT_TRUE(plugin->processInto(8, {}, {NoteEvent::on(2, 60)}, left.data(), right.data()));
-    EXPECT_EQ(plugin->lastProcessResult(), kResultOk);
-    EXPECT_EQ(probe->events, 1);
-    EXPECT_EQ(left[0], 0.5f);
+    ASSERT_TRUE(plugin->processInto(8, {}, {}, left.data(), right.data()));
+    EXPECT_EQ(left, (std::vector<float>{0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 7.0f, 7.0f}));
     EXPECT_EQ(right[7], -0.5f);
-    EXPECT_EQ(left[8], 7.0f);   // nothing written past the block
-    const int32_t callsBefore = probe->processCalls;
     EXPECT_FALSE(plugin->processInto(8, {}, {}, nullptr, right.data()));
     EXPECT_FALSE(plugin->processInto(-1, {}, {}, left.data(), right.data()));
     EXPECT_EQ(plugin->lastProcessResult(), kInvalidArgument);
-    EXPECT_EQ(probe->processCalls, callsBefore);
 }
 
 TEST_F(FakePluginInstance, InputSilenceKeptBetweenBlocksOfAnyLengthGivesWayToANewSignal) {
