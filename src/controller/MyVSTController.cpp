@@ -1,5 +1,6 @@
 #include "controller/MyVSTController.h"
 #include "platform/Text.h"
+#include "sdk/TextMessage.h"
 
 #include "pluginterfaces/base/smartpointer.h"
 
@@ -149,6 +150,12 @@ tresult PLUGIN_API MyVSTController::notify(IMessage* message)
         }
         if (editor.load(std::memory_order_acquire)) return kResultOk;   // the editor shows it
         return ComponentBase::notify(message);
+    }
+
+    // The SDK's base reads this one unsafely (see TextMessage.h).
+    if (isTextMessage(message)) {
+        std::string text;
+        return readTextMessage(message, text) ? receiveText(text.c_str()) : kResultFalse;
     }
 
     // Other messages reach the editor only on the UI thread, where it cannot close meanwhile.

@@ -1,6 +1,6 @@
 #include "processor/MyVSTProcessor.h"
 
-#include "platform/Text.h"
+#include "sdk/TextMessage.h"
 #include "soundfont/InFlightSynthLists.h"
 
 #include "pluginterfaces/vst/ivstmessage.h"
@@ -109,20 +109,9 @@ tresult PLUGIN_API MyVSTProcessor::notify(IMessage* message)
         return kResultOk;
     }
 
-    if (std::strcmp(messageId, "TextMessage") == 0) {
-        // The SDK's base reads "Text" into a buffer that a host's getString may fill to the end
-        // without a terminating zero (the SDK's own attribute list does from 256 characters on),
-        // reads on past it, and lets the exception of text that is no UTF-16 out into the host.
-        // Here the last unit is never handed out, so stays zero, and such text is refused.
-        TChar text[257] = {};
-        IAttributeList* attributes = message->getAttributes();
-        if (!attributes || attributes->getString("Text", text, sizeof(text) - sizeof(TChar)) != kResultOk)
-            return kResultFalse;
-        try {
-            return receiveText(toUtf8(reinterpret_cast<const char16_t*>(text)).c_str());
-        } catch (const std::exception&) {
-            return kResultFalse;
-        }
+    if (isTextMessage(message)) {
+        std::string text;
+        return readTextMessage(message, text) ? receiveText(text.c_str()) : kResultFalse;
     }
 
     if (std::strcmp(messageId, "GETVOICENUM") == 0) {

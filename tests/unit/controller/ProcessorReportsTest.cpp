@@ -104,6 +104,17 @@ TEST(ControllerMessages, NullMessageIsAnInvalidArgument)
     EXPECT_EQ(fixture.controller->notify(nullptr), kInvalidArgument);
 }
 
+// The SDK's base would read a full "Text" past its buffer and throw on text that is no UTF-16.
+TEST(ControllerMessagesBadInput, TextMessagesAreReadWithinTheirBufferAndBadTextIsRefused)
+{
+    ControllerFixture fixture;
+    IPtr<IMessage> m = makeMessage(*fixture.context, "TextMessage", nullptr, {});
+    m->getAttributes()->setString("Text", std::basic_string<TChar>(300, TChar('x')).c_str());
+    EXPECT_EQ(fixture.controller->notify(m), kResultOk);
+    m->getAttributes()->setString("Text", std::basic_string<TChar>(3, TChar(0xDFDF)).c_str());
+    EXPECT_EQ(fixture.controller->notify(m), kResultFalse);
+}
+
 TEST(ControllerMessages, OtherMessagesReachTheOpenEditorOnTheUiThread)
 {
     ControllerFixture fixture;
