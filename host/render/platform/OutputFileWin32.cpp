@@ -3,7 +3,7 @@
 // nearest and clipped at full scale; 16-bit keeps the top two bytes, 24-bit the top three), so
 // both platforms write the same samples. As on Linux the audio goes to a temporary file beside
 // the output, which replaces the output (MoveFileExW) only once it is complete. Paths are UTF-8,
-// opened as UTF-16. WAV only (OutputFormatWin32.cpp refuses other extensions).
+// opened as UTF-16. WAV only (canWriteContainer below refuses the other containers).
 #include "host/render/platform/OutputFile.h"
 #include "SoundFileCodes.h"
 
