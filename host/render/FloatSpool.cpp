@@ -1,6 +1,6 @@
 #include "FloatSpool.h"
 
-#include "SampleBits.h"
+#include "soundfont/SampleBits.h"
 #include "host/render/platform/AnonymousFile.h"
 
 #include <algorithm>
@@ -12,6 +12,11 @@
 
 namespace zephra {
 namespace render {
+
+using Steinberg::Vst::kInfinityBits;
+using Steinberg::Vst::kOneBits;
+using Steinberg::Vst::magnitudeBits;
+using Steinberg::Vst::magnitudeOf;
 
 namespace {
 
@@ -50,13 +55,12 @@ bool FloatSpool::consume(const float* left, const float* right, int32_t frameCou
         float* out = buffer.data() + at;
         // Interleaved, with the magnitudes compared as bits (a NaN's lie above infinity's), so
         // the loop has no branch; a stretch with a non-finite sample is mended afterwards.
-        uint32_t largest = 0;
-        int64_t above = 0;
+        int32_t largest = 0, above = 0;   // 32-bit, as the vector lanes are (a piece is 16384 frames at most)
         for (int32_t i = 0; i < frames; ++i) {
             const float l = left[done + i], r = right[done + i];
             out[2 * i] = l;
             out[2 * i + 1] = r;
-            const uint32_t lb = magnitudeBits(l), rb = magnitudeBits(r);
+            const int32_t lb = magnitudeBits(l), rb = magnitudeBits(r);
             largest = std::max(largest, std::max(lb, rb));
             above += (lb > kOneBits ? 1 : 0) + (rb > kOneBits ? 1 : 0);
         }

@@ -1,12 +1,16 @@
 #include "TailWatch.h"
 
-#include "SampleBits.h"
+#include "soundfont/SampleBits.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace zephra {
 namespace render {
+
+using Steinberg::Vst::kInfinityBits;
+using Steinberg::Vst::magnitudeBits;
+using Steinberg::Vst::magnitudeOf;
 
 TailWatch::TailWatch(int64_t songEnd, int64_t cap, bool untilSilent, int64_t quiet, int64_t fade)
     : songEnd(songEnd), cap(cap), untilSilent(untilSilent), quiet(quiet), fade(fade)
@@ -61,7 +65,7 @@ void TailWatch::watchFrameByFrame(int64_t position, const float* left, const flo
 // is judged against the final peak.
 void TailWatch::watchWholeStretch(int64_t position, const float* left, const float* right, int32_t count)
 {
-    uint32_t largest = 0;   // magnitudes compared as bits (vectorisable); a NaN's lie above infinity's
+    int32_t largest = 0;   // magnitudes compared as bits (vectorisable); a NaN's lie above infinity's
     for (int32_t i = 0; i < count; ++i)
         largest = std::max(largest, std::max(magnitudeBits(left[i]), magnitudeBits(right[i])));
     if (largest >= kInfinityBits) {   // what a non-finite frame does is the frame-by-frame rule's

@@ -1,7 +1,7 @@
 #include "TrackPlayer.h"
 
 #include "Renderer.h"
-#include "SampleBits.h"
+#include "soundfont/SampleBits.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,6 +10,9 @@
 
 namespace zephra {
 namespace render {
+
+using Steinberg::Vst::kInfinityBits;
+using Steinberg::Vst::magnitudeBits;
 
 namespace {
 
@@ -22,7 +25,7 @@ constexpr const char* kVoiceCountRequest = "GETVOICENUM";   // answered with "VO
 // Whether every sample is a finite number: one pass, no branch per sample.
 bool allFinite(const float* samples, int32_t count)
 {
-    uint32_t largest = 0;
+    int32_t largest = 0;
     for (int32_t i = 0; i < count; ++i)
         largest = std::max(largest, magnitudeBits(samples[i]));
     return largest < kInfinityBits;

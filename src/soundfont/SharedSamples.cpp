@@ -1,19 +1,24 @@
 #include "soundfont/SharedSamples.h"
 
+#include "soundfont/SampleBits.h"
+
 #include <algorithm>
-#include <cmath>
+#include <cstdint>
 #include <utility>
 
 namespace Steinberg {
 namespace Vst {
 namespace {
 
+// The largest |point|, NaN passed over. Compared as bits, so the loop is vectorised.
 float peakOf(const float* first, const float* last) noexcept
 {
-    float peak = 0.0f;
-    for (; first < last; ++first)
-        peak = std::max(peak, std::fabs(*first));
-    return peak;
+    int32_t largest = 0;
+    for (; first < last; ++first) {
+        const int32_t bits = magnitudeBits(*first);
+        largest = std::max(largest, bits > kInfinityBits ? 0 : bits);
+    }
+    return magnitudeOf(largest);
 }
 
 } // namespace
